@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QString>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+// Timing and table printing for the benchmarks. Each figure is the best of a
+// few runs, so that a busy machine disturbs it as little as possible.
+namespace Bench {
+
+double bestMs(const std::function<void()> &run, int repeats = 5);
+
+// Resident set size of this process in MiB (from /proc/self/status).
+double residentMiB();
+
+void printHeader(const char *title);
+// One row: an operation, its time, and the time of what it is compared with.
+void printRow(const QString &what, double ms, const QString &against = {}, double againstMs = 0);
+
+} // namespace Bench

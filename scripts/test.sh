@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# The test command: installs what is missing, builds, runs every test, then
+# builds again with AddressSanitizer and UndefinedBehaviorSanitizer and runs
+# every test once more.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/scripts/setup.sh"
+
+"$root/scripts/build.sh" "$root/build" -DCMAKE_BUILD_TYPE=Debug
+ctest --test-dir "$root/build" --output-on-failure --timeout 600
+
+"$root/scripts/build.sh" "$root/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DGLOSSA_SANITIZE=ON -DGLOSSA_BUILD_BENCH=OFF
+ASAN_OPTIONS="detect_leaks=0:abort_on_error=1" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+  ctest --test-dir "$root/build-sanitize" --output-on-failure --timeout 900

@@ -1,0 +1,1 @@
+// Removed once the GUI library has sources of its own.

@@ -1,0 +1,98 @@
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringEncoder>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace TestSupport {
+
+QString sourceDir()
+{
+    const QByteArray env = qgetenv("GLOSSA_SOURCE_DIR");
+    return env.isEmpty() ? QDir::currentPath() : QString::fromLocal8Bit(env);
+}
+
+QString demoProductDir()
+{
+    return sourceDir() + QStringLiteral("/examples/demo-product");
+}
+
+bool copyTree(const QString &from, const QString &to)
+{
+    QDir source(from);
+    if (!source.exists() || !QDir().mkpath(to))
+        return false;
+    const auto entries = source.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    for (const QFileInfo &entry : entries) {
+        const QString target = to + QLatin1Char('/') + entry.fileName();
+        if (entry.isDir()) {
+            if (!copyTree(entry.filePath(), target))
+                return false;
+        } else if (!QFile::copy(entry.filePath(), target)) {
+            return false;
+        } else {
+            QFile::setPermissions(target, entry.permissions() | QFileDevice::WriteOwner);
+        }
+    }
+    return true;
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return f.write(bytes) == bytes.size();
+}
+
+QByteArray utf16le(const QString &text, bool bom)
+{
+    QStringEncoder enc(QStringConverter::Utf16LE, bom ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
+    return enc.encode(text);
+}
+
+QByteArray utf16be(const QString &text, bool bom)
+{
+    QStringEncoder enc(QStringConverter::Utf16BE, bom ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
+    return enc.encode(text);
+}
+
+int runInChild(const std::function<int()> &fn)
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int rc = fn();
+        _exit(rc);
+    }
+    if (pid < 0)
+        return -2;
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid)
+        return -2;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+CurrentDirGuard::CurrentDirGuard()
+    : m_saved(QDir::currentPath())
+{
+}
+
+CurrentDirGuard::~CurrentDirGuard()
+{
+    QDir::setCurrent(m_saved);
+}
+
+} // namespace TestSupport
