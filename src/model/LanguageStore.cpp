@@ -1,0 +1,246 @@
+#include "model/LanguageStore.h"
+
+#include "model/Constants.h"
+#include "model/LocaleCatalogue.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSet>
+
+namespace Glossa {
+
+void LanguageStore::clearMessages()
+{
+    m_lastError.clear();
+    m_lastNotice.clear();
+}
+
+bool LanguageStore::enterDirectory()
+{
+    if (QDir::setCurrent(m_directory))
+        return true;
+    m_lastError = QStringLiteral("The language directory \"%1\" cannot be entered.").arg(QDir::toNativeSeparators(m_directory));
+    return false;
+}
+
+QString LanguageStore::fileNameFor(const QString &displayName)
+{
+    return displayName + QStringLiteral(".ini");
+}
+
+QString LanguageStore::filePathFor(const QString &displayName) const
+{
+    return QDir(m_directory).filePath(fileNameFor(displayName));
+}
+
+std::optional<AttributeId> LanguageStore::findAttribute(const QString &name) const
+{
+    const auto it = m_idByName.constFind(name);
+    if (it == m_idByName.cend())
+        return std::nullopt;
+    return it.value();
+}
+
+QString LanguageStore::quotedForSaving(const QString &value)
+{
+    if (value.isEmpty())
+        return value;
+    QString text;
+    text.reserve(value.size() + 2);
+    if (!value.startsWith(u'"'))
+        text += u'"';
+    text += value;
+    if (!value.endsWith(u'"'))
+        text += u'"';
+    return text;
+}
+
+bool LanguageStore::readTextSection(const QString &fileName, QList<ProfileEntry> *entries, ProfileFormat *format)
+{
+    ProfileFile file(fileName);
+    if (!file.load()) {
+        m_lastError = file.error();
+        return false;
+    }
+    if (!file.exists()) {
+        m_lastError = QStringLiteral("\"%1\" does not exist.").arg(QDir::toNativeSeparators(QDir::current().filePath(fileName)));
+        return false;
+    }
+    *entries = file.sectionEntries(TextSectionName);
+    if (format)
+        *format = file.format();
+    return true;
+}
+
+bool LanguageStore::Open(const QString &relativePath)
+{
+    clearMessages();
+    m_previousDirectory = QDir::currentPath();
+    if (!QDir::setCurrent(relativePath)) {
+        m_lastError = QStringLiteral("The directory \"%1\" cannot be entered.").arg(QDir::toNativeSeparators(relativePath));
+        return false;
+    }
+    m_directory = QDir::currentPath();
+    if (!LoadAttributeCatalogue())
+        return false;
+    QDir::setCurrent(m_previousDirectory);
+    return true;
+}
+
+bool LanguageStore::LoadAttributeCatalogue()
+{
+    clearMessages();
+    if (!enterDirectory())
+        return false;
+    QList<ProfileEntry> entries;
+    ProfileFormat masterFormat;
+    if (!readTextSection(MasterLanguageFileName, &entries, &masterFormat))
+        return false;
+    for (ProfileEntry &entry : entries) {
+        const AttributeId id = takeNextAttributeId();
+        if (!m_idByName.contains(entry.key)) // lookups by name stop at the lowest id
+            m_idByName.insert(entry.key, id);
+        m_attributes.insert(id, std::move(entry.key));
+    }
+
+    // New files follow the master file, but never with a UTF-8 byte-order mark
+    // (Windows readers misread it) nor in a code page that cannot hold every language.
+    m_newFileFormat = masterFormat;
+    if (m_newFileFormat.encoding == TextEncoding::Utf8Bom)
+        m_newFileFormat.encoding = TextEncoding::Utf8;
+    else if (m_newFileFormat.encoding == TextEncoding::Legacy8Bit)
+        m_newFileFormat.encoding = TextEncoding::Utf16LE;
+    return true;
+}
+
+bool LanguageStore::LoadLanguageFile(const QString &displayName, LanguageValues &values, RedundantKeySet &redundant)
+{
+    clearMessages();
+    if (!enterDirectory())
+        return false;
+    QList<ProfileEntry> entries;
+    if (!readTextSection(fileNameFor(displayName), &entries))
+        return false;
+    for (ProfileEntry &entry : entries) {
+        const auto it = m_idByName.constFind(entry.key);
+        if (it == m_idByName.cend())
+            redundant.insert(std::move(entry.key));
+        else if (!values.contains(it.value()))
+            values.insert(it.value(), std::move(entry.value));
+    }
+    return true;
+}
+
+bool LanguageStore::commit(ProfileFile &file)
+{
+    if (!file.commit()) {
+        m_lastError = file.error();
+        return false;
+    }
+    m_lastNotice = file.notice();
+    return true;
+}
+
+bool LanguageStore::SaveLanguageFile(const QString &displayName, const LanguageValues &values)
+{
+    clearMessages();
+    if (values.isEmpty())
+        return true;
+    if (!enterDirectory())
+        return false;
+    // The file is read afresh just before the writes, so that lines another
+    // program changed since it was loaded survive.
+    ProfileFile file(fileNameFor(displayName));
+    file.setNewFileFormat(m_newFileFormat);
+    if (!file.load()) {
+        m_lastError = file.error();
+        return false;
+    }
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        const auto name = m_attributes.constFind(it.key());
+        if (name == m_attributes.cend())
+            continue;
+        if (!file.setValue(TextSectionName, name.value(), quotedForSaving(it.value()))) {
+            // One value the file cannot hold stops the whole save: nothing is written.
+            m_lastError = file.error();
+            return false;
+        }
+    }
+    return commit(file);
+}
+
+bool LanguageStore::RemoveKeys(const QString &displayName, const RedundantKeySet &keys)
+{
+    clearMessages();
+    if (keys.empty())
+        return true;
+    if (!enterDirectory())
+        return false;
+    ProfileFile file(fileNameFor(displayName));
+    if (!file.load()) {
+        m_lastError = file.error();
+        return false;
+    }
+    if (!file.exists())
+        return true;
+    for (const QString &key : keys)
+        file.removeKey(TextSectionName, key);
+    return commit(file);
+}
+
+bool LanguageStore::CreateLanguageFile(const QString &displayName)
+{
+    clearMessages();
+    if (!enterDirectory())
+        return false;
+    ProfileFile file(fileNameFor(displayName));
+    file.setNewFileFormat(m_newFileFormat);
+    if (!file.load()) {
+        m_lastError = file.error();
+        return false;
+    }
+    // A file of that name may exist all the same (another program made it, or
+    // its name differs only in case on a case-blind file system): its lines
+    // and values stay, and only the attributes it lacks are added.
+    QSet<QString> present;
+    if (file.exists()) {
+        for (const ProfileEntry &entry : file.sectionEntries(TextSectionName))
+            present.insert(entry.key);
+    }
+    const QString blank = QStringLiteral(" ");
+    for (const QString &name : m_attributes) {
+        if (present.contains(name))
+            continue;
+        if (!file.setValue(TextSectionName, name, blank)) {
+            m_lastError = file.error();
+            return false;
+        }
+        present.insert(name);
+    }
+    // An empty catalogue still gives the language its file.
+    if (!file.exists() && !file.isModified()) {
+        QSaveFile empty(file.path());
+        if (!empty.open(QIODevice::WriteOnly) || !empty.commit()) {
+            m_lastError = QStringLiteral("\"%1\" cannot be created: %2").arg(filePathFor(displayName), empty.errorString());
+            return false;
+        }
+    }
+    if (!commit(file))
+        return false;
+    const QString notice = m_lastNotice;
+
+    ProfileFile index(LanguageIndexFileName);
+    index.setNewFileFormat(m_newFileFormat);
+    const QString code = LocaleCatalogue::CodeForDisplayName(displayName);
+    if (code.isEmpty())
+        return true;
+    if (!index.load() || !index.setValue(QStringLiteral("languages"), code, displayName) || !index.commit()) {
+        m_lastError = index.error();
+        return false;
+    }
+    m_lastNotice = notice;
+    return true;
+}
+
+} // namespace Glossa

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "model/Types.h"
+#include "platform/ProfileFile.h"
+
+#include <QHash>
+#include <QString>
+
+#include <optional>
+
+namespace Glossa {
+
+// The one way to the language files: the language directory, the master list
+// of attributes read from it, and the operations that read and write the
+// files. Every operation makes the language directory the working directory
+// first and then names files relative to it.
+class LanguageStore
+{
+public:
+    LanguageStore() = default;
+
+    // Enters the language directory (relative to the working directory),
+    // records it and reads the attribute catalogue from the master file.
+    // On success the previous working directory is restored.
+    bool Open(const QString &relativePath);
+    // Adds one catalogue entry per key of the master file, in line order.
+    bool LoadAttributeCatalogue();
+    // Adds the file's values of catalogue attributes to values and every other
+    // key to redundant; a repeated key keeps its first value. False when the
+    // file cannot be read; then neither container changes.
+    bool LoadLanguageFile(const QString &displayName, LanguageValues &values, RedundantKeySet &redundant);
+    // Writes every entry, quoting non-empty values, in one rewrite of the file.
+    // False when nothing could be written; the old file is then whole.
+    bool SaveLanguageFile(const QString &displayName, const LanguageValues &values);
+    // Deletes every key of the set from the file's text section.
+    bool RemoveKeys(const QString &displayName, const RedundantKeySet &keys);
+    // Creates the file with every attribute set to one space and records the
+    // language under "languages" in the index. A file that exists already
+    // keeps all its lines; only the attributes it lacks are added.
+    bool CreateLanguageFile(const QString &displayName);
+
+    const QString &directory() const { return m_directory; }
+    const QString &previousDirectory() const { return m_previousDirectory; }
+    const AttributeCatalogue &attributes() const { return m_attributes; }
+
+    // The lowest id of an attribute name, if the catalogue has it.
+    std::optional<AttributeId> findAttribute(const QString &name) const;
+
+    // The file name and the full path of a language's file.
+    static QString fileNameFor(const QString &displayName);
+    QString filePathFor(const QString &displayName) const;
+
+    // Encoding and line ending of the files the store creates: those of the
+    // master file, except that a new file never gets a UTF-8 byte-order mark
+    // and never a legacy code page that cannot hold every language.
+    ProfileFormat newFileFormat() const { return m_newFileFormat; }
+
+    // Why the last operation failed, and what it had to change on the way
+    // (an encoding converted); empty when there is nothing to say.
+    QString lastError() const { return m_lastError; }
+    QString lastNotice() const { return m_lastNotice; }
+
+    // The text written for a value: enclosed in double quotes where they are missing.
+    static QString quotedForSaving(const QString &value);
+
+private:
+    bool enterDirectory();
+    bool readTextSection(const QString &fileName, QList<ProfileEntry> *entries, ProfileFormat *format = nullptr);
+    bool commit(ProfileFile &file);
+    void clearMessages();
+
+    QString m_directory;
+    QString m_previousDirectory;
+    AttributeCatalogue m_attributes;
+    QHash<QString, AttributeId> m_idByName; // name -> lowest id
+    ProfileFormat m_newFileFormat;
+    QString m_lastError;
+    QString m_lastNotice;
+};
+
+} // namespace Glossa
