@@ -510,7 +510,9 @@ bool ProfileFile::commit()
         m_error = QStringLiteral("\"%1\" cannot be written: %2").arg(QDir::toNativeSeparators(m_path), file.errorString());
         return false;
     }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    // Flush before commit: a buffered write that fails only at close would
+    // otherwise go unnoticed by the commit.
+    if (file.write(bytes) != bytes.size() || !file.flush() || file.error() != QFileDevice::NoError || !file.commit()) {
         m_error = QStringLiteral("\"%1\" cannot be written: %2").arg(QDir::toNativeSeparators(m_path), file.errorString());
         file.cancelWriting();
         return false;
