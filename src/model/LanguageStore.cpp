@@ -36,10 +36,10 @@ QString LanguageStore::filePathFor(const QString &displayName) const
 
 std::optional<AttributeId> LanguageStore::findAttribute(const QString &name) const
 {
-    const auto it = m_idByName.constFind(name);
-    if (it == m_idByName.cend())
+    const auto it = m_idByName.find(QStringView(name));
+    if (it == m_idByName.end())
         return std::nullopt;
-    return it.value();
+    return it->second;
 }
 
 QString LanguageStore::quotedForSaving(const QString &value)
@@ -56,7 +56,8 @@ QString LanguageStore::quotedForSaving(const QString &value)
     return text;
 }
 
-bool LanguageStore::readTextSection(const QString &fileName, QList<ProfileEntry> *entries, ProfileFormat *format)
+bool LanguageStore::readTextSection(const QString &fileName, const std::function<void(QStringView, QStringView)> &visit,
+                                    ProfileFormat *format)
 {
     ProfileFile file(fileName);
     if (!file.load()) {
@@ -67,7 +68,7 @@ bool LanguageStore::readTextSection(const QString &fileName, QList<ProfileEntry>
         m_lastError = QStringLiteral("\"%1\" does not exist.").arg(QDir::toNativeSeparators(QDir::current().filePath(fileName)));
         return false;
     }
-    *entries = file.sectionEntries(TextSectionName);
+    file.forEachEntry(TextSectionName, visit);
     if (format)
         *format = file.format();
     return true;
@@ -93,16 +94,15 @@ bool LanguageStore::LoadAttributeCatalogue()
     clearMessages();
     if (!enterDirectory())
         return false;
-    QList<ProfileEntry> entries;
     ProfileFormat masterFormat;
-    if (!readTextSection(MasterLanguageFileName, &entries, &masterFormat))
-        return false;
-    for (ProfileEntry &entry : entries) {
+    const bool read = readTextSection(MasterLanguageFileName, [this](QStringView key, QStringView) {
         const AttributeId id = takeNextAttributeId();
-        if (!m_idByName.contains(entry.key)) // lookups by name stop at the lowest id
-            m_idByName.insert(entry.key, id);
-        m_attributes.insert(id, std::move(entry.key));
-    }
+        QString name = key.toString();
+        m_idByName.emplace(name, id); // keeps the first, so lookups by name stop at the lowest id
+        m_attributes.insert(m_attributes.cend(), id, std::move(name));
+    }, &masterFormat);
+    if (!read)
+        return false;
 
     // New files follow the master file, but never with a UTF-8 byte-order mark
     // (Windows readers misread it) nor in a code page that cannot hold every language.
@@ -119,17 +119,20 @@ bool LanguageStore::LoadLanguageFile(const QString &displayName, LanguageValues 
     clearMessages();
     if (!enterDirectory())
         return false;
-    QList<ProfileEntry> entries;
-    if (!readTextSection(fileNameFor(displayName), &entries))
-        return false;
-    for (ProfileEntry &entry : entries) {
-        const auto it = m_idByName.constFind(entry.key);
-        if (it == m_idByName.cend())
-            redundant.insert(std::move(entry.key));
-        else if (!values.contains(it.value()))
-            values.insert(it.value(), std::move(entry.value));
-    }
-    return true;
+    // A file that cannot be read fails before the first entry, so neither container changes then.
+    return readTextSection(fileNameFor(displayName), [&](QStringView key, QStringView value) {
+        const auto it = m_idByName.find(key);
+        if (it == m_idByName.end()) {
+            redundant.insert(key.toString());
+            return;
+        }
+        // Files usually follow the master's order: append at the end when the id is the largest.
+        const AttributeId id = it->second;
+        if (values.isEmpty() || values.lastKey() < id)
+            values.insert(values.cend(), id, value.toString());
+        else if (!values.contains(id))
+            values.insert(id, value.toString());
+    });
 }
 
 bool LanguageStore::commit(ProfileFile &file)

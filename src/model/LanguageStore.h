@@ -6,7 +6,9 @@
 #include <QHash>
 #include <QString>
 
+#include <functional>
 #include <optional>
+#include <unordered_map>
 
 namespace Glossa {
 
@@ -65,14 +67,27 @@ public:
 
 private:
     bool enterDirectory();
-    bool readTextSection(const QString &fileName, QList<ProfileEntry> *entries, ProfileFormat *format = nullptr);
+    bool readTextSection(const QString &fileName, const std::function<void(QStringView, QStringView)> &visit,
+                         ProfileFormat *format = nullptr);
     bool commit(ProfileFile &file);
     void clearMessages();
 
     QString m_directory;
     QString m_previousDirectory;
     AttributeCatalogue m_attributes;
-    QHash<QString, AttributeId> m_idByName; // name -> lowest id
+    // Name -> lowest id; looked up with views of the file's text, so a key is
+    // copied only when it is kept.
+    struct NameHash
+    {
+        using is_transparent = void;
+        size_t operator()(QStringView name) const { return qHash(name); }
+    };
+    struct NameEqual
+    {
+        using is_transparent = void;
+        bool operator()(QStringView a, QStringView b) const { return a == b; }
+    };
+    std::unordered_map<QString, AttributeId, NameHash, NameEqual> m_idByName;
     ProfileFormat m_newFileFormat;
     QString m_lastError;
     QString m_lastNotice;

@@ -98,13 +98,6 @@ void syncDirectoryOf(const QString &filePath)
 #endif
 }
 
-QString endingOf(const char16_t first, const char16_t second)
-{
-    if (first == u'\r' && second == u'\n')
-        return QStringLiteral("\r\n");
-    return first == u'\r' ? QStringLiteral("\r") : QStringLiteral("\n");
-}
-
 } // namespace
 
 QString encodingName(TextEncoding encoding)
@@ -131,11 +124,14 @@ ProfileFile::ProfileFile(QString path)
 
 void ProfileFile::clear()
 {
+    m_bytes.clear();
+    m_text.clear();
     m_lines.clear();
     m_sections.clear();
     m_sectionIndex.clear();
     m_trailing.clear();
     m_fileLineCount = 0;
+    m_keysIndexed = false;
     m_existed = false;
     m_hasContent = false;
     m_modified = false;
@@ -165,7 +161,7 @@ bool ProfileFile::load()
         m_error = QStringLiteral("\"%1\" cannot be read: %2").arg(QDir::toNativeSeparators(m_path), file.errorString());
         return false;
     }
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         m_error = QStringLiteral("\"%1\" cannot be read: %2").arg(QDir::toNativeSeparators(m_path), file.errorString());
         return false;
@@ -175,90 +171,145 @@ bool ProfileFile::load()
     return true;
 }
 
+namespace {
+
+// Finds the line ends of a buffer of code units: each line is followed by CR LF,
+// LF, CR or nothing (the last line).
+template<typename Unit, typename Visit>
+void splitLines(const Unit *data, qsizetype size, Visit visit)
+{
+    qsizetype start = 0;
+    while (start < size) {
+        qsizetype end = start;
+        while (end < size && data[end] != Unit('\r') && data[end] != Unit('\n'))
+            ++end;
+        int endingLength = 0;
+        quint8 ending = 0;
+        if (end < size) {
+            if (data[end] == Unit('\r') && end + 1 < size && data[end + 1] == Unit('\n')) {
+                endingLength = 2;
+                ending = 1;
+            } else {
+                endingLength = 1;
+                ending = data[end] == Unit('\n') ? 2 : 3;
+            }
+        }
+        visit(start, end - start, endingLength, ending);
+        start = end + endingLength;
+    }
+}
+
+QString endingText(quint8 ending)
+{
+    switch (ending) {
+    case 1:
+        return QStringLiteral("\r\n");
+    case 2:
+        return QStringLiteral("\n");
+    case 3:
+        return QStringLiteral("\r");
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
 void ProfileFile::parse(const QByteArray &bytes)
 {
-    if (bytes.isEmpty())
+    m_bytes = bytes;
+    if (m_bytes.isEmpty())
         return;
     m_hasContent = true;
     int bom = 0;
-    if (bytes.startsWith("\xFF\xFE")) {
+    if (m_bytes.startsWith("\xFF\xFE")) {
         m_format.encoding = TextEncoding::Utf16LE;
         bom = 2;
-    } else if (bytes.startsWith("\xFE\xFF")) {
+    } else if (m_bytes.startsWith("\xFE\xFF")) {
         m_format.encoding = TextEncoding::Utf16BE;
         bom = 2;
-    } else if (bytes.startsWith("\xEF\xBB\xBF")) {
+    } else if (m_bytes.startsWith("\xEF\xBB\xBF")) {
         m_format.encoding = TextEncoding::Utf8Bom;
         bom = 3;
     } else {
-        m_format.encoding = bytes.isValidUtf8() ? TextEncoding::Utf8 : TextEncoding::Legacy8Bit;
+        m_format.encoding = m_bytes.isValidUtf8() ? TextEncoding::Utf8 : TextEncoding::Legacy8Bit;
     }
     m_format.lineEnding.clear();
+    quint8 firstEnding = 0;
 
-    auto newLine = [this](QByteArray raw, QString text, QString ending) {
-        if (m_format.lineEnding.isEmpty() && !ending.isEmpty())
-            m_format.lineEnding = ending;
-        Line line;
-        line.raw = std::move(raw);
-        line.text = std::move(text);
-        line.ending = std::move(ending);
-        addLine(std::move(line));
-    };
-
-    const QByteArrayView body = QByteArrayView(bytes).sliced(bom);
+    const QByteArrayView body = QByteArrayView(m_bytes).sliced(bom);
     if (m_format.encoding == TextEncoding::Utf16LE || m_format.encoding == TextEncoding::Utf16BE) {
-        // Code units map one to one between text and bytes, so each line's
-        // bytes are found from its position in the decoded text.
+        // Code units map one to one between text and bytes.
         const qsizetype whole = body.size() & ~qsizetype(1);
         if (whole != body.size())
             m_trailing = body.sliced(whole).toByteArray();
         QStringDecoder decoder(m_format.encoding == TextEncoding::Utf16LE ? QStringConverter::Utf16LE
                                                                           : QStringConverter::Utf16BE);
-        const QString text = decoder.decode(body.first(whole));
-        const qsizetype units = std::min(text.size(), whole / 2);
-        qsizetype start = 0;
-        while (start < units) {
-            qsizetype end = start;
-            while (end < units && text[end] != u'\r' && text[end] != u'\n')
-                ++end;
-            QString ending;
-            if (end < units)
-                ending = endingOf(text[end].unicode(), end + 1 < units ? text[end + 1].unicode() : u'\0');
-            newLine(body.sliced(start * 2, (end - start) * 2).toByteArray(), text.sliced(start, end - start), ending);
-            start = end + ending.size();
-        }
+        m_text = decoder.decode(body.first(whole));
+        const qsizetype units = std::min(m_text.size(), whole / 2);
+        m_lines.reserve(size_t(units / 32));
+        splitLines(m_text.utf16(), units, [&](qsizetype start, qsizetype length, int endingLength, quint8 ending) {
+            Line line;
+            line.textStart = start;
+            line.textLength = int(length);
+            line.rawStart = bom + start * 2;
+            line.rawLength = int((length + endingLength) * 2);
+            line.ending = Ending(ending);
+            line.fromFile = true;
+            if (!firstEnding)
+                firstEnding = ending;
+            m_lines.push_back(std::move(line));
+        });
     } else {
-        QStringDecoder legacy(LegacyCodePage);
-        const bool utf8 = m_format.encoding != TextEncoding::Legacy8Bit;
-        const char *data = body.data();
-        const qsizetype size = body.size();
-        qsizetype start = 0;
-        while (start < size) {
-            qsizetype end = start;
-            while (end < size && data[end] != '\r' && data[end] != '\n')
-                ++end;
-            QString ending;
-            if (end < size)
-                ending = endingOf(char16_t(data[end]), end + 1 < size ? char16_t(data[end + 1]) : u'\0');
-            const QByteArrayView raw = body.sliced(start, end - start);
-            newLine(raw.toByteArray(), utf8 ? QString::fromUtf8(raw) : legacy.decode(raw), ending);
-            start = end + ending.size();
+        // CR and LF are single bytes that decode one to one in UTF-8 and in
+        // the code page, so the text splits into the same lines as the bytes.
+        if (m_format.encoding == TextEncoding::Legacy8Bit) {
+            QStringDecoder legacy(LegacyCodePage);
+            m_text = legacy.decode(body);
+        } else {
+            m_text = QString::fromUtf8(body);
         }
+        m_lines.reserve(size_t(body.size() / 32));
+        splitLines(body.data(), body.size(), [&](qsizetype start, qsizetype length, int endingLength, quint8 ending) {
+            Line line;
+            line.rawStart = bom + start;
+            line.rawLength = int(length + endingLength);
+            line.ending = Ending(ending);
+            line.fromFile = true;
+            if (!firstEnding)
+                firstEnding = ending;
+            m_lines.push_back(std::move(line));
+        });
+        std::size_t i = 0;
+        splitLines(m_text.utf16(), m_text.size(), [&](qsizetype start, qsizetype length, int, quint8) {
+            if (i < m_lines.size()) {
+                m_lines[i].textStart = start;
+                m_lines[i].textLength = int(length);
+            }
+            ++i;
+        });
     }
-    if (m_format.lineEnding.isEmpty())
-        m_format.lineEnding = m_newFileFormat.lineEnding;
+    m_format.lineEnding = firstEnding ? endingText(firstEnding) : m_newFileFormat.lineEnding;
     m_fileLineCount = int(m_lines.size());
+    for (int i = 0; i < m_fileLineCount; ++i)
+        classify(i);
 }
 
-void ProfileFile::addLine(Line line)
+QStringView ProfileFile::textOf(const Line &line) const
 {
-    const int index = int(m_lines.size());
-    const QStringView trimmed = trimProfileSpace(line.text);
+    if (line.fromFile && !line.changed)
+        return QStringView(m_text).sliced(line.textStart, line.textLength);
+    return line.newText;
+}
+
+void ProfileFile::classify(int index)
+{
+    Line &line = m_lines[index];
+    const QStringView trimmed = trimProfileSpace(textOf(line));
     line.section = m_sections.empty() ? -1 : int(m_sections.size()) - 1;
-    bool content = false;
-    if (trimmed.isEmpty() || trimmed.startsWith(u';')) {
-        line.kind = Kind::Other;
-    } else if (trimmed.startsWith(u'[')) {
+    if (trimmed.isEmpty() || trimmed.startsWith(u';'))
+        return;
+    if (trimmed.startsWith(u'[')) {
         const qsizetype close = trimmed.lastIndexOf(u']');
         if (close > 0) {
             line.kind = Kind::Section;
@@ -272,31 +323,43 @@ void ProfileFile::addLine(Line line)
                 m_sectionIndex.insert(folded, int(m_sections.size()));
             line.section = int(m_sections.size());
             m_sections.push_back(std::move(section));
-        } else {
-            content = true;
-        }
-    } else {
-        content = true;
-        ProfileSplit split = splitProfileLine(trimmed);
-        if (split.hasSeparator && !split.key.isEmpty() && line.section >= 0) {
-            line.kind = Kind::Entry;
-            line.key = std::move(split.key);
-            Section &section = m_sections[line.section];
-            const auto it = section.keys.constFind(line.key);
-            if (it == section.keys.cend()) {
-                section.keys.insert(line.key, index);
-            } else {
-                // The first line of a key wins; later ones wait their turn in a chain.
-                int last = it.value();
-                while (m_lines[last].nextSameKey >= 0)
-                    last = m_lines[last].nextSameKey;
-                m_lines[last].nextSameKey = index;
-            }
+            return;
         }
     }
-    if (content && line.section >= 0)
+    line.kind = Kind::Content;
+    if (line.section >= 0)
         m_sections[line.section].lastContentLine = index;
-    m_lines.push_back(std::move(line));
+}
+
+void ProfileFile::indexKey(int index, const QString &key)
+{
+    Section &section = m_sections[m_lines[index].section];
+    const auto it = section.keys.constFind(key);
+    if (it == section.keys.cend()) {
+        section.keys.insert(key, index);
+        return;
+    }
+    // The first line of a key wins; later ones wait their turn in a chain.
+    int last = it.value();
+    while (m_lines[last].nextSameKey >= 0)
+        last = m_lines[last].nextSameKey;
+    m_lines[last].nextSameKey = index;
+}
+
+void ProfileFile::buildKeyIndex()
+{
+    // Reading needs no index; the first change builds it.
+    if (m_keysIndexed)
+        return;
+    m_keysIndexed = true;
+    for (int i = 0; i < m_fileLineCount; ++i) {
+        const Line &line = m_lines[i];
+        if (line.kind != Kind::Content || line.section < 0)
+            continue;
+        const ProfileSplit split = splitProfileLine(textOf(line));
+        if (split.hasSeparator && !split.key.isEmpty())
+            indexKey(i, split.key);
+    }
 }
 
 int ProfileFile::findSection(const QString &name) const
@@ -318,33 +381,43 @@ bool ProfileFile::hasSection(const QString &section) const
     return findSection(section) >= 0;
 }
 
+void ProfileFile::forEachEntry(const QString &sectionName,
+                               const std::function<void(QStringView key, QStringView value)> &visit) const
+{
+    const int s = findSection(sectionName);
+    if (s < 0)
+        return;
+    const Section &section = m_sections[s];
+    auto take = [&](const Line &line) {
+        if (line.removed || line.kind != Kind::Content)
+            return;
+        const ProfileSplitView split = splitProfileLineView(textOf(line));
+        if (split.hasSeparator && !split.key.isEmpty())
+            visit(split.key, split.value);
+    };
+    auto takeAppended = [&] {
+        for (int added : section.appended)
+            take(m_lines[added]);
+    };
+    if (section.headerLine < 0) {
+        takeAppended();
+        return;
+    }
+    if (section.lastContentLine == section.headerLine)
+        takeAppended();
+    for (int i = section.headerLine + 1; i < m_fileLineCount && m_lines[i].section == s; ++i) {
+        take(m_lines[i]);
+        if (i == section.lastContentLine)
+            takeAppended();
+    }
+}
+
 QList<ProfileEntry> ProfileFile::sectionEntries(const QString &sectionName) const
 {
     QList<ProfileEntry> entries;
-    const int s = findSection(sectionName);
-    if (s < 0)
-        return entries;
-    const Section &section = m_sections[s];
-    auto take = [&](const Line &line) {
-        if (line.removed || line.kind != Kind::Entry)
-            return;
-        ProfileSplit split = splitProfileLine(line.text);
-        entries.append({std::move(split.key), std::move(split.value)});
-    };
-    if (section.headerLine >= 0) {
-        for (int i = section.headerLine + 1; i < m_fileLineCount && m_lines[i].section == s; ++i) {
-            take(m_lines[i]);
-            if (i == section.lastContentLine)
-                for (int added : section.appended)
-                    take(m_lines[added]);
-        }
-        if (section.lastContentLine == section.headerLine)
-            for (int added : section.appended)
-                take(m_lines[added]);
-    } else {
-        for (int added : section.appended)
-            take(m_lines[added]);
-    }
+    forEachEntry(sectionName, [&](QStringView key, QStringView value) {
+        entries.append({key.toString(), value.toString()});
+    });
     return entries;
 }
 
@@ -378,25 +451,24 @@ bool ProfileFile::setValue(const QString &sectionName, const QString &key, const
     m_error = checkStorable(key, value);
     if (!m_error.isEmpty())
         return false;
+    buildKeyIndex();
     int s = findSection(sectionName);
     if (s < 0)
         s = addSection(sectionName);
     Section &section = m_sections[s];
-    QString text = key + u'=' + value;
     const auto it = section.keys.constFind(key);
     if (it != section.keys.cend()) {
         Line &line = m_lines[it.value()];
-        if (splitProfileLine(line.text).value == trimProfileSpace(value))
+        if (splitProfileLine(textOf(line)).value == trimProfileSpace(value))
             return true; // already holds this value: the line stays as it is
-        line.text = std::move(text);
+        line.newText = key + u'=' + value;
         line.changed = true;
         m_modified = true;
         return true;
     }
     Line line;
-    line.text = std::move(text);
-    line.key = key;
-    line.kind = Kind::Entry;
+    line.newText = key + u'=' + value;
+    line.kind = Kind::Content;
     line.section = s;
     line.changed = true;
     const int index = int(m_lines.size());
@@ -412,6 +484,7 @@ void ProfileFile::removeKey(const QString &sectionName, const QString &key)
     const int s = findSection(sectionName);
     if (s < 0)
         return;
+    buildKeyIndex();
     Section &section = m_sections[s];
     const auto it = section.keys.find(key);
     if (it == section.keys.end())
@@ -430,26 +503,32 @@ bool ProfileFile::encodeAll(const ProfileFormat &format, QByteArray *out) const
     const bool sameEncoding = m_hasContent && format.encoding == m_format.encoding;
     Encoder encoder(format.encoding);
     out->clear();
-    out->reserve(qsizetype(m_lines.size()) * 48);
+    out->reserve(m_bytes.size() + qsizetype(m_lines.size() - size_t(m_fileLineCount)) * 64 + 64);
     encoder.appendBom(*out);
 
     bool needsBreak = false;
-    auto put = [&](const Line &line, bool fromFile) {
+    auto put = [&](const Line &line) {
         if (line.removed)
             return;
         if (needsBreak)
             encoder.append(*out, format.lineEnding);
-        if (fromFile && !line.changed && sameEncoding)
-            out->append(line.raw);
-        else
-            encoder.append(*out, line.text);
-        const QString &ending = fromFile ? line.ending : format.lineEnding;
-        encoder.append(*out, ending);
-        needsBreak = ending.isEmpty();
+        if (line.fromFile && !line.changed && sameEncoding) {
+            out->append(m_bytes.constData() + line.rawStart, line.rawLength);
+            needsBreak = line.ending == NoEnding;
+            return;
+        }
+        encoder.append(*out, textOf(line));
+        if (line.fromFile) {
+            encoder.append(*out, endingText(line.ending));
+            needsBreak = line.ending == NoEnding;
+        } else {
+            encoder.append(*out, format.lineEnding);
+            needsBreak = false;
+        }
     };
-    auto emitAppended = [&](const Section &section) {
+    auto putAppended = [&](const Section &section) {
         for (int added : section.appended)
-            put(m_lines[added], false);
+            put(m_lines[added]);
     };
 
     QHash<int, int> anchors; // last content line -> section whose new keys follow it
@@ -458,20 +537,20 @@ bool ProfileFile::encodeAll(const ProfileFormat &format, QByteArray *out) const
             anchors.insert(m_sections[s].lastContentLine, s);
 
     for (int i = 0; i < m_fileLineCount; ++i) {
-        put(m_lines[i], true);
+        put(m_lines[i]);
         if (!anchors.isEmpty()) {
             const auto it = anchors.constFind(i);
             if (it != anchors.cend())
-                emitAppended(m_sections[it.value()]);
+                putAppended(m_sections[it.value()]);
         }
     }
     for (const Section &section : m_sections) {
         if (section.headerLine >= 0 || section.appended.empty())
             continue;
         Line header;
-        header.text = u'[' + section.name + u']';
-        put(header, false);
-        emitAppended(section);
+        header.newText = u'[' + section.name + u']';
+        put(header);
+        putAppended(section);
     }
     if (sameEncoding)
         out->append(m_trailing);

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -70,6 +71,8 @@ public:
     // The entries of the first section of that name, in file order; lines
     // without "=" are left out. Empty when the section is missing.
     QList<ProfileEntry> sectionEntries(const QString &section) const;
+    // The same entries as views, valid during the call, for readers that keep little.
+    void forEachEntry(const QString &section, const std::function<void(QStringView key, QStringView value)> &visit) const;
     bool hasSection(const QString &section) const;
 
     // Sets a key's value (adding key and section where missing). Refuses, with
@@ -90,17 +93,23 @@ public:
     QString notice() const { return m_notice; }
 
 private:
-    enum class Kind : quint8 { Other, Section, Entry };
+    enum class Kind : quint8 { Other, Section, Content };
+    enum Ending : quint8 { NoEnding, CrLf, Lf, Cr };
+    // A line read from the file points into the file's bytes and decoded
+    // text; a changed or added line carries its own text.
     struct Line
     {
-        QByteArray raw;      // bytes as read, without the line ending
-        QString text;        // decoded text, without the line ending
-        QString ending;      // the line ending as read ("" for a last line without one)
-        QString key;         // for entries
-        int section = -1;    // section the line belongs to
-        int nextSameKey = -1; // next entry line of the section with the same key
+        qsizetype textStart = 0;
+        qsizetype rawStart = 0;
+        int textLength = 0;
+        int rawLength = 0;    // bytes, the line ending included
+        QString newText;
+        int section = -1;     // section the line belongs to
+        int nextSameKey = -1; // next line of the section with the same key
         Kind kind = Kind::Other;
-        bool changed = false; // text must be encoded anew
+        Ending ending = NoEnding;
+        bool fromFile = false;
+        bool changed = false;
         bool removed = false;
     };
     struct Section
@@ -109,12 +118,15 @@ private:
         int headerLine = -1;        // -1 for a section added in memory
         int lastContentLine = -1;   // new keys go after this line
         std::vector<int> appended;  // added lines, in order
-        QHash<QString, int> keys;   // key -> first line
+        QHash<QString, int> keys;   // key -> first line (built on the first change)
     };
 
     void clear();
     void parse(const QByteArray &bytes);
-    void addLine(Line line);
+    void classify(int index);
+    void buildKeyIndex();
+    void indexKey(int line, const QString &key);
+    QStringView textOf(const Line &line) const;
     int findSection(const QString &name) const;
     int addSection(const QString &name);
     QString checkStorable(const QString &key, const QString &value) const;
@@ -123,7 +135,10 @@ private:
     QString m_path;
     ProfileFormat m_format;
     ProfileFormat m_newFileFormat;
+    QByteArray m_bytes; // the file as read
+    QString m_text;     // its text, decoded once
     std::vector<Line> m_lines;
+    bool m_keysIndexed = false;
     std::vector<Section> m_sections;
     QHash<QString, int> m_sectionIndex; // case-folded name -> first section
     QByteArray m_trailing;              // an odd last byte of a UTF-16 file

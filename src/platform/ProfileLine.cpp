@@ -19,7 +19,7 @@ QStringView trimProfileSpace(QStringView text)
     return text.sliced(begin, end - begin);
 }
 
-ProfileSplit splitProfileLine(QStringView line)
+ProfileSplitView splitProfileLineView(QStringView line)
 {
     const QStringView trimmed = trimProfileSpace(line);
     qsizetype separator = -1;
@@ -37,13 +37,19 @@ ProfileSplit splitProfileLine(QStringView line)
     if (separator < 0)
         separator = trimmed.lastIndexOf(u'=');
 
-    ProfileSplit split;
+    ProfileSplitView split;
     if (separator < 0)
         return split;
     split.hasSeparator = true;
-    split.key = trimProfileSpace(trimmed.first(separator)).toString();
-    split.value = trimProfileSpace(trimmed.sliced(separator + 1)).toString();
+    split.key = trimProfileSpace(trimmed.first(separator));
+    split.value = trimProfileSpace(trimmed.sliced(separator + 1));
     return split;
+}
+
+ProfileSplit splitProfileLine(QStringView line)
+{
+    const ProfileSplitView view = splitProfileLineView(line);
+    return {view.key.toString(), view.value.toString(), view.hasSeparator};
 }
 
 } // namespace Glossa

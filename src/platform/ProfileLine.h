@@ -26,4 +26,13 @@ struct ProfileSplit
 // Brightness="Level = %d" keeps its key. Every other line splits at its last "=".
 ProfileSplit splitProfileLine(QStringView line);
 
+// The same split as views into the line, for readers that copy only what they keep.
+struct ProfileSplitView
+{
+    QStringView key;
+    QStringView value;
+    bool hasSeparator = false;
+};
+ProfileSplitView splitProfileLineView(QStringView line);
+
 } // namespace Glossa
