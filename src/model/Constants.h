@@ -17,6 +17,11 @@ inline const QString MasterLanguageFileName = QStringLiteral("English (United St
 // The index of the product's languages, in the language directory.
 inline const QString LanguageIndexFileName = QStringLiteral("LanguageIndex.ini");
 
+// The program's name: the main window's caption and the caption of its messages.
+inline const QString ProgramName = QStringLiteral("Glossa Desk");
+// What every long operation but saving shows in the waiting window.
+inline const QString LoadingText = QStringLiteral("Loading data, please wait ...");
+
 // Dialog results of the system's own dialogs: 5 for the affirmative way out, 6 for cancel.
 constexpr int ResultSaved = 5;
 constexpr int ResultCancelled = 6;

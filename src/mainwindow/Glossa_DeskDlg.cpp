@@ -1,0 +1,329 @@
+#include "mainwindow/Glossa_DeskDlg.h"
+
+#include "editor/EntryListModel.h"
+#include "editor/VuduzLanguageMapDlg.h"
+#include "mainwindow/AboutDlg.h"
+#include "mainwindow/AddNewLanDlg.h"
+#include "mainwindow/DialogFont.h"
+#include "model/Constants.h"
+#include "model/LocaleCatalogue.h"
+#include "model/SyncLanguageIndex.h"
+#include "platform/DialogUnits.h"
+#include "platform/MessageBox.h"
+#include "platform/MessageBoxNotifier.h"
+#include "waiting/WaitingScope.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+
+namespace Glossa {
+
+namespace {
+
+// Dialog template 102, in dialog units and tab order.
+const QList<ControlSpec> &mainWindowTemplate()
+{
+    static const QList<ControlSpec> table = {
+        {CGlossa_DeskDlg::IDC_MODIFY, ControlSpec::PushButton, QStringLiteral("Modify"), 259, 217, 70, 14},
+        {CGlossa_DeskDlg::IDC_LANGUAGE_LABEL, ControlSpec::Label, QStringLiteral("Language"), 20, 14, 35, 12},
+        {CGlossa_DeskDlg::IDC_LANGUAGE_COMBO, ControlSpec::ComboBox, QString(), 57, 14, 141, 16,
+         Qt::AlignLeft | Qt::AlignTop, CGlossa_DeskDlg::IDC_LANGUAGE_LABEL},
+        {CGlossa_DeskDlg::IDC_ENTRY_LIST, ControlSpec::TableView, QString(), 20, 32, 308, 180,
+         Qt::AlignLeft | Qt::AlignTop, ControlSpec::NoLabel, QStringLiteral("Attributes and values")},
+        {CGlossa_DeskDlg::IDC_ADD_LANGUAGE, ControlSpec::PushButton, QStringLiteral("Add New Langugae"), 242, 14, 85, 12},
+    };
+    return table;
+}
+
+} // namespace
+
+CGlossa_DeskDlg::CGlossa_DeskDlg(QWidget *parent)
+    : QDialog(parent)
+    , m_icon(QStringLiteral(":/glossa-desk.png"))
+    , m_notifier(std::make_unique<MessageBoxNotifier>(this))
+{
+    setWindowTitle(ProgramName);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
+                   | Qt::WindowCloseButtonHint);
+    setFont(dialogFont(10));
+    setAccessibleName(ProgramName);
+    buildControls();
+}
+
+CGlossa_DeskDlg::~CGlossa_DeskDlg() = default;
+
+void CGlossa_DeskDlg::buildControls()
+{
+    const DialogBaseUnits units = dialogBaseUnits(font());
+    m_entryList = new QTableView(this);
+    createControls(this, mainWindowTemplate(), units, {{IDC_ENTRY_LIST, m_entryList}});
+    resize(dialogUnitsToPixels(QSize(350, 238), units));
+
+    m_modifyButton = findControl<QPushButton>(this, IDC_MODIFY);
+    m_languageLabel = findControl<QLabel>(this, IDC_LANGUAGE_LABEL);
+    m_languageCombo = findControl<QComboBox>(this, IDC_LANGUAGE_COMBO);
+    m_addLanguageButton = findControl<QPushButton>(this, IDC_ADD_LANGUAGE);
+    m_modifyButton->setEnabled(false);
+    for (QPushButton *button : {m_modifyButton, m_addLanguageButton})
+        button->setAutoDefault(false); // Enter presses no button in this window
+
+    m_entryModel = new EntryListModel({QStringLiteral("Attribute"), QStringLiteral("Value")}, this);
+    m_entryList->setModel(m_entryModel);
+    m_entryList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_entryList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_entryList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_entryList->verticalHeader()->hide();
+    m_entryList->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_entryList->horizontalHeader()->setHighlightSections(false);
+    m_entryList->setWordWrap(false);
+    m_entryList->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_entryList->verticalHeader()->setDefaultSectionSize(m_entryList->fontMetrics().height() + 6);
+
+    // The user's choice only: programmatic changes of the list do not reload it.
+    connect(m_languageCombo, &QComboBox::activated, this, &CGlossa_DeskDlg::onLanguageSelected);
+    connect(m_modifyButton, &QPushButton::clicked, this, &CGlossa_DeskDlg::onModify);
+    connect(m_entryList, &QTableView::doubleClicked, this, &CGlossa_DeskDlg::onEntryDoubleClicked);
+    connect(m_addLanguageButton, &QPushButton::clicked, this, &CGlossa_DeskDlg::onAddNewLanguage);
+
+    // A Linux window manager owns the window menu, so the About entry lives in
+    // the window's context menu (and on F1).
+    auto *separator = new QAction(this);
+    separator->setSeparator(true);
+    auto *about = new QAction(QStringLiteral("&About Glossa_Desk..."), this);
+    about->setShortcut(QKeySequence::HelpContents);
+    connect(about, &QAction::triggered, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
+    addAction(separator);
+    addAction(about);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+
+    // Enter and Escape are swallowed before any control sees them.
+    const auto children = findChildren<QWidget *>();
+    for (QWidget *child : children)
+        child->installEventFilter(this);
+}
+
+std::pair<int, int> CGlossa_DeskDlg::initialColumnWidths(int clientWidth)
+{
+    // Integer divisions taken as 16-bit values, as the list's column widths are.
+    return {qint16(clientWidth / 3), qint16((2 * clientWidth) / 3)};
+}
+
+int CGlossa_DeskDlg::exec()
+{
+    if (!m_initialised) {
+        m_initialised = true;
+        if (!OnInitDialog())
+            return result();
+    }
+    return QDialog::exec();
+}
+
+bool CGlossa_DeskDlg::OnInitDialog()
+{
+    m_initialised = true;
+    setWindowIcon(m_icon);
+
+    WaitingScope wait(this, LoadingText);
+    m_startupDirectory = QDir::currentPath();
+    const QString languageDir = QStringLiteral(".") + QDir::separator() + QStringLiteral("language");
+    if (!m_store.Open(languageDir)) {
+        MessageBox::show(this, QMessageBox::Critical, ProgramName,
+                         QStringLiteral("The main file is missing, the software can not be running!"));
+        setResult(0);
+        wait.abandon();
+        return false;
+    }
+
+    const QString sep = QDir::separator();
+    SyncLanguageIndex(m_startupDirectory, m_store, sep + QStringLiteral("language"),
+                      sep + QStringLiteral("Web") + sep + QStringLiteral("LanguageInfo"), presentLanguages(), *m_notifier);
+
+    const int clientWidth = m_entryList->width() - 2 * m_entryList->frameWidth();
+    const auto [first, second] = initialColumnWidths(clientWidth);
+    m_entryList->setColumnWidth(0, first);
+    m_entryList->setColumnWidth(1, second);
+    m_entryList->setShowGrid(true);
+
+    fillLanguageList();
+    wait.finish();
+    return true;
+}
+
+void CGlossa_DeskDlg::fillLanguageList()
+{
+    const PresentLanguageSet &present = presentLanguages();
+    for (int i = 0; i < LocaleCatalogue::RowCount(); ++i) {
+        if (present.count(i))
+            m_languageCombo->addItem(LocaleCatalogue::DisplayNameAt(i), i);
+    }
+    m_languageCombo->setCurrentIndex(-1);
+}
+
+void CGlossa_DeskDlg::OnSysCommand(int commandId)
+{
+    if ((commandId & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg about(this);
+        about.exec();
+    }
+}
+
+void CGlossa_DeskDlg::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    layoutControls();
+}
+
+void CGlossa_DeskDlg::layoutControls()
+{
+    if (!m_languageLabel)
+        return;
+    // Client and label edges as the window system gives them: right and bottom exclusive.
+    const int clientRight = width();
+    const int clientBottom = height();
+    const QRect label = m_languageLabel->geometry();
+    const int labelLeft = label.left();
+    const int labelBottom = label.top() + label.height();
+
+    m_entryList->setGeometry(labelLeft, labelBottom + 10, clientRight - 2 * labelLeft,
+                             clientBottom - 70 - (labelBottom + 10));
+    m_entryList->update();
+    const QSize button = m_modifyButton->size();
+    m_modifyButton->move(clientRight - labelLeft - button.width(), clientBottom - 60);
+    m_modifyButton->update();
+}
+
+bool CGlossa_DeskDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CGlossa_DeskDlg::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
+        return; // neither key closes the main window
+    QDialog::keyPressEvent(event);
+}
+
+void CGlossa_DeskDlg::reloadEntries(int row)
+{
+    m_redundantKeys.clear();
+    m_entryModel->clear();
+    const QString displayName = LocaleCatalogue::DisplayNameAt(row);
+    const AttributeCatalogue catalogue = m_store.attributes();
+    LanguageValues values;
+    if (!m_store.LoadLanguageFile(displayName, values, m_redundantKeys)
+        && QFileInfo::exists(m_store.filePathFor(displayName))) {
+        // A missing file simply shows empty values; one that is there but cannot
+        // be read is worth a word.
+        m_notifier->notify(Severity::Warning, ProgramName, m_store.lastError());
+    }
+    std::vector<EntryRow> rows;
+    rows.reserve(catalogue.size());
+    for (auto it = catalogue.cbegin(); it != catalogue.cend(); ++it) {
+        EntryRow entry;
+        entry.cells[0] = it.value();
+        entry.cells[1] = values.value(it.key());
+        entry.id = it.key();
+        rows.push_back(std::move(entry));
+    }
+    m_entryModel->setRows(std::move(rows));
+}
+
+void CGlossa_DeskDlg::onLanguageSelected(int comboIndex)
+{
+    if (comboIndex < 0)
+        return;
+    WaitingScope wait(this, LoadingText);
+    m_entryList->hide();
+    reloadEntries(m_languageCombo->itemData(comboIndex).toInt());
+    m_entryList->show();
+    m_entryList->setFocus();
+    m_modifyButton->setEnabled(true);
+    wait.finish();
+}
+
+void CGlossa_DeskDlg::runEditor(qint64 initialEntryId)
+{
+    const int comboIndex = m_languageCombo->currentIndex();
+    if (comboIndex < 0)
+        return;
+    const int row = m_languageCombo->itemData(comboIndex).toInt();
+    CVuduzLanguageMapDlg editor(this);
+    editor.sourceList = m_entryModel;
+    editor.languageIndex = row;
+    editor.initialEntryId = initialEntryId;
+    if (editor.exec() != ResultSaved)
+        return;
+    if (!m_store.RemoveKeys(LocaleCatalogue::DisplayNameAt(row), m_redundantKeys))
+        m_notifier->notify(Severity::Error, ProgramName, m_store.lastError());
+}
+
+void CGlossa_DeskDlg::onModify()
+{
+    runEditor(-1);
+}
+
+void CGlossa_DeskDlg::onEntryDoubleClicked()
+{
+    // The editor opens on the row that holds the selection mark, which need
+    // not be the row under the pointer.
+    const QModelIndex mark = m_entryList->currentIndex();
+    if (!mark.isValid())
+        return;
+    runEditor(qint64(m_entryModel->itemData(mark.row())));
+}
+
+void CGlossa_DeskDlg::ApplySavedValues(const LanguageValues &values)
+{
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        const int row = m_entryModel->findRowById(it.key());
+        if (row >= 0)
+            m_entryModel->setText(row, 1, it.value());
+    }
+}
+
+void CGlossa_DeskDlg::onAddNewLanguage()
+{
+    CAddNewLanDlg dialog(this);
+    if (dialog.exec() != ResultSaved || dialog.chosenRow() < 0)
+        return;
+    const int row = dialog.chosenRow();
+    const QString displayName = LocaleCatalogue::DisplayNameAt(row);
+    {
+        WaitingScope wait(this, LoadingText);
+        const bool created = m_store.CreateLanguageFile(displayName);
+        wait.finish();
+        // The editor still opens on the new language; the user hears why its file is not there.
+        if (!created)
+            m_notifier->notify(Severity::Error, ProgramName, m_store.lastError());
+    }
+    const AttributeCatalogue catalogue = m_store.attributes();
+    CVuduzLanguageMapDlg editor(this);
+    editor.newLanguageAttributes = &catalogue;
+    editor.languageIndex = row;
+    if (editor.exec() != ResultSaved)
+        return;
+    m_languageCombo->addItem(displayName, row);
+    m_languageCombo->setCurrentIndex(m_languageCombo->count() - 1);
+    // The entry list follows the combo box, so that "Modify" never opens the
+    // editor on the new language with the rows of another.
+    WaitingScope wait(this, LoadingText);
+    reloadEntries(row);
+    m_modifyButton->setEnabled(true);
+    wait.finish();
+}
+
+} // namespace Glossa

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "editor/EditorOwner.h"
+#include "model/LanguageStore.h"
+#include "model/Types.h"
+
+#include <QDialog>
+#include <QIcon>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTableView;
+
+namespace Glossa {
+
+class EntryListModel;
+class Notifier;
+
+// The program's only top-level window: the present languages, the selected
+// language's attributes and values, "Modify" to open the editor and "Add New
+// Langugae". It owns the language store for the whole run.
+class CGlossa_DeskDlg : public QDialog, public EditorOwner
+{
+    Q_OBJECT
+
+public:
+    // Control ids of the window's template.
+    enum ControlId {
+        IDC_MODIFY = 1004,
+        IDC_LANGUAGE_LABEL = 1031,
+        IDC_LANGUAGE_COMBO = 1001,
+        IDC_ENTRY_LIST = 1003,
+        IDC_ADD_LANGUAGE = 1047,
+    };
+    static constexpr int IDM_ABOUTBOX = 0x10;
+
+    explicit CGlossa_DeskDlg(QWidget *parent = nullptr);
+    ~CGlossa_DeskDlg() override;
+
+    // Loads the catalogue, brings the index into line and lists the languages.
+    // False when the master file is missing: the message has been shown and
+    // the dialog ended with 0.
+    bool OnInitDialog();
+    // Initialises on the first run, then runs the window modally.
+    int exec() override;
+
+    // The system menu's commands; IDM_ABOUTBOX opens the About box.
+    void OnSysCommand(int commandId);
+
+    // Editor owner.
+    LanguageStore &languageStore() override { return m_store; }
+    const EntryListModel *entryRows() const override { return m_entryModel; }
+    void ApplySavedValues(const LanguageValues &values) override;
+    QWidget *ownerWindow() override { return this; }
+
+    // Column widths of an entry list whose client area is W pixels wide.
+    static std::pair<int, int> initialColumnWidths(int clientWidth);
+
+    const QString &startupDirectory() const { return m_startupDirectory; }
+    const RedundantKeySet &redundantKeys() const { return m_redundantKeys; }
+    QComboBox *languageCombo() const { return m_languageCombo; }
+    QTableView *entryList() const { return m_entryList; }
+    QPushButton *modifyButton() const { return m_modifyButton; }
+    QPushButton *addLanguageButton() const { return m_addLanguageButton; }
+    QLabel *languageLabel() const { return m_languageLabel; }
+
+    // The user's actions, callable by tests as the signals call them.
+    void onLanguageSelected(int comboIndex);
+    void onModify();
+    void onEntryDoubleClicked();
+    void onAddNewLanguage();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void layoutControls();
+    void fillLanguageList();
+    void reloadEntries(int row);
+    void runEditor(qint64 initialEntryId);
+
+    LanguageStore m_store;
+    QIcon m_icon;
+    QString m_startupDirectory;
+    RedundantKeySet m_redundantKeys;
+    QPushButton *m_addLanguageButton = nullptr;
+    QLabel *m_languageLabel = nullptr;
+    QPushButton *m_modifyButton = nullptr;
+    QTableView *m_entryList = nullptr;
+    QComboBox *m_languageCombo = nullptr;
+    EntryListModel *m_entryModel = nullptr;
+    std::unique_ptr<Notifier> m_notifier;
+    bool m_initialised = false;
+};
+
+} // namespace Glossa
