@@ -1,1 +1,0 @@
-// Removed once the GUI library has sources of its own.
