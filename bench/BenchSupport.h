@@ -12,6 +12,8 @@
 namespace Bench {
 
 double bestMs(const std::function<void()> &run, int repeats = 5);
+// As above, with prepare run untimed before each run (to undo what run did).
+double bestMs(const std::function<void()> &prepare, const std::function<void()> &run, int repeats = 5);
 
 // Resident set size of this process in MiB (from /proc/self/status).
 double residentMiB();
