@@ -250,9 +250,10 @@ void CGlossa_DeskDlg::onLanguageSelected(int comboIndex)
     m_entryList->hide();
     reloadEntries(m_languageCombo->itemData(comboIndex).toInt());
     m_entryList->show();
-    m_entryList->setFocus();
     m_modifyButton->setEnabled(true);
     wait.finish();
+    // After the wait: a window that is still disabled takes no focus.
+    m_entryList->setFocus();
 }
 
 void CGlossa_DeskDlg::runEditor(qint64 initialEntryId)
