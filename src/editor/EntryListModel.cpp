@@ -141,6 +141,17 @@ void EntryListModel::setText(int row, int column, const QString &text)
     Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
+void EntryListModel::updateRows(const std::function<void(EntryRow &row)> &change)
+{
+    if (m_rows.empty())
+        return;
+    for (EntryRow &row : m_rows) {
+        change(row);
+        normaliseState(row);
+    }
+    Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
 AttributeId EntryListModel::itemData(int row) const
 {
     Q_ASSERT(row >= 0 && row < int(m_rows.size()));

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <vector>
 
 namespace Glossa {
@@ -50,6 +51,10 @@ public:
     void appendRow(EntryRow row);
     void clear();
     const std::vector<EntryRow> &rows() const { return m_rows; }
+
+    // Changes every row through change() and tells the views once; states are
+    // cleaned as setText() cleans them.
+    void updateRows(const std::function<void(EntryRow &row)> &change);
 
     // Out-of-range rows or columns read as the empty text and are not written.
     QString text(int row, int column) const;

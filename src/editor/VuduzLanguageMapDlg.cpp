@@ -1,20 +1,508 @@
 #include "editor/VuduzLanguageMapDlg.h"
 
 #include "editor/EditorOwner.h"
+#include "editor/EntryListModel.h"
+#include "editor/PlaceholderCheck.h"
+#include "editor/VuduzListCtrl.h"
+#include "platform/DialogFont.h"
 #include "model/Constants.h"
+#include "model/LanguageStore.h"
+#include "model/LocaleCatalogue.h"
+#include "platform/DialogUnits.h"
+#include "platform/MessageBox.h"
+#include "waiting/WaitingScope.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 
 namespace Glossa {
+
+namespace {
+
+using C = CVuduzLanguageMapDlg;
+constexpr Qt::Alignment RightAligned = Qt::AlignRight | Qt::AlignTop;
+constexpr Qt::Alignment Centred = Qt::AlignHCenter | Qt::AlignTop;
+constexpr Qt::Alignment LeftAligned = Qt::AlignLeft | Qt::AlignTop;
+
+// Dialog 129, in dialog units and tab order.
+const QList<ControlSpec> &editorTemplate()
+{
+    static const QList<ControlSpec> table = {
+        {C::IDC_SEARCH_GROUP, ControlSpec::GroupBox, QStringLiteral("Search"), 12, 6, 469, 28},
+        {C::IDC_SEARCH_TEXT, ControlSpec::LineEdit, QString(), 25, 15, 238, 15, LeftAligned, C::IDC_SEARCH_GROUP},
+        {C::IDC_BY_ATTRIBUTE, ControlSpec::RadioButton, QStringLiteral("By Attribute"), 269, 17, 49, 10},
+        {C::IDC_BY_VALUE, ControlSpec::RadioButton, QStringLiteral("By Value"), 325, 17, 40, 10},
+        {C::IDC_BY_REFERENCE, ControlSpec::RadioButton, QStringLiteral("By Reference"), 367, 17, 53, 10},
+        {C::IDC_SEARCH_NEXT, ControlSpec::PushButton, QStringLiteral("Search Next"), 426, 15, 49, 12},
+        {C::IDC_MODIFY_GROUP, ControlSpec::GroupBox, QStringLiteral("Modify"), 12, 36, 349, 85},
+        {C::IDC_VALUE_LABEL, ControlSpec::Label, QStringLiteral("Value"), 16, 50, 39, 10, RightAligned},
+        {C::IDC_VALUE, ControlSpec::LineEdit, QString(), 57, 49, 295, 13, LeftAligned, C::IDC_VALUE_LABEL},
+        {C::IDC_REFERENCE_LABEL, ControlSpec::Label, QStringLiteral("Reference"), 16, 70, 39, 10, RightAligned},
+        {C::IDC_REFERENCE, ControlSpec::LineEdit, QString(), 57, 69, 294, 13, LeftAligned, C::IDC_REFERENCE_LABEL},
+        {C::IDC_ATTRIBUTE_LABEL, ControlSpec::Label, QStringLiteral("Attribute"), 16, 93, 39, 10, RightAligned},
+        {C::IDC_ATTRIBUTE, ControlSpec::ReadOnlyLineEdit, QString(), 59, 90, 227, 13, LeftAligned, C::IDC_ATTRIBUTE_LABEL},
+        {C::IDC_MODIFY, ControlSpec::PushButton, QStringLiteral("Modify"), 297, 89, 51, 13},
+        {C::IDC_NEXT_BLANK, ControlSpec::PushButton, QStringLiteral("Next Blank"), 393, 100, 69, 13},
+        {C::IDC_NOTICE, ControlSpec::Label, QStringLiteral("WARNING"), 15, 109, 345, 8, Centred},
+        {C::IDC_REFERENCE_LANGUAGE_LABEL, ControlSpec::Label, QStringLiteral("Select Reference Language"), 371, 45, 108, 8},
+        {C::IDC_REFERENCE_LANGUAGE, ControlSpec::ComboBox, QString(), 368, 68, 120, 24, LeftAligned,
+         C::IDC_REFERENCE_LANGUAGE_LABEL},
+        {C::IDC_ENTRY_LIST, ControlSpec::TableView, QString(), 7, 126, 481, 178, LeftAligned, ControlSpec::NoLabel,
+         QStringLiteral("Entries")},
+        {C::IDC_REMOVE_REDUNDANT, ControlSpec::PushButton, QStringLiteral("Remove Redundant Entries"), 7, 314, 109, 11},
+        {C::IDC_ADD_ATTRIBUTE, ControlSpec::PushButton, QStringLiteral("\u6dfb\u52a0\u65b0\u5c5e\u6027"), 142, 312, 98, 13},
+        {C::IDC_SAVE, ControlSpec::PushButton, QStringLiteral("Save"), 374, 311, 50, 14},
+        {C::IDC_CANCEL, ControlSpec::PushButton, QStringLiteral("Cancel"), 438, 311, 50, 14},
+    };
+    return table;
+}
+
+const QString EditorTitle = QStringLiteral("Dedevuded");
+const QString NoticeText =
+    QStringLiteral("Notice: Symbols like %d, %s, %ld, %d, %% , \\n and {digital number} must be kept and not changed.");
+
+bool isMarked(const QString &state)
+{
+    return state == StatusModified || state == StatusError;
+}
+
+} // namespace
 
 CVuduzLanguageMapDlg::CVuduzLanguageMapDlg(EditorOwner *owner)
     : m_owner(owner)
 {
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
+                   | Qt::WindowCloseButtonHint);
+    setFont(dialogFont(9));
+    buildControls();
 }
 
-CVuduzLanguageMapDlg::~CVuduzLanguageMapDlg() = default;
+CVuduzLanguageMapDlg::~CVuduzLanguageMapDlg()
+{
+    qApp->removeEventFilter(this);
+}
+
+EntryListModel *CVuduzLanguageMapDlg::entries() const
+{
+    return m_list->entryModel();
+}
+
+void CVuduzLanguageMapDlg::buildControls()
+{
+    const DialogBaseUnits units = dialogBaseUnits(font());
+    m_list = new CVuduzListCtrl({QStringLiteral("Attribute"), QStringLiteral("Value"), QStringLiteral("Reference"),
+                                 QStringLiteral("Statue")},
+                                this);
+    createControls(this, editorTemplate(), units, {{IDC_ENTRY_LIST, m_list}});
+    resize(dialogUnitsToPixels(QSize(495, 332), units));
+
+    m_searchEdit = findControl<QLineEdit>(this, IDC_SEARCH_TEXT);
+    m_valueEdit = findControl<QLineEdit>(this, IDC_VALUE);
+    m_referenceEdit = findControl<QLineEdit>(this, IDC_REFERENCE);
+    m_attributeEdit = findControl<QLineEdit>(this, IDC_ATTRIBUTE);
+    m_referenceCombo = findControl<QComboBox>(this, IDC_REFERENCE_LANGUAGE);
+    m_notice = findControl<QLabel>(this, IDC_NOTICE);
+    m_notice->setWordWrap(true);
+
+    m_searchColumns = new QButtonGroup(this);
+    m_searchColumns->addButton(findControl<QRadioButton>(this, IDC_BY_ATTRIBUTE), 0);
+    m_searchColumns->addButton(findControl<QRadioButton>(this, IDC_BY_VALUE), 1);
+    m_searchColumns->addButton(findControl<QRadioButton>(this, IDC_BY_REFERENCE), 2);
+    connect(m_searchColumns, &QButtonGroup::idClicked, this, [this](int column) {
+        readFields();
+        searchColumn = column; // the search goes on from where it stopped
+    });
+    connect(m_searchEdit, &QLineEdit::textChanged, this, [this] {
+        readFields();
+        searchCursor = -1;
+    });
+    auto button = [this](int id) { return findControl<QPushButton>(this, id); };
+    connect(button(IDC_SEARCH_NEXT), &QPushButton::clicked, this, [this] {
+        readFields();
+        SearchNext(searchText);
+    });
+    connect(button(IDC_MODIFY), &QPushButton::clicked, this, &CVuduzLanguageMapDlg::ApplyValue);
+    connect(button(IDC_NEXT_BLANK), &QPushButton::clicked, this, &CVuduzLanguageMapDlg::OnNextBlank);
+    connect(button(IDC_SAVE), &QPushButton::clicked, this, &CVuduzLanguageMapDlg::OnSave);
+    connect(button(IDC_CANCEL), &QPushButton::clicked, this, &CVuduzLanguageMapDlg::OnCancel);
+    connect(button(IDC_REMOVE_REDUNDANT), &QPushButton::clicked, this, &CVuduzLanguageMapDlg::OnRemoveRedundantEntries);
+    connect(m_referenceCombo, &QComboBox::activated, this, &CVuduzLanguageMapDlg::OnReferenceLanguageChanged);
+    // A left click shows the marked row; Page Up, Page Down, Home and End move
+    // the selection without refreshing the fields.
+    connect(m_list, &QAbstractItemView::clicked, this, [this] {
+        const int mark = m_list->selectionMark();
+        if (mark >= 0)
+            ShowEntry(mark);
+    });
+    for (QPushButton *b : findChildren<QPushButton *>())
+        b->setAutoDefault(false);
+
+    // Every key press aimed at the editor or one of its controls passes the
+    // key handling first, before the control sees it.
+    qApp->installEventFilter(this);
+}
 
 int CVuduzLanguageMapDlg::exec()
 {
-    return ResultCancelled;
+    if (!m_initialised)
+        OnInitDialog();
+    return QDialog::exec();
+}
+
+void CVuduzLanguageMapDlg::OnInitDialog()
+{
+    m_initialised = true;
+    WaitingScope wait(this, LoadingText);
+    hide();
+    setWindowTitle(EditorTitle + QStringLiteral("      ") + LocaleCatalogue::DisplayNameAt(languageIndex));
+
+    m_list->setColumnWidth(3, 110);
+    m_list->setColumnWidth(0, 200);
+    m_list->setColumnWidth(1, 250);
+    m_list->setColumnWidth(2, 250);
+
+    std::vector<EntryRow> rows;
+    if (sourceList) {
+        rows.reserve(sourceList->rows().size());
+        for (const EntryRow &source : sourceList->rows()) {
+            EntryRow row;
+            row.cells[0] = source.cells[0];
+            row.cells[1] = source.cells[1];
+            row.id = source.id;
+            rows.push_back(std::move(row));
+        }
+    } else if (newLanguageAttributes) {
+        rows.reserve(newLanguageAttributes->size());
+        for (auto it = newLanguageAttributes->cbegin(); it != newLanguageAttributes->cend(); ++it) {
+            EntryRow row;
+            row.cells[0] = it.value();
+            row.id = it.key();
+            rows.push_back(std::move(row));
+        }
+    }
+    entries()->setRows(std::move(rows));
+
+    m_searchColumns->button(0)->setChecked(true);
+    searchColumn = 0;
+    searchCursor = -1;
+
+    m_referenceCombo->clear();
+    for (int row : presentLanguages())
+        if (row != languageIndex)
+            m_referenceCombo->addItem(LocaleCatalogue::DisplayNameAt(row), row);
+    const QString preferred = languageIndex == 1 ? LocaleCatalogue::DisplayNameAt(0) : LocaleCatalogue::DisplayNameAt(1);
+    m_referenceCombo->setCurrentIndex(-1);
+    for (int i = 0; i < m_referenceCombo->count(); ++i) {
+        if (m_referenceCombo->itemText(i).startsWith(preferred, Qt::CaseInsensitive)) {
+            m_referenceCombo->setCurrentIndex(i);
+            break;
+        }
+    }
+    if (m_referenceCombo->currentIndex() < 0 && m_referenceCombo->count() > 0)
+        m_referenceCombo->setCurrentIndex(0);
+
+    LoadReference();
+
+    for (int id : {IDC_ADD_ATTRIBUTE, IDC_REMOVE_REDUNDANT, IDC_NEXT_BLANK})
+        findControl<QWidget>(this, id)->hide();
+    m_referenceEdit->setReadOnly(true);
+    m_notice->setText(NoticeText);
+    QPalette notice = m_notice->palette();
+    notice.setColor(QPalette::WindowText, QColor(190, 0, 0));
+    m_notice->setPalette(notice);
+
+    wait.finish();
+    show();
+    activateWindow();
+    setFocus();
+    if (initialEntryId >= 0 && initialEntryId <= qint64(std::numeric_limits<AttributeId>::max()))
+        ShowEntry(entries()->findRowById(AttributeId(initialEntryId)));
+}
+
+void CVuduzLanguageMapDlg::LoadReference()
+{
+    EntryListModel *model = entries();
+    // With no other language present there is nothing to compare with: the
+    // Reference cells stay empty and no row is marked.
+    if (m_referenceCombo->currentIndex() < 0) {
+        model->updateRows([](EntryRow &row) { row.cells[2].clear(); });
+        return;
+    }
+    const QString displayName = LocaleCatalogue::DisplayNameAt(m_referenceCombo->currentData().toInt());
+    LanguageStore &store = m_owner->languageStore();
+    LanguageValues reference;
+    RedundantKeySet unused;
+    if (!store.LoadLanguageFile(displayName, reference, unused) && QFileInfo::exists(store.filePathFor(displayName)))
+        MessageBox::show(this, QMessageBox::Warning, ProgramName, store.lastError());
+    const QString empty;
+    model->updateRows([&](EntryRow &row) {
+        row.cells[2] = reference.value(row.id, empty);
+        // Loading only ever adds the error mark: it never sets MODIFIED and never clears a mark.
+        if (!CheckPlaceholders(row.cells[1], row.cells[2], row.id))
+            row.cells[3] = StatusError;
+    });
+}
+
+bool CVuduzLanguageMapDlg::CheckEntry(int row) const
+{
+    const EntryListModel *model = entries();
+    return CheckPlaceholders(model->text(row, 1), model->text(row, 2), model->itemData(row));
+}
+
+void CVuduzLanguageMapDlg::readFields()
+{
+    searchText = m_searchEdit->text();
+    attributeText = m_attributeEdit->text();
+    valueText = m_valueEdit->text();
+    referenceText = m_referenceEdit->text();
+}
+
+void CVuduzLanguageMapDlg::writeFields()
+{
+    // Writing the search field would reset the search; it is only ever read.
+    m_attributeEdit->setText(attributeText);
+    m_valueEdit->setText(valueText);
+    m_referenceEdit->setText(referenceText);
+}
+
+void CVuduzLanguageMapDlg::ShowEntry(int row)
+{
+    if (row < 0 || row >= entries()->rowCount())
+        return;
+    m_list->setSelectionMark(row);
+    m_list->ensureRowVisible(row);
+    const EntryListModel *model = entries();
+    attributeText = model->text(row, 0);
+    valueText = model->text(row, 1);
+    referenceText = model->text(row, 2);
+    m_shownEntry = model->itemData(row);
+    m_valueEdit->setFocus();
+    writeFields();
+}
+
+int CVuduzLanguageMapDlg::SearchNext(const QString &text)
+{
+    readFields();
+    const EntryListModel *model = entries();
+    const int n = model->rowCount();
+    for (++searchCursor; searchCursor < n; ++searchCursor) {
+        if (model->text(searchCursor, searchColumn).contains(text, Qt::CaseSensitive)) {
+            ShowEntry(searchCursor);
+            return searchCursor;
+        }
+    }
+    MessageBox::show(this, QMessageBox::Information, ProgramName, QStringLiteral("No matching objects."));
+    searchCursor = -1;
+    return -1;
+}
+
+void CVuduzLanguageMapDlg::ApplyValue()
+{
+    readFields();
+    // The value belongs to the attribute the fields show, found by its id; the
+    // list's selection may have moved to another row since (Page Down, a sort).
+    if (!m_shownEntry)
+        return;
+    const int row = entries()->findRowById(*m_shownEntry);
+    if (row < 0)
+        return;
+    EntryListModel *model = entries();
+    model->setText(row, 1, valueText);
+    m_list->setSelectionMark(row);
+    m_list->ensureRowVisible(row);
+    model->setText(row, model->statusColumn(), CheckEntry(row) ? StatusModified : StatusError);
+}
+
+void CVuduzLanguageMapDlg::OnNextBlank()
+{
+    const EntryListModel *model = entries();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        if (!model->text(row, 0).trimmed().isEmpty() && model->text(row, 1).trimmed().isEmpty()) {
+            ShowEntry(row);
+            return;
+        }
+    }
+    MessageBox::show(this, QMessageBox::Information, ProgramName, QStringLiteral("No Blank Value."));
+}
+
+void CVuduzLanguageMapDlg::OnSave()
+{
+    EntryListModel *model = entries();
+    WaitingScope wait(this, QStringLiteral("Checking data..."));
+    LanguageValues saveList;
+    bool askFormat = true;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QString state = model->text(row, model->statusColumn());
+        if (!isMarked(state))
+            continue;
+        const QString attribute = model->text(row, 0);
+        const QString value = model->text(row, 1);
+        if (state == StatusError && askFormat) {
+            wait.pause();
+            const auto answer = MessageBox::show(
+                this, QMessageBox::Warning, QStringLiteral("Warning"),
+                QStringLiteral("Attribute: ") + attribute + QStringLiteral(" .Translate format error!Do you want to continue to save?"),
+                QMessageBox::Yes | QMessageBox::No);
+            if (answer != QMessageBox::Yes) {
+                ShowEntry(row);
+                return;
+            }
+            wait.resume();
+            askFormat = false;
+        }
+        if (value.count(u'"') % 2 != 0) {
+            wait.pause();
+            const auto answer = MessageBox::show(
+                this, QMessageBox::Critical, QStringLiteral("Error"),
+                QStringLiteral("Error: ") + attribute + u'=' + value + QStringLiteral(" Translate mismatch ") + u'"'
+                    + QStringLiteral("!Do you want to continue to save?"),
+                QMessageBox::Yes | QMessageBox::No);
+            if (answer != QMessageBox::Yes) {
+                ShowEntry(row);
+                return;
+            }
+            wait.resume();
+            askFormat = false;
+        }
+        saveList.insert(model->itemData(row), value);
+    }
+
+    wait.setText(QStringLiteral("Saving data, please wait ..."));
+    LanguageStore &store = m_owner->languageStore();
+    const QString displayName = LocaleCatalogue::DisplayNameAt(languageIndex);
+    if (!store.SaveLanguageFile(displayName, saveList)) {
+        // Nothing was written: the editor stays open with every row and mark as
+        // it was, so nothing the user typed is lost.
+        wait.finish();
+        MessageBox::show(this, QMessageBox::Critical, ProgramName,
+                         QStringLiteral("The changes could not be saved to \"%1\".\n\n%2\n\nEvery change is still here; "
+                                        "correct the problem and save again.")
+                             .arg(LanguageStore::fileNameFor(displayName), store.lastError()));
+        return;
+    }
+    const QString notice = store.lastNotice();
+    m_owner->ApplySavedValues(saveList);
+    wait.finish();
+    if (!notice.isEmpty())
+        MessageBox::show(this, QMessageBox::Information, ProgramName, notice);
+    done(ResultSaved);
+}
+
+void CVuduzLanguageMapDlg::OnCancel()
+{
+    const EntryListModel *model = entries();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        if (isMarked(model->text(row, model->statusColumn()))) {
+            const auto answer = MessageBox::show(this, QMessageBox::Warning, QStringLiteral("Warning"),
+                                                 QStringLiteral(" Are you sure you want to exit without saving any changes?"),
+                                                 QMessageBox::Yes | QMessageBox::No);
+            if (answer == QMessageBox::Yes)
+                done(ResultCancelled);
+            return;
+        }
+    }
+    done(ResultCancelled);
+}
+
+void CVuduzLanguageMapDlg::OnRemoveRedundantEntries()
+{
+    MessageBox::show(this, QMessageBox::Information, ProgramName, QStringLiteral("DONE."));
+}
+
+void CVuduzLanguageMapDlg::OnReferenceLanguageChanged()
+{
+    WaitingScope wait(this, LoadingText);
+    m_list->hide();
+    LoadReference();
+    m_list->show();
+    wait.finish();
+    m_list->setFocus(); // the fields keep showing the previous reference until an entry is shown
+}
+
+void CVuduzLanguageMapDlg::reject()
+{
+    OnCancel();
+}
+
+void CVuduzLanguageMapDlg::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    OnCancel();
+}
+
+bool CVuduzLanguageMapDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && (widget == this || isAncestorOf(widget)) && isVisible())
+            return handleKey(static_cast<QKeyEvent *>(event)->key());
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool CVuduzLanguageMapDlg::handleKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        QWidget *focus = focusWidget();
+        if (focus == m_searchEdit) {
+            readFields();
+            SearchNext(searchText);
+        } else if (focus == m_valueEdit) {
+            ApplyValue();
+        }
+        return true;
+    }
+    case Qt::Key_Escape:
+        return true; // the editor never closes on Escape
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+        // The arrows act on the entry list from anywhere in the editor.
+        const int n = entries()->rowCount();
+        if (n == 0)
+            return true;
+        const int mark = m_list->selectionMark();
+        if (key == Qt::Key_Up) {
+            if (mark < 0)
+                ShowEntry(0);
+            else if (mark - 1 >= 0)
+                ShowEntry(mark - 1);
+        } else if (mark + 1 < n) {
+            ShowEntry(mark + 1);
+        }
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void CVuduzLanguageMapDlg::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    layoutControls();
+}
+
+void CVuduzLanguageMapDlg::layoutControls()
+{
+    if (!m_list)
+        return;
+    const int right = width();
+    const int bottom = height();
+    m_list->setGeometry(10, 270, right - 20, bottom - 315);
+    findControl<QWidget>(this, IDC_ADD_ATTRIBUTE)->setGeometry(25, bottom - 40, 100, 30);
+    findControl<QWidget>(this, IDC_SAVE)->setGeometry(right - 230, bottom - 40, 100, 30);
+    findControl<QWidget>(this, IDC_CANCEL)->setGeometry(right - 110, bottom - 40, 100, 30);
+    findControl<QWidget>(this, IDC_REMOVE_REDUNDANT)->move(10, bottom - 40);
 }
 
 } // namespace Glossa

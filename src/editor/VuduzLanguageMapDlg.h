@@ -4,31 +4,127 @@
 
 #include <QDialog>
 
+#include <optional>
+
+class QButtonGroup;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
 namespace Glossa {
 
+class CVuduzListCtrl;
 class EditorOwner;
 class EntryListModel;
 
-// The translation editor: one language's values beside a reference language.
-// Ends with 5 after a save and 6 when left without saving.
+// The translation editor: one language's values beside a reference language,
+// with search, stepping, applying values (each checked for the reference's
+// placeholders) and saving. Ends with 5 after a save and 6 when left without.
 class CVuduzLanguageMapDlg : public QDialog
 {
     Q_OBJECT
 
 public:
+    // Control ids of dialog 129.
+    enum ControlId {
+        IDC_SEARCH_GROUP = 1035,
+        IDC_SEARCH_TEXT = 1008,
+        IDC_BY_ATTRIBUTE = 1007,
+        IDC_BY_VALUE = 1009,
+        IDC_BY_REFERENCE = 1010,
+        IDC_SEARCH_NEXT = 1033,
+        IDC_MODIFY_GROUP = 1036,
+        IDC_VALUE_LABEL = 1037,
+        IDC_VALUE = 1006,
+        IDC_REFERENCE_LABEL = 1040,
+        IDC_REFERENCE = 1013,
+        IDC_ATTRIBUTE_LABEL = 1038,
+        IDC_ATTRIBUTE = 1005,
+        IDC_MODIFY = 1034,
+        IDC_NEXT_BLANK = 1042,
+        IDC_NOTICE = 1044,
+        IDC_REFERENCE_LANGUAGE_LABEL = 1039,
+        IDC_REFERENCE_LANGUAGE = 1011,
+        IDC_ENTRY_LIST = 1012,
+        IDC_REMOVE_REDUNDANT = 1041,
+        IDC_ADD_ATTRIBUTE = 1015,
+        IDC_SAVE = 1016,
+        IDC_CANCEL = 1017,
+    };
+
     explicit CVuduzLanguageMapDlg(EditorOwner *owner);
     ~CVuduzLanguageMapDlg() override;
 
-    // Set by the caller before the modal run.
+    // Set by the caller before the modal run: the rows to copy, or for a new
+    // language the catalogue to build them from; the edited language's
+    // catalogue row; the entry to show first (-1 for none).
     const EntryListModel *sourceList = nullptr;
     const AttributeCatalogue *newLanguageAttributes = nullptr;
     int languageIndex = -1;
     qint64 initialEntryId = -1;
 
+    // Search state and the edit fields' buffers.
+    int searchColumn = 0;
+    int searchCursor = -1;
+    QString searchText;
+    QString attributeText;
+    QString valueText;
+    QString referenceText;
+
+    // Fills the editor from what the caller set; exec() runs it first.
+    void OnInitDialog();
     int exec() override;
 
+    bool CheckEntry(int row) const;
+    void ShowEntry(int row);
+    void LoadReference();
+    int SearchNext(const QString &text);
+    void ApplyValue();
+    void OnNextBlank();
+    void OnSave();
+    void OnCancel();
+    void OnRemoveRedundantEntries();
+    void OnReferenceLanguageChanged();
+
+    // The fields to and from their buffers.
+    void readFields();
+    void writeFields();
+
+    CVuduzListCtrl *entryList() const { return m_list; }
+    EntryListModel *entries() const;
+    QComboBox *referenceLanguages() const { return m_referenceCombo; }
+    QLineEdit *searchEdit() const { return m_searchEdit; }
+    QLineEdit *valueEdit() const { return m_valueEdit; }
+    QLineEdit *referenceEdit() const { return m_referenceEdit; }
+    QLineEdit *attributeEdit() const { return m_attributeEdit; }
+    QLabel *noticeLabel() const { return m_notice; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void reject() override;
+
 private:
+    void buildControls();
+    bool handleKey(int key);
+    void layoutControls();
+
     EditorOwner *m_owner;
+    CVuduzListCtrl *m_list = nullptr;
+    QLineEdit *m_searchEdit = nullptr;
+    QLineEdit *m_valueEdit = nullptr;
+    QLineEdit *m_referenceEdit = nullptr;
+    QLineEdit *m_attributeEdit = nullptr;
+    QComboBox *m_referenceCombo = nullptr;
+    QLabel *m_notice = nullptr;
+    QButtonGroup *m_searchColumns = nullptr;
+    // The attribute whose entry the fields show: Modify applies the value to it,
+    // wherever the list's selection has moved since.
+    std::optional<AttributeId> m_shownEntry;
+    bool m_initialised = false;
 };
 
 } // namespace Glossa

@@ -1,6 +1,6 @@
 #include "mainwindow/AboutDlg.h"
 
-#include "mainwindow/DialogFont.h"
+#include "platform/DialogFont.h"
 #include "platform/DialogUnits.h"
 
 #include <QIcon>

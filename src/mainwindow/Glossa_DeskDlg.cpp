@@ -4,7 +4,7 @@
 #include "editor/VuduzLanguageMapDlg.h"
 #include "mainwindow/AboutDlg.h"
 #include "mainwindow/AddNewLanDlg.h"
-#include "mainwindow/DialogFont.h"
+#include "platform/DialogFont.h"
 #include "model/Constants.h"
 #include "model/LocaleCatalogue.h"
 #include "model/SyncLanguageIndex.h"

@@ -1,4 +1,4 @@
-#include "mainwindow/DialogFont.h"
+#include "platform/DialogFont.h"
 
 namespace Glossa {
 
