@@ -510,7 +510,9 @@ bool ProfileFile::commit()
         m_error = QStringLiteral("\"%1\" cannot be written: %2").arg(QDir::toNativeSeparators(m_path), file.errorString());
         return false;
     }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    // A small file sits in the device's buffer until the commit, whose own flush
+    // failure QSaveFile ignores and renames a truncated file into place: flush first.
+    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
         m_error = QStringLiteral("\"%1\" cannot be written: %2").arg(QDir::toNativeSeparators(m_path), file.errorString());
         file.cancelWriting();
         return false;
