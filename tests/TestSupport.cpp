@@ -42,6 +42,19 @@ bool copyTree(const QString &from, const QString &to)
     return true;
 }
 
+QMap<QString, QByteArray> snapshotTree(const QString &root)
+{
+    QMap<QString, QByteArray> tree;
+    const QDir base(root);
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        tree.insert(base.relativeFilePath(info.filePath()), info.isDir() ? QByteArray("<dir>") : readBytes(info.filePath()));
+    }
+    return tree;
+}
+
 QByteArray readBytes(const QString &path)
 {
     QFile f(path);
@@ -93,6 +106,11 @@ CurrentDirGuard::CurrentDirGuard()
 CurrentDirGuard::~CurrentDirGuard()
 {
     QDir::setCurrent(m_saved);
+}
+
+void RecordingNotifier::notify(Glossa::Severity severity, const QString &caption, const QString &text)
+{
+    notices.append({severity, caption, text});
 }
 
 } // namespace TestSupport

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "platform/Notifier.h"
+
 #include <QByteArray>
+#include <QList>
+#include <QMap>
 #include <QString>
 
 #include <functional>
@@ -15,6 +19,10 @@ QString demoProductDir();
 
 // Copies a directory tree; returns false on the first failure.
 bool copyTree(const QString &from, const QString &to);
+
+// Every entry below root by relative path: a file's bytes, or "<dir>" for a
+// directory. Two snapshots compare equal when nothing on disk has changed.
+QMap<QString, QByteArray> snapshotTree(const QString &root);
 
 QByteArray readBytes(const QString &path);
 bool writeBytes(const QString &path, const QByteArray &bytes);
@@ -37,6 +45,22 @@ public:
 
 private:
     QString m_saved;
+};
+
+// Records what code without windows tells the user, in order.
+class RecordingNotifier : public Glossa::Notifier
+{
+public:
+    struct Notice
+    {
+        Glossa::Severity severity;
+        QString caption;
+        QString text;
+    };
+
+    void notify(Glossa::Severity severity, const QString &caption, const QString &text) override;
+
+    QList<Notice> notices;
 };
 
 } // namespace TestSupport

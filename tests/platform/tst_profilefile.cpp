@@ -355,6 +355,22 @@ void TestProfileFile::failedWritesLeaveTheOldFileWhole()
     QCOMPARE(status, 0);
     QCOMPARE(readBytes(file), original);
     QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("limited.ini*")}, QDir::Files | QDir::Hidden).size(), 1);
+
+    // The same with a small file, whose bytes wait in the write buffer until the commit.
+    const QString small = path(QStringLiteral("small.ini"));
+    const QByteArray smallOriginal("[text]\nIDS_OPEN=\"Open\"\n");
+    QVERIFY(writeBytes(small, smallOriginal));
+    const int smallStatus = runInChild([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{16, 16};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        ProfileFile profile(small);
+        if (!profile.load() || !profile.setValue(QStringLiteral("text"), QStringLiteral("IDS_SAVE"), QStringLiteral("\"Save\"")))
+            return 2;
+        return profile.commit() ? 3 : 0;
+    });
+    QCOMPARE(smallStatus, 0);
+    QCOMPARE(readBytes(small), smallOriginal);
 }
 
 void TestProfileFile::permissionsAreKept()
