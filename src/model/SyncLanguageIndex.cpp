@@ -23,7 +23,6 @@ namespace {
 // Ordinal order, as every name of the language data is compared.
 using NameSet = std::set<QString>;
 
-const QString ProgramName = QStringLiteral("Glossa Desk");
 const QString LanguagesSection = QStringLiteral("languages");
 const QString WebLanguagesSection = QStringLiteral("xmllanguages");
 
