@@ -164,6 +164,7 @@ void CVuduzLanguageMapDlg::OnInitDialog()
     hide();
     setWindowTitle(EditorTitle + QStringLiteral("      ") + LocaleCatalogue::DisplayNameAt(languageIndex));
 
+    m_list->setStatusColumn(3);
     m_list->setColumnWidth(3, 110);
     m_list->setColumnWidth(0, 200);
     m_list->setColumnWidth(1, 250);
@@ -220,6 +221,9 @@ void CVuduzLanguageMapDlg::OnInitDialog()
     m_notice->setPalette(notice);
 
     wait.finish();
+    // Modal from the moment it is shown: a dialog shown first and made modal
+    // afterwards would leave its owner open to input.
+    setWindowModality(Qt::ApplicationModal);
     show();
     activateWindow();
     setFocus();

@@ -1,3 +1,4 @@
+#include "GuiTestSupport.h"
 #include "TestSupport.h"
 
 #include "editor/EntryListModel.h"
@@ -207,7 +208,7 @@ void TestEditorOpen::changingTheReferenceKeepsOrTurnsMarks()
     startWith(55); // German, beside English
     auto editor = openEditor(55);
     EntryListModel *rows = editor->entries();
-    const int passes = rows->findRowById(*m_main->languageStore().findAttribute(QStringLiteral("IDS_FILE_SAVE")));
+    const int passes = rows->findRowById(*m_main->languageStore().findAttribute(QStringLiteral("IDS_MENU_FILE")));
     const int withPercent = rows->findRowById(*m_main->languageStore().findAttribute(QStringLiteral("MSG_DELETE_CONFIRM")));
     QVERIFY(passes >= 0 && withPercent >= 0);
     // Both rows marked MODIFIED; then a reference whose file lacks every value.
@@ -271,23 +272,26 @@ void TestEditorOpen::modifyAndDoubleClickOpenTheEditorModally()
     QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
     QString title;
     int shownRow = -2;
-    auto closeEditor = [&] {
-        auto *editor = qobject_cast<CVuduzLanguageMapDlg *>(QApplication::activeModalWidget());
-        QVERIFY(editor);
+    auto closeEditor = [&](CVuduzLanguageMapDlg *editor) {
         title = editor->windowTitle();
         shownRow = editor->entryList()->selectionMark();
         QTest::mouseClick(editor->findChildren<QPushButton *>().last(), Qt::LeftButton); // Cancel
     };
-    QTimer::singleShot(0, this, closeEditor);
+    whenModal<CVuduzLanguageMapDlg>(this, closeEditor);
     QTest::mouseClick(m_main->modifyButton(), Qt::LeftButton);
     QCOMPARE(title, QStringLiteral("Dedevuded      Chinese (PRC)"));
     QCOMPARE(shownRow, -1);
 
     // A double click opens it on the row that holds the selection mark.
     m_main->entryList()->selectRow(4);
-    QTimer::singleShot(0, this, closeEditor);
+    title.clear();
+    shownRow = -2;
+    whenModal<CVuduzLanguageMapDlg>(this, closeEditor);
     const QRect cell = m_main->entryList()->visualRect(m_main->entryRows()->index(4, 0));
+    // As a real double click arrives: a press, then the double click.
+    QTest::mousePress(m_main->entryList()->viewport(), Qt::LeftButton, {}, cell.center());
     QTest::mouseDClick(m_main->entryList()->viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(title, QStringLiteral("Dedevuded      Chinese (PRC)"));
     QCOMPARE(shownRow, 4);
 
     // Without a mark a double click does nothing.
