@@ -1,11 +1,20 @@
 #pragma once
 
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
 namespace TestSupport {
+
+inline QStringList comboTexts(const QComboBox *combo)
+{
+    QStringList texts;
+    for (int i = 0; i < combo->count(); ++i)
+        texts << combo->itemText(i);
+    return texts;
+}
 
 // Runs act on the first modal dialog of type T that comes up. It polls rather
 // than firing once, because a dialog's own start-up (the waiting window's

@@ -343,39 +343,34 @@ void CVuduzLanguageMapDlg::OnSave()
     WaitingScope wait(this, QStringLiteral("Checking data..."));
     LanguageValues saveList;
     bool askFormat = true;
+    // A question with the wait ended and the waiting window hidden; No shows
+    // the row and stops the save, Yes puts the wait back.
+    auto confirm = [&](int row, QMessageBox::Icon icon, const QString &caption, const QString &text) {
+        wait.pause();
+        if (MessageBox::show(this, icon, caption, text, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+            ShowEntry(row);
+            return false;
+        }
+        wait.resume();
+        askFormat = false;
+        return true;
+    };
     for (int row = 0; row < model->rowCount(); ++row) {
         const QString state = model->text(row, model->statusColumn());
         if (!isMarked(state))
             continue;
         const QString attribute = model->text(row, 0);
         const QString value = model->text(row, 1);
-        if (state == StatusError && askFormat) {
-            wait.pause();
-            const auto answer = MessageBox::show(
-                this, QMessageBox::Warning, QStringLiteral("Warning"),
-                QStringLiteral("Attribute: ") + attribute + QStringLiteral(" .Translate format error!Do you want to continue to save?"),
-                QMessageBox::Yes | QMessageBox::No);
-            if (answer != QMessageBox::Yes) {
-                ShowEntry(row);
-                return;
-            }
-            wait.resume();
-            askFormat = false;
-        }
-        if (value.count(u'"') % 2 != 0) {
-            wait.pause();
-            const auto answer = MessageBox::show(
-                this, QMessageBox::Critical, QStringLiteral("Error"),
-                QStringLiteral("Error: ") + attribute + u'=' + value + QStringLiteral(" Translate mismatch ") + u'"'
-                    + QStringLiteral("!Do you want to continue to save?"),
-                QMessageBox::Yes | QMessageBox::No);
-            if (answer != QMessageBox::Yes) {
-                ShowEntry(row);
-                return;
-            }
-            wait.resume();
-            askFormat = false;
-        }
+        if (state == StatusError && askFormat
+            && !confirm(row, QMessageBox::Warning, QStringLiteral("Warning"),
+                        QStringLiteral("Attribute: ") + attribute
+                            + QStringLiteral(" .Translate format error!Do you want to continue to save?")))
+            return;
+        if (value.count(u'"') % 2 != 0
+            && !confirm(row, QMessageBox::Critical, QStringLiteral("Error"),
+                        QStringLiteral("Error: ") + attribute + u'=' + value + QStringLiteral(" Translate mismatch ")
+                            + u'"' + QStringLiteral("!Do you want to continue to save?")))
+            return;
         saveList.insert(model->itemData(row), value);
     }
 

@@ -145,6 +145,17 @@ bool LanguageStore::commit(ProfileFile &file)
     return true;
 }
 
+bool LanguageStore::loadForWriting(ProfileFile &file)
+{
+    // The file is read afresh just before the writes, so that lines another
+    // program changed since it was last read survive.
+    file.setNewFileFormat(m_newFileFormat);
+    if (file.load())
+        return true;
+    m_lastError = file.error();
+    return false;
+}
+
 bool LanguageStore::SaveLanguageFile(const QString &displayName, const LanguageValues &values)
 {
     clearMessages();
@@ -152,14 +163,9 @@ bool LanguageStore::SaveLanguageFile(const QString &displayName, const LanguageV
         return true;
     if (!enterDirectory())
         return false;
-    // The file is read afresh just before the writes, so that lines another
-    // program changed since it was loaded survive.
     ProfileFile file(fileNameFor(displayName));
-    file.setNewFileFormat(m_newFileFormat);
-    if (!file.load()) {
-        m_lastError = file.error();
+    if (!loadForWriting(file))
         return false;
-    }
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         const auto name = m_attributes.constFind(it.key());
         if (name == m_attributes.cend())
@@ -181,10 +187,8 @@ bool LanguageStore::RemoveKeys(const QString &displayName, const RedundantKeySet
     if (!enterDirectory())
         return false;
     ProfileFile file(fileNameFor(displayName));
-    if (!file.load()) {
-        m_lastError = file.error();
+    if (!loadForWriting(file))
         return false;
-    }
     if (!file.exists())
         return true;
     for (const QString &key : keys)
@@ -198,11 +202,8 @@ bool LanguageStore::CreateLanguageFile(const QString &displayName)
     if (!enterDirectory())
         return false;
     ProfileFile file(fileNameFor(displayName));
-    file.setNewFileFormat(m_newFileFormat);
-    if (!file.load()) {
-        m_lastError = file.error();
+    if (!loadForWriting(file))
         return false;
-    }
     // A file of that name may exist all the same (another program made it, or
     // its name differs only in case on a case-blind file system): its lines
     // and values stay, and only the attributes it lacks are added.
@@ -233,12 +234,13 @@ bool LanguageStore::CreateLanguageFile(const QString &displayName)
         return false;
     const QString notice = m_lastNotice;
 
-    ProfileFile index(LanguageIndexFileName);
-    index.setNewFileFormat(m_newFileFormat);
     const QString code = LocaleCatalogue::CodeForDisplayName(displayName);
     if (code.isEmpty())
         return true;
-    if (!index.load() || !index.setValue(QStringLiteral("languages"), code, displayName) || !index.commit()) {
+    ProfileFile index(LanguageIndexFileName);
+    if (!loadForWriting(index))
+        return false;
+    if (!index.setValue(QStringLiteral("languages"), code, displayName) || !commit(index)) {
         m_lastError = index.error();
         return false;
     }

@@ -69,6 +69,7 @@ private:
     bool enterDirectory();
     bool readTextSection(const QString &fileName, const std::function<void(QStringView, QStringView)> &visit,
                          ProfileFormat *format = nullptr);
+    bool loadForWriting(ProfileFile &file);
     bool commit(ProfileFile &file);
     void clearMessages();
 

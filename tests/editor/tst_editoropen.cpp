@@ -25,14 +25,6 @@ using namespace TestSupport;
 
 namespace {
 
-QStringList comboTexts(const QComboBox *combo)
-{
-    QStringList texts;
-    for (int i = 0; i < combo->count(); ++i)
-        texts << combo->itemText(i);
-    return texts;
-}
-
 QStringList attributesMarked(const EntryListModel *model, const QString &state)
 {
     QStringList names;

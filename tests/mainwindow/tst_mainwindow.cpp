@@ -1,3 +1,4 @@
+#include "GuiTestSupport.h"
 #include "TestSupport.h"
 
 #include "app/Glossa_DeskApp.h"
@@ -23,14 +24,6 @@ using namespace Glossa;
 using namespace TestSupport;
 
 namespace {
-
-QStringList comboTexts(const QComboBox *combo)
-{
-    QStringList texts;
-    for (int i = 0; i < combo->count(); ++i)
-        texts << combo->itemText(i);
-    return texts;
-}
 
 QStringList treeListing(const QString &root)
 {
