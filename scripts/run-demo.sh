@@ -5,7 +5,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh" "$root/build" >/dev/null
+"$root/scripts/build.sh" "$root/build"
 
 product="${1:-$root/demo-scratch}"
 if [ $# -eq 0 ] && [ ! -d "$product" ]; then
