@@ -351,6 +351,10 @@ int main(int argc, char **argv)
     std::vector<double> sortMs;
     for (int column = 0; column < int(EditorHeaders.size()); ++column)
         sortMs.push_back(sortByClick(editor->entryList(), column));
+    // The naive sort once at full size, by "Value" (the rows as the editor holds them, last sorted by "Statue").
+    std::vector<EntryRow> naiveRows;
+    const double naiveFullSortMs = Bench::bestMs([&] { naiveRows = editor->entries()->rows(); },
+                                                 [&] { naiveSort(naiveRows, 1, editor->entries()->sortLocale()); }, 1);
     closeEditor(editor);
 
     // --- ApplySavedValues into the main window's list.
@@ -495,9 +499,15 @@ int main(int argc, char **argv)
                               QStringLiteral("naive: catalogue scan per key"), naiveSmallSelectMs});
     selection.rows.push_back({QStringLiteral("open the editor (construct + OnInitDialog)"), openMs, {}, 0});
     selection.rows.push_back({QStringLiteral("open the editor, until exposed and painted (best of 3)"), exposedMs, {}, 0});
-    for (int column = 0; column < int(EditorHeaders.size()); ++column)
-        selection.rows.push_back({QStringLiteral("sort by \"%1\" (header click + repaint)").arg(EditorHeaders[column]),
-                                  sortMs[std::size_t(column)], {}, 0});
+    for (int column = 0; column < int(EditorHeaders.size()); ++column) {
+        if (column == 1)
+            selection.rows.push_back({QStringLiteral("sort by \"%1\" (header click + repaint)").arg(EditorHeaders[column]),
+                                      sortMs[std::size_t(column)], QStringLiteral("naive: rows found by item data (1 run)"),
+                                      naiveFullSortMs});
+        else
+            selection.rows.push_back({QStringLiteral("sort by \"%1\" (header click + repaint)").arg(EditorHeaders[column]),
+                                      sortMs[std::size_t(column)], {}, 0});
+    }
     for (int column = 0; column < int(EditorHeaders.size()); ++column)
         selection.rows.push_back({QStringLiteral("sort 2,000 by \"%1\" (header click + repaint)").arg(EditorHeaders[column]),
                                   smallSortMs[std::size_t(column)], QStringLiteral("naive: rows found by item data"),
@@ -511,7 +521,7 @@ int main(int argc, char **argv)
     if (naiveSelectMs == 0)
         selection.notes << QStringLiteral("the naive selection on 20,000 would take about %1 s (100 x the 2,000 figure): not run")
                                .arg(predictedNaiveSelectMs / 1000, 0, 'f', 0);
-    selection.notes << QStringLiteral("the naive sort on 20,000 rows would take minutes: compared on 2,000 rows");
+    selection.notes << QStringLiteral("the naive sort runs once on 20,000 rows (by \"Value\") and on 2,000 rows by every column");
     selection.notes << QStringLiteral("resident: %1 MiB before any window, %2 MiB with the main window on 20,000 rows, "
                                       "%3 MiB with the editor open as well; target under 150 MB")
                            .arg(baseMiB, 0, 'f', 1)
