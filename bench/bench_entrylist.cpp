@@ -2,6 +2,7 @@
 // by item data, each beside the way that searches the list from its first row.
 // Run with QT_QPA_PLATFORM=offscreen.
 #include "BenchSupport.h"
+#include "NaiveWays.h"
 #include "SyntheticProduct.h"
 
 #include "editor/EntryListModel.h"
@@ -39,37 +40,6 @@ std::vector<EntryRow> editorRows(int n)
                                 AttributeId(i)});
     }
     return rows;
-}
-
-int linearFind(const std::vector<EntryRow> &rows, AttributeId id)
-{
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].id == id)
-            return int(i);
-    }
-    return -1;
-}
-
-// The sort of the original control: the list hands the comparison two item data,
-// and each comparison finds both rows by searching from the first row.
-void naiveSort(std::vector<EntryRow> &rows, int column, bool ascending)
-{
-    QCollator collator(english);
-    collator.setCaseSensitivity(Qt::CaseSensitive);
-    std::vector<AttributeId> ids;
-    ids.reserve(rows.size());
-    for (const EntryRow &row : rows)
-        ids.push_back(row.id);
-    std::stable_sort(ids.begin(), ids.end(), [&](AttributeId a, AttributeId b) {
-        const QString &t1 = rows[std::size_t(linearFind(rows, a))].cells[std::size_t(column)];
-        const QString &t2 = rows[std::size_t(linearFind(rows, b))].cells[std::size_t(column)];
-        return (ascending ? collator.compare(t1, t2) : collator.compare(t2, t1)) < 0;
-    });
-    std::vector<EntryRow> sorted;
-    sorted.reserve(rows.size());
-    for (AttributeId id : ids)
-        sorted.push_back(rows[std::size_t(linearFind(rows, id))]);
-    rows = std::move(sorted);
 }
 
 } // namespace
@@ -129,7 +99,7 @@ int main(int argc, char **argv)
     std::vector<EntryRow> naiveRows;
     for (int column = 0; column < 4; ++column) {
         const double ms = Bench::bestMs([&] { smallModel.setRows(smallRows); }, [&] { smallModel.sortRows(column, true); }, 3);
-        const double naiveMs = Bench::bestMs([&] { naiveRows = smallRows; }, [&] { naiveSort(naiveRows, column, true); }, 3);
+        const double naiveMs = Bench::bestMs([&] { naiveRows = smallRows; }, [&] { Bench::naiveSort(naiveRows, column, english); }, 3);
         Bench::printRow(QStringLiteral("sort 2,000 by \"%1\" (sort keys, row index)").arg(editorHeaders[column]), ms,
                         QStringLiteral("compare by searching item data"), naiveMs);
     }
@@ -156,7 +126,7 @@ int main(int argc, char **argv)
     const double naiveFindMs = Bench::bestMs([&] {
         found = 0;
         for (auto it = saved.cbegin(); it != saved.cend(); ++it)
-            found += linearFind(mainModel.rows(), it.key()) >= 0;
+            found += Bench::linearFind(mainModel.rows(), it.key()) >= 0;
     }, 3);
     const double applyMs = Bench::bestMs(resetMain, [&] {
         for (auto it = saved.cbegin(); it != saved.cend(); ++it) {
@@ -167,7 +137,7 @@ int main(int argc, char **argv)
     });
     const double naiveApplyMs = Bench::bestMs(resetMain, [&] {
         for (auto it = saved.cbegin(); it != saved.cend(); ++it) {
-            const int row = linearFind(mainModel.rows(), it.key());
+            const int row = Bench::linearFind(mainModel.rows(), it.key());
             if (row >= 0)
                 mainModel.setText(row, 1, it.value());
         }

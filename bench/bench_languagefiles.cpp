@@ -4,6 +4,7 @@
 // (b) reading the same bytes and splitting them into lines.
 
 #include "BenchSupport.h"
+#include "NaiveWays.h"
 #include "SyntheticProduct.h"
 
 #include "model/Constants.h"
@@ -32,24 +33,6 @@ qsizetype readAndSplit(const QString &path)
     QStringDecoder decoder(QStringConverter::Utf16);
     const QString text = decoder.decode(bytes);
     return text.split(QStringLiteral("\r\n")).size();
-}
-
-// The naive load: every key looked up by a scan of the catalogue in id order.
-void naiveLoad(const LanguageStore &store, const QString &path, LanguageValues &values, RedundantKeySet &redundant)
-{
-    for (const ProfileEntry &entry : GetPrivateProfileSection(TextSectionName, path)) {
-        bool found = false;
-        for (auto it = store.attributes().cbegin(); it != store.attributes().cend(); ++it) {
-            if (it.value() == entry.key) {
-                if (!values.contains(it.key()))
-                    values.insert(it.key(), entry.value);
-                found = true;
-                break;
-            }
-        }
-        if (!found)
-            redundant.insert(entry.key);
-    }
 }
 
 } // namespace
@@ -89,7 +72,7 @@ int main(int argc, char **argv)
     const double naiveLoadMs = Bench::bestMs([&] {
         LanguageValues v;
         RedundantKeySet r;
-        naiveLoad(store, germanPath, v, r);
+        Bench::naiveLoad(store, germanPath, v, r);
     }, 1);
     Bench::printRow(QStringLiteral("LoadLanguageFile (20,000 keys)"), load, QStringLiteral("(b) read + split lines"), split);
     Bench::printRow(QStringLiteral("LoadLanguageFile (20,000 keys)"), load, QStringLiteral("(a) naive: scan per key"), naiveLoadMs);

@@ -6,6 +6,7 @@
 // QT_QPA_PLATFORM=offscreen; everything is in this process and driven through
 // the windows' own handlers, so no modal loop runs.
 #include "BenchSupport.h"
+#include "NaiveWays.h"
 #include "SyntheticProduct.h"
 
 #include "app/Glossa_DeskApp.h"
@@ -157,25 +158,6 @@ void closeEditor(std::unique_ptr<CVuduzLanguageMapDlg> &editor)
     QCoreApplication::processEvents();
 }
 
-// The naive load: the file's section read whole, and every key looked up by a
-// scan of the catalogue in id order.
-void naiveLoad(const LanguageStore &store, const QString &path, LanguageValues &values, RedundantKeySet &redundant)
-{
-    for (const ProfileEntry &entry : GetPrivateProfileSection(TextSectionName, path)) {
-        bool found = false;
-        for (auto it = store.attributes().cbegin(); it != store.attributes().cend(); ++it) {
-            if (it.value() == entry.key) {
-                if (!values.contains(it.key()))
-                    values.insert(it.key(), entry.value);
-                found = true;
-                break;
-            }
-        }
-        if (!found)
-            redundant.insert(entry.key);
-    }
-}
-
 // Language selection as the main window does it, with the naive load in place of LoadLanguageFile.
 void naiveSelect(CGlossa_DeskDlg &window, int languageRow)
 {
@@ -187,7 +169,7 @@ void naiveSelect(CGlossa_DeskDlg &window, int languageRow)
     const AttributeCatalogue catalogue = store.attributes();
     LanguageValues values;
     RedundantKeySet redundant;
-    naiveLoad(store, store.filePathFor(LocaleCatalogue::DisplayNameAt(languageRow)), values, redundant);
+    Bench::naiveLoad(store, store.filePathFor(LocaleCatalogue::DisplayNameAt(languageRow)), values, redundant);
     std::vector<EntryRow> rows;
     rows.reserve(catalogue.size());
     for (auto it = catalogue.cbegin(); it != catalogue.cend(); ++it)
@@ -195,37 +177,6 @@ void naiveSelect(CGlossa_DeskDlg &window, int languageRow)
     model->setRows(std::move(rows));
     window.entryList()->show();
     wait.finish();
-}
-
-int linearFind(const std::vector<EntryRow> &rows, AttributeId id)
-{
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].id == id)
-            return int(i);
-    }
-    return -1;
-}
-
-// The original list's sort: the comparison is handed two item data and finds
-// both rows by searching from the first row.
-void naiveSort(std::vector<EntryRow> &rows, int column, const QLocale &locale)
-{
-    QCollator collator(locale);
-    collator.setCaseSensitivity(Qt::CaseSensitive);
-    std::vector<AttributeId> ids;
-    ids.reserve(rows.size());
-    for (const EntryRow &row : rows)
-        ids.push_back(row.id);
-    std::stable_sort(ids.begin(), ids.end(), [&](AttributeId a, AttributeId b) {
-        const QString &t1 = rows[std::size_t(linearFind(rows, a))].cells[std::size_t(column)];
-        const QString &t2 = rows[std::size_t(linearFind(rows, b))].cells[std::size_t(column)];
-        return collator.compare(t1, t2) < 0;
-    });
-    std::vector<EntryRow> sorted;
-    sorted.reserve(rows.size());
-    for (AttributeId id : ids)
-        sorted.push_back(rows[std::size_t(linearFind(rows, id))]);
-    rows = std::move(sorted);
 }
 
 // A click on a header and the repaint that follows it.
@@ -354,7 +305,7 @@ int main(int argc, char **argv)
     // The naive sort once at full size, by "Value" (the rows as the editor holds them, last sorted by "Statue").
     std::vector<EntryRow> naiveRows;
     const double naiveFullSortMs = Bench::bestMs([&] { naiveRows = editor->entries()->rows(); },
-                                                 [&] { naiveSort(naiveRows, 1, editor->entries()->sortLocale()); }, 1);
+                                                 [&] { Bench::naiveSort(naiveRows, 1, editor->entries()->sortLocale()); }, 1);
     closeEditor(editor);
 
     // --- ApplySavedValues into the main window's list.
@@ -365,7 +316,7 @@ int main(int argc, char **argv)
     const double naiveApplyMs = Bench::bestMs([&] {
         EntryListModel *model = mainRows(*window);
         for (auto it = saved.cbegin(); it != saved.cend(); ++it) {
-            const int row = linearFind(model->rows(), it.key());
+            const int row = Bench::linearFind(model->rows(), it.key());
             if (row >= 0)
                 model->setText(row, 1, it.value());
         }
@@ -469,7 +420,7 @@ int main(int argc, char **argv)
         smallSortMs.push_back(sortByClick(smallEditor->entryList(), column));
         std::vector<EntryRow> rows;
         naiveSortMs.push_back(Bench::bestMs([&] { rows = smallEditor->entries()->rows(); },
-                                            [&] { naiveSort(rows, column, sortLocale); }, 3));
+                                            [&] { Bench::naiveSort(rows, column, sortLocale); }, 3));
     }
     smallEditor.reset();
 
