@@ -164,8 +164,7 @@ private:
     QString m_root;
     std::unique_ptr<CurrentDirGuard> m_cwd;
     std::unique_ptr<TestOwner> m_owner;
-    QTimer *m_watchdog = nullptr;
-    QStringList m_unexpectedBoxes;
+    std::unique_ptr<UnansweredBoxGuard> m_boxes;
 
     QString frenchFile() const { return m_root + QStringLiteral("/language/French (France).ini"); }
 
@@ -249,31 +248,15 @@ private Q_SLOTS:
     {
         m_cwd = std::make_unique<CurrentDirGuard>();
         MessageBox::resetTestHooks();
-        // A question no test has answered would wait for a user: answer it and fail the test.
-        m_unexpectedBoxes.clear();
-        m_watchdog = new QTimer(this);
-        m_watchdog->setInterval(50);
-        connect(m_watchdog, &QTimer::timeout, this, [this] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            m_unexpectedBoxes << box->text();
-            if (QAbstractButton *no = box->button(QMessageBox::No))
-                no->click();
-            else if (QAbstractButton *ok = box->button(QMessageBox::Ok))
-                ok->click();
-            else
-                box->close();
-        });
-        m_watchdog->start();
+        m_boxes = std::make_unique<UnansweredBoxGuard>();
     }
     void cleanup()
     {
-        delete m_watchdog;
-        m_watchdog = nullptr;
         m_owner.reset();
         m_cwd.reset();
-        QVERIFY2(m_unexpectedBoxes.isEmpty(), qPrintable(m_unexpectedBoxes.join(QLatin1Char('|'))));
+        const QStringList unanswered = m_boxes->texts;
+        m_boxes.reset();
+        QVERIFY2(unanswered.isEmpty(), qPrintable(unanswered.join(QLatin1Char('|'))));
     }
 
     void search_data();
