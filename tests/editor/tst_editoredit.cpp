@@ -270,6 +270,7 @@ private Q_SLOTS:
     void modifyAppliesToTheShownEntry_data();
     void modifyAppliesToTheShownEntry();
     void nextBlank();
+    void saveAsksTheFormatQuestionOnce_data();
     void saveAsksTheFormatQuestionOnce();
     void saveAsksTheQuoteQuestionForEveryOddRow();
     void noToAQuestionStopsTheSave_data();
@@ -280,6 +281,7 @@ private Q_SLOTS:
     void quotingOnDisk();
     void equalsAndQuotesSurviveSaveAndReload();
     void saveUpdatesTheMainWindowAndDropsRedundantKeys();
+    void legacyFileThatCannotHoldTheValueIsConverted();
     void failedWriteKeepsTheEditorAsItWas();
     void failedWriteLeavesTheOldFileWhole();
     void cancelWithoutMarksClosesAtOnce_data();
@@ -455,6 +457,14 @@ void TestEditorEdit::upAndDownActOnTheListFromAnyControl()
     focusAndPress(editor->valueEdit(), Qt::Key_Down); // on the last row: nothing
     QVERIFY(showsRow(editor.get(), last));
     QCOMPARE(editor->searchCursor, -1); // stepping leaves the search where it was
+
+    // An empty list: the arrows do nothing, and are still not the controls' own.
+    editor->entries()->clear();
+    const int reference2 = editor->referenceLanguages()->currentIndex();
+    focusAndPress(editor->referenceLanguages(), Qt::Key_Down);
+    focusAndPress(editor->valueEdit(), Qt::Key_Up);
+    QCOMPARE(editor->entryList()->selectionMark(), -1);
+    QCOMPARE(editor->referenceLanguages()->currentIndex(), reference2);
 }
 
 void TestEditorEdit::pageKeysMoveTheSelectionWithoutRefreshing()
@@ -517,6 +527,15 @@ void TestEditorEdit::modifyMarksAndColoursTheRow()
         QCOMPARE(rows->text(r, 3), StatusNone);
         QCOMPARE(background(rows, r), White);
     }
+    // With no entry shown, Modify and Enter change no row, not even one the list selected.
+    QTest::mouseClick(button(editor.get(), C::IDC_MODIFY), Qt::LeftButton);
+    focusAndPress(editor->entryList(), Qt::Key_End);
+    QCOMPARE(editor->entryList()->selectionMark(), 3);
+    focusAndPress(editor->valueEdit(), Qt::Key_Return);
+    QTest::mouseClick(button(editor.get(), C::IDC_MODIFY), Qt::LeftButton);
+    for (int r = 0; r < 4; ++r)
+        QCOMPARE(rows->text(r, 3), StatusNone);
+    QCOMPARE(rows->text(3, 1), QStringLiteral("\"Texte\""));
     // A value that keeps its placeholder: MODIFIED, light yellow.
     editor->ShowEntry(1);
     editor->valueEdit()->setText(QStringLiteral("\"Ouvrir le fichier %s\""));
@@ -648,8 +667,19 @@ void TestEditorEdit::nextBlank()
     QVERIFY(editor->isVisible());
 }
 
+void TestEditorEdit::saveAsksTheFormatQuestionOnce_data()
+{
+    QTest::addColumn<bool>("sorted");
+    QTest::addColumn<QString>("asked");
+    QTest::newRow("file order") << false << "IDS_COUNT";
+    // Rows are looked at in the order they stand: sorted by Attribute, descending.
+    QTest::newRow("after a sort") << true << "IDS_NAME";
+}
+
 void TestEditorEdit::saveAsksTheFormatQuestionOnce()
 {
+    QFETCH(bool, sorted);
+    QFETCH(QString, asked);
     QVERIFY(makeProduct({{QStringLiteral("IDS_OK"), QStringLiteral("\"bien\""), QStringLiteral("\"fine\"")},
                          {QStringLiteral("IDS_COUNT"), QStringLiteral("\"fichiers\""), QStringLiteral("\"%d files\"")},
                          {QStringLiteral("IDS_NAME"), QStringLiteral("\"nom\""), QStringLiteral("\"name %s\"")}}));
@@ -658,9 +688,14 @@ void TestEditorEdit::saveAsksTheFormatQuestionOnce()
     QCOMPARE(rows->text(1, 3), StatusError);
     QCOMPARE(rows->text(2, 3), StatusError);
     applyValue(editor.get(), 0, QStringLiteral("\"tres bien\""));
+    if (sorted) {
+        clickHeader(editor.get(), 0);
+        clickHeader(editor.get(), 0);
+        QCOMPARE(rows->text(0, 0), QStringLiteral("IDS_OK"));
+    }
     MessageBox::setNextAnswer(QMessageBox::Yes);
     QTest::mouseClick(button(editor.get(), C::IDC_SAVE), Qt::LeftButton);
-    QCOMPARE(MessageBox::shownMessages(), QStringList(formatQuestion(QStringLiteral("IDS_COUNT"))));
+    QCOMPARE(MessageBox::shownMessages(), QStringList(formatQuestion(asked)));
     QCOMPARE(editor->result(), ResultSaved);
     QVERIFY(!editor->isVisible());
     QCOMPARE(m_owner->applied.size(), 1);
@@ -738,7 +773,8 @@ void TestEditorEdit::noToAQuestionStopsTheSave()
                          {QStringLiteral("IDS_D"), QStringLiteral("\"d\""), QStringLiteral("\"D\"")}}));
     const QByteArray original = readBytes(frenchFile());
     const ino_t inode = inodeOf(frenchFile());
-    auto editor = openEditor();
+    auto editor = openActiveEditor();
+    QVERIFY(editor);
     for (int r = 0; r < applied.size(); ++r)
         if (!applied[r].isNull())
             applyValue(editor.get(), r, applied[r]);
@@ -751,6 +787,7 @@ void TestEditorEdit::noToAQuestionStopsTheSave()
     QVERIFY(editor->isVisible());
     QCOMPARE(editor->result(), 0);
     QVERIFY(showsRow(editor.get(), shownRow));
+    QTRY_COMPARE(QApplication::focusWidget(), editor->valueEdit()); // ready to correct the value
     QCOMPARE(snapshotRows(editor->entries()), before);
     QVERIFY(m_owner->applied.isEmpty());
     QCOMPARE(readBytes(frenchFile()), original);
@@ -904,6 +941,26 @@ void TestEditorEdit::saveUpdatesTheMainWindowAndDropsRedundantKeys()
     QVERIFY(window.languageStore().LoadLanguageFile(QStringLiteral("German (Germany)"), values, redundant));
     QVERIFY(redundant.empty());
     QCOMPARE(values.value(fileOpen), QStringLiteral("\"\u00d6ffnen\""));
+}
+
+void TestEditorEdit::legacyFileThatCannotHoldTheValueIsConverted()
+{
+    QVERIFY(makeProduct(numberedEntries(2)));
+    // Windows-1252: not valid UTF-8, so read as the legacy code page.
+    QVERIFY(writeBytes(frenchFile(), "[text]\r\nIDS_000=\"caf\xe9\"\r\nIDS_001=\"v1\"\r\n"));
+    QVERIFY(m_owner->loadRows(French));
+    auto editor = openEditor();
+    QCOMPARE(editor->entries()->text(0, 1), QStringLiteral("\"caf\u00e9\""));
+    applyValue(editor.get(), 1, QStringLiteral("\"\u4e2d\u6587\""));
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    editor->OnSave();
+    QCOMPARE(editor->result(), ResultSaved);
+    const QStringList shown = MessageBox::shownMessages();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown[0].startsWith(ProgramName + QStringLiteral("\n\"French (France).ini\"")), qPrintable(shown[0]));
+    QCOMPARE(m_owner->applied.size(), 1); // the values reached the main window before the notice
+    QCOMPARE(readBytes(frenchFile()),
+             utf16le(QStringLiteral("[text]\r\nIDS_000=\"caf\u00e9\"\r\nIDS_001=\"\u4e2d\u6587\"\r\n")));
 }
 
 void TestEditorEdit::failedWriteKeepsTheEditorAsItWas()
