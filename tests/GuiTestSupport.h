@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QMessageBox>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 
@@ -41,5 +44,35 @@ void whenModal(QObject *context, Act act, int timeoutMs = 10000)
     });
     timer->start();
 }
+
+// While it lives, answers every message box that really comes up (No, else OK)
+// and records its text: a question the test did not queue an answer for would
+// otherwise wait for a user.
+class UnansweredBoxGuard
+{
+public:
+    UnansweredBoxGuard()
+    {
+        m_timer.setInterval(50);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            texts << box->text();
+            if (QAbstractButton *no = box->button(QMessageBox::No))
+                no->click();
+            else if (QAbstractButton *ok = box->button(QMessageBox::Ok))
+                ok->click();
+            else
+                box->close();
+        });
+        m_timer.start();
+    }
+
+    QStringList texts;
+
+private:
+    QTimer m_timer;
+};
 
 } // namespace TestSupport

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringEncoder>
+#include <QThreadPool>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -85,6 +86,9 @@ QByteArray utf16be(const QString &text, bool bom)
 
 int runInChild(const std::function<int()> &fn)
 {
+    // The child has only this thread: a pool that still counted its idle threads
+    // would hand them work (Qt's raster painting does) and wait for ever.
+    QThreadPool::globalInstance()->waitForDone();
     const pid_t pid = fork();
     if (pid == 0) {
         const int rc = fn();

@@ -69,6 +69,15 @@ void CVuduzListCtrl::ensureRowVisible(int row)
     horizontalScrollBar()->setValue(left);
 }
 
+QModelIndex CVuduzListCtrl::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    // A report list's Home and End go to the first and last row; a table's would
+    // only move along the row, which selects whole rows and so would not move at all.
+    if (cursorAction == MoveHome || cursorAction == MoveEnd)
+        modifiers |= Qt::ControlModifier;
+    return QTableView::moveCursor(cursorAction, modifiers);
+}
+
 void CVuduzListCtrl::headerClicked(int column)
 {
     if (column < 0 || column >= m_model->columnCount())

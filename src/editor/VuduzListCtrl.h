@@ -39,6 +39,9 @@ public:
     // descending, anything else sorts that column ascending.
     void headerClicked(int column);
 
+protected:
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+
 private:
     EntryListModel *m_model;
     int m_sortColumn = -1;
