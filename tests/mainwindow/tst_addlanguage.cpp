@@ -29,14 +29,6 @@ constexpr int German = 55;
 const QString GermanName = QStringLiteral("German (Germany)");
 const QString CancelQuestion = QStringLiteral("Warning\n Are you sure you want to exit without saving any changes?");
 
-QStringList comboTexts(const QComboBox *combo)
-{
-    QStringList texts;
-    for (int i = 0; i < combo->count(); ++i)
-        texts << combo->itemText(i);
-    return texts;
-}
-
 // What the Add New Language dialog showed, and the choice made in it.
 struct AddDialogSeen
 {
