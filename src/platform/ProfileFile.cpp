@@ -9,6 +9,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
+
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <unistd.h>
@@ -545,7 +547,10 @@ bool ProfileFile::encodeAll(const ProfileFormat &format, QByteArray *out) const
         }
     }
     for (const Section &section : m_sections) {
-        if (section.headerLine >= 0 || section.appended.empty())
+        // A new section whose keys were all deleted again gets no header either.
+        const bool hasLines = std::any_of(section.appended.cbegin(), section.appended.cend(),
+                                          [this](int added) { return !m_lines[added].removed; });
+        if (section.headerLine >= 0 || !hasLines)
             continue;
         Line header;
         header.newText = u'[' + section.name + u']';

@@ -51,6 +51,7 @@ private Q_SLOTS:
     void sectionsCaseBlindKeysExact();
     void newKeysAndSections();
     void duplicatesFirstWins();
+    void keysDeletedAgainLeaveNoSection();
     void refusesWhatCannotReadBack_data();
     void refusesWhatCannotReadBack();
     void legacyFileConvertedRatherThanDamaged();
@@ -195,6 +196,21 @@ void TestProfileFile::duplicatesFirstWins()
     profile.removeKey(QStringLiteral("text"), QStringLiteral("k"));
     QVERIFY(profile.commit());
     QCOMPARE(readBytes(file), QByteArray("[text]\n[TEXT]\nk=third\nj=1\n"));
+}
+
+void TestProfileFile::keysDeletedAgainLeaveNoSection()
+{
+    const QString file = path(QStringLiteral("undone.ini"));
+    const QByteArray before("[a]\r\nk=1\r\n");
+    QVERIFY(writeBytes(file, before));
+    ProfileFile profile(file);
+    QVERIFY(profile.load());
+    QVERIFY(profile.setValue(QStringLiteral("new"), QStringLiteral("q"), QStringLiteral("4")));
+    QVERIFY(profile.setValue(QStringLiteral("a"), QStringLiteral("n"), QStringLiteral("5")));
+    profile.removeKey(QStringLiteral("new"), QStringLiteral("q"));
+    profile.removeKey(QStringLiteral("a"), QStringLiteral("n"));
+    QVERIFY(profile.commit());
+    QCOMPARE(readBytes(file), before);
 }
 
 void TestProfileFile::refusesWhatCannotReadBack_data()
