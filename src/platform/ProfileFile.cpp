@@ -423,7 +423,7 @@ QList<ProfileEntry> ProfileFile::sectionEntries(const QString &sectionName) cons
     return entries;
 }
 
-QString ProfileFile::checkStorable(const QString &key, const QString &value) const
+QString ProfileFile::checkStorable(const QString &section, const QString &key, const QString &value) const
 {
     auto breaks = [](const QString &text) {
         return text.contains(u'\r') || text.contains(u'\n') || text.contains(QChar(u'\0'));
@@ -431,8 +431,10 @@ QString ProfileFile::checkStorable(const QString &key, const QString &value) con
     QString why;
     if (key.isEmpty())
         why = QStringLiteral("the key is empty");
-    else if (breaks(key) || breaks(value))
+    else if (breaks(section) || breaks(key) || breaks(value))
         why = QStringLiteral("it holds a line break or a NUL character, which would break the file's lines");
+    else if (trimProfileSpace(section).size() != section.size())
+        why = QStringLiteral("the section name begins or ends with white space");
     else if (trimProfileSpace(key).size() != key.size())
         why = QStringLiteral("the key begins or ends with white space");
     else if (key.startsWith(u'[') || key.startsWith(u';'))
@@ -450,7 +452,7 @@ QString ProfileFile::checkStorable(const QString &key, const QString &value) con
 
 bool ProfileFile::setValue(const QString &sectionName, const QString &key, const QString &value)
 {
-    m_error = checkStorable(key, value);
+    m_error = checkStorable(sectionName, key, value);
     if (!m_error.isEmpty())
         return false;
     buildKeyIndex();

@@ -215,22 +215,28 @@ void TestProfileFile::keysDeletedAgainLeaveNoSection()
 
 void TestProfileFile::refusesWhatCannotReadBack_data()
 {
+    QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
-    QTest::newRow("line feed") << "k" << "a\nb";
-    QTest::newRow("carriage return") << "k" << "a\rb";
-    QTest::newRow("nul") << "k" << QString(QStringLiteral("a") + QChar(u'\0'));
-    QTest::newRow("key line break") << "k\n" << "v";
-    QTest::newRow("empty key") << "" << "v";
-    QTest::newRow("key blanks") << " k" << "v";
-    QTest::newRow("key comment") << ";k" << "v";
-    QTest::newRow("key section") << "[k]" << "v";
-    QTest::newRow("unquoted equals") << "k" << "a=b";
-    QTest::newRow("key splits earlier") << "a=\"b" << "\"c\"";
+    const QString text = QStringLiteral("text");
+    QTest::newRow("line feed") << text << "k" << "a\nb";
+    QTest::newRow("carriage return") << text << "k" << "a\rb";
+    QTest::newRow("nul") << text << "k" << QString(QStringLiteral("a") + QChar(u'\0'));
+    QTest::newRow("key line break") << text << "k\n" << "v";
+    QTest::newRow("empty key") << text << "" << "v";
+    QTest::newRow("key blanks") << text << " k" << "v";
+    QTest::newRow("key comment") << text << ";k" << "v";
+    QTest::newRow("key section") << text << "[k]" << "v";
+    QTest::newRow("unquoted equals") << text << "k" << "a=b";
+    QTest::newRow("key splits earlier") << text << "a=\"b" << "\"c\"";
+    QTest::newRow("section line break") << "te\r\nxt" << "k" << "v";
+    QTest::newRow("section nul") << QString(QStringLiteral("t") + QChar(u'\0')) << "k" << "v";
+    QTest::newRow("section blanks") << "text " << "k" << "v";
 }
 
 void TestProfileFile::refusesWhatCannotReadBack()
 {
+    QFETCH(QString, section);
     QFETCH(QString, key);
     QFETCH(QString, value);
     const QString file = path(QStringLiteral("refuse.ini"));
@@ -238,7 +244,7 @@ void TestProfileFile::refusesWhatCannotReadBack()
     QVERIFY(writeBytes(file, before));
     ProfileFile profile(file);
     QVERIFY(profile.load());
-    QVERIFY(!profile.setValue(QStringLiteral("text"), key, value));
+    QVERIFY(!profile.setValue(section, key, value));
     QVERIFY(!profile.error().isEmpty());
     QVERIFY(profile.commit());
     QCOMPARE(readBytes(file), before);
