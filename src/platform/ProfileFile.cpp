@@ -31,19 +31,24 @@ public:
         : m_encoding(e)
     {
         // Built in place: a moved ICU-backed encoder stops reporting errors.
+        // Every piece appended is whole text, so nothing is carried over from
+        // one piece to the next: an unpaired surrogate at the end of a value
+        // is an error there and then, rather than a pending half of a pair
+        // that the next piece silently turns into a replacement character.
+        constexpr auto flags = QStringConverter::Flag::Stateless;
         switch (e) {
         case TextEncoding::Utf16LE:
-            m_encoder.emplace(QStringConverter::Utf16LE);
+            m_encoder.emplace(QStringConverter::Utf16LE, flags);
             break;
         case TextEncoding::Utf16BE:
-            m_encoder.emplace(QStringConverter::Utf16BE);
+            m_encoder.emplace(QStringConverter::Utf16BE, flags);
             break;
         case TextEncoding::Utf8:
         case TextEncoding::Utf8Bom:
-            m_encoder.emplace(QStringConverter::Utf8);
+            m_encoder.emplace(QStringConverter::Utf8, flags);
             break;
         case TextEncoding::Legacy8Bit:
-            m_encoder.emplace(LegacyCodePage);
+            m_encoder.emplace(LegacyCodePage, flags);
             break;
         }
     }

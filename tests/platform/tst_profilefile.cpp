@@ -55,6 +55,7 @@ private Q_SLOTS:
     void refusesWhatCannotReadBack_data();
     void refusesWhatCannotReadBack();
     void legacyFileConvertedRatherThanDamaged();
+    void unpairedSurrogateConvertsRatherThanDamages();
     void newFilesNeverGetUtf8Bom();
     void badInputIsReadWithoutLoss_data();
     void badInputIsReadWithoutLoss();
@@ -268,6 +269,24 @@ void TestProfileFile::legacyFileConvertedRatherThanDamaged()
     QVERIFY(writeBytes(file, "[text]\nA=\"\xE9\"\n"));
     QVERIFY(WritePrivateProfileString(QStringLiteral("text"), QStringLiteral("B"), QStringLiteral("\u00fc\u20ac"), file));
     QCOMPARE(readBytes(file), QByteArray("[text]\nA=\"\xE9\"\nB=\xFC\x80\n"));
+}
+
+void TestProfileFile::unpairedSurrogateConvertsRatherThanDamages()
+{
+    // UTF-8 cannot hold half of a surrogate pair, at the end of a value least
+    // of all; UTF-16 keeps it as it is.
+    const QString file = path(QStringLiteral("surrogate.ini"));
+    QVERIFY(writeBytes(file, "\xEF\xBB\xBF[text]\r\n"));
+    const QString half(QChar(char16_t(0xD83D)));
+    ProfileFile profile(file);
+    QVERIFY(profile.load());
+    QVERIFY(profile.setValue(QStringLiteral("text"), QStringLiteral("k"), QStringLiteral("a") + half));
+    QVERIFY(profile.commit());
+    QVERIFY(!profile.notice().isEmpty());
+    QCOMPARE(readBytes(file), utf16le(QStringLiteral("[text]\r\nk=a") + half + QStringLiteral("\r\n")));
+    ProfileFile again(file);
+    QVERIFY(again.load());
+    QCOMPARE(again.sectionEntries(QStringLiteral("text")).value(0).value, QStringLiteral("a") + half);
 }
 
 void TestProfileFile::newFilesNeverGetUtf8Bom()
