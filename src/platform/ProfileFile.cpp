@@ -250,8 +250,11 @@ void ProfileFile::parse(const QByteArray &bytes)
         const qsizetype whole = body.size() & ~qsizetype(1);
         if (whole != body.size())
             m_trailing = body.sliced(whole).toByteArray();
+        // A second byte-order mark after ours is text (U+FEFF): skipping it
+        // would shift every line against its bytes.
         QStringDecoder decoder(m_format.encoding == TextEncoding::Utf16LE ? QStringConverter::Utf16LE
-                                                                          : QStringConverter::Utf16BE);
+                                                                          : QStringConverter::Utf16BE,
+                               QStringConverter::Flag::ConvertInitialBom);
         m_text = decoder.decode(body.first(whole));
         const qsizetype units = std::min(m_text.size(), whole / 2);
         m_lines.reserve(size_t(units / 32));
@@ -274,7 +277,8 @@ void ProfileFile::parse(const QByteArray &bytes)
             QStringDecoder legacy(LegacyCodePage);
             m_text = legacy.decode(body);
         } else {
-            m_text = QString::fromUtf8(body);
+            QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+            m_text = utf8.decode(body);
         }
         m_lines.reserve(size_t(body.size() / 32));
         splitLines(body.data(), body.size(), [&](qsizetype start, qsizetype length, int endingLength, quint8 ending) {

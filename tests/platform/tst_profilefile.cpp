@@ -59,6 +59,8 @@ private Q_SLOTS:
     void newFilesNeverGetUtf8Bom();
     void badInputIsReadWithoutLoss_data();
     void badInputIsReadWithoutLoss();
+    void secondByteOrderMarkIsText_data();
+    void secondByteOrderMarkIsText();
     void failedWritesLeaveTheOldFileWhole();
     void permissionsAreKept();
     void profileCalls();
@@ -353,6 +355,28 @@ void TestProfileFile::badInputIsReadWithoutLoss()
     ProfileFile again(file);
     QVERIFY(again.load());
     QCOMPARE(again.sectionEntries(QStringLiteral("zz-added")).value(0).value, QStringLiteral("v"));
+}
+
+void TestProfileFile::secondByteOrderMarkIsText_data()
+{
+    QTest::addColumn<bool>("bigEndian");
+    QTest::newRow("UTF-16LE") << false;
+    QTest::newRow("UTF-16BE") << true;
+}
+
+void TestProfileFile::secondByteOrderMarkIsText()
+{
+    // Files glued together by other tools can hold a byte-order mark after the first.
+    QFETCH(bool, bigEndian);
+    auto bytesOf = [bigEndian](const QString &text) { return bigEndian ? utf16be(text) : utf16le(text); };
+    const QString file = path(QStringLiteral("two-boms.ini"));
+    QVERIFY(writeBytes(file, bytesOf(QStringLiteral("\uFEFF; c\r\n[text]\r\nk=1\r\nlast=2"))));
+    ProfileFile profile(file);
+    QVERIFY(profile.load());
+    QCOMPARE(profile.sectionEntries(QStringLiteral("text")).value(1).value, QStringLiteral("2"));
+    QVERIFY(profile.setValue(QStringLiteral("text"), QStringLiteral("k"), QStringLiteral("3")));
+    QVERIFY(profile.commit());
+    QCOMPARE(readBytes(file), bytesOf(QStringLiteral("\uFEFF; c\r\n[text]\r\nk=3\r\nlast=2")));
 }
 
 void TestProfileFile::failedWritesLeaveTheOldFileWhole()
