@@ -520,23 +520,33 @@ bool ProfileFile::encodeAll(const ProfileFormat &format, QByteArray *out) const
     encoder.appendBom(*out);
 
     bool needsBreak = false;
+    bool endsInLoneCr = false;
     auto put = [&](const Line &line) {
         if (line.removed)
             return;
+        // A blank line ending in LF that now follows a line ending in a lone
+        // CR (the line between them deleted, or new lines ending in CR put
+        // there) would merge with that CR into one CR LF and vanish: the CR
+        // becomes CR LF instead.
+        if (endsInLoneCr && line.fromFile && line.ending == Lf && textOf(line).isEmpty())
+            encoder.append(*out, u"\n");
         if (needsBreak)
             encoder.append(*out, format.lineEnding);
         if (line.fromFile && !line.changed && sameEncoding) {
             out->append(m_bytes.constData() + line.rawStart, line.rawLength);
             needsBreak = line.ending == NoEnding;
+            endsInLoneCr = line.ending == Cr;
             return;
         }
         encoder.append(*out, textOf(line));
         if (line.fromFile) {
             encoder.append(*out, endingText(line.ending));
             needsBreak = line.ending == NoEnding;
+            endsInLoneCr = line.ending == Cr;
         } else {
             encoder.append(*out, format.lineEnding);
             needsBreak = false;
+            endsInLoneCr = format.lineEnding == u"\r";
         }
     };
     auto putAppended = [&](const Section &section) {

@@ -52,6 +52,8 @@ private Q_SLOTS:
     void newKeysAndSections();
     void duplicatesFirstWins();
     void keysDeletedAgainLeaveNoSection();
+    void blankLinesSurviveNextToLoneCr_data();
+    void blankLinesSurviveNextToLoneCr();
     void refusesWhatCannotReadBack_data();
     void refusesWhatCannotReadBack();
     void legacyFileConvertedRatherThanDamaged();
@@ -214,6 +216,37 @@ void TestProfileFile::keysDeletedAgainLeaveNoSection()
     profile.removeKey(QStringLiteral("a"), QStringLiteral("n"));
     QVERIFY(profile.commit());
     QCOMPARE(readBytes(file), before);
+}
+
+void TestProfileFile::blankLinesSurviveNextToLoneCr_data()
+{
+    // Files with mixed line endings: a lone CR directly before an LF would read as one CR LF.
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("add");    // key set to "v" (new)
+    QTest::addColumn<QString>("remove"); // key deleted
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("deleted line between") << QByteArray("[t]\ra=1\rb=2\r\n\nc=3\r") << QString() << QStringLiteral("b")
+                                          << QByteArray("[t]\ra=1\r\n\nc=3\r");
+    QTest::newRow("new line ending in CR") << QByteArray("[t]\ra=1\r\n\n[u]\r") << QStringLiteral("n") << QString()
+                                           << QByteArray("[t]\ra=1\r\nn=v\r\n\n[u]\r");
+}
+
+void TestProfileFile::blankLinesSurviveNextToLoneCr()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, add);
+    QFETCH(QString, remove);
+    QFETCH(QByteArray, after);
+    const QString file = path(QStringLiteral("lone-cr.ini"));
+    QVERIFY(writeBytes(file, before));
+    ProfileFile profile(file);
+    QVERIFY(profile.load());
+    if (!add.isEmpty())
+        QVERIFY(profile.setValue(QStringLiteral("t"), add, QStringLiteral("v")));
+    if (!remove.isEmpty())
+        profile.removeKey(QStringLiteral("t"), remove);
+    QVERIFY(profile.commit());
+    QCOMPARE(readBytes(file), after);
 }
 
 void TestProfileFile::refusesWhatCannotReadBack_data()
