@@ -594,15 +594,23 @@ bool ProfileFile::commit()
     if (!m_hasContent && format.encoding == TextEncoding::Utf8Bom)
         format.encoding = TextEncoding::Utf8; // Windows readers misread a UTF-8 BOM
     QByteArray bytes;
+    QString why;
     if (!encodeAll(format, &bytes)) {
-        // Never write "?" for a character the code page lacks: the whole file
-        // moves to UTF-16LE, which Windows readers handle fully.
+        // Never write "?" for a character the code page lacks.
+        why = QStringLiteral("which cannot hold every new character");
+    } else if (format.encoding == TextEncoding::Legacy8Bit && bytes.isValidUtf8()
+               && std::any_of(bytes.cbegin(), bytes.cend(), [](char c) { return c & 0x80; })) {
+        // A legacy file is told from UTF-8 only by bytes that UTF-8 does not
+        // allow; with the last of them gone, "Ã©" would read back as "é".
+        why = QStringLiteral("and what is left of it would read back as UTF-8, with other characters");
+    }
+    if (!why.isEmpty()) {
+        // The whole file moves to UTF-16LE, which Windows readers handle fully.
         const TextEncoding old = format.encoding;
         format.encoding = TextEncoding::Utf16LE;
         encodeAll(format, &bytes);
-        m_notice = QStringLiteral("\"%1\" was stored as %2, which cannot hold every new character; "
-                                  "it has been converted to %3.")
-                       .arg(QFileInfo(m_path).fileName(), encodingName(old), encodingName(format.encoding));
+        m_notice = QStringLiteral("\"%1\" was stored as %2, %3; it has been converted to %4.")
+                       .arg(QFileInfo(m_path).fileName(), encodingName(old), why, encodingName(format.encoding));
     }
 
     const QFileInfo info(m_path);

@@ -304,6 +304,20 @@ void TestProfileFile::legacyFileConvertedRatherThanDamaged()
     QVERIFY(writeBytes(file, "[text]\nA=\"\xE9\"\n"));
     QVERIFY(WritePrivateProfileString(QStringLiteral("text"), QStringLiteral("B"), QStringLiteral("\u00fc\u20ac"), file));
     QCOMPARE(readBytes(file), QByteArray("[text]\nA=\"\xE9\"\nB=\xFC\x80\n"));
+
+    // Deleting the only line UTF-8 would not allow leaves "\xC3\x9F", which
+    // UTF-8 reads as one character: the file becomes UTF-16 instead.
+    QVERIFY(writeBytes(file, "[text]\nA=\"\xC3\x9F\"\nB=\"\xE9\"\n"));
+    ProfileFile mixed(file);
+    QVERIFY(mixed.load());
+    mixed.removeKey(QStringLiteral("text"), QStringLiteral("B"));
+    QVERIFY(mixed.commit());
+    QVERIFY(!mixed.notice().isEmpty());
+    QCOMPARE(readBytes(file), utf16le(QStringLiteral("[text]\nA=\"\u00c3\u0178\"\n")));
+    // Plain ASCII reads the same either way and stays as it is.
+    QVERIFY(writeBytes(file, "[text]\nA=1\nB=\"\xE9\"\n"));
+    QVERIFY(WritePrivateProfileString(QStringLiteral("text"), QStringLiteral("B"), std::nullopt, file));
+    QCOMPARE(readBytes(file), QByteArray("[text]\nA=1\n"));
 }
 
 void TestProfileFile::unpairedSurrogateConvertsRatherThanDamages()
