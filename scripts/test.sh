@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds, runs every test, then
 # builds again with AddressSanitizer and UndefinedBehaviorSanitizer and runs
-# every test once more.
+# every test once more, and runs each fuzz target for 20 seconds.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
@@ -12,3 +12,6 @@ ctest --test-dir "$root/build" --output-on-failure --timeout 600
 "$root/scripts/build.sh" "$root/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DGLOSSA_SANITIZE=ON -DGLOSSA_BUILD_BENCH=OFF
 ASAN_OPTIONS="detect_leaks=0:abort_on_error=1" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
   ctest --test-dir "$root/build-sanitize" --output-on-failure --timeout 900
+
+# A short run of every fuzz target (clang, libFuzzer, the same sanitizers).
+"$root/scripts/fuzz.sh" 20

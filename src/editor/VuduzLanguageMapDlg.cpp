@@ -216,6 +216,8 @@ void CVuduzLanguageMapDlg::OnInitDialog()
         findControl<QWidget>(this, id)->hide();
     m_referenceEdit->setReadOnly(true);
     m_notice->setText(NoticeText);
+    // The label was named after its template text; a screen reader must read the notice.
+    m_notice->setAccessibleName(NoticeText);
     QPalette notice = m_notice->palette();
     notice.setColor(QPalette::WindowText, QColor(190, 0, 0));
     m_notice->setPalette(notice);

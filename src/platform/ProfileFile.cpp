@@ -9,6 +9,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
+
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <unistd.h>
@@ -29,19 +31,24 @@ public:
         : m_encoding(e)
     {
         // Built in place: a moved ICU-backed encoder stops reporting errors.
+        // Every piece appended is whole text, so nothing is carried over from
+        // one piece to the next: an unpaired surrogate at the end of a value
+        // is an error there and then, rather than a pending half of a pair
+        // that the next piece silently turns into a replacement character.
+        constexpr auto flags = QStringConverter::Flag::Stateless;
         switch (e) {
         case TextEncoding::Utf16LE:
-            m_encoder.emplace(QStringConverter::Utf16LE);
+            m_encoder.emplace(QStringConverter::Utf16LE, flags);
             break;
         case TextEncoding::Utf16BE:
-            m_encoder.emplace(QStringConverter::Utf16BE);
+            m_encoder.emplace(QStringConverter::Utf16BE, flags);
             break;
         case TextEncoding::Utf8:
         case TextEncoding::Utf8Bom:
-            m_encoder.emplace(QStringConverter::Utf8);
+            m_encoder.emplace(QStringConverter::Utf8, flags);
             break;
         case TextEncoding::Legacy8Bit:
-            m_encoder.emplace(LegacyCodePage);
+            m_encoder.emplace(LegacyCodePage, flags);
             break;
         }
     }
@@ -243,8 +250,11 @@ void ProfileFile::parse(const QByteArray &bytes)
         const qsizetype whole = body.size() & ~qsizetype(1);
         if (whole != body.size())
             m_trailing = body.sliced(whole).toByteArray();
+        // A second byte-order mark after ours is text (U+FEFF): skipping it
+        // would shift every line against its bytes.
         QStringDecoder decoder(m_format.encoding == TextEncoding::Utf16LE ? QStringConverter::Utf16LE
-                                                                          : QStringConverter::Utf16BE);
+                                                                          : QStringConverter::Utf16BE,
+                               QStringConverter::Flag::ConvertInitialBom);
         m_text = decoder.decode(body.first(whole));
         const qsizetype units = std::min(m_text.size(), whole / 2);
         m_lines.reserve(size_t(units / 32));
@@ -267,7 +277,8 @@ void ProfileFile::parse(const QByteArray &bytes)
             QStringDecoder legacy(LegacyCodePage);
             m_text = legacy.decode(body);
         } else {
-            m_text = QString::fromUtf8(body);
+            QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+            m_text = utf8.decode(body);
         }
         m_lines.reserve(size_t(body.size() / 32));
         splitLines(body.data(), body.size(), [&](qsizetype start, qsizetype length, int endingLength, quint8 ending) {
@@ -421,7 +432,7 @@ QList<ProfileEntry> ProfileFile::sectionEntries(const QString &sectionName) cons
     return entries;
 }
 
-QString ProfileFile::checkStorable(const QString &key, const QString &value) const
+QString ProfileFile::checkStorable(const QString &section, const QString &key, const QString &value) const
 {
     auto breaks = [](const QString &text) {
         return text.contains(u'\r') || text.contains(u'\n') || text.contains(QChar(u'\0'));
@@ -429,8 +440,10 @@ QString ProfileFile::checkStorable(const QString &key, const QString &value) con
     QString why;
     if (key.isEmpty())
         why = QStringLiteral("the key is empty");
-    else if (breaks(key) || breaks(value))
+    else if (breaks(section) || breaks(key) || breaks(value))
         why = QStringLiteral("it holds a line break or a NUL character, which would break the file's lines");
+    else if (trimProfileSpace(section).size() != section.size())
+        why = QStringLiteral("the section name begins or ends with white space");
     else if (trimProfileSpace(key).size() != key.size())
         why = QStringLiteral("the key begins or ends with white space");
     else if (key.startsWith(u'[') || key.startsWith(u';'))
@@ -448,7 +461,7 @@ QString ProfileFile::checkStorable(const QString &key, const QString &value) con
 
 bool ProfileFile::setValue(const QString &sectionName, const QString &key, const QString &value)
 {
-    m_error = checkStorable(key, value);
+    m_error = checkStorable(sectionName, key, value);
     if (!m_error.isEmpty())
         return false;
     buildKeyIndex();
@@ -507,23 +520,33 @@ bool ProfileFile::encodeAll(const ProfileFormat &format, QByteArray *out) const
     encoder.appendBom(*out);
 
     bool needsBreak = false;
+    bool endsInLoneCr = false;
     auto put = [&](const Line &line) {
         if (line.removed)
             return;
+        // A blank line ending in LF that now follows a line ending in a lone
+        // CR (the line between them deleted, or new lines ending in CR put
+        // there) would merge with that CR into one CR LF and vanish: the CR
+        // becomes CR LF instead.
+        if (endsInLoneCr && line.fromFile && line.ending == Lf && textOf(line).isEmpty())
+            encoder.append(*out, u"\n");
         if (needsBreak)
             encoder.append(*out, format.lineEnding);
         if (line.fromFile && !line.changed && sameEncoding) {
             out->append(m_bytes.constData() + line.rawStart, line.rawLength);
             needsBreak = line.ending == NoEnding;
+            endsInLoneCr = line.ending == Cr;
             return;
         }
         encoder.append(*out, textOf(line));
         if (line.fromFile) {
             encoder.append(*out, endingText(line.ending));
             needsBreak = line.ending == NoEnding;
+            endsInLoneCr = line.ending == Cr;
         } else {
             encoder.append(*out, format.lineEnding);
             needsBreak = false;
+            endsInLoneCr = format.lineEnding == u"\r";
         }
     };
     auto putAppended = [&](const Section &section) {
@@ -545,7 +568,10 @@ bool ProfileFile::encodeAll(const ProfileFormat &format, QByteArray *out) const
         }
     }
     for (const Section &section : m_sections) {
-        if (section.headerLine >= 0 || section.appended.empty())
+        // A new section whose keys were all deleted again gets no header either.
+        const bool hasLines = std::any_of(section.appended.cbegin(), section.appended.cend(),
+                                          [this](int added) { return !m_lines[added].removed; });
+        if (section.headerLine >= 0 || !hasLines)
             continue;
         Line header;
         header.newText = u'[' + section.name + u']';
@@ -568,15 +594,23 @@ bool ProfileFile::commit()
     if (!m_hasContent && format.encoding == TextEncoding::Utf8Bom)
         format.encoding = TextEncoding::Utf8; // Windows readers misread a UTF-8 BOM
     QByteArray bytes;
+    QString why;
     if (!encodeAll(format, &bytes)) {
-        // Never write "?" for a character the code page lacks: the whole file
-        // moves to UTF-16LE, which Windows readers handle fully.
+        // Never write "?" for a character the code page lacks.
+        why = QStringLiteral("which cannot hold every new character");
+    } else if (format.encoding == TextEncoding::Legacy8Bit && bytes.isValidUtf8()
+               && std::any_of(bytes.cbegin(), bytes.cend(), [](char c) { return c & 0x80; })) {
+        // A legacy file is told from UTF-8 only by bytes that UTF-8 does not
+        // allow; with the last of them gone, "Ã©" would read back as "é".
+        why = QStringLiteral("and what is left of it would read back as UTF-8, with other characters");
+    }
+    if (!why.isEmpty()) {
+        // The whole file moves to UTF-16LE, which Windows readers handle fully.
         const TextEncoding old = format.encoding;
         format.encoding = TextEncoding::Utf16LE;
         encodeAll(format, &bytes);
-        m_notice = QStringLiteral("\"%1\" was stored as %2, which cannot hold every new character; "
-                                  "it has been converted to %3.")
-                       .arg(QFileInfo(m_path).fileName(), encodingName(old), encodingName(format.encoding));
+        m_notice = QStringLiteral("\"%1\" was stored as %2, %3; it has been converted to %4.")
+                       .arg(QFileInfo(m_path).fileName(), encodingName(old), why, encodingName(format.encoding));
     }
 
     const QFileInfo info(m_path);

@@ -76,8 +76,9 @@ public:
     bool hasSection(const QString &section) const;
 
     // Sets a key's value (adding key and section where missing). Refuses, with
-    // error(), a key or value that would not read back as written: a line
-    // break or NUL, a key with outer blanks, or a line that would split elsewhere.
+    // error(), a section, key or value that would not read back as written: a
+    // line break or NUL, a section name or key with outer blanks, or a line
+    // that would split elsewhere.
     bool setValue(const QString &section, const QString &key, const QString &value);
     // Deletes the first line of the section with exactly this key.
     void removeKey(const QString &section, const QString &key);
@@ -129,7 +130,7 @@ private:
     QStringView textOf(const Line &line) const;
     int findSection(const QString &name) const;
     int addSection(const QString &name);
-    QString checkStorable(const QString &key, const QString &value) const;
+    QString checkStorable(const QString &section, const QString &key, const QString &value) const;
     bool encodeAll(const ProfileFormat &format, QByteArray *out) const;
 
     QString m_path;

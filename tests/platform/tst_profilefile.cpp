@@ -51,12 +51,18 @@ private Q_SLOTS:
     void sectionsCaseBlindKeysExact();
     void newKeysAndSections();
     void duplicatesFirstWins();
+    void keysDeletedAgainLeaveNoSection();
+    void blankLinesSurviveNextToLoneCr_data();
+    void blankLinesSurviveNextToLoneCr();
     void refusesWhatCannotReadBack_data();
     void refusesWhatCannotReadBack();
     void legacyFileConvertedRatherThanDamaged();
+    void unpairedSurrogateConvertsRatherThanDamages();
     void newFilesNeverGetUtf8Bom();
     void badInputIsReadWithoutLoss_data();
     void badInputIsReadWithoutLoss();
+    void secondByteOrderMarkIsText_data();
+    void secondByteOrderMarkIsText();
     void failedWritesLeaveTheOldFileWhole();
     void permissionsAreKept();
     void profileCalls();
@@ -197,24 +203,76 @@ void TestProfileFile::duplicatesFirstWins()
     QCOMPARE(readBytes(file), QByteArray("[text]\n[TEXT]\nk=third\nj=1\n"));
 }
 
+void TestProfileFile::keysDeletedAgainLeaveNoSection()
+{
+    const QString file = path(QStringLiteral("undone.ini"));
+    const QByteArray before("[a]\r\nk=1\r\n");
+    QVERIFY(writeBytes(file, before));
+    ProfileFile profile(file);
+    QVERIFY(profile.load());
+    QVERIFY(profile.setValue(QStringLiteral("new"), QStringLiteral("q"), QStringLiteral("4")));
+    QVERIFY(profile.setValue(QStringLiteral("a"), QStringLiteral("n"), QStringLiteral("5")));
+    profile.removeKey(QStringLiteral("new"), QStringLiteral("q"));
+    profile.removeKey(QStringLiteral("a"), QStringLiteral("n"));
+    QVERIFY(profile.commit());
+    QCOMPARE(readBytes(file), before);
+}
+
+void TestProfileFile::blankLinesSurviveNextToLoneCr_data()
+{
+    // Files with mixed line endings: a lone CR directly before an LF would read as one CR LF.
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("add");    // key set to "v" (new)
+    QTest::addColumn<QString>("remove"); // key deleted
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("deleted line between") << QByteArray("[t]\ra=1\rb=2\r\n\nc=3\r") << QString() << QStringLiteral("b")
+                                          << QByteArray("[t]\ra=1\r\n\nc=3\r");
+    QTest::newRow("new line ending in CR") << QByteArray("[t]\ra=1\r\n\n[u]\r") << QStringLiteral("n") << QString()
+                                           << QByteArray("[t]\ra=1\r\nn=v\r\n\n[u]\r");
+}
+
+void TestProfileFile::blankLinesSurviveNextToLoneCr()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, add);
+    QFETCH(QString, remove);
+    QFETCH(QByteArray, after);
+    const QString file = path(QStringLiteral("lone-cr.ini"));
+    QVERIFY(writeBytes(file, before));
+    ProfileFile profile(file);
+    QVERIFY(profile.load());
+    if (!add.isEmpty())
+        QVERIFY(profile.setValue(QStringLiteral("t"), add, QStringLiteral("v")));
+    if (!remove.isEmpty())
+        profile.removeKey(QStringLiteral("t"), remove);
+    QVERIFY(profile.commit());
+    QCOMPARE(readBytes(file), after);
+}
+
 void TestProfileFile::refusesWhatCannotReadBack_data()
 {
+    QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
-    QTest::newRow("line feed") << "k" << "a\nb";
-    QTest::newRow("carriage return") << "k" << "a\rb";
-    QTest::newRow("nul") << "k" << QString(QStringLiteral("a") + QChar(u'\0'));
-    QTest::newRow("key line break") << "k\n" << "v";
-    QTest::newRow("empty key") << "" << "v";
-    QTest::newRow("key blanks") << " k" << "v";
-    QTest::newRow("key comment") << ";k" << "v";
-    QTest::newRow("key section") << "[k]" << "v";
-    QTest::newRow("unquoted equals") << "k" << "a=b";
-    QTest::newRow("key splits earlier") << "a=\"b" << "\"c\"";
+    const QString text = QStringLiteral("text");
+    QTest::newRow("line feed") << text << "k" << "a\nb";
+    QTest::newRow("carriage return") << text << "k" << "a\rb";
+    QTest::newRow("nul") << text << "k" << QString(QStringLiteral("a") + QChar(u'\0'));
+    QTest::newRow("key line break") << text << "k\n" << "v";
+    QTest::newRow("empty key") << text << "" << "v";
+    QTest::newRow("key blanks") << text << " k" << "v";
+    QTest::newRow("key comment") << text << ";k" << "v";
+    QTest::newRow("key section") << text << "[k]" << "v";
+    QTest::newRow("unquoted equals") << text << "k" << "a=b";
+    QTest::newRow("key splits earlier") << text << "a=\"b" << "\"c\"";
+    QTest::newRow("section line break") << "te\r\nxt" << "k" << "v";
+    QTest::newRow("section nul") << QString(QStringLiteral("t") + QChar(u'\0')) << "k" << "v";
+    QTest::newRow("section blanks") << "text " << "k" << "v";
 }
 
 void TestProfileFile::refusesWhatCannotReadBack()
 {
+    QFETCH(QString, section);
     QFETCH(QString, key);
     QFETCH(QString, value);
     const QString file = path(QStringLiteral("refuse.ini"));
@@ -222,7 +280,7 @@ void TestProfileFile::refusesWhatCannotReadBack()
     QVERIFY(writeBytes(file, before));
     ProfileFile profile(file);
     QVERIFY(profile.load());
-    QVERIFY(!profile.setValue(QStringLiteral("text"), key, value));
+    QVERIFY(!profile.setValue(section, key, value));
     QVERIFY(!profile.error().isEmpty());
     QVERIFY(profile.commit());
     QCOMPARE(readBytes(file), before);
@@ -246,6 +304,38 @@ void TestProfileFile::legacyFileConvertedRatherThanDamaged()
     QVERIFY(writeBytes(file, "[text]\nA=\"\xE9\"\n"));
     QVERIFY(WritePrivateProfileString(QStringLiteral("text"), QStringLiteral("B"), QStringLiteral("\u00fc\u20ac"), file));
     QCOMPARE(readBytes(file), QByteArray("[text]\nA=\"\xE9\"\nB=\xFC\x80\n"));
+
+    // Deleting the only line UTF-8 would not allow leaves "\xC3\x9F", which
+    // UTF-8 reads as one character: the file becomes UTF-16 instead.
+    QVERIFY(writeBytes(file, "[text]\nA=\"\xC3\x9F\"\nB=\"\xE9\"\n"));
+    ProfileFile mixed(file);
+    QVERIFY(mixed.load());
+    mixed.removeKey(QStringLiteral("text"), QStringLiteral("B"));
+    QVERIFY(mixed.commit());
+    QVERIFY(!mixed.notice().isEmpty());
+    QCOMPARE(readBytes(file), utf16le(QStringLiteral("[text]\nA=\"\u00c3\u0178\"\n")));
+    // Plain ASCII reads the same either way and stays as it is.
+    QVERIFY(writeBytes(file, "[text]\nA=1\nB=\"\xE9\"\n"));
+    QVERIFY(WritePrivateProfileString(QStringLiteral("text"), QStringLiteral("B"), std::nullopt, file));
+    QCOMPARE(readBytes(file), QByteArray("[text]\nA=1\n"));
+}
+
+void TestProfileFile::unpairedSurrogateConvertsRatherThanDamages()
+{
+    // UTF-8 cannot hold half of a surrogate pair, at the end of a value least
+    // of all; UTF-16 keeps it as it is.
+    const QString file = path(QStringLiteral("surrogate.ini"));
+    QVERIFY(writeBytes(file, "\xEF\xBB\xBF[text]\r\n"));
+    const QString half(QChar(char16_t(0xD83D)));
+    ProfileFile profile(file);
+    QVERIFY(profile.load());
+    QVERIFY(profile.setValue(QStringLiteral("text"), QStringLiteral("k"), QStringLiteral("a") + half));
+    QVERIFY(profile.commit());
+    QVERIFY(!profile.notice().isEmpty());
+    QCOMPARE(readBytes(file), utf16le(QStringLiteral("[text]\r\nk=a") + half + QStringLiteral("\r\n")));
+    ProfileFile again(file);
+    QVERIFY(again.load());
+    QCOMPARE(again.sectionEntries(QStringLiteral("text")).value(0).value, QStringLiteral("a") + half);
 }
 
 void TestProfileFile::newFilesNeverGetUtf8Bom()
@@ -312,6 +402,28 @@ void TestProfileFile::badInputIsReadWithoutLoss()
     ProfileFile again(file);
     QVERIFY(again.load());
     QCOMPARE(again.sectionEntries(QStringLiteral("zz-added")).value(0).value, QStringLiteral("v"));
+}
+
+void TestProfileFile::secondByteOrderMarkIsText_data()
+{
+    QTest::addColumn<bool>("bigEndian");
+    QTest::newRow("UTF-16LE") << false;
+    QTest::newRow("UTF-16BE") << true;
+}
+
+void TestProfileFile::secondByteOrderMarkIsText()
+{
+    // Files glued together by other tools can hold a byte-order mark after the first.
+    QFETCH(bool, bigEndian);
+    auto bytesOf = [bigEndian](const QString &text) { return bigEndian ? utf16be(text) : utf16le(text); };
+    const QString file = path(QStringLiteral("two-boms.ini"));
+    QVERIFY(writeBytes(file, bytesOf(QStringLiteral("\uFEFF; c\r\n[text]\r\nk=1\r\nlast=2"))));
+    ProfileFile profile(file);
+    QVERIFY(profile.load());
+    QCOMPARE(profile.sectionEntries(QStringLiteral("text")).value(1).value, QStringLiteral("2"));
+    QVERIFY(profile.setValue(QStringLiteral("text"), QStringLiteral("k"), QStringLiteral("3")));
+    QVERIFY(profile.commit());
+    QCOMPARE(readBytes(file), bytesOf(QStringLiteral("\uFEFF; c\r\n[text]\r\nk=3\r\nlast=2")));
 }
 
 void TestProfileFile::failedWritesLeaveTheOldFileWhole()
