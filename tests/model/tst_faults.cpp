@@ -167,18 +167,28 @@ void TestFaults::theDiskFillsUpHalfWay()
 
 void TestFaults::readOnlyLanguageDirectory()
 {
-    if (geteuid() == 0)
-        QSKIP("file permissions stop nothing for root; the failures above hold for root too");
+    // Permissions stop nothing for root, so the save runs in a child that
+    // has dropped to an unprivileged user first.
     LanguageStore store;
     QVERIFY(open(store));
     const QString dir = m_root + QStringLiteral("/language");
     const QByteArray before = readBytes(m_french);
-    QVERIFY(QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-    const bool saved = store.SaveLanguageFile(QStringLiteral("French (France)"), {{1, QStringLiteral("x")}});
-    QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    QVERIFY(!saved);
-    QVERIFY(!store.lastError().isEmpty());
+    const auto readable = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    const auto enterable = QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+    for (QString path = m_root; path.startsWith(m_tmp.path()); path = QFileInfo(path).path())
+        QFile::setPermissions(path, QFile::permissions(path) | readable | enterable);
+    QVERIFY(QFile::setPermissions(dir, readable | enterable));
+    const int status = runInChild([&] {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            return 2;
+        if (store.SaveLanguageFile(QStringLiteral("French (France)"), {{1, QStringLiteral("x")}}))
+            return 1;
+        return store.lastError().contains(QStringLiteral("French (France).ini")) ? 0 : 3;
+    });
+    QFile::setPermissions(dir, readable | enterable | QFileDevice::WriteOwner);
+    QCOMPARE(status, 0);
     QCOMPARE(readBytes(m_french), before);
+    QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden).size(), 5);
 }
 
 QTEST_GUILESS_MAIN(TestFaults)
