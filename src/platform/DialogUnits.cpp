@@ -81,25 +81,25 @@ QString controlObjectName(int id)
     return QStringLiteral("ctl%1").arg(id);
 }
 
-QWidget *createControl(QWidget *parent, const ControlSpec &spec)
+QWidget *createControl(QWidget *parent, const ControlSpec &entry)
 {
-    switch (spec.kind) {
+    switch (entry.kind) {
     case ControlSpec::PushButton:
     case ControlSpec::DefaultPushButton: {
-        auto *button = new QPushButton(spec.text, parent);
-        button->setDefault(spec.kind == ControlSpec::DefaultPushButton);
+        auto *button = new QPushButton(entry.text, parent);
+        button->setDefault(entry.kind == ControlSpec::DefaultPushButton);
         return button;
     }
     case ControlSpec::Label: {
-        auto *label = new QLabel(spec.text, parent);
-        label->setAlignment(spec.alignment);
+        auto *label = new QLabel(entry.text, parent);
+        label->setAlignment(entry.alignment);
         label->setWordWrap(true);
         return label;
     }
     case ControlSpec::LineEdit:
     case ControlSpec::ReadOnlyLineEdit: {
-        auto *edit = new QLineEdit(spec.text, parent);
-        edit->setReadOnly(spec.kind == ControlSpec::ReadOnlyLineEdit);
+        auto *edit = new QLineEdit(entry.text, parent);
+        edit->setReadOnly(entry.kind == ControlSpec::ReadOnlyLineEdit);
         return edit;
     }
     case ControlSpec::ComboBox: {
@@ -108,30 +108,30 @@ QWidget *createControl(QWidget *parent, const ControlSpec &spec)
         return combo;
     }
     case ControlSpec::GroupBox:
-        return new QGroupBox(spec.text, parent);
+        return new QGroupBox(entry.text, parent);
     case ControlSpec::RadioButton:
-        return new QRadioButton(spec.text, parent);
+        return new QRadioButton(entry.text, parent);
     case ControlSpec::TableView:
         return new QTableView(parent);
     }
     return nullptr;
 }
 
-void placeControl(QWidget *control, const ControlSpec &spec, const DialogBaseUnits &units)
+void placeControl(QWidget *control, const ControlSpec &entry, const DialogBaseUnits &units)
 {
-    QRect geometry = dialogUnitsToPixels(QRect(spec.x, spec.y, spec.w, spec.h), units);
+    QRect geometry = dialogUnitsToPixels(QRect(entry.x, entry.y, entry.w, entry.h), units);
     // A closed drop-down list is as high as its font needs; the table gives the open list.
-    if (spec.kind == ControlSpec::ComboBox)
+    if (entry.kind == ControlSpec::ComboBox)
         geometry.setHeight(control->sizeHint().height());
     control->setGeometry(geometry);
-    control->setObjectName(controlObjectName(spec.id));
-    control->setProperty("controlId", spec.id);
-    if (!spec.accessibleName.isEmpty())
-        control->setAccessibleName(spec.accessibleName);
-    else if (!spec.text.isEmpty())
-        control->setAccessibleName(withoutMnemonic(spec.text));
+    control->setObjectName(controlObjectName(entry.id));
+    control->setProperty("controlId", entry.id);
+    if (!entry.accessibleName.isEmpty())
+        control->setAccessibleName(entry.accessibleName);
+    else if (!entry.text.isEmpty())
+        control->setAccessibleName(withoutMnemonic(entry.text));
     // Group boxes frame their siblings and must stay behind them.
-    if (spec.kind == ControlSpec::GroupBox)
+    if (entry.kind == ControlSpec::GroupBox)
         control->lower();
 }
 
@@ -142,34 +142,34 @@ QList<QWidget *> createControls(QWidget *parent, const QList<ControlSpec> &table
     QHash<int, const ControlSpec *> specById;
     QHash<int, QWidget *> controlById;
     controls.reserve(table.size());
-    for (const ControlSpec &spec : table) {
-        QWidget *control = custom.value(spec.id);
+    for (const ControlSpec &entry : table) {
+        QWidget *control = custom.value(entry.id);
         if (control)
             control->setParent(parent);
         else
-            control = createControl(parent, spec);
-        placeControl(control, spec, units);
+            control = createControl(parent, entry);
+        placeControl(control, entry, units);
         // Children added to a window already on screen are not shown with it.
         if (parent->isVisible())
             control->show();
         if (!controls.isEmpty())
             QWidget::setTabOrder(controls.last(), control);
         controls.append(control);
-        specById.insert(spec.id, &spec);
-        controlById.insert(spec.id, control);
+        specById.insert(entry.id, &entry);
+        controlById.insert(entry.id, control);
     }
 
     // Labels may follow the controls they name, so names are given once all exist.
     for (qsizetype i = 0; i < table.size(); ++i) {
-        const ControlSpec &spec = table.at(i);
-        if (spec.labelId == ControlSpec::NoLabel || !spec.accessibleName.isEmpty())
+        const ControlSpec &entry = table.at(i);
+        if (entry.labelId == ControlSpec::NoLabel || !entry.accessibleName.isEmpty())
             continue;
-        const ControlSpec *label = specById.value(spec.labelId);
+        const ControlSpec *label = specById.value(entry.labelId);
         if (!label)
             continue;
-        if (spec.text.isEmpty())
+        if (entry.text.isEmpty())
             controls.at(i)->setAccessibleName(withoutMnemonic(label->text));
-        if (auto *labelWidget = qobject_cast<QLabel *>(controlById.value(spec.labelId)))
+        if (auto *labelWidget = qobject_cast<QLabel *>(controlById.value(entry.labelId)))
             labelWidget->setBuddy(controls.at(i));
     }
     return controls;

@@ -68,11 +68,11 @@ struct ControlSpec
 QString withoutMnemonic(const QString &text);
 
 // Builds the widget of one table row on parent, not yet placed.
-QWidget *createControl(QWidget *parent, const ControlSpec &spec);
+QWidget *createControl(QWidget *parent, const ControlSpec &entry);
 
 // Gives a control its place, object name "ctl<id>", property "controlId" and, unless
 // it names itself, accessible name from the text.
-void placeControl(QWidget *control, const ControlSpec &spec, const DialogBaseUnits &units);
+void placeControl(QWidget *control, const ControlSpec &entry, const DialogBaseUnits &units);
 
 // Builds every control of the table on parent in table order (which is the tab order),
 // taking the caller's own widgets for the ids in custom. Accessible names and label

@@ -113,14 +113,14 @@ void TestDialogUnits::buildsControlTable()
     QCOMPARE(controls.size(), table.size());
 
     for (qsizetype i = 0; i < table.size(); ++i) {
-        const ControlSpec &spec = table.at(i);
+        const ControlSpec &entry = table.at(i);
         QWidget *control = controls.at(i);
         QCOMPARE(control->parentWidget(), &dialog);
-        QCOMPARE(control->objectName(), QStringLiteral("ctl%1").arg(spec.id));
-        QCOMPARE(control->property("controlId").toInt(), spec.id);
+        QCOMPARE(control->objectName(), QStringLiteral("ctl%1").arg(entry.id));
+        QCOMPARE(control->property("controlId").toInt(), entry.id);
         QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
-        if (spec.kind != ControlSpec::ComboBox)
-            QCOMPARE(control->geometry(), dialogUnitsToPixels(QRect(spec.x, spec.y, spec.w, spec.h), units));
+        if (entry.kind != ControlSpec::ComboBox)
+            QCOMPARE(control->geometry(), dialogUnitsToPixels(QRect(entry.x, entry.y, entry.w, entry.h), units));
     }
 
     auto *add = findControl<QPushButton>(&dialog, 1);
