@@ -5,6 +5,10 @@
 # build-fuzz/corpus/<target>; an input that breaks something is written to
 # build-fuzz/artifacts/<target>/ and the script fails.
 # Usage: scripts/fuzz.sh [seconds-per-target] [target...]
+# With FUZZ_SEED and FUZZ_RUNS set, each target runs that many inputs from that
+# seed (and Qt's hash seed fixed), so a run is the same every time: the test
+# command uses this, so that CI never fails on a new find by chance; open-ended
+# fuzzing runs without them.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-60}"
@@ -36,11 +40,16 @@ scratch_parent="$dir"
 [ -d /dev/shm ] && [ -w /dev/shm ] && scratch_parent=/dev/shm
 export TMPDIR="$(mktemp -d "$scratch_parent/glossa-fuzz.XXXXXX")"
 trap 'rm -rf "$TMPDIR"' EXIT
+repeatable=()
+if [ -n "${FUZZ_SEED:-}" ] && [ -n "${FUZZ_RUNS:-}" ]; then
+  repeatable=(-seed="$FUZZ_SEED" -runs="$FUZZ_RUNS")
+  export QT_HASH_SEED=0
+fi
 for target in "${targets[@]}"; do
   mkdir -p "$dir/corpus/$target" "$dir/artifacts/$target"
   echo "== $target: $seconds s"
   ASAN_OPTIONS="abort_on_error=1" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
-    "$dir/bin/$target" -max_total_time="$seconds" -max_len="$(max_len "$target")" -timeout=30 \
+    "$dir/bin/$target" "${repeatable[@]}" -max_total_time="$seconds" -max_len="$(max_len "$target")" -timeout=30 \
       -print_final_stats=1 -artifact_prefix="$dir/artifacts/$target/" \
       "$dir/corpus/$target" "$root/fuzz/corpus/$target" "$root/fuzz/regressions/$target" 2>&1 |
     grep -Ev '^#[0-9]+\s+(NEW|REDUCE|pulse)' || { echo "fuzz: $target failed; see $dir/artifacts/$target/"; exit 1; }

@@ -13,5 +13,6 @@ ctest --test-dir "$root/build" --output-on-failure --timeout 600
 ASAN_OPTIONS="detect_leaks=0:abort_on_error=1" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
   ctest --test-dir "$root/build-sanitize" --output-on-failure --timeout 900
 
-# A short run of every fuzz target (clang, libFuzzer, the same sanitizers).
-"$root/scripts/fuzz.sh" 20
+# A short, repeatable run of every fuzz target (clang, libFuzzer, the same
+# sanitizers): a fixed seed and a fixed number of inputs, within a time bound.
+FUZZ_SEED=1 FUZZ_RUNS=20000 "$root/scripts/fuzz.sh" 60

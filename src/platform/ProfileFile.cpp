@@ -229,6 +229,7 @@ void ProfileFile::parse(const QByteArray &bytes)
         return;
     m_hasContent = true;
     int bom = 0;
+    m_bomSize = 0;
     if (m_bytes.startsWith("\xFF\xFE")) {
         m_format.encoding = TextEncoding::Utf16LE;
         bom = 2;
@@ -241,6 +242,7 @@ void ProfileFile::parse(const QByteArray &bytes)
     } else {
         m_format.encoding = m_bytes.isValidUtf8() ? TextEncoding::Utf8 : TextEncoding::Legacy8Bit;
     }
+    m_bomSize = bom;
     m_format.lineEnding.clear();
     quint8 firstEnding = 0;
 
@@ -583,6 +585,18 @@ bool ProfileFile::encodeAll(const ProfileFormat &format, QByteArray *out) const
     return !encoder.failed();
 }
 
+bool ProfileFile::decodesLosslessly() const
+{
+    if (!m_hasContent)
+        return true;
+    Encoder encoder(m_format.encoding);
+    QByteArray again;
+    encoder.append(again, m_text);
+    const QByteArrayView body =
+        QByteArrayView(m_bytes).sliced(m_bomSize, m_bytes.size() - m_bomSize - m_trailing.size());
+    return !encoder.failed() && again == body;
+}
+
 bool ProfileFile::commit()
 {
     m_error.clear();
@@ -603,6 +617,14 @@ bool ProfileFile::commit()
         // A legacy file is told from UTF-8 only by bytes that UTF-8 does not
         // allow; with the last of them gone, "Ã©" would read back as "é".
         why = QStringLiteral("and what is left of it would read back as UTF-8, with other characters");
+    }
+    if (!why.isEmpty() && !decodesLosslessly()) {
+        // Moving the file would rewrite bytes that are not valid in its own
+        // encoding (a UTF-8 file with broken sequences): refuse rather than change them.
+        m_error = QStringLiteral("\"%1\" holds bytes that are not valid %2, and a new character needs a change of "
+                                 "encoding that would alter them; nothing was written.")
+                      .arg(QFileInfo(m_path).fileName(), encodingName(format.encoding));
+        return false;
     }
     if (!why.isEmpty()) {
         // The whole file moves to UTF-16LE, which Windows readers handle fully.

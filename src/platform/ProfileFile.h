@@ -132,6 +132,8 @@ private:
     int addSection(const QString &name);
     QString checkStorable(const QString &section, const QString &key, const QString &value) const;
     bool encodeAll(const ProfileFormat &format, QByteArray *out) const;
+    // Whether the decoded text encodes back to exactly the file's bytes.
+    bool decodesLosslessly() const;
 
     QString m_path;
     ProfileFormat m_format;
@@ -142,6 +144,7 @@ private:
     bool m_keysIndexed = false;
     std::vector<Section> m_sections;
     QHash<QString, int> m_sectionIndex; // case-folded name -> first section
+    int m_bomSize = 0;
     QByteArray m_trailing;              // an odd last byte of a UTF-16 file
     int m_fileLineCount = 0;            // lines read from disk (the rest are added)
     bool m_existed = false;
