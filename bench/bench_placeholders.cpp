@@ -1,7 +1,7 @@
 // Time of the placeholder check over many value/reference pairs of UI-like text.
 #include "BenchSupport.h"
 
-#include "editor/PlaceholderCheck.h"
+#include "checks/PlaceholderCheck.h"
 
 #include <QRandomGenerator>
 #include <QStringList>

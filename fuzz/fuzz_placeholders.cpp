@@ -3,7 +3,7 @@
 // exactly what each rule says it cuts out.
 #include "FuzzSupport.h"
 
-#include "editor/PlaceholderCheck.h"
+#include "checks/PlaceholderCheck.h"
 
 #include <QRegularExpression>
 

@@ -2,7 +2,7 @@
 
 #include "editor/EditorOwner.h"
 #include "editor/EntryListModel.h"
-#include "editor/PlaceholderCheck.h"
+#include "checks/PlaceholderCheck.h"
 #include "editor/VuduzListCtrl.h"
 #include "platform/DialogFont.h"
 #include "model/Constants.h"

@@ -394,8 +394,8 @@ bool ProfileFile::hasSection(const QString &section) const
     return findSection(section) >= 0;
 }
 
-void ProfileFile::forEachEntry(const QString &sectionName,
-                               const std::function<void(QStringView key, QStringView value)> &visit) const
+void ProfileFile::forEachEntryLine(const QString &sectionName,
+                                   const std::function<void(QStringView key, QStringView value, int lineNumber)> &visit) const
 {
     const int s = findSection(sectionName);
     if (s < 0)
@@ -406,7 +406,7 @@ void ProfileFile::forEachEntry(const QString &sectionName,
             return;
         const ProfileSplitView split = splitProfileLineView(textOf(line));
         if (split.hasSeparator && !split.key.isEmpty())
-            visit(split.key, split.value);
+            visit(split.key, split.value, line.fromFile ? int(&line - m_lines.data()) + 1 : 0);
     };
     auto takeAppended = [&] {
         for (int added : section.appended)
@@ -424,6 +424,22 @@ void ProfileFile::forEachEntry(const QString &sectionName,
             takeAppended();
     }
 }
+
+void ProfileFile::forEachEntry(const QString &sectionName,
+                               const std::function<void(QStringView key, QStringView value)> &visit) const
+{
+    forEachEntryLine(sectionName, [&](QStringView key, QStringView value, int) { visit(key, value); });
+}
+
+bool ProfileFile::hasUndecodableBytes() const
+{
+    if (!m_trailing.isEmpty())
+        return true;
+    if (m_format.encoding == TextEncoding::Utf8Bom)
+        return !QByteArrayView(m_bytes).sliced(m_bomSize).isValidUtf8();
+    return false;
+}
+
 
 QList<ProfileEntry> ProfileFile::sectionEntries(const QString &sectionName) const
 {

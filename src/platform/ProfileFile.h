@@ -73,7 +73,13 @@ public:
     QList<ProfileEntry> sectionEntries(const QString &section) const;
     // The same entries as views, valid during the call, for readers that keep little.
     void forEachEntry(const QString &section, const std::function<void(QStringView key, QStringView value)> &visit) const;
+    // The same with each entry's 1-based line in the file (0 for a line added in memory).
+    void forEachEntryLine(const QString &section,
+                          const std::function<void(QStringView key, QStringView value, int lineNumber)> &visit) const;
     bool hasSection(const QString &section) const;
+    // True when some bytes of the file read as no text: an odd last byte of a
+    // UTF-16 file, or a broken sequence behind a UTF-8 byte-order mark.
+    bool hasUndecodableBytes() const;
 
     // Sets a key's value (adding key and section where missing). Refuses, with
     // error(), a section, key or value that would not read back as written: a

@@ -2,7 +2,7 @@
 #include "TestSupport.h"
 
 #include "editor/EntryListModel.h"
-#include "editor/PlaceholderCheck.h"
+#include "checks/PlaceholderCheck.h"
 #include "editor/VuduzLanguageMapDlg.h"
 #include "editor/VuduzListCtrl.h"
 #include "mainwindow/Glossa_DeskDlg.h"

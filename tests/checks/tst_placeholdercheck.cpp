@@ -1,4 +1,4 @@
-#include "editor/PlaceholderCheck.h"
+#include "checks/PlaceholderCheck.h"
 
 #include <QTest>
 

@@ -1,0 +1,131 @@
+#pragma once
+
+#include "checks/Finding.h"
+#include "model/Types.h"
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+#include <vector>
+
+namespace Glossa {
+
+// One language's health: its counts and its findings in line order (findings
+// without a line first).
+struct LanguageReport
+{
+    int catalogueRow = -1;
+    QString name;          // display name
+    QString code;          // locale code, "0x0407"
+    QString file;          // relative to the product: "language/German (Germany).ini"
+    QString encoding;      // utf-16le, utf-16be, utf-8, utf-8-bom, legacy-8bit, missing
+    bool isMaster = false;
+    bool readable = true;  // false: the file exists but could not be read
+    int attributes = 0;    // catalogue ids; translated + blank + missing
+    int translated = 0;
+    int blank = 0;
+    int missing = 0;
+    int errors = 0;
+    int warnings = 0;
+    int infos = 0;
+    int redundant = 0;     // distinct keys the catalogue lacks
+    std::vector<Finding> findings;
+};
+
+struct ProductReport
+{
+    QString product;       // absolute path of the product directory
+    QString master;        // the master's display name
+    int attributes = 0;
+    std::vector<LanguageReport> languages; // catalogue row order, the master among them
+    std::vector<Finding> productFindings;  // the index check: findings of no language file
+    bool cancelled = false;
+
+    int count(FindingSeverity severity) const;
+};
+
+struct CheckOptions
+{
+    // Display names of the languages to check; empty for every present language.
+    QStringList languages;
+    // Check ids to run (empty: all) and to leave out.
+    QSet<QString> only;
+    QSet<QString> ignore;
+    // Threads; 0 for one per core.
+    int jobs = 0;
+    // Keys whose English changed since an earlier release, by language display
+    // name: each one held by the language becomes a reference-changed finding.
+    QHash<QString, QSet<QString>> staleKeys;
+
+    bool wants(const QString &check) const;
+};
+
+// The text of a value: the value without one pair of enclosing double quotes.
+QStringView valueText(QStringView value);
+// A value whose text is empty after trimming white space ("", "\"\"", "\" \"").
+bool isBlankValue(QStringView value);
+
+// The checks of one value against its reference, as the editor and the import
+// run them: placeholders, braces, odd-quotes, whitespace, end-punctuation and
+// unchanged (the master takes only odd-quotes). attributeIndex is the row of
+// the attribute in the master's order, so index 0 takes the brace rule.
+// Blank values get no finding here (the file check reports them).
+std::vector<Finding> checkValue(QStringView value, QStringView reference, int attributeIndex,
+                                const QString &languageName, bool isMaster, const CheckOptions &options = {});
+
+// "%d: the reference has it once, the value never; %s: ..." for a value that
+// fails the placeholder check; empty when it passes.
+QString placeholderMessage(QStringView value, QStringView reference, int attributeIndex);
+
+// Reads a product directory and never writes to it.
+class CheckEngine
+{
+public:
+    // Reads the master file of PRODUCT/language. False, with error(), when the
+    // directory, its language directory or its master cannot be read.
+    bool open(const QString &productDirectory);
+    QString error() const { return m_error; }
+
+    const QString &productDirectory() const { return m_product; }
+    // Display names of the languages the index synchronisation counts as
+    // present (the master among them), in catalogue row order.
+    const QStringList &presentLanguages() const { return m_present; }
+    // A --language argument (display name or locale code) as the display name
+    // of a present language; empty when no present language has it.
+    QString resolveLanguage(const QString &nameOrCode) const;
+
+    // The master's keys in file order (a repeated key appears once, at its first line).
+    const QStringList &attributeNames() const { return m_names; }
+    // The master's value of each attribute, parallel to attributeNames().
+    const QStringList &masterValues() const { return m_masterValues; }
+
+    // Checks the chosen languages on a pool of threads, one language per
+    // thread at a time. progress is called (from the worker threads, one call
+    // at a time) after each language with the number done and the total, and
+    // languageDone with each finished report. A set cancel stops before the
+    // next language; the report then says cancelled.
+    ProductReport run(const CheckOptions &options, const std::function<void(int done, int total)> &progress = {},
+                      const std::atomic_bool *cancel = nullptr,
+                      const std::function<void(const LanguageReport &)> &languageDone = {}) const;
+
+    // One language, on the calling thread.
+    LanguageReport checkLanguage(const QString &displayName, const CheckOptions &options = {}) const;
+
+private:
+    QString m_product;
+    QString m_error;
+    QStringList m_present;
+    QStringList m_names;
+    QStringList m_masterValues;
+    QHash<QString, int> m_indexByName;        // first occurrence
+    QHash<QString, int> m_indexByFoldedName;  // case-folded name -> first occurrence
+    LanguageReport m_masterReport;            // the master's own file checks, made at open
+    std::vector<Finding> m_indexFindings;
+    QString m_masterEncoding;
+};
+
+} // namespace Glossa

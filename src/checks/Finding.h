@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace Glossa {
+
+enum class FindingSeverity { Error, Warning, Info };
+
+// "error", "warning", "info".
+QString severityName(FindingSeverity severity);
+
+// One thing wrong with a language file or one of its values.
+struct Finding
+{
+    QString check;      // stable id: "placeholders", "missing-key", ...
+    FindingSeverity severity = FindingSeverity::Warning;
+    QString language;   // display name
+    QString file;       // relative to the product: "language/German (Germany).ini"
+    int line = 0;       // 1-based; 0 where there is none
+    QString key;        // empty for a finding about the whole file
+    QString message;
+};
+
+// Every check the engine knows, in the order --help lists them.
+struct CheckInfo
+{
+    QString id;
+    FindingSeverity severity;
+    QString summary;
+};
+const std::vector<CheckInfo> &allChecks();
+bool isKnownCheck(const QString &id);
+
+} // namespace Glossa
