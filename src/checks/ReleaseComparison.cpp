@@ -1,0 +1,297 @@
+#include "checks/ReleaseComparison.h"
+
+#include "model/Constants.h"
+#include "platform/ProfileFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstring>
+
+namespace Glossa {
+
+namespace {
+
+// The text of a value: without one pair of enclosing double quotes.
+QStringView textOf(QStringView value)
+{
+    if (value.size() >= 2 && value.front() == u'"' && value.back() == u'"')
+        return value.sliced(1, value.size() - 2);
+    return value;
+}
+
+bool isBlank(QStringView value)
+{
+    return textOf(value).trimmed().isEmpty();
+}
+
+// True when the bytes hold a NUL character: in a file with a UTF-16
+// byte-order mark a zero code unit, elsewhere a zero byte. Such a file is no
+// language file, whatever its name.
+bool holdsNul(const QByteArray &bytes)
+{
+    const bool utf16 = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
+    if (!utf16)
+        return std::memchr(bytes.constData(), 0, size_t(bytes.size())) != nullptr;
+    const char *data = bytes.constData();
+    for (qsizetype i = 2; i + 1 < bytes.size(); i += 2) {
+        if (data[i] == 0 && data[i + 1] == 0)
+            return true;
+    }
+    return false;
+}
+
+struct MasterText
+{
+    QStringList keys; // file order, each key once
+    QHash<QString, QString> values;
+};
+
+QString quoted(const QString &path)
+{
+    return u'"' + QDir::toNativeSeparators(path) + u'"';
+}
+
+// Reads a file of the text section; what names it in messages is role ("The earlier master").
+bool readTextSection(const QString &path, const QString &role, bool requireSection, MasterText *out, QString *error)
+{
+    ProfileFile file(path);
+    if (!file.load()) {
+        *error = QStringLiteral("%1 %2 cannot be read: %3").arg(role, quoted(path), file.error());
+        return false;
+    }
+    if (file.exists()) {
+        QFile raw(path);
+        QByteArray bytes;
+        if (raw.open(QIODevice::ReadOnly))
+            bytes = raw.readAll();
+        if (file.hasUndecodableBytes() || holdsNul(bytes)) {
+            *error = QStringLiteral("%1 %2 is not a text file: it holds bytes that read as no text.")
+                         .arg(role, quoted(path));
+            return false;
+        }
+    }
+    if (requireSection && !file.hasSection(TextSectionName)) {
+        *error = QStringLiteral("%1 %2 is not a language file: it has no [%3] section.")
+                     .arg(role, quoted(path), TextSectionName);
+        return false;
+    }
+    file.forEachEntry(TextSectionName, [out](QStringView key, QStringView value) {
+        const QString k = key.toString();
+        if (out->values.contains(k))
+            return; // the first of two equal keys wins
+        out->values.insert(k, value.toString());
+        out->keys.append(k);
+    });
+    return true;
+}
+
+QString canonical(const QString &path)
+{
+    const QString c = QFileInfo(path).canonicalFilePath();
+    return c.isEmpty() ? QFileInfo(path).absoluteFilePath() : c;
+}
+
+} // namespace
+
+bool readLanguageValues(const QString &path, QHash<QString, QString> *values, QString *error)
+{
+    MasterText text;
+    if (!readTextSection(path, QStringLiteral("The language file"), false, &text, error))
+        return false;
+    *values = std::move(text.values);
+    return true;
+}
+
+bool ReleaseComparison::readEarlier(const QString &earlier)
+{
+    const QFileInfo info(earlier);
+    if (earlier.isEmpty() || !info.exists()) {
+        m_error = QStringLiteral("The earlier release %1 does not exist.").arg(quoted(earlier));
+        return false;
+    }
+    if (info.isDir()) {
+        const QDir dir(info.absoluteFilePath());
+        const QFileInfo languageDir(dir.filePath(QStringLiteral("language")));
+        if (!languageDir.isDir()) {
+            if (QFileInfo(dir.filePath(MasterLanguageFileName)).isFile()) {
+                m_error = QStringLiteral("The earlier release %1 is a language folder: give the product folder "
+                                         "that holds it, or its master file %2.")
+                              .arg(quoted(earlier), MasterLanguageFileName);
+            } else if (languageDir.exists()) {
+                m_error = QStringLiteral("The earlier release %1 holds a file named language, not a folder.")
+                              .arg(quoted(earlier));
+            } else {
+                m_error = QStringLiteral("The earlier release %1 holds no language folder: give its product "
+                                         "folder or its master file.")
+                              .arg(quoted(earlier));
+            }
+            return false;
+        }
+        const QString master = QDir(languageDir.absoluteFilePath()).filePath(MasterLanguageFileName);
+        const QFileInfo masterInfo(master);
+        if (!masterInfo.exists()) {
+            m_error = QStringLiteral("The earlier release %1 holds no master file (language/%2).")
+                          .arg(quoted(earlier), MasterLanguageFileName);
+            return false;
+        }
+        if (!masterInfo.isFile()) {
+            m_error = QStringLiteral("The earlier release's master %1 is a folder, not a file.").arg(quoted(master));
+            return false;
+        }
+        m_earlierMaster = masterInfo.absoluteFilePath();
+        m_earlierLanguageDir = languageDir.absoluteFilePath();
+        return true;
+    }
+    if (!info.isFile()) {
+        m_error = QStringLiteral("The earlier release %1 is neither a folder nor a file.").arg(quoted(earlier));
+        return false;
+    }
+    m_earlierMaster = info.absoluteFilePath();
+    return true;
+}
+
+bool ReleaseComparison::readProduct(const QString &productDirectory)
+{
+    const QFileInfo info(productDirectory);
+    if (productDirectory.isEmpty() || !info.exists()) {
+        m_error = QStringLiteral("The product folder %1 does not exist.").arg(quoted(productDirectory));
+        return false;
+    }
+    if (!info.isDir()) {
+        m_error = QStringLiteral("The product %1 is a file: give the product folder that holds language/.")
+                      .arg(quoted(productDirectory));
+        return false;
+    }
+    m_product = info.absoluteFilePath();
+    const QString master = QDir(m_product).filePath(QStringLiteral("language/") + MasterLanguageFileName);
+    if (!QFileInfo(master).isFile()) {
+        m_error = QStringLiteral("The product folder %1 holds no master file (language/%2).")
+                      .arg(quoted(productDirectory), MasterLanguageFileName);
+        return false;
+    }
+    m_productMaster = master;
+    return true;
+}
+
+bool ReleaseComparison::compare(const QString &earlier, const QString &productDirectory)
+{
+    *this = ReleaseComparison();
+    if (!readProduct(productDirectory) || !readEarlier(earlier)) {
+        const QString error = m_error;
+        *this = ReleaseComparison();
+        m_error = error;
+        return false;
+    }
+    if (canonical(m_earlierMaster) == canonical(m_productMaster)
+        || (!m_earlierLanguageDir.isEmpty()
+            && canonical(m_earlierLanguageDir) == canonical(QDir(m_product).filePath(QStringLiteral("language"))))) {
+        m_error = QStringLiteral("The earlier release %1 is the current product itself: give a copy of the "
+                                 "earlier release.")
+                      .arg(quoted(earlier));
+        return false;
+    }
+
+    MasterText before;
+    MasterText now;
+    if (!readTextSection(m_earlierMaster, QStringLiteral("The earlier master"), true, &before, &m_error)
+        || !readTextSection(m_productMaster, QStringLiteral("The product's master"), true, &now, &m_error))
+        return false;
+
+    for (const QString &key : std::as_const(now.keys)) {
+        const auto it = before.values.constFind(key);
+        if (it == before.values.cend()) {
+            m_added.append(key);
+            continue;
+        }
+        const QStringView was = textOf(*it);
+        const QStringView is = textOf(now.values.value(key));
+        if (was != is) {
+            m_changedIndex.insert(key, int(m_changed.size()));
+            m_changed.push_back({key, was.toString(), is.toString()});
+        }
+    }
+    for (const QString &key : std::as_const(before.keys)) {
+        if (!now.values.contains(key))
+            m_removed.append(key);
+    }
+    return true;
+}
+
+const EnglishChange *ReleaseComparison::change(const QString &key) const
+{
+    const auto it = m_changedIndex.constFind(key);
+    return it == m_changedIndex.cend() ? nullptr : &m_changed[size_t(*it)];
+}
+
+bool ReleaseComparison::earlierValues(const QString &languageName, QHash<QString, QString> *values) const
+{
+    values->clear();
+    if (m_earlierLanguageDir.isEmpty())
+        return false;
+    const QString path = QDir(m_earlierLanguageDir).filePath(languageName + QStringLiteral(".ini"));
+    QString ignored;
+    // An earlier file that cannot be read tells nothing of what the translator did.
+    if (!QFileInfo(path).isFile() || !readLanguageValues(path, values, &ignored)) {
+        values->clear();
+        return false;
+    }
+    return true;
+}
+
+QSet<QString> ReleaseComparison::staleKeys(const QString &languageName,
+                                           const QHash<QString, QString> &currentValues) const
+{
+    QSet<QString> stale;
+    if (m_changed.empty())
+        return stale;
+    QHash<QString, QString> earlier;
+    const bool haveEarlier = earlierValues(languageName, &earlier);
+    for (const EnglishChange &c : m_changed) {
+        const auto it = currentValues.constFind(c.key);
+        if (it == currentValues.cend() || isBlank(*it))
+            continue;
+        if (haveEarlier) {
+            // A value the translator changed (or first gave) since the earlier
+            // release was made for the new English.
+            const auto was = earlier.constFind(c.key);
+            if (was == earlier.cend() || textOf(*was) != textOf(*it))
+                continue;
+        }
+        stale.insert(c.key);
+    }
+    return stale;
+}
+
+bool ReleaseComparison::staleKeys(const QString &languageName, QSet<QString> *out, QString *error) const
+{
+    out->clear();
+    const QString path = QDir(m_product).filePath(QStringLiteral("language/") + languageName + QStringLiteral(".ini"));
+    QHash<QString, QString> values;
+    QString message;
+    if (!readLanguageValues(path, &values, &message)) {
+        if (error)
+            *error = message;
+        return false;
+    }
+    *out = staleKeys(languageName, values);
+    return true;
+}
+
+QStringList ReleaseComparison::languageFiles() const
+{
+    QStringList names;
+    if (m_product.isEmpty())
+        return names;
+    const QDir dir(QDir(m_product).filePath(QStringLiteral("language")));
+    const QStringList files = dir.entryList({QStringLiteral("*.ini")}, QDir::Files, QDir::Name);
+    for (const QString &file : files) {
+        if (file == MasterLanguageFileName || file.compare(LanguageIndexFileName, Qt::CaseInsensitive) == 0)
+            continue;
+        names.append(file.chopped(4));
+    }
+    return names;
+}
+
+} // namespace Glossa
