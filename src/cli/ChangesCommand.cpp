@@ -35,7 +35,13 @@ QByteArray jsonString(const QString &text)
 
 QByteArray jsonKeys(const QStringList &keys)
 {
-    return QJsonDocument(QJsonArray::fromStringList(keys)).toJson(QJsonDocument::Compact);
+    QByteArray json = "[";
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        if (i > 0)
+            json += ", ";
+        json += jsonString(keys.at(i));
+    }
+    return json + ']';
 }
 
 struct LanguageStale
