@@ -1,6 +1,8 @@
 #include "checks/ReleaseComparison.h"
 
+#include "checks/CheckEngine.h"
 #include "model/Constants.h"
+#include "model/LanguageStore.h"
 #include "platform/ProfileFile.h"
 
 #include <QDir>
@@ -12,19 +14,6 @@
 namespace Glossa {
 
 namespace {
-
-// The text of a value: without one pair of enclosing double quotes.
-QStringView textOf(QStringView value)
-{
-    if (value.size() >= 2 && value.front() == u'"' && value.back() == u'"')
-        return value.sliced(1, value.size() - 2);
-    return value;
-}
-
-bool isBlank(QStringView value)
-{
-    return textOf(value).trimmed().isEmpty();
-}
 
 // True when the bytes hold a NUL character: in a file with a UTF-16
 // byte-order mark a zero code unit, elsewhere a zero byte. Such a file is no
@@ -205,8 +194,8 @@ bool ReleaseComparison::compare(const QString &earlier, const QString &productDi
             m_added.append(key);
             continue;
         }
-        const QStringView was = textOf(*it);
-        const QStringView is = textOf(now.values.value(key));
+        const QStringView was = valueText(*it);
+        const QStringView is = valueText(now.values.value(key));
         if (was != is) {
             m_changedIndex.insert(key, int(m_changed.size()));
             m_changed.push_back({key, was.toString(), is.toString()});
@@ -230,7 +219,7 @@ bool ReleaseComparison::earlierValues(const QString &languageName, QHash<QString
     values->clear();
     if (m_earlierLanguageDir.isEmpty())
         return false;
-    const QString path = QDir(m_earlierLanguageDir).filePath(languageName + QStringLiteral(".ini"));
+    const QString path = QDir(m_earlierLanguageDir).filePath(LanguageStore::fileNameFor(languageName));
     QString ignored;
     // An earlier file that cannot be read tells nothing of what the translator did.
     if (!QFileInfo(path).isFile() || !readLanguageValues(path, values, &ignored)) {
@@ -250,13 +239,13 @@ QSet<QString> ReleaseComparison::staleKeys(const QString &languageName,
     const bool haveEarlier = earlierValues(languageName, &earlier);
     for (const EnglishChange &c : m_changed) {
         const auto it = currentValues.constFind(c.key);
-        if (it == currentValues.cend() || isBlank(*it))
+        if (it == currentValues.cend() || isBlankValue(*it))
             continue;
         if (haveEarlier) {
             // A value the translator changed (or first gave) since the earlier
             // release was made for the new English.
             const auto was = earlier.constFind(c.key);
-            if (was == earlier.cend() || textOf(*was) != textOf(*it))
+            if (was == earlier.cend() || valueText(*was) != valueText(*it))
                 continue;
         }
         stale.insert(c.key);
@@ -267,7 +256,7 @@ QSet<QString> ReleaseComparison::staleKeys(const QString &languageName,
 bool ReleaseComparison::staleKeys(const QString &languageName, QSet<QString> *out, QString *error) const
 {
     out->clear();
-    const QString path = QDir(m_product).filePath(QStringLiteral("language/") + languageName + QStringLiteral(".ini"));
+    const QString path = QDir(m_product).filePath(QStringLiteral("language/") + LanguageStore::fileNameFor(languageName));
     QHash<QString, QString> values;
     QString message;
     if (!readLanguageValues(path, &values, &message)) {
@@ -277,21 +266,6 @@ bool ReleaseComparison::staleKeys(const QString &languageName, QSet<QString> *ou
     }
     *out = staleKeys(languageName, values);
     return true;
-}
-
-QStringList ReleaseComparison::languageFiles() const
-{
-    QStringList names;
-    if (m_product.isEmpty())
-        return names;
-    const QDir dir(QDir(m_product).filePath(QStringLiteral("language")));
-    const QStringList files = dir.entryList({QStringLiteral("*.ini")}, QDir::Files, QDir::Name);
-    for (const QString &file : files) {
-        if (file == MasterLanguageFileName || file.compare(LanguageIndexFileName, Qt::CaseInsensitive) == 0)
-            continue;
-        names.append(file.chopped(4));
-    }
-    return names;
 }
 
 } // namespace Glossa

@@ -61,10 +61,6 @@ public:
     // file holds no values and so no stale keys.
     bool staleKeys(const QString &languageName, QSet<QString> *out, QString *error) const;
 
-    // The language files of the product beside the master, by display name
-    // (the file name without ".ini"), sorted.
-    QStringList languageFiles() const;
-
 private:
     bool readEarlier(const QString &earlier);
     bool readProduct(const QString &productDirectory);

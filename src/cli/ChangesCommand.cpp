@@ -1,6 +1,8 @@
 #include "cli/ChangesCommand.h"
 
+#include "checks/CheckEngine.h"
 #include "checks/ReleaseComparison.h"
+#include "model/Constants.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -24,7 +26,8 @@ const QString Usage = QStringLiteral(
     "the working directory.\n"
     "\n"
     "  --format text|json   output format (default text)\n"
-    "  --language NAME      only this language (display name); may be repeated\n");
+    "  --language NAME      only this language (display name or locale code, 0x0407);\n"
+    "                       may be repeated\n");
 
 // A JSON string literal, escaped as QJsonDocument escapes it.
 QByteArray jsonString(const QString &text)
@@ -50,25 +53,39 @@ struct LanguageStale
     QStringList keys; // master order
 };
 
-// The languages to report on: the product's language files, or those asked for.
-bool chooseLanguages(const ReleaseComparison &comparison, const QStringList &asked, QStringList *out, QString *error)
+// The product's present languages beside the master, in catalogue order.
+bool productLanguages(const QString &productDir, CheckEngine *engine, QStringList *out, QString *error)
 {
-    const QStringList present = comparison.languageFiles();
+    if (!engine->open(productDir)) {
+        *error = engine->error();
+        return false;
+    }
+    const QString master = MasterLanguageFileName.chopped(4);
+    *out = engine->presentLanguages();
+    out->removeAll(master);
+    return true;
+}
+
+// The languages to report on: every present one but the master, or those asked for.
+bool chooseLanguages(const QString &productDir, const QStringList &asked, QStringList *out, QString *error)
+{
+    CheckEngine engine;
+    QStringList present;
+    if (!productLanguages(productDir, &engine, &present, error))
+        return false;
     if (asked.isEmpty()) {
         *out = present;
         return true;
     }
     out->clear();
     for (const QString &name : asked) {
-        QString found;
-        for (const QString &p : present) {
-            if (p.compare(name, Qt::CaseInsensitive) == 0) {
-                found = p;
-                break;
-            }
-        }
+        const QString found = engine.resolveLanguage(name);
         if (found.isEmpty()) {
-            *error = QStringLiteral("The product has no language file for \"%1\".").arg(name);
+            *error = QStringLiteral("The product has no language \"%1\".").arg(name);
+            return false;
+        }
+        if (found == MasterLanguageFileName.chopped(4)) {
+            *error = QStringLiteral("\"%1\" is the master language: its translations cannot be stale.").arg(name);
             return false;
         }
         if (!out->contains(found))
@@ -189,7 +206,7 @@ int runChanges(const QStringList &arguments, QIODevice *out, QIODevice *err)
     QStringList languages;
     QString error;
     std::vector<LanguageStale> stale;
-    if (!chooseLanguages(comparison, parser.values(languageOption), &languages, &error)
+    if (!chooseLanguages(comparison.productDirectory(), parser.values(languageOption), &languages, &error)
         || !staleByLanguage(comparison, languages, &stale, &error))
         return fail(err, error);
 
@@ -220,7 +237,11 @@ bool loadStaleKeys(const QString &earlier, const QString &productDir, QHash<QStr
         *error = comparison.error();
         return false;
     }
-    for (const QString &name : comparison.languageFiles()) {
+    CheckEngine engine;
+    QStringList languages;
+    if (!productLanguages(comparison.productDirectory(), &engine, &languages, error))
+        return false;
+    for (const QString &name : std::as_const(languages)) {
         QSet<QString> keys;
         if (!comparison.staleKeys(name, &keys, error))
             return false;
