@@ -31,49 +31,51 @@ bool holdsNul(const QByteArray &bytes)
     return false;
 }
 
-struct MasterText
-{
-    QStringList keys; // file order, each key once
-    QHash<QString, QString> values;
-};
-
 QString quoted(const QString &path)
 {
     return u'"' + QDir::toNativeSeparators(path) + u'"';
 }
 
-// Reads a file of the text section; what names it in messages is role ("The earlier master").
-bool readTextSection(const QString &path, const QString &role, bool requireSection, MasterText *out, QString *error)
+// Loads a language file and makes sure it is text; what names it in messages
+// is role ("The earlier master"). A missing file loads as empty.
+bool loadTextFile(ProfileFile *file, const QString &role, bool requireSection, QString *error)
 {
-    ProfileFile file(path);
-    if (!file.load()) {
-        *error = QStringLiteral("%1 %2 cannot be read: %3").arg(role, quoted(path), file.error());
+    const QString &path = file->path();
+    if (!file->load()) {
+        *error = QStringLiteral("%1 %2 cannot be read: %3").arg(role, quoted(path), file->error());
         return false;
     }
-    if (file.exists()) {
+    if (file->exists()) {
         QFile raw(path);
         QByteArray bytes;
         if (raw.open(QIODevice::ReadOnly))
             bytes = raw.readAll();
-        if (file.hasUndecodableBytes() || holdsNul(bytes)) {
+        if (file->hasUndecodableBytes() || holdsNul(bytes)) {
             *error = QStringLiteral("%1 %2 is not a text file: it holds bytes that read as no text.")
                          .arg(role, quoted(path));
             return false;
         }
     }
-    if (requireSection && !file.hasSection(TextSectionName)) {
+    if (requireSection && !file->hasSection(TextSectionName)) {
         *error = QStringLiteral("%1 %2 is not a language file: it has no [%3] section.")
                      .arg(role, quoted(path), TextSectionName);
         return false;
     }
-    file.forEachEntry(TextSectionName, [out](QStringView key, QStringView value) {
-        const QString k = key.toString();
-        if (out->values.contains(k))
-            return; // the first of two equal keys wins
-        out->values.insert(k, value.toString());
-        out->keys.append(k);
-    });
     return true;
+}
+
+// The values of the text section, the first of two equal keys winning; with
+// wanted, only those keys.
+QHash<QString, QString> textValues(const ProfileFile &file, const QHash<QString, int> *wanted = nullptr)
+{
+    QHash<QString, QString> values;
+    values.reserve(wanted ? wanted->size() : 1024);
+    file.forEachEntry(TextSectionName, [&](QStringView key, QStringView value) {
+        const QString k = key.toString();
+        if ((!wanted || wanted->contains(k)) && !values.contains(k))
+            values.insert(k, value.toString());
+    });
+    return values;
 }
 
 QString canonical(const QString &path)
@@ -86,10 +88,10 @@ QString canonical(const QString &path)
 
 bool readLanguageValues(const QString &path, QHash<QString, QString> *values, QString *error)
 {
-    MasterText text;
-    if (!readTextSection(path, QStringLiteral("The language file"), false, &text, error))
+    ProfileFile file(path);
+    if (!loadTextFile(&file, QStringLiteral("The language file"), false, error))
         return false;
-    *values = std::move(text.values);
+    *values = textValues(file);
     return true;
 }
 
@@ -182,28 +184,50 @@ bool ReleaseComparison::compare(const QString &earlier, const QString &productDi
         return false;
     }
 
-    MasterText before;
-    MasterText now;
-    if (!readTextSection(m_earlierMaster, QStringLiteral("The earlier master"), true, &before, &m_error)
-        || !readTextSection(m_productMaster, QStringLiteral("The product's master"), true, &now, &m_error))
+    ProfileFile before(m_earlierMaster);
+    ProfileFile now(m_productMaster);
+    if (!loadTextFile(&before, QStringLiteral("The earlier master"), true, &m_error)
+        || !loadTextFile(&now, QStringLiteral("The product's master"), true, &m_error))
         return false;
 
-    for (const QString &key : std::as_const(now.keys)) {
-        const auto it = before.values.constFind(key);
-        if (it == before.values.cend()) {
-            m_added.append(key);
-            continue;
+    // The earlier master by key; the current one is walked once against it.
+    QStringList earlierKeys;
+    QStringList earlierValues;
+    QHash<QString, int> earlierIndex;
+    earlierIndex.reserve(20000);
+    before.forEachEntry(TextSectionName, [&](QStringView key, QStringView value) {
+        QString k = key.toString();
+        if (earlierIndex.contains(k))
+            return; // the first of two equal keys wins
+        earlierIndex.insert(k, int(earlierKeys.size()));
+        earlierKeys.append(std::move(k));
+        earlierValues.append(value.toString());
+    });
+    std::vector<char> seen(size_t(earlierKeys.size()), 0);
+    QSet<QString> addedKeys;
+    now.forEachEntry(TextSectionName, [&](QStringView key, QStringView value) {
+        QString k = key.toString();
+        const auto it = earlierIndex.constFind(k);
+        if (it == earlierIndex.cend()) {
+            if (!addedKeys.contains(k)) {
+                addedKeys.insert(k);
+                m_added.append(std::move(k));
+            }
+            return;
         }
-        const QStringView was = valueText(*it);
-        const QStringView is = valueText(now.values.value(key));
+        if (seen[size_t(*it)])
+            return;
+        seen[size_t(*it)] = 1;
+        const QStringView was = valueText(earlierValues.at(*it));
+        const QStringView is = valueText(value);
         if (was != is) {
-            m_changedIndex.insert(key, int(m_changed.size()));
-            m_changed.push_back({key, was.toString(), is.toString()});
+            m_changedIndex.insert(k, int(m_changed.size()));
+            m_changed.push_back({std::move(k), was.toString(), is.toString()});
         }
-    }
-    for (const QString &key : std::as_const(before.keys)) {
-        if (!now.values.contains(key))
-            m_removed.append(key);
+    });
+    for (qsizetype i = 0; i < earlierKeys.size(); ++i) {
+        if (!seen[size_t(i)])
+            m_removed.append(earlierKeys.at(i));
     }
     return true;
 }
@@ -221,11 +245,11 @@ bool ReleaseComparison::earlierValues(const QString &languageName, QHash<QString
         return false;
     const QString path = QDir(m_earlierLanguageDir).filePath(LanguageStore::fileNameFor(languageName));
     QString ignored;
+    ProfileFile file(path);
     // An earlier file that cannot be read tells nothing of what the translator did.
-    if (!QFileInfo(path).isFile() || !readLanguageValues(path, values, &ignored)) {
-        values->clear();
+    if (!QFileInfo(path).isFile() || !loadTextFile(&file, QString(), false, &ignored))
         return false;
-    }
+    *values = textValues(file, &m_changedIndex);
     return true;
 }
 
@@ -257,14 +281,16 @@ bool ReleaseComparison::staleKeys(const QString &languageName, QSet<QString> *ou
 {
     out->clear();
     const QString path = QDir(m_product).filePath(QStringLiteral("language/") + LanguageStore::fileNameFor(languageName));
-    QHash<QString, QString> values;
+    if (m_changed.empty())
+        return true;
+    ProfileFile file(path);
     QString message;
-    if (!readLanguageValues(path, &values, &message)) {
+    if (!loadTextFile(&file, QStringLiteral("The language file"), false, &message)) {
         if (error)
             *error = message;
         return false;
     }
-    *out = staleKeys(languageName, values);
+    *out = staleKeys(languageName, textValues(file, &m_changedIndex));
     return true;
 }
 
