@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Configures and builds one build directory.
 # Usage: scripts/build.sh [build-dir] [extra cmake arguments...]
+# GLOSSA_TARGETS (space-separated) builds only those targets instead of all.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 dir="${1:-$root/build}"; shift || true
@@ -11,4 +12,6 @@ if [ ! -f "$dir/CMakeCache.txt" ]; then
 else
   cmake -S "$root" -B "$dir" "$@" >/dev/null
 fi
-cmake --build "$dir" --parallel "$(nproc)"
+targets=()
+for t in ${GLOSSA_TARGETS:-}; do targets+=(--target "$t"); done
+cmake --build "$dir" --parallel "$(nproc)" "${targets[@]}"

@@ -5,7 +5,8 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh" "$root/build"
+# Only the program: the tests, benchmarks and fuzz targets are the test command's.
+GLOSSA_TARGETS="glossa-desk" "$root/scripts/build.sh" "$root/build"
 
 product="${1:-$root/demo-scratch}"
 if [ $# -eq 0 ] && [ ! -d "$product" ]; then

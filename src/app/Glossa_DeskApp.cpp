@@ -13,7 +13,8 @@ CGlossa_DeskApp::CGlossa_DeskApp(int &argc, char **argv)
     : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("glossa-desk"));
-    setApplicationDisplayName(QStringLiteral("Glossa Desk"));
+    // No display name: Qt would append it to every title it hands the window
+    // manager ("Warning — Glossa Desk"), and the titles must read as they are set.
     setApplicationVersion(QStringLiteral("1.0"));
     setDesktopFileName(QStringLiteral("glossa-desk"));
     setWindowIcon(QIcon(QStringLiteral(":/glossa-desk.png")));

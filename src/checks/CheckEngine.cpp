@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <mutex>
 #include <thread>
-#include <unordered_map>
 
 namespace Glossa {
 
@@ -102,42 +101,45 @@ Script scriptOf(const QString &languageName)
 
 // The closing punctuation of a text, as the canonical Latin mark ("." ":" "!" "?" "...");
 // empty when it ends with none. Marks of the language's script count as their Latin equivalent.
-QString endMark(QStringView text, Script script)
+QStringView endMark(QStringView text, Script script)
 {
     const QStringView t = trimProfileSpace(text);
     if (t.endsWith(u"...") || t.endsWith(u'…'))
-        return QStringLiteral("...");
+        return u"...";
     if (t.isEmpty())
         return {};
-    const QChar last = t.back();
-    switch (last.unicode()) {
+    switch (t.back().unicode()) {
     case u'.':
+        return u".";
     case u':':
+        return u":";
     case u'!':
+        return u"!";
     case u'?':
-        return QString(last);
+        return u"?";
+    case u'。':
+        return script == Script::CJK ? u"." : QStringView();
+    case u'：':
+        return script == Script::CJK ? u":" : QStringView();
+    case u'！':
+        return script == Script::CJK ? u"!" : QStringView();
+    case u'？':
+        return script == Script::CJK ? u"?" : QStringView();
+    case u'؟':
+        return script == Script::Arabic ? u"?" : QStringView();
+    case u';':
+        return script == Script::Greek ? u"?" : QStringView();
     default:
-        break;
+        return {};
     }
-    if (script == Script::CJK) {
-        switch (last.unicode()) {
-        case u'。':
-            return QStringLiteral(".");
-        case u'：':
-            return QStringLiteral(":");
-        case u'！':
-            return QStringLiteral("!");
-        case u'？':
-            return QStringLiteral("?");
-        default:
-            break;
-        }
-    }
-    if (script == Script::Arabic && last == u'؟')
-        return QStringLiteral("?");
-    if (script == Script::Greek && last == u';')
-        return QStringLiteral("?");
-    return {};
+}
+
+// The placeholders of a value by one rule; most values hold none, and then no map is built.
+PlaceholderCounts placeholdersOf(QStringView value, PlaceholderRule rule)
+{
+    const bool mayHold = rule == PlaceholderRule::Percent ? value.contains(u'%') || value.contains(u'\\')
+                                                          : value.contains(u'{');
+    return mayHold ? countPlaceholders(value, rule) : PlaceholderCounts();
 }
 
 QStringView leadingBlanks(QStringView text)
@@ -169,17 +171,6 @@ bool holdsLetters(QStringView text)
     }
     return false;
 }
-
-struct NameHash
-{
-    using is_transparent = void;
-    size_t operator()(QStringView name) const { return qHash(name); }
-};
-struct NameEqual
-{
-    using is_transparent = void;
-    bool operator()(QStringView a, QStringView b) const { return a == b; }
-};
 
 } // namespace
 
@@ -218,8 +209,28 @@ QString placeholderMessage(QStringView value, QStringView reference, int attribu
     return countsMessage(countPlaceholders(value, rule), countPlaceholders(reference, rule));
 }
 
+ReferenceFacts::ReferenceFacts(QStringView reference, int attributeIndex)
+    : value(reference)
+    , text(valueText(reference))
+    , rule(placeholderRuleFor(idOfIndex(attributeIndex)))
+    , placeholders(countPlaceholders(reference, rule))
+    , otherPlaceholders(countPlaceholders(reference, rule == PlaceholderRule::Percent ? PlaceholderRule::Brace
+                                                                                       : PlaceholderRule::Percent))
+    , blank(isBlankValue(reference))
+    , endMark(Glossa::endMark(text, Script::Latin).toString())
+    , leading(leadingBlanks(text))
+    , trailing(trailingBlanks(text))
+{
+}
+
 std::vector<Finding> checkValue(QStringView value, QStringView reference, int attributeIndex,
                                 const QString &languageName, bool isMaster, const CheckOptions &options)
+{
+    return checkValue(value, ReferenceFacts(reference, attributeIndex), languageName, isMaster, options);
+}
+
+std::vector<Finding> checkValue(QStringView value, const ReferenceFacts &reference, const QString &languageName,
+                                bool isMaster, const CheckOptions &options)
 {
     std::vector<Finding> found;
     auto add = [&](const QString &check, FindingSeverity severity, const QString &message) {
@@ -240,44 +251,39 @@ std::vector<Finding> checkValue(QStringView value, QStringView reference, int at
     if (isMaster || isBlankValue(value))
         return found;
 
-    // The editor's rule, on the values as the files hold them.
-    const PlaceholderRule rule = placeholderRuleFor(idOfIndex(attributeIndex));
-    if (!CheckPlaceholders(value.toString(), reference.toString(), idOfIndex(attributeIndex)))
-        add(QStringLiteral("placeholders"), FindingSeverity::Error,
-            countsMessage(countPlaceholders(value, rule), countPlaceholders(reference, rule)));
+    // The editor's rule (what CheckPlaceholders compares), on the values as the files hold them.
+    const PlaceholderCounts counts = placeholdersOf(value, reference.rule);
+    if (counts != reference.placeholders)
+        add(QStringLiteral("placeholders"), FindingSeverity::Error, countsMessage(counts, reference.placeholders));
     // What that rule passes by design: the other kind of placeholder.
-    const PlaceholderRule other = rule == PlaceholderRule::Percent ? PlaceholderRule::Brace : PlaceholderRule::Percent;
-    const PlaceholderCounts otherValue = countPlaceholders(value, other);
-    const PlaceholderCounts otherReference = countPlaceholders(reference, other);
-    if (otherValue != otherReference)
-        add(QStringLiteral("braces"), FindingSeverity::Warning, countsMessage(otherValue, otherReference));
+    const PlaceholderCounts other = placeholdersOf(
+        value, reference.rule == PlaceholderRule::Percent ? PlaceholderRule::Brace : PlaceholderRule::Percent);
+    if (other != reference.otherPlaceholders)
+        add(QStringLiteral("braces"), FindingSeverity::Warning, countsMessage(other, reference.otherPlaceholders));
 
     const QStringView text = valueText(value);
-    const QStringView referenceText = valueText(reference);
-    if (!isBlankValue(reference)) {
-        const bool leading = leadingBlanks(text) != leadingBlanks(referenceText);
-        const bool trailing = trailingBlanks(text) != trailingBlanks(referenceText);
+    if (!reference.blank) {
+        const bool leading = leadingBlanks(text) != reference.leading;
+        const bool trailing = trailingBlanks(text) != reference.trailing;
         if (leading || trailing)
             add(QStringLiteral("whitespace"), FindingSeverity::Warning,
                 leading && trailing ? QStringLiteral("the blanks at the start and at the end differ from the reference's")
                 : leading           ? QStringLiteral("the blanks at the start differ from the reference's")
                                     : QStringLiteral("the blanks at the end differ from the reference's"));
 
-        const Script script = scriptOf(languageName);
-        const QString referenceMark = endMark(referenceText, Script::Latin);
-        const QString valueMark = endMark(text, script);
-        if (referenceMark != valueMark) {
-            if (referenceMark.isEmpty())
+        const QStringView valueMark = endMark(text, scriptOf(languageName));
+        if (reference.endMark != valueMark) {
+            if (reference.endMark.isEmpty())
                 add(QStringLiteral("end-punctuation"), FindingSeverity::Warning,
-                    QStringLiteral("the value ends with \"%1\", the reference with no such mark").arg(valueMark));
+                    QStringLiteral("the value ends with \"%1\", the reference with no such mark").arg(valueMark.toString()));
             else
                 add(QStringLiteral("end-punctuation"), FindingSeverity::Warning,
                     QStringLiteral("the reference ends with \"%1\", the value %2")
-                        .arg(referenceMark, valueMark.isEmpty() ? QStringLiteral("with no such mark")
-                                                                : QStringLiteral("with \"%1\"").arg(valueMark)));
+                        .arg(reference.endMark, valueMark.isEmpty() ? QStringLiteral("with no such mark")
+                                                                    : QStringLiteral("with \"%1\"").arg(valueMark.toString())));
         }
     }
-    if (text == referenceText && holdsLetters(text))
+    if (text == reference.text && holdsLetters(text))
         add(QStringLiteral("unchanged"), FindingSeverity::Info, QStringLiteral("the value is the same as the reference"));
     return found;
 }
@@ -328,6 +334,17 @@ bool CheckEngine::open(const QString &productDirectory)
         m_names.append(name);
         m_masterValues.append(value.toString());
     });
+    m_viewIndex = std::make_shared<ViewIndex>();
+    m_viewIndex->reserve(size_t(m_names.size()));
+    for (int i = int(m_names.size()) - 1; i >= 0; --i)
+        (*m_viewIndex)[QStringView(m_names[i])] = i; // the lowest index wins
+    m_firstIndex.clear();
+    m_references.clear();
+    m_references.reserve(size_t(m_names.size()));
+    for (int i = 0; i < m_names.size(); ++i) {
+        m_firstIndex.push_back(m_indexByName.value(m_names[i]));
+        m_references.emplace_back(m_masterValues[i], i);
+    }
     if (m_names.isEmpty()) {
         m_error = QStringLiteral("The master file \"language/%1\" holds no attributes in its [%2] section.")
                       .arg(MasterLanguageFileName, TextSectionName);
@@ -437,10 +454,7 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
             std::vector<QStringView> values(static_cast<size_t>(count));
             std::vector<int> lines(static_cast<size_t>(count), 0);
             std::unordered_map<QStringView, int, NameHash, NameEqual> redundantLines;
-            std::unordered_map<QStringView, int, NameHash, NameEqual> index;
-            index.reserve(size_t(count));
-            for (int i = count - 1; i >= 0; --i)
-                index[QStringView(m_names[i])] = i; // the lowest index wins
+            const auto &index = *m_viewIndex;
             bool nonAscii = false;
             const bool utf8 = file.format().encoding == TextEncoding::Utf8;
             int expected = 0;
@@ -494,10 +508,11 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
             const QSet<QString> stale = options.staleKeys.value(displayName);
             // Reference text -> the first attribute translated from it.
             QHash<QStringView, int> firstTranslation;
+            firstTranslation.reserve(count);
             const bool wantsInconsistent = !report.isMaster && options.wants(QStringLiteral("inconsistent"));
             for (int i = 0; i < count; ++i) {
                 // A key the master repeats is read once, at its first line.
-                const int first = m_indexByName.value(m_names[i], i);
+                const int first = m_firstIndex[size_t(i)];
                 const int line = lines[size_t(first)];
                 const QStringView value = values[size_t(first)];
                 if (line == 0) {
@@ -516,7 +531,7 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                 }
                 if (first != i)
                     continue;
-                for (Finding &finding : checkValue(value, m_masterValues[i], i, displayName, report.isMaster, options)) {
+                for (Finding &finding : checkValue(value, m_references[size_t(i)], displayName, report.isMaster, options)) {
                     finding.file = report.file;
                     finding.line = line;
                     finding.key = m_names[i];

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "checks/Finding.h"
+#include "checks/PlaceholderCheck.h"
 #include "model/Types.h"
 
 #include <QHash>
@@ -10,6 +11,8 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace Glossa {
@@ -77,6 +80,24 @@ bool isBlankValue(QStringView value);
 std::vector<Finding> checkValue(QStringView value, QStringView reference, int attributeIndex,
                                 const QString &languageName, bool isMaster, const CheckOptions &options = {});
 
+// What the value checks need of a reference text, worked out once for all
+// the languages checked against it. Views into the reference: it must outlive them.
+struct ReferenceFacts
+{
+    ReferenceFacts(QStringView reference, int attributeIndex);
+    QStringView value;
+    QStringView text;
+    PlaceholderRule rule;
+    PlaceholderCounts placeholders;       // by the attribute's rule
+    PlaceholderCounts otherPlaceholders;  // by the other rule
+    bool blank;
+    QString endMark;
+    QStringView leading;
+    QStringView trailing;
+};
+std::vector<Finding> checkValue(QStringView value, const ReferenceFacts &reference, const QString &languageName,
+                                bool isMaster, const CheckOptions &options = {});
+
 // "%d: the reference has it once, the value never; %s: ..." for a value that
 // fails the placeholder check; empty when it passes.
 QString placeholderMessage(QStringView value, QStringView reference, int attributeIndex);
@@ -125,6 +146,21 @@ private:
     QHash<QString, int> m_indexByName;        // first occurrence
     QHash<QString, int> m_indexByFoldedName;  // case-folded name -> first occurrence
     std::vector<Finding> m_indexFindings;
+    struct NameHash
+    {
+        using is_transparent = void;
+        size_t operator()(QStringView name) const { return qHash(name); }
+    };
+    struct NameEqual
+    {
+        using is_transparent = void;
+        bool operator()(QStringView a, QStringView b) const { return a == b; }
+    };
+    // Catalogue name -> lowest index, as views into m_names (shared by copies of the engine).
+    using ViewIndex = std::unordered_map<QStringView, int, NameHash, NameEqual>;
+    std::shared_ptr<ViewIndex> m_viewIndex;
+    std::vector<int> m_firstIndex;            // the first catalogue index of each attribute's name
+    std::vector<ReferenceFacts> m_references; // parallel to m_masterValues
 };
 
 } // namespace Glossa

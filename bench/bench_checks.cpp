@@ -1,0 +1,174 @@
+// Time and memory of the check engine on the reference product (20,000
+// attributes, every catalogue language), beside the floor of reading and
+// decoding every file, and beside the peer tool's conversion and printf check
+// of one language (Translate Toolkit's ini2po and pofilter, when installed).
+#include "BenchSupport.h"
+#include "SyntheticProduct.h"
+
+#include "checks/CheckEngine.h"
+#include "model/LocaleCatalogue.h"
+#include "platform/ProfileFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+#include <cstdio>
+
+using namespace Glossa;
+
+namespace {
+
+constexpr int Attributes = 20000;
+
+ProductReport checkAll(const QString &root, int jobs)
+{
+    CheckEngine engine;
+    if (!engine.open(root))
+        qFatal("cannot open %s: %s", qPrintable(root), qPrintable(engine.error()));
+    CheckOptions options;
+    options.jobs = jobs;
+    return engine.run(options);
+}
+
+// Peak resident memory of a whole check, measured in a fresh process.
+int rssChild(const QString &root)
+{
+    const ProductReport report = checkAll(root, 2);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("%ld %d\n", usage.ru_maxrss, int(report.languages.size()));
+    return 0;
+}
+
+double runTool(const QString &program, const QStringList &arguments)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(600000) || process.exitCode() != 0)
+        std::fprintf(stderr, "%s failed: %s\n", qPrintable(program), process.readAllStandardError().constData());
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 3 && QByteArray(argv[1]) == "--rss")
+        return rssChild(QString::fromLocal8Bit(argv[2]));
+
+    QTemporaryDir dir;
+    QList<int> rows;
+    for (int row = 0; row < LocaleCatalogue::RowCount(); ++row)
+        rows << row;
+    // --make DIR leaves the product in DIR, for profiling the check on it (--rss DIR).
+    const bool makeOnly = argc == 3 && QByteArray(argv[1]) == "--make";
+    const Bench::SyntheticProduct product =
+        Bench::makeProduct(makeOnly ? QString::fromLocal8Bit(argv[2]) : dir.path(), Attributes, rows, rows, rows);
+    if (makeOnly)
+        return 0;
+
+    const QStringList files = QDir(product.languageDir).entryList({QStringLiteral("*.ini")}, QDir::Files);
+    qint64 bytes = 0;
+    const double floorMs = Bench::bestMs([&] {
+        bytes = 0;
+        for (const QString &name : files) {
+            QFile file(product.languageDir + u'/' + name);
+            if (!file.open(QIODevice::ReadOnly))
+                qFatal("cannot read %s", qPrintable(name));
+            const QByteArray data = file.readAll();
+            bytes += data.size();
+            QStringDecoder decoder(QStringConverter::Utf16LE);
+            const QString text = decoder.decode(data);
+            if (text.isEmpty())
+                qFatal("empty file");
+        }
+    }, 3);
+
+    int findings = 0;
+    const double oneJob = Bench::bestMs([&] { checkAll(product.root, 1); }, 3);
+    const double twoJobs = Bench::bestMs([&] {
+        const ProductReport report = checkAll(product.root, 2);
+        findings = 0;
+        for (const LanguageReport &language : report.languages)
+            findings += int(language.findings.size());
+    }, 3);
+
+    CheckEngine engine;
+    engine.open(product.root);
+    const QString german = QStringLiteral("German (Germany)");
+    const double oneLanguage = Bench::bestMs([&] { engine.checkLanguage(german); }, 5);
+    const QString germanPath = product.languageDir + u'/' + german + QStringLiteral(".ini");
+    const double oneLanguageRead = Bench::bestMs([&] {
+        ProfileFile file(germanPath);
+        file.load();
+        int entries = 0;
+        file.forEachEntryLine(QStringLiteral("text"), [&](QStringView, QStringView, int) { ++entries; });
+        if (entries != Attributes)
+            qFatal("read %d entries", entries);
+    }, 5);
+
+    Bench::printHeader("check engine: 20,000 attributes x 112 languages");
+    std::printf("%d files, %.0f MB, %d findings\n", int(files.size()), double(bytes) / 1e6, findings);
+    Bench::printRow(QStringLiteral("read and decode every file (floor)"), floorMs);
+    Bench::printRow(QStringLiteral("check every language, 1 job"), oneJob, QStringLiteral("floor"), floorMs);
+    Bench::printRow(QStringLiteral("check every language, 2 jobs"), twoJobs, QStringLiteral("floor"), floorMs);
+    std::printf("speed-up of 2 jobs over 1: %.2fx\n", oneJob / twoJobs);
+
+    QProcess self;
+    self.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--rss"), product.root});
+    self.waitForFinished(600000);
+    const QList<QByteArray> rss = self.readAllStandardOutput().trimmed().split(' ');
+    if (!rss.isEmpty())
+        std::printf("peak resident memory of a whole check (2 jobs, own process): %.0f MiB\n", rss[0].toDouble() / 1024);
+
+    const QString pofilter = QStandardPaths::findExecutable(QStringLiteral("pofilter"));
+    if (pofilter.isEmpty()) {
+        std::printf("peer: pofilter not installed (Debian's translate-toolkit); skipped\n");
+        return 0;
+    }
+    // The peer's converter (ini2po) did not finish one 20,000-unit language
+    // within ten minutes here, so the peer's input is written directly as the
+    // PO file ini2po makes (a unit per attribute, its location the key), untimed.
+    const QString po = dir.filePath(QStringLiteral("german.po"));
+    {
+        QFile in(product.languageDir + u'/' + german + QStringLiteral(".ini"));
+        in.open(QIODevice::ReadOnly);
+        QStringDecoder decoder(QStringConverter::Utf16LE);
+        const QString text = decoder.decode(in.readAll());
+        QString out = QStringLiteral("msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n");
+        const QStringList lines = text.split(QStringLiteral("\r\n"));
+        for (int i = 1; i < lines.size() && i <= Attributes; ++i) {
+            const qsizetype eq = lines[i].indexOf(u'=');
+            if (eq < 0)
+                continue;
+            auto quoted = [](QString v) {
+                if (v.startsWith(u'"') && v.endsWith(u'"') && v.size() >= 2)
+                    v = v.mid(1, v.size() - 2);
+                return v.replace(u'"', QStringLiteral("\\\""));
+            };
+            const QString key = lines[i].left(eq);
+            out += QStringLiteral("#: [text]%1\nmsgid \"%2\"\nmsgstr \"%3\"\n\n")
+                       .arg(key, quoted(Bench::englishValue(i - 1)), quoted(lines[i].mid(eq + 1)));
+        }
+        QFile file(po);
+        file.open(QIODevice::WriteOnly);
+        file.write(out.toUtf8());
+    }
+    const double filterMs = runTool(pofilter, {QStringLiteral("-t"), QStringLiteral("printf"), po, dir.filePath(QStringLiteral("out.po"))});
+    Bench::printRow(QStringLiteral("one language: read through the INI layer"), oneLanguageRead);
+    Bench::printRow(QStringLiteral("one language: check engine"), oneLanguage, QStringLiteral("INI layer read"), oneLanguageRead);
+    Bench::printRow(QStringLiteral("one language: peer pofilter -t printf"), filterMs, QStringLiteral("engine, one language"), oneLanguage);
+    std::printf("the whole product: engine %.0f ms (2 jobs), peer about %.0f s (112 x one language)\n", twoJobs,
+                filterMs * 112 / 1000);
+    return 0;
+}

@@ -1,0 +1,284 @@
+#include "mainwindow/LanguagesOverviewDlg.h"
+
+#include "platform/MessageBox.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace Glossa {
+
+namespace {
+
+QTableWidgetItem *numberItem(int value)
+{
+    auto *item = new QTableWidgetItem;
+    item->setData(Qt::DisplayRole, value); // sorts as a number
+    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return item;
+}
+
+QTableWidget *makeTable(const QStringList &headers, const QString &name)
+{
+    auto *table = new QTableWidget(0, int(headers.size()));
+    table->setHorizontalHeaderLabels(headers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->setAccessibleName(name);
+    return table;
+}
+
+} // namespace
+
+LanguagesOverviewDlg::LanguagesOverviewDlg(const QString &productDirectory, CheckOptions options, QWidget *parent)
+    : QDialog(parent)
+    , m_product(productDirectory)
+    , m_options(std::move(options))
+{
+    setWindowTitle(QStringLiteral("Languages"));
+    resize(900, 600);
+
+    m_languages = makeTable({QStringLiteral("Language"), QStringLiteral("Code"), QStringLiteral("Encoding"),
+                             QStringLiteral("Translated"), QStringLiteral("%"), QStringLiteral("Blank"),
+                             QStringLiteral("Missing"), QStringLiteral("Errors"), QStringLiteral("Warnings"),
+                             QStringLiteral("Keys the master lacks")},
+                            QStringLiteral("Languages"));
+    m_findings = makeTable({QStringLiteral("Line"), QStringLiteral("Key"), QStringLiteral("Check"),
+                            QStringLiteral("Severity"), QStringLiteral("Message")},
+                           QStringLiteral("Findings"));
+    m_findings->setSortingEnabled(true);
+
+    m_severity = new QComboBox;
+    m_severity->addItems({QStringLiteral("All findings"), QStringLiteral("Errors"), QStringLiteral("Warnings"),
+                          QStringLiteral("Infos")});
+    m_severity->setAccessibleName(QStringLiteral("Show findings"));
+    auto *severityLabel = new QLabel(QStringLiteral("Show:"));
+    severityLabel->setBuddy(m_severity);
+
+    m_progress = new QProgressBar;
+    m_progress->setAccessibleName(QStringLiteral("Check progress"));
+    m_status = new QLabel;
+    m_status->setAccessibleName(QStringLiteral("Check status"));
+    m_cancel = new QPushButton(QStringLiteral("Cancel"));
+    m_cancel->setAutoDefault(false);
+    m_saveReport = new QPushButton(QStringLiteral("Save Report…"));
+    m_saveReport->setAutoDefault(false);
+    m_saveReport->setEnabled(false);
+    auto *close = new QPushButton(QStringLiteral("Close"));
+    close->setAutoDefault(false);
+
+    auto *findingsBar = new QHBoxLayout;
+    findingsBar->addWidget(new QLabel(QStringLiteral("Findings of the selected language")));
+    findingsBar->addStretch();
+    findingsBar->addWidget(severityLabel);
+    findingsBar->addWidget(m_severity);
+    auto *lower = new QWidget;
+    auto *lowerLayout = new QVBoxLayout(lower);
+    lowerLayout->setContentsMargins(0, 0, 0, 0);
+    lowerLayout->addLayout(findingsBar);
+    lowerLayout->addWidget(m_findings);
+    auto *splitter = new QSplitter(Qt::Vertical);
+    splitter->addWidget(m_languages);
+    splitter->addWidget(lower);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_progress, 1);
+    buttons->addWidget(m_status, 1);
+    buttons->addWidget(m_cancel);
+    buttons->addWidget(m_saveReport);
+    buttons->addWidget(close);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(splitter, 1);
+    layout->addLayout(buttons);
+
+    connect(m_cancel, &QPushButton::clicked, this, [this] { m_cancelRequested = true; });
+    connect(close, &QPushButton::clicked, this, &LanguagesOverviewDlg::reject);
+    connect(m_saveReport, &QPushButton::clicked, this, [this] {
+        const QString path = QFileDialog::getSaveFileName(
+            this, QStringLiteral("Save Report"), m_product + QStringLiteral("/glossa-report.txt"),
+            QStringLiteral("Text (*.txt);;JSON (*.json);;JUnit XML (*.xml);;SARIF (*.sarif);;GitHub workflow commands (*.github)"));
+        if (!path.isEmpty())
+            saveReport(path);
+    });
+    connect(m_languages, &QTableWidget::itemSelectionChanged, this, &LanguagesOverviewDlg::showFindings);
+    connect(m_severity, &QComboBox::currentIndexChanged, this, &LanguagesOverviewDlg::showFindings);
+    connect(m_languages, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
+        m_chosenLanguage = m_languages->item(row, NameColumn)->text();
+        m_chosenKey.clear();
+        stop();
+        accept();
+    });
+    connect(m_findings, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
+        const LanguageReport *language = selectedLanguage();
+        const QString key = m_findings->item(row, KeyColumn)->text();
+        if (!language || key.isEmpty())
+            return; // a finding about the whole file shows no entry
+        m_chosenLanguage = language->name;
+        m_chosenKey = key;
+        stop();
+        accept();
+    });
+}
+
+LanguagesOverviewDlg::~LanguagesOverviewDlg()
+{
+    stop();
+}
+
+void LanguagesOverviewDlg::start()
+{
+    if (m_running)
+        return;
+    m_running = true;
+    m_cancelRequested = false;
+    m_arrived.clear();
+    m_languages->setRowCount(0);
+    m_status->setText(QStringLiteral("Checking…"));
+    m_worker = std::thread([this] {
+        CheckEngine engine;
+        if (!engine.open(m_product)) {
+            const QString error = engine.error();
+            QMetaObject::invokeMethod(this, [this, error] {
+                m_status->setText(error);
+                finish(true);
+            }, Qt::QueuedConnection);
+            return;
+        }
+        const int total = int(engine.presentLanguages().size());
+        QMetaObject::invokeMethod(this, [this, total] { m_progress->setRange(0, total); }, Qt::QueuedConnection);
+        ProductReport report = engine.run(m_options, {}, &m_cancelRequested, [this](const LanguageReport &language) {
+            QMetaObject::invokeMethod(this, [this, language] { addLanguage(language); }, Qt::QueuedConnection);
+        });
+        QMetaObject::invokeMethod(this, [this, report = std::move(report)]() mutable {
+            m_report = std::move(report);
+            finish(m_report.cancelled);
+        }, Qt::QueuedConnection);
+    });
+}
+
+void LanguagesOverviewDlg::stop()
+{
+    m_cancelRequested = true;
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+void LanguagesOverviewDlg::addLanguage(const LanguageReport &language)
+{
+    m_arrived.push_back(language);
+    m_progress->setValue(int(m_arrived.size()));
+    const bool sorting = m_languages->isSortingEnabled();
+    m_languages->setSortingEnabled(false);
+    const int row = m_languages->rowCount();
+    m_languages->insertRow(row);
+    auto *name = new QTableWidgetItem(language.name);
+    name->setData(Qt::UserRole, int(m_arrived.size() - 1));
+    // Catalogue order until the user sorts by another column.
+    name->setData(Qt::UserRole + 1, language.catalogueRow);
+    m_languages->setItem(row, NameColumn, name);
+    m_languages->setItem(row, CodeColumn, new QTableWidgetItem(language.code));
+    m_languages->setItem(row, EncodingColumn, new QTableWidgetItem(language.encoding));
+    m_languages->setItem(row, TranslatedColumn, numberItem(language.translated));
+    m_languages->setItem(row, PercentColumn,
+                         numberItem(language.attributes ? language.translated * 100 / language.attributes : 100));
+    m_languages->setItem(row, BlankColumn, numberItem(language.blank));
+    m_languages->setItem(row, MissingColumn, numberItem(language.missing));
+    m_languages->setItem(row, ErrorsColumn, numberItem(language.errors));
+    m_languages->setItem(row, WarningsColumn, numberItem(language.warnings));
+    m_languages->setItem(row, RedundantColumn, numberItem(language.redundant));
+    m_languages->setSortingEnabled(sorting);
+    if (m_languages->rowCount() == 1)
+        m_languages->selectRow(0);
+}
+
+void LanguagesOverviewDlg::finish(bool cancelled)
+{
+    if (m_worker.joinable())
+        m_worker.join();
+    m_running = false;
+    m_cancel->setEnabled(false);
+    m_saveReport->setEnabled(!m_report.languages.empty());
+    const bool openFailed = m_report.languages.empty() && !m_status->text().startsWith(QStringLiteral("Checking"));
+    if (!openFailed) // else the open's message stays
+        m_status->setText(cancelled ? QStringLiteral("Cancelled: %1 of %2 languages checked")
+                                          .arg(m_arrived.size())
+                                          .arg(m_progress->maximum())
+                                    : QStringLiteral("%1 errors, %2 warnings, %3 infos")
+                                          .arg(m_report.count(FindingSeverity::Error))
+                                          .arg(m_report.count(FindingSeverity::Warning))
+                                          .arg(m_report.count(FindingSeverity::Info)));
+    m_languages->setSortingEnabled(true);
+    Q_EMIT checkFinished();
+}
+
+const LanguageReport *LanguagesOverviewDlg::selectedLanguage() const
+{
+    const QList<QTableWidgetItem *> selected = m_languages->selectedItems();
+    if (selected.isEmpty())
+        return nullptr;
+    const QTableWidgetItem *name = m_languages->item(selected.front()->row(), NameColumn);
+    const int at = name ? name->data(Qt::UserRole).toInt() : -1;
+    return at >= 0 && size_t(at) < m_arrived.size() ? &m_arrived[size_t(at)] : nullptr;
+}
+
+void LanguagesOverviewDlg::showFindings()
+{
+    m_findings->setSortingEnabled(false);
+    m_findings->setRowCount(0);
+    const LanguageReport *language = selectedLanguage();
+    if (!language)
+        return;
+    const int wanted = m_severity->currentIndex(); // 0 all, then error, warning, info
+    std::vector<const Finding *> shown;
+    for (const Finding &finding : language->findings)
+        if (wanted == 0 || int(finding.severity) == wanted - 1)
+            shown.push_back(&finding);
+    m_findings->setRowCount(int(shown.size()));
+    for (int row = 0; row < int(shown.size()); ++row) {
+        const Finding &finding = *shown[size_t(row)];
+        m_findings->setItem(row, LineColumn, finding.line > 0 ? numberItem(finding.line) : new QTableWidgetItem);
+        m_findings->setItem(row, KeyColumn, new QTableWidgetItem(finding.key));
+        m_findings->setItem(row, CheckColumn, new QTableWidgetItem(finding.check));
+        m_findings->setItem(row, SeverityColumn, new QTableWidgetItem(severityName(finding.severity)));
+        m_findings->setItem(row, MessageColumn, new QTableWidgetItem(finding.message));
+    }
+    m_findings->setSortingEnabled(true);
+}
+
+bool LanguagesOverviewDlg::saveReport(const QString &path)
+{
+    QString format = QStringLiteral("text");
+    if (path.endsWith(QStringLiteral(".json")))
+        format = QStringLiteral("json");
+    else if (path.endsWith(QStringLiteral(".xml")))
+        format = QStringLiteral("junit");
+    else if (path.endsWith(QStringLiteral(".sarif")))
+        format = QStringLiteral("sarif");
+    else if (path.endsWith(QStringLiteral(".github")))
+        format = QStringLiteral("github");
+    QString error;
+    if (!m_reportWriter || !m_reportWriter(m_report, format, path, &error)) {
+        MessageBox::show(this, QMessageBox::Warning, QStringLiteral("Warning"),
+                         QStringLiteral("The report could not be saved to \"%1\".\n%2").arg(path, error));
+        return false;
+    }
+    return true;
+}
+
+void LanguagesOverviewDlg::reject()
+{
+    stop();
+    QDialog::reject();
+}
+
+} // namespace Glossa

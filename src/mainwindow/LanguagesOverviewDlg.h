@@ -1,0 +1,97 @@
+#pragma once
+
+#include "checks/CheckEngine.h"
+
+#include <QDialog>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
+
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTableWidget;
+
+namespace Glossa {
+
+// "Languages": every present language's counts in a sortable table, filled by
+// the check engine on a background thread as each language is done, and the
+// findings of the selected language below it.
+class LanguagesOverviewDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    enum LanguageColumn {
+        NameColumn, CodeColumn, EncodingColumn, TranslatedColumn, PercentColumn, BlankColumn, MissingColumn,
+        ErrorsColumn, WarningsColumn, RedundantColumn, LanguageColumnCount
+    };
+    enum FindingColumn { LineColumn, KeyColumn, CheckColumn, SeverityColumn, MessageColumn, FindingColumnCount };
+
+    // Writes a report of the given format ("text", "json", "junit", "sarif",
+    // "github") to a file; false with *error when it could not be written.
+    using ReportWriter = std::function<bool(const ProductReport &report, const QString &format, const QString &path,
+                                            QString *error)>;
+
+    LanguagesOverviewDlg(const QString &productDirectory, CheckOptions options, QWidget *parent = nullptr);
+    ~LanguagesOverviewDlg() override;
+
+    void setReportWriter(ReportWriter writer) { m_reportWriter = std::move(writer); }
+
+    // Starts the check; the dialog's rows fill as languages are done.
+    void start();
+    bool isRunning() const { return m_running; }
+    const ProductReport &report() const { return m_report; }
+    // What the user chose with a double click: a language, and perhaps one of its entries.
+    QString chosenLanguage() const { return m_chosenLanguage; }
+    QString chosenKey() const { return m_chosenKey; }
+
+    QTableWidget *languageTable() const { return m_languages; }
+    QTableWidget *findingTable() const { return m_findings; }
+    QComboBox *severityFilter() const { return m_severity; }
+    QProgressBar *progressBar() const { return m_progress; }
+    QPushButton *cancelButton() const { return m_cancel; }
+    QPushButton *saveReportButton() const { return m_saveReport; }
+
+    // Saves the report as the path's extension says (.json, .xml for JUnit, .sarif, else text).
+    bool saveReport(const QString &path);
+
+    // Stops the check before the dialog closes.
+    void reject() override;
+
+Q_SIGNALS:
+    void checkFinished();
+
+private:
+    void addLanguage(const LanguageReport &language);
+    void finish(bool cancelled);
+    void showFindings();
+    void stop();
+    const LanguageReport *selectedLanguage() const;
+
+    QString m_product;
+    CheckOptions m_options;
+    ProductReport m_report;
+    std::vector<LanguageReport> m_arrived;
+    std::thread m_worker;
+    std::atomic_bool m_cancelRequested = false;
+    // Shared with the worker so that a late report never reaches a closed dialog.
+    std::shared_ptr<std::atomic_bool> m_alive;
+    bool m_running = false;
+    QString m_chosenLanguage;
+    QString m_chosenKey;
+    ReportWriter m_reportWriter;
+
+    QTableWidget *m_languages = nullptr;
+    QTableWidget *m_findings = nullptr;
+    QComboBox *m_severity = nullptr;
+    QProgressBar *m_progress = nullptr;
+    QLabel *m_status = nullptr;
+    QPushButton *m_cancel = nullptr;
+    QPushButton *m_saveReport = nullptr;
+};
+
+} // namespace Glossa

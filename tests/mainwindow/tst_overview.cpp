@@ -1,0 +1,152 @@
+#include "TestSupport.h"
+
+#include "mainwindow/LanguagesOverviewDlg.h"
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace Glossa;
+using namespace TestSupport;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+int rowOf(const QTableWidget *table, const QString &name)
+{
+    for (int row = 0; row < table->rowCount(); ++row)
+        if (table->item(row, LanguagesOverviewDlg::NameColumn)->text() == name)
+            return row;
+    return -1;
+}
+
+QStringList column(const QTableWidget *table, int column)
+{
+    QStringList texts;
+    for (int row = 0; row < table->rowCount(); ++row)
+        texts << table->item(row, column)->text();
+    return texts;
+}
+
+} // namespace
+
+class TestOverview : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_root = m_dir->path() + u"/product"_s;
+        QVERIFY(copyTree(demoProductDir(), m_root));
+    }
+
+    void fillsInTheBackgroundAndShowsFindings()
+    {
+        const auto before = snapshotTree(m_root);
+        LanguagesOverviewDlg dialog(m_root, {});
+        QCOMPARE(dialog.windowTitle(), u"Languages"_s);
+        QSignalSpy finished(&dialog, &LanguagesOverviewDlg::checkFinished);
+        dialog.show();
+        dialog.start();
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(dialog.languageTable()->rowCount(), int(dialog.report().languages.size()));
+        QVERIFY(dialog.saveReportButton()->isEnabled());
+        QVERIFY(!dialog.cancelButton()->isEnabled());
+
+        const int french = rowOf(dialog.languageTable(), u"French (France)"_s);
+        QVERIFY(french >= 0);
+        QVERIFY(dialog.languageTable()->item(french, LanguagesOverviewDlg::ErrorsColumn)->data(Qt::DisplayRole).toInt() > 0);
+        dialog.languageTable()->selectRow(french);
+        QVERIFY(column(dialog.findingTable(), LanguagesOverviewDlg::CheckColumn).contains(u"placeholders"_s));
+
+        // Narrowed to warnings, no error is left.
+        dialog.severityFilter()->setCurrentIndex(2);
+        QVERIFY(!column(dialog.findingTable(), LanguagesOverviewDlg::SeverityColumn).contains(u"error"_s));
+        dialog.severityFilter()->setCurrentIndex(1);
+        const QStringList severities = column(dialog.findingTable(), LanguagesOverviewDlg::SeverityColumn);
+        QVERIFY(!severities.isEmpty());
+        QCOMPARE(severities.count(u"error"_s), severities.size());
+
+        // Sorting by errors puts the worst language first.
+        dialog.languageTable()->sortByColumn(LanguagesOverviewDlg::ErrorsColumn, Qt::DescendingOrder);
+        const QStringList errors = column(dialog.languageTable(), LanguagesOverviewDlg::ErrorsColumn);
+        for (int i = 1; i < errors.size(); ++i)
+            QVERIFY(errors[i - 1].toInt() >= errors[i].toInt());
+        QCOMPARE(snapshotTree(m_root), before);
+    }
+
+    void doubleClicksChooseALanguageOrAnEntry()
+    {
+        LanguagesOverviewDlg dialog(m_root, {});
+        QSignalSpy finished(&dialog, &LanguagesOverviewDlg::checkFinished);
+        dialog.show();
+        dialog.start();
+        QVERIFY(finished.wait(10000));
+        const int german = rowOf(dialog.languageTable(), u"German (Germany)"_s);
+        dialog.languageTable()->selectRow(german);
+        int keyed = -1;
+        for (int row = 0; row < dialog.findingTable()->rowCount() && keyed < 0; ++row)
+            if (!dialog.findingTable()->item(row, LanguagesOverviewDlg::KeyColumn)->text().isEmpty())
+                keyed = row;
+        QVERIFY(keyed >= 0);
+        const QString key = dialog.findingTable()->item(keyed, LanguagesOverviewDlg::KeyColumn)->text();
+        Q_EMIT dialog.findingTable()->cellDoubleClicked(keyed, 0);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.chosenLanguage(), u"German (Germany)"_s);
+        QCOMPARE(dialog.chosenKey(), key);
+
+        LanguagesOverviewDlg again(m_root, {});
+        QSignalSpy done(&again, &LanguagesOverviewDlg::checkFinished);
+        again.start();
+        QVERIFY(done.wait(10000));
+        Q_EMIT again.languageTable()->cellDoubleClicked(rowOf(again.languageTable(), u"Chinese (PRC)"_s), 3);
+        QCOMPARE(again.chosenLanguage(), u"Chinese (PRC)"_s);
+        QVERIFY(again.chosenKey().isEmpty());
+    }
+
+    void closingWhileRunningIsSafe()
+    {
+        auto *dialog = new LanguagesOverviewDlg(m_root, {});
+        dialog->start();
+        dialog->reject(); // stops the worker before the dialog goes
+        delete dialog;
+    }
+
+    void aProductThatCannotBeReadSaysWhy()
+    {
+        LanguagesOverviewDlg dialog(m_dir->path() + u"/nothing"_s, {});
+        QSignalSpy finished(&dialog, &LanguagesOverviewDlg::checkFinished);
+        dialog.start();
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(dialog.languageTable()->rowCount(), 0);
+        QVERIFY(!dialog.saveReportButton()->isEnabled());
+    }
+
+    void saveReportPicksTheFormatByExtension()
+    {
+        LanguagesOverviewDlg dialog(m_root, {});
+        QStringList formats;
+        dialog.setReportWriter([&](const ProductReport &, const QString &format, const QString &, QString *) {
+            formats << format;
+            return true;
+        });
+        for (const char *name : {"r.txt", "r.json", "r.xml", "r.sarif", "r.github"})
+            QVERIFY(dialog.saveReport(m_dir->filePath(QString::fromLatin1(name))));
+        QCOMPARE(formats, QStringList({u"text"_s, u"json"_s, u"junit"_s, u"sarif"_s, u"github"_s}));
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_root;
+};
+
+QTEST_MAIN(TestOverview)
+#include "tst_overview.moc"
