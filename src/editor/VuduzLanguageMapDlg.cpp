@@ -193,6 +193,12 @@ void CVuduzLanguageMapDlg::buildControls()
     m_shownCount = makeStatusField(this, QStringLiteral("Shown entries"));
     m_progress = makeStatusField(this, QStringLiteral("Progress"));
     m_status = makeStatusField(this, QStringLiteral("Editor status"));
+    m_why = makeStatusField(this, QStringLiteral("Why"));
+    QPalette why = m_why->palette();
+    why.setColor(QPalette::Text, QColor(190, 0, 0));
+    m_why->setPalette(why);
+    connect(m_valueEdit, &QLineEdit::textChanged, this, &CVuduzLanguageMapDlg::updateWhy);
+    entries()->setToolTipProvider([this](const EntryRow &row) { return whyText(row); });
     m_valueEdit->setToolTip(QStringLiteral("Enter applies the value; Ctrl+Return applies it and shows the next "
                                            "untranslated entry (Ctrl+J)"));
     m_list->setToolTip(QStringLiteral("Up / Down: previous / next entry; Ctrl+J / Ctrl+Shift+J: next / previous "
@@ -368,6 +374,7 @@ void CVuduzLanguageMapDlg::ShowEntry(int row)
     m_shownEntry = model->itemData(row);
     m_valueEdit->setFocus();
     writeFields();
+    updateWhy();
 }
 
 int CVuduzLanguageMapDlg::SearchNext(const QString &text)
@@ -402,6 +409,7 @@ void CVuduzLanguageMapDlg::ApplyValue()
     m_list->setSelectionMark(row);
     m_list->ensureRowVisible(row);
     model->setText(row, model->statusColumn(), CheckEntry(row) ? StatusModified : StatusError);
+    updateWhy();
 }
 
 void CVuduzLanguageMapDlg::OnNextBlank()
@@ -645,6 +653,41 @@ std::vector<Finding> CVuduzLanguageMapDlg::findingsOf(const EntryRow &row) const
     return checkValue(row.cells[1], row.cells[2], index, m_languageName, m_isMaster);
 }
 
+QString CVuduzLanguageMapDlg::whyText(const EntryRow &row) const
+{
+    QStringList parts;
+    const QString &value = row.cells[1];
+    // A file line ends at a line break, and a NUL ends the text: Save refuses both.
+    if (value.contains(u'\n') || value.contains(u'\r'))
+        parts << QStringLiteral("a line break cannot be stored in the file: Save will refuse it");
+    if (value.contains(QChar(u'\0')))
+        parts << QStringLiteral("a NUL character cannot be stored in the file: Save will refuse it");
+    for (const Finding &f : findingsOf(row)) {
+        if (f.severity == FindingSeverity::Error)
+            parts << f.message;
+        else if (f.severity == FindingSeverity::Warning)
+            parts << QStringLiteral("warning: ") + f.message;
+    }
+    return parts.join(QStringLiteral("; "));
+}
+
+void CVuduzLanguageMapDlg::updateWhy()
+{
+    if (!m_why)
+        return;
+    QString text;
+    const int row = m_shownEntry ? entries()->findRowById(*m_shownEntry) : -1;
+    if (row >= 0) {
+        text = whyText(entries()->rows()[size_t(row)]);
+        if (m_valueEdit->text() != entries()->text(row, 1))
+            text = text.isEmpty() ? QStringLiteral("Not applied: Enter applies it")
+                                  : QStringLiteral("Not applied: Enter applies it; ") + text;
+    }
+    m_why->setText(text);
+    m_why->setToolTip(text);
+    m_why->setCursorPosition(0);
+}
+
 int CVuduzLanguageMapDlg::showNextMatching(bool forward, const std::function<bool(int row)> &matches,
                                            const QString &noneText)
 {
@@ -727,7 +770,8 @@ void CVuduzLanguageMapDlg::layoutControls()
     const int countLeft = m_filterEdit->geometry().right() + 8;
     m_shownCount->setGeometry(countLeft, top, 180, line);
     m_progress->setGeometry(countLeft + 186, top, std::max(0, right - 10 - countLeft - 186), line);
-    m_status->setGeometry(10, top + line, width, line);
+    m_why->setGeometry(10, top + line, width * 3 / 5, line);
+    m_status->setGeometry(16 + width * 3 / 5, top + line, width - 6 - width * 3 / 5, line);
 }
 
 } // namespace Glossa

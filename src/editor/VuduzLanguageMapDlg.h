@@ -109,6 +109,11 @@ public:
     QLineEdit *shownEntriesField() const { return m_shownCount; }
     QLineEdit *progressField() const { return m_progress; }
     QLineEdit *statusField() const { return m_status; }
+    QLineEdit *whyField() const { return m_why; }
+    // Why an entry is marked or warned about, in words; empty when nothing is wrong.
+    QString whyText(const EntryRow &row) const;
+    // Shows the shown entry's findings and whether the Value field holds unapplied text.
+    void updateWhy();
 
     // The filter bar: what "Show" and "Filter" let through; the count and the
     // progress follow every change of the rows.
@@ -148,6 +153,7 @@ private:
     QLineEdit *m_shownCount = nullptr;
     QLineEdit *m_progress = nullptr;
     QLineEdit *m_status = nullptr;
+    QLineEdit *m_why = nullptr;
     // The edited language as the engine checks it.
     QString m_languageName;
     bool m_isMaster = false;

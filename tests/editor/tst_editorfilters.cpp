@@ -373,6 +373,49 @@ private Q_SLOTS:
         QVERIFY(MessageBox::shownMessages().isEmpty());
     }
 
+    void whyLineAndTooltips_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("typed"); // null: show only
+        QTest::addColumn<bool>("apply");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("nothing wrong") << 0 << QString() << false << QString();
+        QTest::newRow("placeholders") << 2 << QString() << false
+                                      << QStringLiteral("%s: the reference has it once, the value never");
+        QTest::newRow("a warning is marked as one") << 5 << QString() << false
+                                                    << QStringLiteral("warning: the blanks at the end differ from the reference's");
+        QTest::newRow("typed, not applied") << 0 << QStringLiteral("Ouvre") << false
+                                            << QStringLiteral("Not applied: Enter applies it");
+        QTest::newRow("a line break is flagged when applied")
+            << 0 << QStringLiteral("Ou\nvrir") << true
+            << QStringLiteral("a line break cannot be stored in the file: Save will refuse it");
+        QTest::newRow("odd quotes are flagged when applied")
+            << 0 << QStringLiteral("\"Ouvrir") << true
+            << QStringLiteral("the value holds an odd number of double quotes (1): Save asks about it");
+    }
+    void whyLineAndTooltips()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, typed);
+        QFETCH(bool, apply);
+        QFETCH(QString, why);
+        QVERIFY(makeProduct(mixedEntries()));
+        auto editor = openEditor();
+        QVERIFY(editor);
+        QCOMPARE(editor->whyField()->accessibleName(), QStringLiteral("Why"));
+        editor->ShowEntry(row);
+        if (!typed.isNull())
+            editor->valueEdit()->setText(typed);
+        if (apply)
+            press(editor.get(), Qt::Key_Return);
+        QCOMPARE(editor->whyField()->text(), why);
+        // The row's tooltip says the same as soon as the value is in the row.
+        if (typed.isNull() || apply) {
+            const QVariant tip = editor->entries()->index(row, 1).data(Qt::ToolTipRole);
+            QCOMPARE(tip.toString(), why);
+        }
+    }
+
     void filterModelMatches_data()
     {
         QTest::addColumn<QString>("value");
