@@ -66,6 +66,12 @@ QVariant EntryListModel::data(const QModelIndex &index, int role) const
             return QBrush(background ? Red : White);
         return QBrush(background ? White : Black);
     }
+    case Qt::ToolTipRole:
+        if (m_toolTip) {
+            const QString tip = m_toolTip(row);
+            return tip.isEmpty() ? QVariant() : QVariant(tip);
+        }
+        return {};
     default:
         return {};
     }

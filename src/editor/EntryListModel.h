@@ -76,6 +76,9 @@ public:
     // language's rules, so the C locale is replaced by English (United States).
     void setSortLocale(const QLocale &locale);
 
+    // What a row's tooltip says, asked for when it is shown; none without one.
+    void setToolTipProvider(std::function<QString(const EntryRow &row)> provider) { m_toolTip = std::move(provider); }
+
     // Stable sort of the rows by one column's text, locale-aware and case-sensitive.
     // Persistent indexes (selection, current row) follow their rows.
     void sortRows(int column, bool ascending);
@@ -91,6 +94,7 @@ private:
     QHash<AttributeId, int> m_rowById;
     int m_statusColumn = -1;
     QLocale m_sortLocale;
+    std::function<QString(const EntryRow &row)> m_toolTip;
 };
 
 } // namespace Glossa

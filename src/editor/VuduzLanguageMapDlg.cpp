@@ -1,7 +1,9 @@
 #include "editor/VuduzLanguageMapDlg.h"
 
 #include "editor/EditorOwner.h"
+#include "editor/EntryFilterModel.h"
 #include "editor/EntryListModel.h"
+#include "checks/CheckEngine.h"
 #include "checks/PlaceholderCheck.h"
 #include "editor/VuduzListCtrl.h"
 #include "platform/DialogFont.h"
@@ -20,8 +22,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+
+#include <algorithm>
+#include <limits>
 
 namespace Glossa {
 
@@ -73,6 +79,31 @@ bool isMarked(const QString &state)
 {
     return state == StatusModified || state == StatusError;
 }
+
+// Counts as a translator reads them: "20,000".
+QString grouped(int n)
+{
+    return QLocale(QLocale::English, QLocale::UnitedStates).toString(n);
+}
+
+// A line of text in the band that a screen reader reads by its fixed name; a
+// read-only field keeps that name whatever it shows, which a label would not.
+QLineEdit *makeStatusField(QWidget *parent, const QString &name)
+{
+    auto *field = new QLineEdit(parent);
+    field->setReadOnly(true);
+    field->setFrame(false);
+    field->setFocusPolicy(Qt::NoFocus);
+    field->setAccessibleName(name);
+    field->setObjectName(name);
+    QPalette p = field->palette();
+    p.setColor(QPalette::Base, Qt::transparent);
+    field->setPalette(p);
+    return field;
+}
+
+const QStringList ShowItems = {QStringLiteral("All entries"), QStringLiteral("Untranslated"), QStringLiteral("Errors"),
+                               QStringLiteral("Marked"), QStringLiteral("Warnings"), QStringLiteral("Same as reference")};
 
 } // namespace
 
@@ -145,6 +176,51 @@ void CVuduzLanguageMapDlg::buildControls()
     for (QPushButton *b : findChildren<QPushButton *>())
         b->setAutoDefault(false);
 
+    // The filter bar lives in the free band between the "Modify" group and the list.
+    m_showCombo = new QComboBox(this);
+    m_showCombo->addItems(ShowItems);
+    m_showCombo->setAccessibleName(QStringLiteral("Show"));
+    m_showCombo->setObjectName(QStringLiteral("Show"));
+    m_showCombo->setToolTip(QStringLiteral("Show only some entries: untranslated, with errors, marked, with warnings or "
+                                           "the same as the reference"));
+    m_filterEdit = new QLineEdit(this);
+    m_filterEdit->setAccessibleName(QStringLiteral("Filter"));
+    m_filterEdit->setObjectName(QStringLiteral("Filter"));
+    m_filterEdit->setPlaceholderText(QStringLiteral("Filter"));
+    m_filterEdit->setClearButtonEnabled(true);
+    m_filterEdit->setToolTip(QStringLiteral("Show only the entries whose attribute, value or reference contains this "
+                                            "text, letter case ignored"));
+    m_shownCount = makeStatusField(this, QStringLiteral("Shown entries"));
+    m_progress = makeStatusField(this, QStringLiteral("Progress"));
+    m_status = makeStatusField(this, QStringLiteral("Editor status"));
+    m_why = makeStatusField(this, QStringLiteral("Why"));
+    QPalette why = m_why->palette();
+    why.setColor(QPalette::Text, QColor(190, 0, 0));
+    m_why->setPalette(why);
+    connect(m_valueEdit, &QLineEdit::textChanged, this, &CVuduzLanguageMapDlg::updateWhy);
+    entries()->setToolTipProvider([this](const EntryRow &row) { return whyText(row); });
+    m_valueEdit->setToolTip(QStringLiteral("Enter applies the value; Ctrl+Return applies it and shows the next "
+                                           "untranslated entry (Ctrl+J)"));
+    m_list->setToolTip(QStringLiteral("Up / Down: previous / next entry; Ctrl+J / Ctrl+Shift+J: next / previous "
+                                      "untranslated entry; F8 / Shift+F8: next / previous entry with an error or a warning"));
+    m_status->setToolTip(QStringLiteral("Ctrl+J / Ctrl+Shift+J: next / previous untranslated entry; F8 / Shift+F8: "
+                                        "next / previous entry with an error or a warning; Ctrl+Return: apply and "
+                                        "go to the next untranslated entry"));
+    connect(m_showCombo, &QComboBox::activated, this, &CVuduzLanguageMapDlg::applyFilter);
+    connect(m_filterEdit, &QLineEdit::textChanged, this, &CVuduzLanguageMapDlg::applyFilter);
+    EntryFilterModel *filter = m_list->filterModel();
+    filter->setWarningTest([this](const EntryRow &row) {
+        for (const Finding &f : findingsOf(row))
+            if (f.severity == FindingSeverity::Warning)
+                return true;
+        return false;
+    });
+    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(filter, signal, this, &CVuduzLanguageMapDlg::updateCounts);
+    connect(filter, &QAbstractItemModel::modelReset, this, &CVuduzLanguageMapDlg::updateCounts);
+    connect(filter, &QAbstractItemModel::layoutChanged, this, &CVuduzLanguageMapDlg::updateCounts);
+    connect(entries(), &QAbstractItemModel::dataChanged, this, &CVuduzLanguageMapDlg::updateCounts);
+
     // Every key press aimed at the editor or one of its controls passes the
     // key handling first, before the control sees it.
     qApp->installEventFilter(this);
@@ -163,6 +239,8 @@ void CVuduzLanguageMapDlg::OnInitDialog()
     WaitingScope wait(this, LoadingText);
     hide();
     setWindowTitle(EditorTitle + QStringLiteral("      ") + LocaleCatalogue::DisplayNameAt(languageIndex));
+    m_languageName = LocaleCatalogue::DisplayNameAt(languageIndex);
+    m_isMaster = LanguageStore::fileNameFor(m_languageName) == MasterLanguageFileName;
 
     m_list->setStatusColumn(3);
     m_list->setColumnWidth(3, 110);
@@ -211,6 +289,7 @@ void CVuduzLanguageMapDlg::OnInitDialog()
         m_referenceCombo->setCurrentIndex(0);
 
     LoadReference();
+    updateCounts();
 
     for (int id : {IDC_ADD_ATTRIBUTE, IDC_REMOVE_REDUNDANT, IDC_NEXT_BLANK})
         findControl<QWidget>(this, id)->hide();
@@ -283,6 +362,9 @@ void CVuduzLanguageMapDlg::ShowEntry(int row)
 {
     if (row < 0 || row >= entries()->rowCount())
         return;
+    // An entry shown by a question or a step stays in the list while the filter lasts.
+    if (!m_list->isRowShown(row))
+        m_list->filterModel()->keepShown(entries()->itemData(row));
     m_list->setSelectionMark(row);
     m_list->ensureRowVisible(row);
     const EntryListModel *model = entries();
@@ -292,6 +374,7 @@ void CVuduzLanguageMapDlg::ShowEntry(int row)
     m_shownEntry = model->itemData(row);
     m_valueEdit->setFocus();
     writeFields();
+    updateWhy();
 }
 
 int CVuduzLanguageMapDlg::SearchNext(const QString &text)
@@ -300,7 +383,7 @@ int CVuduzLanguageMapDlg::SearchNext(const QString &text)
     const EntryListModel *model = entries();
     const int n = model->rowCount();
     for (++searchCursor; searchCursor < n; ++searchCursor) {
-        if (model->text(searchCursor, searchColumn).contains(text, Qt::CaseSensitive)) {
+        if (m_list->isRowShown(searchCursor) && model->text(searchCursor, searchColumn).contains(text, Qt::CaseSensitive)) {
             ShowEntry(searchCursor);
             return searchCursor;
         }
@@ -321,10 +404,12 @@ void CVuduzLanguageMapDlg::ApplyValue()
     if (row < 0)
         return;
     EntryListModel *model = entries();
+    m_list->filterModel()->keepShown(*m_shownEntry);
     model->setText(row, 1, valueText);
     m_list->setSelectionMark(row);
     m_list->ensureRowVisible(row);
     model->setText(row, model->statusColumn(), CheckEntry(row) ? StatusModified : StatusError);
+    updateWhy();
 }
 
 void CVuduzLanguageMapDlg::OnNextBlank()
@@ -444,13 +529,30 @@ bool CVuduzLanguageMapDlg::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::KeyPress) {
         auto *widget = qobject_cast<QWidget *>(watched);
         if (widget && (widget == this || isAncestorOf(widget)) && isVisible())
-            return handleKey(static_cast<QKeyEvent *>(event)->key());
+        {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            return handleKey(key->key(), key->modifiers());
+        }
     }
     return QDialog::eventFilter(watched, event);
 }
 
-bool CVuduzLanguageMapDlg::handleKey(int key)
+bool CVuduzLanguageMapDlg::handleKey(int key, Qt::KeyboardModifiers modifiers)
 {
+    const Qt::KeyboardModifiers mods = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    if (key == Qt::Key_J && (mods == Qt::ControlModifier || mods == (Qt::ControlModifier | Qt::ShiftModifier))) {
+        ShowNextUntranslated(!(mods & Qt::ShiftModifier));
+        return true;
+    }
+    if (key == Qt::Key_F8 && (mods == Qt::NoModifier || mods == Qt::ShiftModifier)) {
+        ShowNextProblem(mods == Qt::NoModifier);
+        return true;
+    }
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && mods == Qt::ControlModifier) {
+        ApplyValue();
+        ShowNextUntranslated(true);
+        return true;
+    }
     switch (key) {
     case Qt::Key_Return:
     case Qt::Key_Enter: {
@@ -471,20 +573,171 @@ bool CVuduzLanguageMapDlg::handleKey(int key)
         const int n = entries()->rowCount();
         if (n == 0)
             return true;
+        // With a filter they step over the rows it hides.
         const int mark = m_list->selectionMark();
         if (key == Qt::Key_Up) {
             if (mark < 0)
-                ShowEntry(0);
-            else if (mark - 1 >= 0)
-                ShowEntry(mark - 1);
-        } else if (mark + 1 < n) {
-            ShowEntry(mark + 1);
+                ShowEntry(nextShownRow(-1, 1));
+            else if (const int up = nextShownRow(mark, -1); up >= 0)
+                ShowEntry(up);
+        } else if (const int down = nextShownRow(mark, 1); down >= 0) {
+            ShowEntry(down);
         }
         return true;
     }
     default:
         return false;
     }
+}
+
+int CVuduzLanguageMapDlg::nextShownRow(int row, int step) const
+{
+    const int n = entries()->rowCount();
+    for (row += step; row >= 0 && row < n; row += step)
+        if (m_list->isRowShown(row))
+            return row;
+    return -1;
+}
+
+void CVuduzLanguageMapDlg::applyFilter()
+{
+    EntryFilterModel *filter = m_list->filterModel();
+    const auto mode = EntryFilterMode(std::max(0, m_showCombo->currentIndex()));
+    const QString text = m_filterEdit->text();
+    if (mode == filter->mode() && text == filter->text())
+        return;
+    if (mode != filter->mode())
+        filter->setMode(mode);
+    if (text != filter->text())
+        filter->setText(text);
+    m_list->setFilterActive(filter->isActive());
+    // The shown entry stays selected when the filter lets it through.
+    if (m_shownEntry) {
+        const int row = entries()->findRowById(*m_shownEntry);
+        if (row >= 0 && m_list->isRowShown(row)) {
+            m_list->setSelectionMark(row);
+            m_list->ensureRowVisible(row);
+        }
+    }
+    searchCursor = -1;
+    updateCounts();
+}
+
+void CVuduzLanguageMapDlg::updateCounts()
+{
+    const EntryListModel *model = entries();
+    const int total = model->rowCount();
+    m_shownCount->setText(QStringLiteral("Showing %1 of %2").arg(grouped(m_list->filterModel()->rowCount()), grouped(total)));
+    int translated = 0;
+    int errors = 0;
+    int modified = 0;
+    const int status = model->statusColumn();
+    for (const EntryRow &row : model->rows()) {
+        if (!isBlankValue(row.cells[1]))
+            ++translated;
+        if (status >= 0) {
+            if (row.cells[size_t(status)] == StatusError)
+                ++errors;
+            else if (row.cells[size_t(status)] == StatusModified)
+                ++modified;
+        }
+    }
+    m_progress->setText(QStringLiteral("%1 of %2 translated \u00b7 %3 %4 \u00b7 %5 modified")
+                            .arg(grouped(translated), grouped(total), grouped(errors),
+                                 errors == 1 ? QStringLiteral("error") : QStringLiteral("errors"), grouped(modified)));
+}
+
+std::vector<Finding> CVuduzLanguageMapDlg::findingsOf(const EntryRow &row) const
+{
+    const int index = row.id <= AttributeId(std::numeric_limits<int>::max()) ? int(row.id) : std::numeric_limits<int>::max();
+    return checkValue(row.cells[1], row.cells[2], index, m_languageName, m_isMaster);
+}
+
+QString CVuduzLanguageMapDlg::whyText(const EntryRow &row) const
+{
+    QStringList parts;
+    const QString &value = row.cells[1];
+    // A file line ends at a line break, and a NUL ends the text: Save refuses both.
+    if (value.contains(u'\n') || value.contains(u'\r'))
+        parts << QStringLiteral("a line break cannot be stored in the file: Save will refuse it");
+    if (value.contains(QChar(u'\0')))
+        parts << QStringLiteral("a NUL character cannot be stored in the file: Save will refuse it");
+    for (const Finding &f : findingsOf(row)) {
+        if (f.severity == FindingSeverity::Error)
+            parts << f.message;
+        else if (f.severity == FindingSeverity::Warning)
+            parts << QStringLiteral("warning: ") + f.message;
+    }
+    return parts.join(QStringLiteral("; "));
+}
+
+void CVuduzLanguageMapDlg::updateWhy()
+{
+    if (!m_why)
+        return;
+    QString text;
+    const int row = m_shownEntry ? entries()->findRowById(*m_shownEntry) : -1;
+    if (row >= 0) {
+        text = whyText(entries()->rows()[size_t(row)]);
+        if (m_valueEdit->text() != entries()->text(row, 1))
+            text = text.isEmpty() ? QStringLiteral("Not applied: Enter applies it")
+                                  : QStringLiteral("Not applied: Enter applies it; ") + text;
+    }
+    m_why->setText(text);
+    m_why->setToolTip(text);
+    m_why->setCursorPosition(0);
+}
+
+int CVuduzLanguageMapDlg::showNextMatching(bool forward, const std::function<bool(int row)> &matches,
+                                           const QString &noneText)
+{
+    const int n = entries()->rowCount();
+    const int step = forward ? 1 : -1;
+    const int start = m_list->selectionMark();
+    int row = start;
+    bool wrapped = false;
+    for (int seen = 0; seen < n; ++seen) {
+        row += step;
+        if (row >= n || row < 0) {
+            row = forward ? 0 : n - 1;
+            wrapped = start >= 0;
+        }
+        if (m_list->isRowShown(row) && matches(row)) {
+            ShowEntry(row);
+            m_status->setText(!wrapped ? QString()
+                                  : forward ? QStringLiteral("Passed the end of the list: went on from the top")
+                                            : QStringLiteral("Passed the start of the list: went on from the bottom"));
+            return row;
+        }
+    }
+    m_status->setText(noneText);
+    return -1;
+}
+
+int CVuduzLanguageMapDlg::ShowNextUntranslated(bool forward)
+{
+    const EntryListModel *model = entries();
+    return showNextMatching(
+        forward,
+        [model](int row) { return !model->text(row, 0).trimmed().isEmpty() && isBlankValue(model->text(row, 1)); },
+        QStringLiteral("No untranslated entry"));
+}
+
+int CVuduzLanguageMapDlg::ShowNextProblem(bool forward)
+{
+    const EntryListModel *model = entries();
+    return showNextMatching(
+        forward,
+        [this, model](int row) {
+            const EntryRow &entry = model->rows()[size_t(row)];
+            if (model->text(row, model->statusColumn()) == StatusError)
+                return true;
+            for (const Finding &f : findingsOf(entry))
+                if (f.severity != FindingSeverity::Info)
+                    return true;
+            return false;
+        },
+        QStringLiteral("No entry with an error or a warning"));
 }
 
 void CVuduzLanguageMapDlg::resizeEvent(QResizeEvent *event)
@@ -504,6 +757,21 @@ void CVuduzLanguageMapDlg::layoutControls()
     findControl<QWidget>(this, IDC_SAVE)->setGeometry(right - 230, bottom - 40, 100, 30);
     findControl<QWidget>(this, IDC_CANCEL)->setGeometry(right - 110, bottom - 40, 100, 30);
     findControl<QWidget>(this, IDC_REMOVE_REDUNDANT)->move(10, bottom - 40);
+
+    // The band below the "Modify" group and the hidden "Next Blank", above the list: two lines.
+    int top = 0;
+    for (int id : {IDC_MODIFY_GROUP, IDC_NEXT_BLANK, IDC_REFERENCE_LANGUAGE})
+        top = std::max(top, findControl<QWidget>(this, id)->geometry().bottom() + 2);
+    const int band = std::max(0, m_list->y() - 2 - top);
+    const int line = std::min(band / 2, m_filterEdit->sizeHint().height());
+    const int width = right - 20;
+    m_showCombo->setGeometry(10, top, 140, line);
+    m_filterEdit->setGeometry(156, top, std::max(60, width / 3), line);
+    const int countLeft = m_filterEdit->geometry().right() + 8;
+    m_shownCount->setGeometry(countLeft, top, 180, line);
+    m_progress->setGeometry(countLeft + 186, top, std::max(0, right - 10 - countLeft - 186), line);
+    m_why->setGeometry(10, top + line, width * 3 / 5, line);
+    m_status->setGeometry(16 + width * 3 / 5, top + line, width - 6 - width * 3 / 5, line);
 }
 
 } // namespace Glossa

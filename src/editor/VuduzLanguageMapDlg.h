@@ -4,7 +4,9 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <optional>
+#include <vector>
 
 class QButtonGroup;
 class QComboBox;
@@ -16,6 +18,8 @@ class QRadioButton;
 namespace Glossa {
 
 class CVuduzListCtrl;
+struct EntryRow;
+struct Finding;
 class EditorOwner;
 class EntryListModel;
 
@@ -100,6 +104,27 @@ public:
     QLineEdit *referenceEdit() const { return m_referenceEdit; }
     QLineEdit *attributeEdit() const { return m_attributeEdit; }
     QLabel *noticeLabel() const { return m_notice; }
+    QComboBox *showCombo() const { return m_showCombo; }
+    QLineEdit *filterEdit() const { return m_filterEdit; }
+    QLineEdit *shownEntriesField() const { return m_shownCount; }
+    QLineEdit *progressField() const { return m_progress; }
+    QLineEdit *statusField() const { return m_status; }
+    QLineEdit *whyField() const { return m_why; }
+    // Why an entry is marked or warned about, in words; empty when nothing is wrong.
+    QString whyText(const EntryRow &row) const;
+    // Shows the shown entry's findings and whether the Value field holds unapplied text.
+    void updateWhy();
+
+    // The filter bar: what "Show" and "Filter" let through; the count and the
+    // progress follow every change of the rows.
+    void applyFilter();
+    void updateCounts();
+    // The engine's findings of a row against the reference shown.
+    std::vector<Finding> findingsOf(const EntryRow &row) const;
+    // Ctrl+J, Ctrl+Shift+J, F8 and Shift+F8: the next or previous shown entry
+    // that is untranslated, or has an error or a warning, wrapping round.
+    int ShowNextUntranslated(bool forward);
+    int ShowNextProblem(bool forward);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -109,7 +134,9 @@ protected:
 
 private:
     void buildControls();
-    bool handleKey(int key);
+    bool handleKey(int key, Qt::KeyboardModifiers modifiers);
+    int showNextMatching(bool forward, const std::function<bool(int row)> &matches, const QString &noneText);
+    int nextShownRow(int row, int step) const;
     void layoutControls();
 
     EditorOwner *m_owner;
@@ -121,6 +148,15 @@ private:
     QComboBox *m_referenceCombo = nullptr;
     QLabel *m_notice = nullptr;
     QButtonGroup *m_searchColumns = nullptr;
+    QComboBox *m_showCombo = nullptr;
+    QLineEdit *m_filterEdit = nullptr;
+    QLineEdit *m_shownCount = nullptr;
+    QLineEdit *m_progress = nullptr;
+    QLineEdit *m_status = nullptr;
+    QLineEdit *m_why = nullptr;
+    // The edited language as the engine checks it.
+    QString m_languageName;
+    bool m_isMaster = false;
     // The attribute whose entry the fields show: Modify applies the value to it,
     // wherever the list's selection has moved since.
     std::optional<AttributeId> m_shownEntry;

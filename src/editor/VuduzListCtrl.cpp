@@ -8,6 +8,7 @@ namespace Glossa {
 CVuduzListCtrl::CVuduzListCtrl(const QStringList &headers, QWidget *parent)
     : QTableView(parent)
     , m_model(new EntryListModel(headers, this))
+    , m_filter(new EntryFilterModel(m_model, this))
 {
     setModel(m_model);
     setAccessibleName(QStringLiteral("Entries"));
@@ -46,16 +47,17 @@ CVuduzListCtrl::CVuduzListCtrl(const QStringList &headers, QWidget *parent)
 int CVuduzListCtrl::selectionMark() const
 {
     const QModelIndex current = currentIndex();
-    return current.isValid() && selectionModel()->isSelected(current) ? current.row() : -1;
+    return current.isValid() && selectionModel()->isSelected(current) ? (model() == m_model ? current.row() : m_filter->mapToSource(current).row()) : -1;
 }
 
 void CVuduzListCtrl::setSelectionMark(int row)
 {
-    if (row < 0 || row >= m_model->rowCount()) {
+    const QModelIndex shown = viewIndex(row);
+    if (!shown.isValid()) {
         selectionModel()->clear();
         return;
     }
-    selectionModel()->setCurrentIndex(m_model->index(row, 0),
+    selectionModel()->setCurrentIndex(shown,
                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
@@ -63,10 +65,43 @@ void CVuduzListCtrl::ensureRowVisible(int row)
 {
     if (row < 0 || row >= m_model->rowCount())
         return;
+    const QModelIndex shown = viewIndex(row);
+    if (!shown.isValid())
+        return;
     // Only the rows scroll; the columns stay where the user put them.
     const int left = horizontalScrollBar()->value();
-    scrollTo(m_model->index(row, 0), QAbstractItemView::EnsureVisible);
+    scrollTo(shown, QAbstractItemView::EnsureVisible);
     horizontalScrollBar()->setValue(left);
+}
+
+QModelIndex CVuduzListCtrl::viewIndex(int row) const
+{
+    if (row < 0 || row >= m_model->rowCount())
+        return {};
+    const QModelIndex index = m_model->index(row, 0);
+    return model() == m_model ? index : m_filter->mapFromSource(index);
+}
+
+void CVuduzListCtrl::setFilterActive(bool active)
+{
+    QAbstractItemModel *wanted = active ? static_cast<QAbstractItemModel *>(m_filter) : m_model;
+    if (model() == wanted)
+        return;
+    const int mark = selectionMark();
+    QHeaderView *header = horizontalHeader();
+    QList<int> widths;
+    for (int column = 0; column < m_model->columnCount(); ++column)
+        widths << columnWidth(column);
+    QItemSelectionModel *old = selectionModel();
+    setModel(wanted);
+    delete old;
+    for (int column = 0; column < widths.size(); ++column)
+        setColumnWidth(column, widths[column]);
+    header->setSortIndicator(m_sortColumn, m_sortAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    if (mark >= 0 && isRowShown(mark)) {
+        setSelectionMark(mark);
+        ensureRowVisible(mark);
+    }
 }
 
 QModelIndex CVuduzListCtrl::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/EntryFilterModel.h"
 #include "editor/EntryListModel.h"
 
 #include <QTableView>
@@ -18,6 +19,14 @@ public:
     explicit CVuduzListCtrl(const QStringList &headers, QWidget *parent = nullptr);
 
     EntryListModel *entryModel() const { return m_model; }
+    // The rows the view shows: all of them unless the editor's filter bar narrows them.
+    // Every row number this class takes or gives is a row of entryModel().
+    EntryFilterModel *filterModel() const { return m_filter; }
+    bool isRowShown(int row) const { return model() == m_model || m_filter->isShown(row); }
+    // The view shows the filter's rows while it is active and the model itself
+    // otherwise, so the default view is exactly the unfiltered list. The
+    // selected row stays selected when it is still shown.
+    void setFilterActive(bool active);
 
     // The state column lives in the model, which colours the rows by it.
     int statusColumn() const { return m_model->statusColumn(); }
@@ -43,7 +52,10 @@ protected:
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
 
 private:
+    QModelIndex viewIndex(int row) const;
+
     EntryListModel *m_model;
+    EntryFilterModel *m_filter;
     int m_sortColumn = -1;
     bool m_sortAscending = true;
 };
