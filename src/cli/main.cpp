@@ -1,0 +1,23 @@
+#include "cli/CheckCommand.h"
+#include "cli/Command.h"
+
+#include <QCoreApplication>
+
+#include <vector>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("glossa"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(GLOSSA_VERSION));
+
+    // The subcommands, in the order --help lists them. A new one lives in a
+    // file of its own in src/cli/ (a function returning its Subcommand: name,
+    // synopsis, options, run) and gets one line here.
+    const std::vector<Glossa::Cli::Subcommand> subcommands = {
+        Glossa::Cli::checkSubcommand(),
+        Glossa::Cli::statsSubcommand(),
+        // export, import (XLIFF and CSV exchange) and changes go here.
+    };
+    return Glossa::Cli::dispatch(QCoreApplication::arguments(), subcommands);
+}
