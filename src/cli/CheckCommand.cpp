@@ -2,6 +2,7 @@
 
 #include "checks/CheckEngine.h"
 #include "checks/ReportFormats.h"
+#include "cli/ChangesCommand.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -64,6 +65,16 @@ const QCommandLineOption &strictOption()
     return option;
 }
 
+const QCommandLineOption &sinceOption()
+{
+    static const QCommandLineOption option(
+        QStringLiteral("since"),
+        QStringLiteral("Report translations whose English changed since the earlier release EARLIER (its product "
+                       "directory or its master file) as reference-changed."),
+        QStringLiteral("EARLIER"));
+    return option;
+}
+
 const QCommandLineOption &jobsOption()
 {
     static const QCommandLineOption option(QStringLiteral("jobs"),
@@ -90,6 +101,7 @@ void setUpCheck(QCommandLineParser &parser)
     parser.addOption(ignoreOption());
     parser.addOption(strictOption());
     parser.addOption(jobsOption());
+    parser.addOption(sinceOption());
 }
 
 void setUpStats(QCommandLineParser &parser)
@@ -179,6 +191,13 @@ int runCheck(const QCommandLineParser &parser)
     CheckEngine engine;
     if (const auto status = openProduct(QStringLiteral("check"), parser, engine, options))
         return *status;
+    if (parser.isSet(sinceOption())) {
+        QString error;
+        if (!loadStaleKeys(parser.value(sinceOption()), engine.productDirectory(), &options.staleKeys, &error)) {
+            printError(error);
+            return ExitUsage;
+        }
+    }
     const ProductReport report = engine.run(options);
 
     ReportOptions reportOptions;

@@ -55,14 +55,18 @@ QString overallHelp(const std::vector<Subcommand> &subcommands)
         text += QStringLiteral("  glossa %1 %2\n").arg(subcommand.name, subcommand.synopsis);
     text += QStringLiteral("  glossa COMMAND --help\n  glossa --version\n\n"
                            "Checks and counts the INI language files of a product installation. PRODUCT_DIR is\n"
-                           "the directory that holds language/ (the current directory when omitted); nothing in\n"
-                           "it is written.\n\nCommands:\n");
+                           "the directory that holds language/ (the current directory when omitted); only\n"
+                           "import writes to it.\n\nCommands:\n");
     qsizetype width = 0;
     for (const Subcommand &subcommand : subcommands)
         width = std::max(width, subcommand.name.size());
     for (const Subcommand &subcommand : subcommands)
         text += QStringLiteral("  %1  %2\n").arg(subcommand.name.leftJustified(width), subcommand.summary);
     for (const Subcommand &subcommand : subcommands) {
+        if (!subcommand.setUp) {
+            text += QStringLiteral("\nOptions of %1: see glossa %1 --help\n").arg(subcommand.name);
+            continue;
+        }
         QString options = optionsOf(subcommand);
         options.replace(0, QStringLiteral("Options:").size(),
                         QStringLiteral("Options of %1:").arg(subcommand.name));
@@ -150,6 +154,8 @@ int dispatch(const QStringList &arguments, const std::vector<Subcommand> &subcom
     if (it == subcommands.end())
         return usageError(QStringLiteral("unknown command '%1'").arg(word));
 
+    if (it->runArguments)
+        return it->runArguments(arguments.mid(2));
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
     const QCommandLineOption help = helpOption();

@@ -28,6 +28,9 @@ struct Subcommand
     // Runs the subcommand on a parser that has parsed its arguments without
     // error; returns the exit status.
     int (*run)(const QCommandLineParser &parser);
+    // A subcommand that parses its own arguments (those after its word, its
+    // --help among them) instead: then setUp and run are not called.
+    int (*runArguments)(const QStringList &arguments) = nullptr;
 };
 
 // Parses arguments (arguments[0] is the program) and runs the subcommand they name.

@@ -1,3 +1,4 @@
+#include "cli/ChangesCommand.h"
 #include "cli/CheckCommand.h"
 #include "cli/Command.h"
 
@@ -17,7 +18,10 @@ int main(int argc, char *argv[])
     const std::vector<Glossa::Cli::Subcommand> subcommands = {
         Glossa::Cli::checkSubcommand(),
         Glossa::Cli::statsSubcommand(),
-        // export, import (XLIFF and CSV exchange) and changes go here.
+        {QStringLiteral("changes"), QStringLiteral("EARLIER [PRODUCT_DIR] [--format text|json] [--language NAME]..."),
+         QStringLiteral("What changed in English since an earlier release, and the stale translations"), nullptr,
+         nullptr, &Glossa::runChanges},
+        // export and import (XLIFF and CSV exchange) go here.
     };
     return Glossa::Cli::dispatch(QCoreApplication::arguments(), subcommands);
 }

@@ -102,6 +102,7 @@ private Q_SLOTS:
     void stats_data();
     void stats();
     void demoProduct();
+    void sinceEarlierRelease();
 
     void githubEscapes_data();
     void githubEscapes();
@@ -484,6 +485,27 @@ void TestCli::stats()
     }
     const Run bad = glossa({QStringLiteral("stats"), m_product, QStringLiteral("--format"), QStringLiteral("junit")});
     QCOMPARE(bad.exitCode, 2);
+}
+
+void TestCli::sinceEarlierRelease()
+{
+    QTemporaryDir dir;
+    const QString product = dir.path() + QStringLiteral("/demo");
+    QVERIFY(TestSupport::copyTree(TestSupport::demoProductDir(), product));
+    const QString earlier = TestSupport::sourceDir() + QStringLiteral("/examples/demo-product-previous");
+    const Run run = glossa({QStringLiteral("check"), product, QStringLiteral("--since"), earlier,
+                            QStringLiteral("--checks=reference-changed"), QStringLiteral("--strict")});
+    QCOMPARE(run.exitCode, 1); // stale translations are warnings, and --strict fails on them
+    const QString text = QString::fromUtf8(run.out);
+    QVERIFY(text.contains(QRegularExpression(
+        QStringLiteral("\nlanguage/German \\(Germany\\)\\.ini:\\d+: warning: IDS_DEVICE_SEARCH: .*\\[reference-changed\\]\n"))));
+    // German already holds a new translation of this changed text.
+    QVERIFY(!text.contains(QStringLiteral("German (Germany).ini")) || !text.contains(QRegularExpression(
+        QStringLiteral("German \\(Germany\\)\\.ini:\\d+: warning: IDS_DEVICE_DELETE:"))));
+    QCOMPARE(glossa({QStringLiteral("check"), product, QStringLiteral("--checks=reference-changed")}).exitCode, 0);
+    const Run bad = glossa({QStringLiteral("check"), product, QStringLiteral("--since"), product});
+    QCOMPARE(bad.exitCode, 2);
+    QVERIFY(!bad.err.isEmpty());
 }
 
 void TestCli::demoProduct()
