@@ -98,7 +98,8 @@ public:
     // of a present language; empty when no present language has it.
     QString resolveLanguage(const QString &nameOrCode) const;
 
-    // The master's keys in file order (a repeated key appears once, at its first line).
+    // The master's keys in file order, one per catalogue id (a key the master
+    // repeats appears again; a language's line of it counts for each).
     const QStringList &attributeNames() const { return m_names; }
     // The master's value of each attribute, parallel to attributeNames().
     const QStringList &masterValues() const { return m_masterValues; }
@@ -123,9 +124,7 @@ private:
     QStringList m_masterValues;
     QHash<QString, int> m_indexByName;        // first occurrence
     QHash<QString, int> m_indexByFoldedName;  // case-folded name -> first occurrence
-    LanguageReport m_masterReport;            // the master's own file checks, made at open
     std::vector<Finding> m_indexFindings;
-    QString m_masterEncoding;
 };
 
 } // namespace Glossa

@@ -56,11 +56,15 @@ bool openIndexForReadingAndWriting(const QString &path)
 class Synchronisation
 {
 public:
-    Synchronisation(LanguageStore &store, const QString &indexPath)
+    // Without a store the run is a dry run: it writes nothing and records in
+    // plan what it would write and create.
+    Synchronisation(LanguageStore *store, const QString &indexPath, QStringList *plan = nullptr)
         : m_store(store)
         , m_index(indexPath)
+        , m_plan(plan)
     {
-        m_index.setNewFileFormat(store.newFileFormat());
+        if (store)
+            m_index.setNewFileFormat(store->newFileFormat());
     }
 
     bool loadIndex()
@@ -96,8 +100,11 @@ private:
     void fail(const QString &language, const QString &reason);
     void addNotice(const QString &notice);
 
-    LanguageStore &m_store;
+    bool dryRun() const { return m_store == nullptr; }
+
+    LanguageStore *m_store;
     ProfileFile m_index;
+    QStringList *m_plan;
     QList<ProfileEntry> m_languages;
     QList<ProfileEntry> m_webLanguages;
     QHash<QString, QString> m_languageValues; // what the index holds now, by code
@@ -119,6 +126,12 @@ void Synchronisation::write(const QString &section, const QString &code, const Q
     const auto it = values.constFind(code);
     if (it != values.cend() && it.value() == value)
         return; // already so: the line stays as it is
+    if (dryRun()) {
+        if (m_plan)
+            m_plan->append(QStringLiteral("%1 would get \"%2=%3\" under [%4]").arg(LanguageIndexFileName, code, value, section));
+        values.insert(code, value);
+        return;
+    }
     if (!m_index.setValue(section, code, value)) {
         fail(code, m_index.error());
         return;
@@ -175,7 +188,8 @@ void Synchronisation::indexLanguageFiles(const QString &languagePath)
             m_expectedFileNames.insert(displayName);
     }
 
-    QDir::setCurrent(languagePath);
+    if (!dryRun())
+        QDir::setCurrent(languagePath);
     // File names are case-sensitive here: "english (united states).ini" is not
     // English's file, and a directory is nobody's file.
     const QStringList files = listedInNameOrder(QDir(languagePath).entryList(
@@ -201,7 +215,7 @@ void Synchronisation::indexWebDirectories(const QString &webPath)
             m_expectedWebNames.insert(webName);
     }
 
-    if (!QDir::setCurrent(webPath))
+    if (dryRun() ? !QFileInfo(webPath).isDir() : !QDir::setCurrent(webPath))
         return;
     const QStringList directories =
         listedInNameOrder(QDir(webPath).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted));
@@ -223,6 +237,8 @@ void Synchronisation::indexWebDirectories(const QString &webPath)
 
 void Synchronisation::commitIndex()
 {
+    if (dryRun())
+        return;
     if (!m_index.commit()) {
         for (const QString &code : m_uncommittedCodes)
             fail(code, m_index.error());
@@ -236,9 +252,15 @@ void Synchronisation::createMissingFiles()
 {
     // CreateLanguageFile reads the index afresh, so the index is on disk by now.
     for (const QString &displayName : m_expectedFileNames) {
-        if (!m_store.CreateLanguageFile(displayName))
-            fail(displayName, m_store.lastError());
-        addNotice(m_store.lastNotice());
+        if (dryRun()) {
+            if (m_plan)
+                m_plan->append(QStringLiteral("\"%1\" would be created with every attribute blank")
+                                   .arg(LanguageStore::fileNameFor(displayName)));
+            continue;
+        }
+        if (!m_store->CreateLanguageFile(displayName))
+            fail(displayName, m_store->lastError());
+        addNotice(m_store->lastNotice());
     }
 }
 
@@ -293,7 +315,7 @@ void SyncLanguageIndex(const QString &startupDirectory, LanguageStore &store, co
         notifier.notify(Severity::Error, ProgramName, indexFailureText());
         return;
     }
-    Synchronisation sync(store, indexPath);
+    Synchronisation sync(&store, indexPath);
     if (!sync.loadIndex()) {
         notifier.notify(Severity::Error, ProgramName, indexFailureText() + QStringLiteral("\n\n") + sync.indexError());
         return;
@@ -301,6 +323,30 @@ void SyncLanguageIndex(const QString &startupDirectory, LanguageStore &store, co
     sync.run(languagePath, startupDirectory + webDirName);
     sync.fill(present);
     sync.report(notifier);
+}
+
+LanguageIndexPlan PlanLanguageIndexSync(const QString &startupDirectory, const QString &languageDirName,
+                                        const QString &webDirName)
+{
+    LanguageIndexPlan plan;
+    const QString languagePath = startupDirectory + languageDirName;
+    const QString indexPath = languagePath + u'/' + LanguageIndexFileName;
+    const QFileInfo index(indexPath);
+    if (index.isDir() || (index.exists() && !index.isReadable())) {
+        plan.error = QStringLiteral("%1 cannot be read: the program cannot start on this product.").arg(LanguageIndexFileName);
+        return plan;
+    }
+    Synchronisation sync(nullptr, indexPath, &plan.changes);
+    if (!sync.loadIndex()) {
+        plan.error = sync.indexError();
+        return plan;
+    }
+    if (!index.exists())
+        plan.changes.append(QStringLiteral("%1 would be created").arg(LanguageIndexFileName));
+    sync.run(languagePath, startupDirectory + webDirName);
+    sync.fill(plan.present);
+    plan.readable = true;
+    return plan;
 }
 
 } // namespace Glossa

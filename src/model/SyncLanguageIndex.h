@@ -3,6 +3,7 @@
 #include "model/Types.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace Glossa {
 
@@ -24,5 +25,19 @@ class Notifier;
 // step put it.
 void SyncLanguageIndex(const QString &startupDirectory, LanguageStore &store, const QString &languageDirName,
                        const QString &webDirName, PresentLanguageSet &present, Notifier &notifier);
+
+// What SyncLanguageIndex would do at the next start, found without writing
+// anything: the index lines it would add and the files it would create, and
+// the languages it would then count as present. readable is false (with
+// error) when the index cannot be read; the start would then fail.
+struct LanguageIndexPlan
+{
+    bool readable = false;
+    QString error;
+    QStringList changes;
+    PresentLanguageSet present;
+};
+LanguageIndexPlan PlanLanguageIndexSync(const QString &startupDirectory, const QString &languageDirName,
+                                        const QString &webDirName);
 
 } // namespace Glossa

@@ -1,0 +1,619 @@
+#include "checks/CheckEngine.h"
+
+#include "checks/PlaceholderCheck.h"
+#include "model/Constants.h"
+#include "model/LanguageStore.h"
+#include "model/LocaleCatalogue.h"
+#include "model/SyncLanguageIndex.h"
+#include "platform/ProfileFile.h"
+#include "platform/ProfileLine.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QThread>
+
+#include <algorithm>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+
+namespace Glossa {
+
+namespace {
+
+const QString LanguageDirName = QStringLiteral("/language");
+const QString WebDirName = QStringLiteral("/Web/LanguageInfo");
+
+QString relativeFileOf(const QString &displayName)
+{
+    return QStringLiteral("language/") + displayName + QStringLiteral(".ini");
+}
+
+QString encodingId(TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::Utf16LE:
+        return QStringLiteral("utf-16le");
+    case TextEncoding::Utf16BE:
+        return QStringLiteral("utf-16be");
+    case TextEncoding::Utf8:
+        return QStringLiteral("utf-8");
+    case TextEncoding::Utf8Bom:
+        return QStringLiteral("utf-8-bom");
+    case TextEncoding::Legacy8Bit:
+        return QStringLiteral("legacy-8bit");
+    }
+    return {};
+}
+
+QString timesWord(int count)
+{
+    switch (count) {
+    case 0:
+        return QStringLiteral("never");
+    case 1:
+        return QStringLiteral("once");
+    case 2:
+        return QStringLiteral("twice");
+    default:
+        return QStringLiteral("%1 times").arg(count);
+    }
+}
+
+// "%d: the reference has it once, the value never" for each placeholder whose counts differ.
+QString countsMessage(const PlaceholderCounts &value, const PlaceholderCounts &reference)
+{
+    std::set<QString> names;
+    for (const auto &[name, count] : value)
+        names.insert(name);
+    for (const auto &[name, count] : reference)
+        names.insert(name);
+    QStringList parts;
+    for (const QString &name : names) {
+        const auto v = value.find(name);
+        const auto r = reference.find(name);
+        const int inValue = v == value.end() ? 0 : v->second;
+        const int inReference = r == reference.end() ? 0 : r->second;
+        if (inValue != inReference)
+            parts.append(QStringLiteral("%1: the reference has it %2, the value %3")
+                             .arg(name, timesWord(inReference), timesWord(inValue)));
+    }
+    return parts.join(QStringLiteral("; "));
+}
+
+AttributeId idOfIndex(int attributeIndex)
+{
+    return AttributeId(attributeIndex);
+}
+
+enum class Script { Latin, CJK, Arabic, Greek };
+
+Script scriptOf(const QString &languageName)
+{
+    if (languageName.startsWith(QStringLiteral("Chinese")) || languageName.startsWith(QStringLiteral("Japanese")))
+        return Script::CJK;
+    if (languageName.startsWith(QStringLiteral("Arabic")) || languageName.startsWith(QStringLiteral("Persian"))
+        || languageName.startsWith(QStringLiteral("Urdu")))
+        return Script::Arabic;
+    if (languageName.startsWith(QStringLiteral("Greek")))
+        return Script::Greek;
+    return Script::Latin;
+}
+
+// The closing punctuation of a text, as the canonical Latin mark ("." ":" "!" "?" "...");
+// empty when it ends with none. Marks of the language's script count as their Latin equivalent.
+QString endMark(QStringView text, Script script)
+{
+    const QStringView t = trimProfileSpace(text);
+    if (t.endsWith(u"...") || t.endsWith(u'…'))
+        return QStringLiteral("...");
+    if (t.isEmpty())
+        return {};
+    const QChar last = t.back();
+    switch (last.unicode()) {
+    case u'.':
+    case u':':
+    case u'!':
+    case u'?':
+        return QString(last);
+    default:
+        break;
+    }
+    if (script == Script::CJK) {
+        switch (last.unicode()) {
+        case u'。':
+            return QStringLiteral(".");
+        case u'：':
+            return QStringLiteral(":");
+        case u'！':
+            return QStringLiteral("!");
+        case u'？':
+            return QStringLiteral("?");
+        default:
+            break;
+        }
+    }
+    if (script == Script::Arabic && last == u'؟')
+        return QStringLiteral("?");
+    if (script == Script::Greek && last == u';')
+        return QStringLiteral("?");
+    return {};
+}
+
+QStringView leadingBlanks(QStringView text)
+{
+    qsizetype n = 0;
+    while (n < text.size() && text[n].isSpace())
+        ++n;
+    return text.first(n);
+}
+
+QStringView trailingBlanks(QStringView text)
+{
+    qsizetype n = 0;
+    while (n < text.size() && text[text.size() - 1 - n].isSpace())
+        ++n;
+    return text.last(n);
+}
+
+// Letters outside placeholders: "%d %%" holds none.
+bool holdsLetters(QStringView text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'%' || text[i] == u'\\') {
+            i += (i + 1 < text.size() && text[i + 1] == u'l') ? 2 : 1;
+            continue;
+        }
+        if (text[i].isLetter())
+            return true;
+    }
+    return false;
+}
+
+struct NameHash
+{
+    using is_transparent = void;
+    size_t operator()(QStringView name) const { return qHash(name); }
+};
+struct NameEqual
+{
+    using is_transparent = void;
+    bool operator()(QStringView a, QStringView b) const { return a == b; }
+};
+
+} // namespace
+
+int ProductReport::count(FindingSeverity severity) const
+{
+    int n = 0;
+    for (const LanguageReport &language : languages)
+        n += severity == FindingSeverity::Error ? language.errors
+           : severity == FindingSeverity::Warning ? language.warnings
+                                                  : language.infos;
+    for (const Finding &finding : productFindings)
+        n += finding.severity == severity ? 1 : 0;
+    return n;
+}
+
+bool CheckOptions::wants(const QString &check) const
+{
+    return (only.isEmpty() || only.contains(check)) && !ignore.contains(check);
+}
+
+QStringView valueText(QStringView value)
+{
+    if (value.size() >= 2 && value.front() == u'"' && value.back() == u'"')
+        return value.sliced(1, value.size() - 2);
+    return value;
+}
+
+bool isBlankValue(QStringView value)
+{
+    return trimProfileSpace(valueText(value)).isEmpty();
+}
+
+QString placeholderMessage(QStringView value, QStringView reference, int attributeIndex)
+{
+    const PlaceholderRule rule = placeholderRuleFor(idOfIndex(attributeIndex));
+    return countsMessage(countPlaceholders(value, rule), countPlaceholders(reference, rule));
+}
+
+std::vector<Finding> checkValue(QStringView value, QStringView reference, int attributeIndex,
+                                const QString &languageName, bool isMaster, const CheckOptions &options)
+{
+    std::vector<Finding> found;
+    auto add = [&](const QString &check, FindingSeverity severity, const QString &message) {
+        if (!options.wants(check))
+            return;
+        Finding finding;
+        finding.check = check;
+        finding.severity = severity;
+        finding.language = languageName;
+        finding.message = message;
+        found.push_back(std::move(finding));
+    };
+
+    const qsizetype quotes = value.count(u'"');
+    if (quotes % 2 != 0)
+        add(QStringLiteral("odd-quotes"), FindingSeverity::Error,
+            QStringLiteral("the value holds an odd number of double quotes (%1): Save asks about it").arg(quotes));
+    if (isMaster || isBlankValue(value))
+        return found;
+
+    // The editor's rule, on the values as the files hold them.
+    const PlaceholderRule rule = placeholderRuleFor(idOfIndex(attributeIndex));
+    if (!CheckPlaceholders(value.toString(), reference.toString(), idOfIndex(attributeIndex)))
+        add(QStringLiteral("placeholders"), FindingSeverity::Error,
+            countsMessage(countPlaceholders(value, rule), countPlaceholders(reference, rule)));
+    // What that rule passes by design: the other kind of placeholder.
+    const PlaceholderRule other = rule == PlaceholderRule::Percent ? PlaceholderRule::Brace : PlaceholderRule::Percent;
+    const PlaceholderCounts otherValue = countPlaceholders(value, other);
+    const PlaceholderCounts otherReference = countPlaceholders(reference, other);
+    if (otherValue != otherReference)
+        add(QStringLiteral("braces"), FindingSeverity::Warning, countsMessage(otherValue, otherReference));
+
+    const QStringView text = valueText(value);
+    const QStringView referenceText = valueText(reference);
+    if (!isBlankValue(reference)) {
+        const bool leading = leadingBlanks(text) != leadingBlanks(referenceText);
+        const bool trailing = trailingBlanks(text) != trailingBlanks(referenceText);
+        if (leading || trailing)
+            add(QStringLiteral("whitespace"), FindingSeverity::Warning,
+                leading && trailing ? QStringLiteral("the blanks at the start and at the end differ from the reference's")
+                : leading           ? QStringLiteral("the blanks at the start differ from the reference's")
+                                    : QStringLiteral("the blanks at the end differ from the reference's"));
+
+        const Script script = scriptOf(languageName);
+        const QString referenceMark = endMark(referenceText, Script::Latin);
+        const QString valueMark = endMark(text, script);
+        if (referenceMark != valueMark) {
+            if (referenceMark.isEmpty())
+                add(QStringLiteral("end-punctuation"), FindingSeverity::Warning,
+                    QStringLiteral("the value ends with \"%1\", the reference with no such mark").arg(valueMark));
+            else
+                add(QStringLiteral("end-punctuation"), FindingSeverity::Warning,
+                    QStringLiteral("the reference ends with \"%1\", the value %2")
+                        .arg(referenceMark, valueMark.isEmpty() ? QStringLiteral("with no such mark")
+                                                                : QStringLiteral("with \"%1\"").arg(valueMark)));
+        }
+    }
+    if (text == referenceText && holdsLetters(text))
+        add(QStringLiteral("unchanged"), FindingSeverity::Info, QStringLiteral("the value is the same as the reference"));
+    return found;
+}
+
+bool CheckEngine::open(const QString &productDirectory)
+{
+    m_error.clear();
+    m_present.clear();
+    m_names.clear();
+    m_masterValues.clear();
+    m_indexByName.clear();
+    m_indexByFoldedName.clear();
+    m_indexFindings.clear();
+
+    const QFileInfo product(productDirectory);
+    if (!product.exists()) {
+        m_error = QStringLiteral("The product directory \"%1\" does not exist.").arg(productDirectory);
+        return false;
+    }
+    if (!product.isDir()) {
+        m_error = QStringLiteral("\"%1\" is a file, not a product directory.").arg(productDirectory);
+        return false;
+    }
+    m_product = product.absoluteFilePath();
+    const QFileInfo languageDir(m_product + LanguageDirName);
+    if (!languageDir.isDir()) {
+        m_error = QStringLiteral("\"%1\" has no language directory.").arg(m_product);
+        return false;
+    }
+    const QString masterPath = languageDir.absoluteFilePath() + u'/' + MasterLanguageFileName;
+    if (!QFileInfo(masterPath).isFile()) {
+        m_error = QStringLiteral("The master file \"language/%1\" is missing.").arg(MasterLanguageFileName);
+        return false;
+    }
+    ProfileFile master(masterPath);
+    if (!master.load()) {
+        m_error = QStringLiteral("The master file \"language/%1\" cannot be read: %2").arg(MasterLanguageFileName, master.error());
+        return false;
+    }
+    master.forEachEntry(TextSectionName, [&](QStringView key, QStringView value) {
+        const QString name = key.toString();
+        const int index = int(m_names.size());
+        if (!m_indexByName.contains(name))
+            m_indexByName.insert(name, index);
+        const QString folded = name.toCaseFolded();
+        if (!m_indexByFoldedName.contains(folded))
+            m_indexByFoldedName.insert(folded, index);
+        m_names.append(name);
+        m_masterValues.append(value.toString());
+    });
+    if (m_names.isEmpty()) {
+        m_error = QStringLiteral("The master file \"language/%1\" holds no attributes in its [%2] section.")
+                      .arg(MasterLanguageFileName, TextSectionName);
+        return false;
+    }
+
+    // The languages the program would list after its start-up synchronisation.
+    const LanguageIndexPlan plan = PlanLanguageIndexSync(m_product, LanguageDirName, WebDirName);
+    const QString indexFile = QStringLiteral("language/") + LanguageIndexFileName;
+    auto indexFinding = [&](const QString &message) {
+        Finding finding;
+        finding.check = QStringLiteral("index");
+        finding.severity = FindingSeverity::Warning;
+        finding.file = indexFile;
+        finding.message = message;
+        m_indexFindings.push_back(std::move(finding));
+    };
+    PresentLanguageSet present = plan.present;
+    if (!plan.readable) {
+        indexFinding(plan.error);
+        // Without an index, the language files themselves say which languages there are.
+        const QStringList files = QDir(languageDir.absoluteFilePath())
+                                      .entryList({QStringLiteral("*.ini")}, QDir::Files | QDir::CaseSensitive);
+        for (const QString &file : files) {
+            const QString code = LocaleCatalogue::CodeForDisplayName(file.chopped(4));
+            for (int row = 0; !code.isEmpty() && row < LocaleCatalogue::RowCount(); ++row)
+                if (LocaleCatalogue::RowAt(row).localeCode == code)
+                    present.insert(row);
+        }
+    }
+    for (const QString &change : plan.changes)
+        indexFinding(change);
+    bool masterListed = false;
+    for (int row : present) {
+        const QString name = LocaleCatalogue::DisplayNameAt(row);
+        masterListed = masterListed || LanguageStore::fileNameFor(name) == MasterLanguageFileName;
+        m_present.append(name);
+    }
+    if (!masterListed)
+        m_present.prepend(MasterLanguageFileName.chopped(4));
+    return true;
+}
+
+QString CheckEngine::resolveLanguage(const QString &nameOrCode) const
+{
+    if (m_present.contains(nameOrCode))
+        return nameOrCode;
+    const QString byCode = LocaleCatalogue::DisplayNameForCode(nameOrCode.toLower());
+    return m_present.contains(byCode) ? byCode : QString();
+}
+
+LanguageReport CheckEngine::checkLanguage(const QString &displayName, const CheckOptions &options) const
+{
+    LanguageReport report;
+    report.name = displayName;
+    report.code = LocaleCatalogue::CodeForDisplayName(displayName);
+    for (int row = 0; row < LocaleCatalogue::RowCount(); ++row)
+        if (LocaleCatalogue::DisplayNameAt(row) == displayName)
+            report.catalogueRow = row;
+    report.file = relativeFileOf(displayName);
+    report.isMaster = LanguageStore::fileNameFor(displayName) == MasterLanguageFileName;
+    const int count = int(m_names.size());
+    report.attributes = count;
+
+    auto add = [&](const QString &check, FindingSeverity severity, int line, const QString &key, const QString &message) {
+        if (!options.wants(check))
+            return;
+        report.findings.push_back({check, severity, displayName, report.file, line, key, message});
+    };
+
+    const QString path = m_product + u'/' + report.file;
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink()) {
+        report.encoding = QStringLiteral("missing");
+        report.missing = count;
+        add(QStringLiteral("missing-key"), FindingSeverity::Warning, 0, {},
+            QStringLiteral("the index lists the language but its file is missing: all %1 attributes are missing").arg(count));
+    } else {
+        ProfileFile file(path);
+        const bool loaded = !info.isDir() && file.load() && file.exists();
+        if (!loaded) {
+            report.readable = false;
+            report.encoding = QStringLiteral("missing");
+            report.missing = count;
+            add(QStringLiteral("unreadable"), FindingSeverity::Error, 0, {},
+                info.isDir() ? QStringLiteral("the file is a directory")
+                             : file.error().isEmpty() ? QStringLiteral("the file cannot be read") : file.error());
+        } else {
+            report.encoding = encodingId(file.format().encoding);
+            switch (file.format().encoding) {
+            case TextEncoding::Utf8Bom:
+                add(QStringLiteral("encoding"), FindingSeverity::Warning, 0, {},
+                    QStringLiteral("UTF-8 with a byte-order mark: the product's Windows readers break its first line"));
+                break;
+            case TextEncoding::Legacy8Bit:
+                add(QStringLiteral("encoding"), FindingSeverity::Warning, 0, {},
+                    QStringLiteral("a legacy 8-bit file (read as Windows-1252): the product reads it in the system's code page"));
+                break;
+            default:
+                break;
+            }
+            if (file.hasUndecodableBytes())
+                add(QStringLiteral("encoding"), FindingSeverity::Warning, 0, {},
+                    QStringLiteral("some bytes of the file do not decode as text"));
+
+            // Values are views into the file's text, kept only while the file is.
+            std::vector<QStringView> values(static_cast<size_t>(count));
+            std::vector<int> lines(static_cast<size_t>(count), 0);
+            std::unordered_map<QStringView, int, NameHash, NameEqual> redundantLines;
+            std::unordered_map<QStringView, int, NameHash, NameEqual> index;
+            index.reserve(size_t(count));
+            for (int i = count - 1; i >= 0; --i)
+                index[QStringView(m_names[i])] = i; // the lowest index wins
+            bool nonAscii = false;
+            const bool utf8 = file.format().encoding == TextEncoding::Utf8;
+            int expected = 0;
+            file.forEachEntryLine(TextSectionName, [&](QStringView key, QStringView value, int line) {
+                if (utf8 && !nonAscii)
+                    nonAscii = std::any_of(value.begin(), value.end(), [](QChar c) { return c.unicode() > 0x7F; })
+                            || std::any_of(key.begin(), key.end(), [](QChar c) { return c.unicode() > 0x7F; });
+                // Files usually follow the master's order, so the next attribute is tried first.
+                int at = -1;
+                if (expected < count && m_names[expected] == key) {
+                    at = expected;
+                } else {
+                    const auto it = index.find(key);
+                    if (it != index.end())
+                        at = it->second;
+                }
+                if (at >= 0) {
+                    expected = at + 1;
+                    if (lines[size_t(at)] == 0) {
+                        lines[size_t(at)] = line;
+                        values[size_t(at)] = value;
+                    } else {
+                        add(QStringLiteral("duplicate-key"), FindingSeverity::Warning, line, key.toString(),
+                            QStringLiteral("a second line of the key: only the line %1 is read").arg(lines[size_t(at)]));
+                    }
+                    return;
+                }
+                const auto [it, fresh] = redundantLines.try_emplace(key, line);
+                if (!fresh) {
+                    add(QStringLiteral("duplicate-key"), FindingSeverity::Warning, line, key.toString(),
+                        QStringLiteral("a second line of the key: only the line %1 is read").arg(it->second));
+                    return;
+                }
+                ++report.redundant;
+                const QString name = key.toString();
+                const auto folded = m_indexByFoldedName.constFind(name.toCaseFolded());
+                if (folded != m_indexByFoldedName.cend())
+                    add(QStringLiteral("redundant-key"), FindingSeverity::Warning, line, name,
+                        QStringLiteral("a key the master lacks; it differs from %1 only in letter case: most likely a "
+                                       "mistyped key whose translation the next save deletes")
+                            .arg(m_names[folded.value()]));
+                else
+                    add(QStringLiteral("redundant-key"), FindingSeverity::Warning, line, name,
+                        QStringLiteral("a key the master lacks: the next save deletes it"));
+            });
+            if (nonAscii)
+                add(QStringLiteral("encoding"), FindingSeverity::Warning, 0, {},
+                    QStringLiteral("UTF-8 without a byte-order mark holding non-ASCII text: the product's Windows readers "
+                                   "read it in the system's code page"));
+
+            const QSet<QString> stale = options.staleKeys.value(displayName);
+            // Reference text -> the first attribute translated from it.
+            QHash<QStringView, int> firstTranslation;
+            const bool wantsInconsistent = !report.isMaster && options.wants(QStringLiteral("inconsistent"));
+            for (int i = 0; i < count; ++i) {
+                // A key the master repeats is read once, at its first line.
+                const int first = m_indexByName.value(m_names[i], i);
+                const int line = lines[size_t(first)];
+                const QStringView value = values[size_t(first)];
+                if (line == 0) {
+                    ++report.missing;
+                    add(QStringLiteral("missing-key"), FindingSeverity::Warning, 0, m_names[i],
+                        QStringLiteral("the attribute has no line in the file"));
+                    continue;
+                }
+                const bool blank = isBlankValue(value);
+                if (blank) {
+                    ++report.blank;
+                    add(QStringLiteral("blank"), FindingSeverity::Warning, line, m_names[i],
+                        QStringLiteral("the value is blank"));
+                } else {
+                    ++report.translated;
+                }
+                if (first != i)
+                    continue;
+                for (Finding &finding : checkValue(value, m_masterValues[i], i, displayName, report.isMaster, options)) {
+                    finding.file = report.file;
+                    finding.line = line;
+                    finding.key = m_names[i];
+                    report.findings.push_back(std::move(finding));
+                }
+                if (blank)
+                    continue;
+                if (stale.contains(m_names[i]))
+                    add(QStringLiteral("reference-changed"), FindingSeverity::Warning, line, m_names[i],
+                        QStringLiteral("the English text changed since the earlier release: the translation may be stale"));
+                if (wantsInconsistent) {
+                    const QStringView reference = trimProfileSpace(valueText(m_masterValues[i]));
+                    if (reference.isEmpty())
+                        continue;
+                    const auto it = firstTranslation.constFind(reference);
+                    if (it == firstTranslation.cend()) {
+                        firstTranslation.insert(reference, i);
+                    } else if (valueText(values[size_t(it.value())]) != valueText(value)) {
+                        add(QStringLiteral("inconsistent"), FindingSeverity::Info, line, m_names[i],
+                            QStringLiteral("\"%1\" is translated differently under %2")
+                                .arg(reference.toString(), m_names[it.value()]));
+                    }
+                }
+            }
+        }
+    }
+
+    std::stable_sort(report.findings.begin(), report.findings.end(),
+                     [](const Finding &a, const Finding &b) { return a.line < b.line; });
+    for (const Finding &finding : report.findings) {
+        switch (finding.severity) {
+        case FindingSeverity::Error:
+            ++report.errors;
+            break;
+        case FindingSeverity::Warning:
+            ++report.warnings;
+            break;
+        case FindingSeverity::Info:
+            ++report.infos;
+            break;
+        }
+    }
+    return report;
+}
+
+ProductReport CheckEngine::run(const CheckOptions &options, const std::function<void(int, int)> &progress,
+                               const std::atomic_bool *cancel,
+                               const std::function<void(const LanguageReport &)> &languageDone) const
+{
+    ProductReport report;
+    report.product = m_product;
+    report.master = MasterLanguageFileName.chopped(4);
+    report.attributes = int(m_names.size());
+    if (options.wants(QStringLiteral("index")))
+        report.productFindings = m_indexFindings;
+
+    QStringList chosen;
+    for (const QString &name : m_present)
+        if (options.languages.isEmpty() || options.languages.contains(name))
+            chosen.append(name);
+    const int total = int(chosen.size());
+    std::vector<LanguageReport> results(static_cast<size_t>(total));
+    std::vector<bool> done(static_cast<size_t>(total), false);
+
+    std::atomic_int next = 0;
+    int finished = 0;
+    std::mutex reporting;
+    auto work = [&] {
+        for (;;) {
+            if (cancel && cancel->load())
+                return;
+            const int at = next++;
+            if (at >= total)
+                return;
+            results[size_t(at)] = checkLanguage(chosen[at], options);
+            const std::lock_guard lock(reporting);
+            done[size_t(at)] = true;
+            ++finished;
+            if (languageDone)
+                languageDone(results[size_t(at)]);
+            if (progress)
+                progress(finished, total);
+        }
+    };
+    const int jobs = std::clamp(options.jobs > 0 ? options.jobs : QThread::idealThreadCount(), 1, std::max(1, total));
+    std::vector<std::thread> threads;
+    for (int i = 1; i < jobs; ++i)
+        threads.emplace_back(work);
+    work();
+    for (std::thread &thread : threads)
+        thread.join();
+
+    for (int i = 0; i < total; ++i)
+        if (done[size_t(i)])
+            report.languages.push_back(std::move(results[size_t(i)]));
+    report.cancelled = finished < total;
+    return report;
+}
+
+} // namespace Glossa

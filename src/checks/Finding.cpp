@@ -1,0 +1,56 @@
+#include "checks/Finding.h"
+
+namespace Glossa {
+
+QString severityName(FindingSeverity severity)
+{
+    switch (severity) {
+    case FindingSeverity::Error:
+        return QStringLiteral("error");
+    case FindingSeverity::Warning:
+        return QStringLiteral("warning");
+    case FindingSeverity::Info:
+        return QStringLiteral("info");
+    }
+    return {};
+}
+
+const std::vector<CheckInfo> &allChecks()
+{
+    static const std::vector<CheckInfo> checks = {
+        {QStringLiteral("unreadable"), FindingSeverity::Error, QStringLiteral("the file exists but cannot be read")},
+        {QStringLiteral("placeholders"), FindingSeverity::Error,
+         QStringLiteral("the value's placeholders differ from the reference's (the editor's ERROR mark)")},
+        {QStringLiteral("braces"), FindingSeverity::Warning,
+         QStringLiteral("placeholders the editor's rule passes by design differ from the reference's")},
+        {QStringLiteral("odd-quotes"), FindingSeverity::Error, QStringLiteral("the value holds an odd number of double quotes")},
+        {QStringLiteral("missing-key"), FindingSeverity::Warning, QStringLiteral("an attribute has no line in the file")},
+        {QStringLiteral("blank"), FindingSeverity::Warning, QStringLiteral("the attribute's line is there but blank")},
+        {QStringLiteral("redundant-key"), FindingSeverity::Warning,
+         QStringLiteral("a key the master lacks: the next save deletes it")},
+        {QStringLiteral("duplicate-key"), FindingSeverity::Warning, QStringLiteral("a repeated line of a key, never read")},
+        {QStringLiteral("encoding"), FindingSeverity::Warning, QStringLiteral("a file the product's Windows readers misread")},
+        {QStringLiteral("whitespace"), FindingSeverity::Warning,
+         QStringLiteral("leading or trailing blanks differ from the reference's")},
+        {QStringLiteral("end-punctuation"), FindingSeverity::Warning,
+         QStringLiteral("the value's closing punctuation differs from the reference's")},
+        {QStringLiteral("unchanged"), FindingSeverity::Info, QStringLiteral("the value equals the reference")},
+        {QStringLiteral("inconsistent"), FindingSeverity::Info,
+         QStringLiteral("one reference text translated in two or more ways")},
+        {QStringLiteral("index"), FindingSeverity::Warning,
+         QStringLiteral("what the index synchronisation would add or create at the next start")},
+        {QStringLiteral("reference-changed"), FindingSeverity::Warning,
+         QStringLiteral("the English text changed since the earlier release (with --since)")},
+    };
+    return checks;
+}
+
+bool isKnownCheck(const QString &id)
+{
+    for (const CheckInfo &check : allChecks())
+        if (check.id == id)
+            return true;
+    return false;
+}
+
+} // namespace Glossa
