@@ -2,6 +2,7 @@
 
 #include "checks/CheckEngine.h"
 #include "checks/PlaceholderCheck.h"
+#include "model/LanguageStore.h"
 
 #include <QHash>
 #include <QSet>
@@ -417,27 +418,33 @@ QByteArray writeXliff(const ExchangeDocument &document)
     QByteArray bytes;
     bytes.reserve(qsizetype(document.entries.size()) * 256 + 512);
     QXmlStreamWriter xml(&bytes);
-    xml.setAutoFormatting(true);
-    xml.setAutoFormattingIndent(2);
+    // Indented by hand: the writer's own formatting would add white space inside
+    // <source> and <target> after a <ph>, and there every character is text.
+    const auto indent = [&xml](int depth) { xml.writeCharacters(u'\n' + QString(depth * 2, u' ')); };
     xml.writeStartDocument();
+    indent(0);
     xml.writeDefaultNamespace(XliffNamespace);
     xml.writeStartElement(XliffNamespace, QStringLiteral("xliff"));
     xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1.2"));
+    indent(1);
     xml.writeStartElement(QStringLiteral("file"));
     xml.writeAttribute(QStringLiteral("original"), document.original);
     xml.writeAttribute(QStringLiteral("source-language"), document.sourceLanguage);
     xml.writeAttribute(QStringLiteral("target-language"), document.targetLanguage);
     xml.writeAttribute(QStringLiteral("datatype"), QStringLiteral("plaintext"));
+    indent(2);
     xml.writeStartElement(QStringLiteral("body"));
     const QString xmlNamespace = QStringLiteral("http://www.w3.org/XML/1998/namespace");
     for (const ExchangeEntry &entry : document.entries) {
         PlaceholderIds ids;
+        indent(3);
         xml.writeStartElement(QStringLiteral("trans-unit"));
         const QString key = withoutNonXmlChars(entry.key);
         xml.writeAttribute(QStringLiteral("id"), key);
         xml.writeAttribute(QStringLiteral("resname"), key);
         xml.writeAttribute(xmlNamespace, QStringLiteral("space"), QStringLiteral("preserve"));
 
+        indent(4);
         xml.writeStartElement(QStringLiteral("source"));
         writeWithPlaceholders(xml, withoutNonXmlChars(valueText(entry.reference)), entry.attributeIndex, ids, true);
         xml.writeEndElement();
@@ -453,17 +460,28 @@ QByteArray writeXliff(const ExchangeDocument &document)
                 + (note.isEmpty() ? QString() : QStringLiteral("; ") + note);
         }
         if (!entry.missing) {
+            indent(4);
             xml.writeStartElement(QStringLiteral("target"));
             xml.writeAttribute(QStringLiteral("state"), state);
             if (carried && state != StateNeedsTranslation)
                 writeWithPlaceholders(xml, text, entry.attributeIndex, ids, false);
             xml.writeEndElement();
         }
-        if (!note.isEmpty())
+        if (!note.isEmpty()) {
+            indent(4);
             xml.writeTextElement(QStringLiteral("note"), withoutNonXmlChars(note));
+        }
+        indent(3);
         xml.writeEndElement();
     }
+    indent(2);
+    xml.writeEndElement(); // body
+    indent(1);
+    xml.writeEndElement(); // file
+    indent(0);
+    xml.writeEndElement(); // xliff
     xml.writeEndDocument();
+    bytes += '\n';
     return bytes;
 }
 
@@ -541,7 +559,9 @@ ImportPlan planImport(const ExchangeFile &file, const ImportTarget &target, cons
             continue;
         }
         if (!options.acceptErrors && !target.isMaster) {
-            const QString message = placeholderMessage(unit.text, target.masterValues.value(index), index);
+            // The check compares values as the files hold them, quotes and all.
+            const QString message = placeholderMessage(LanguageStore::quotedForSaving(unit.text),
+                                                       target.masterValues.value(index), index);
             if (!message.isEmpty()) {
                 plan.refusals.push_back({unit.key, QStringLiteral("placeholders: ") + message});
                 continue;
