@@ -77,6 +77,8 @@ private Q_SLOTS:
     void unchangedExportChangesNoByte();
     void translatedExportEqualsSaving_data();
     void translatedExportEqualsSaving();
+    void textsSurviveWritingAndReading_data();
+    void textsSurviveWritingAndReading();
     void inlineCodesReadBackAsTheirText();
     void csvColumnsFoundByName();
     void wholeFileRefusals_data();
@@ -348,6 +350,44 @@ void TestExchange::translatedExportEqualsSaving()
     QCOMPARE(runImport({file, m_product, QStringLiteral("--language"), French}), 0);
     QCOMPARE(TestSupport::readBytes(languageFile(m_product, French)), TestSupport::readBytes(languageFile(typed, French)));
     QCOMPARE(valuesOf(m_product, French, engine.attributeNames()).value(5), u'"' + translations[5] + u'"');
+}
+
+void TestExchange::textsSurviveWritingAndReading_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("markup") << QStringLiteral("K<&>\"'") << QStringLiteral("<b>a & b</b> \"q\" 'x' ]]>");
+    QTest::newRow("placeholders") << QStringLiteral("P") << QStringLiteral("%d%%%ld\\n{0}%");
+    QTest::newRow("blanks") << QStringLiteral("B") << QStringLiteral("\t two  spaces ");
+    QTest::newRow("comma and quotes") << QStringLiteral("a,b") << QStringLiteral("x, \"y\", z");
+    QTest::newRow("outside the BMP") << QStringLiteral("E") << QStringLiteral("\U0001F600 \u4E2D");
+}
+
+void TestExchange::textsSurviveWritingAndReading()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, text);
+    ExchangeDocument document;
+    document.targetLanguage = QStringLiteral("de-DE");
+    for (int index : {0, 1}) {
+        ExchangeEntry entry;
+        entry.key = key + QString::number(index);
+        entry.attributeIndex = index;
+        entry.reference = text;
+        entry.value = u'"' + text + u'"';
+        entry.state = StateTranslated;
+        entry.note = text;
+        document.entries.push_back(entry);
+    }
+    for (ExchangeFormat format : {ExchangeFormat::Xliff, ExchangeFormat::Csv}) {
+        ExchangeFile file;
+        QString error;
+        QVERIFY2(readExchangeFile(writeExchange(document, format), file, error), qPrintable(error));
+        QCOMPARE(file.units.size(), size_t(2));
+        for (const ImportedUnit &read : file.units)
+            QCOMPARE(read.text, text);
+        QCOMPARE(file.units[1].key, key + u'1');
+    }
 }
 
 void TestExchange::inlineCodesReadBackAsTheirText()
