@@ -10,6 +10,7 @@ packages=(
   xvfb xauth x11-apps x11-utils imagemagick
   clang libclang-rt-14-dev
   desktop-file-utils appstream dpkg-dev
+  translate-toolkit libxml2-utils
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #include "cli/ChangesCommand.h"
 #include "cli/CheckCommand.h"
+#include "cli/ExchangeCommands.h"
 #include "cli/Command.h"
 
 #include <QCoreApplication>
@@ -21,7 +22,14 @@ int main(int argc, char *argv[])
         {QStringLiteral("changes"), QStringLiteral("EARLIER [PRODUCT_DIR] [--format text|json] [--language NAME]..."),
          QStringLiteral("What changed in English since an earlier release, and the stale translations"), nullptr,
          nullptr, &Glossa::runChanges},
-        // export and import (XLIFF and CSV exchange) go here.
+        {QStringLiteral("export"),
+         QStringLiteral("LANGUAGE [PRODUCT_DIR] [--format xliff|csv] [--only all|untranslated|problems] "
+                        "[--reference NAME] [-o FILE]"),
+         QStringLiteral("A language's entries as XLIFF 1.2 or CSV, for an outside translator"), nullptr, nullptr,
+         &Glossa::runExport},
+        {QStringLiteral("import"), QStringLiteral("FILE [PRODUCT_DIR] [--language NAME] [--dry-run] [--accept-errors]"),
+         QStringLiteral("Translated XLIFF or CSV back into the language file, checked"), nullptr, nullptr,
+         &Glossa::runImport},
     };
     return Glossa::Cli::dispatch(QCoreApplication::arguments(), subcommands);
 }

@@ -7,12 +7,13 @@
 namespace Glossa {
 
 // One language as the product knows it: its shown name (also its file's base name),
-// its Windows locale code ("0x0409") and its web directory name.
+// its Windows locale code ("0x0409"), its web directory name and its BCP 47 tag ("en-US").
 struct LocaleRow
 {
     QString displayName;
     QString localeCode;
     QString webName;
+    QString bcp47;
 };
 
 // The fixed table of every language the tool can manage. A language is known by its
@@ -35,6 +36,9 @@ public:
     static QString WebNameForCode(const QString &localeCode);
     static QString CodeForDisplayName(const QString &displayName);
     static QString CodeForWebName(const QString &webName);
+    static QString Bcp47ForDisplayName(const QString &displayName);
+    // The display name of the first row whose tag equals tag, ignoring case.
+    static QString DisplayNameForBcp47(const QString &tag);
 
     LocaleCatalogue(const LocaleCatalogue &) = delete;
     LocaleCatalogue &operator=(const LocaleCatalogue &) = delete;

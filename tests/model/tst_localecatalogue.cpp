@@ -26,6 +26,9 @@ private Q_SLOTS:
     void localeCodesAreLowerCaseHexExceptVietnamese();
     void webNamesFollowDisplayNames();
     void instanceIsOneObject();
+    void bcp47Tags_data();
+    void bcp47Tags();
+    void everyRowHasAWellFormedUniqueTag();
 };
 
 void TestLocaleCatalogue::rowCount()
@@ -219,6 +222,51 @@ void TestLocaleCatalogue::instanceIsOneObject()
 {
     QCOMPARE(&LocaleCatalogue::instance(), &LocaleCatalogue::instance());
     QCOMPARE(&LocaleCatalogue::RowAt(5), &LocaleCatalogue::RowAt(5));
+}
+
+
+void TestLocaleCatalogue::bcp47Tags_data()
+{
+    QTest::addColumn<QString>("displayName");
+    QTest::addColumn<QString>("tag");
+
+    QTest::newRow("en-US") << QStringLiteral("English (United States)") << QStringLiteral("en-US");
+    QTest::newRow("de-DE") << QStringLiteral("German (Germany)") << QStringLiteral("de-DE");
+    QTest::newRow("zh-CN") << QStringLiteral("Chinese (PRC)") << QStringLiteral("zh-CN");
+    QTest::newRow("zh-TW") << QStringLiteral("Chinese (Taiwan)") << QStringLiteral("zh-TW");
+    QTest::newRow("fr-FR") << QStringLiteral("French (France)") << QStringLiteral("fr-FR");
+    QTest::newRow("nb-NO") << QStringLiteral("Norwegian (Bokmal, Norway)") << QStringLiteral("nb-NO");
+    QTest::newRow("sr-Cyrl") << QStringLiteral("Serbian (Serbia, Cyrillic)") << QStringLiteral("sr-Cyrl-RS");
+    QTest::newRow("az-Latn") << QStringLiteral("Azeri (Azerbaijan, Latin)") << QStringLiteral("az-Latn-AZ");
+    QTest::newRow("caribbean") << QStringLiteral("English (Caribbean)") << QStringLiteral("en-029");
+    QTest::newRow("traditional sort") << QStringLiteral("Spanish (Spain, Traditional Sort)") << QStringLiteral("es-ES-u-co-trad");
+    QTest::newRow("vi-VN") << QStringLiteral("Vietnamese (Vietnam)") << QStringLiteral("vi-VN");
+    QTest::newRow("unknown") << QStringLiteral("Klingon (Kronos)") << QString();
+}
+
+void TestLocaleCatalogue::bcp47Tags()
+{
+    QFETCH(QString, displayName);
+    QFETCH(QString, tag);
+    QCOMPARE(LocaleCatalogue::Bcp47ForDisplayName(displayName), tag);
+    if (!tag.isEmpty()) {
+        QCOMPARE(LocaleCatalogue::DisplayNameForBcp47(tag), displayName);
+        QCOMPARE(LocaleCatalogue::DisplayNameForBcp47(tag.toLower()), displayName);
+    }
+}
+
+void TestLocaleCatalogue::everyRowHasAWellFormedUniqueTag()
+{
+    // language[-Script][-REGION][-u-extension]: the shapes the table uses.
+    static const QRegularExpression shape(
+        QStringLiteral("^[a-z]{2,3}(-[A-Z][a-z]{3})?(-([A-Z]{2}|[0-9]{3}))(-u(-[a-z0-9]{2,8})+)?$"));
+    QSet<QString> seen;
+    for (int row = 0; row < LocaleCatalogue::RowCount(); ++row) {
+        const QString tag = LocaleCatalogue::RowAt(row).bcp47;
+        QVERIFY2(shape.match(tag).hasMatch(), qPrintable(LocaleCatalogue::DisplayNameAt(row) + u' ' + tag));
+        QVERIFY2(!seen.contains(tag.toLower()), qPrintable(tag));
+        seen.insert(tag.toLower());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestLocaleCatalogue)

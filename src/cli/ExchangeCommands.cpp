@@ -1,0 +1,181 @@
+#include "cli/ExchangeCommands.h"
+
+#include "exchange/ProductExchange.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+#include <cstdio>
+
+namespace Glossa {
+
+namespace {
+
+void printTo(std::FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+}
+
+int failed(const QString &command, const QString &message)
+{
+    printTo(stderr, QStringLiteral("glossa %1: %2\n").arg(command, message));
+    return 2;
+}
+
+// Parses the words after the subcommand; "glossa export" as the program name for
+// the parser's messages. False, with the message, when the words do not fit.
+bool parse(QCommandLineParser &parser, const QString &command, const QStringList &arguments, QString &message)
+{
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    if (!parser.parse(QStringList{QStringLiteral("glossa ") + command} + arguments)) {
+        message = parser.errorText();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int runExport(const QStringList &arguments)
+{
+    const QString command = QStringLiteral("export");
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Writes a language's entries as XLIFF 1.2 or CSV for outside translators."));
+    parser.addPositionalArgument(QStringLiteral("LANGUAGE"), QStringLiteral("Display name (\"German (Germany)\") or locale code (\"0x0407\")."));
+    parser.addPositionalArgument(QStringLiteral("PRODUCT_DIR"), QStringLiteral("The product directory; the working directory by default."), QStringLiteral("[PRODUCT_DIR]"));
+    const QCommandLineOption format(QStringLiteral("format"), QStringLiteral("xliff (the default) or csv."), QStringLiteral("FORMAT"), QStringLiteral("xliff"));
+    const QCommandLineOption only(QStringLiteral("only"), QStringLiteral("all (the default), untranslated or problems."), QStringLiteral("WHICH"), QStringLiteral("all"));
+    const QCommandLineOption reference(QStringLiteral("reference"), QStringLiteral("The language whose values are the source; the master by default."), QStringLiteral("NAME"));
+    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("The file to write; standard output by default."), QStringLiteral("FILE"));
+    parser.addOptions({format, only, reference, output});
+    parser.addHelpOption();
+
+    QString message;
+    if (!parse(parser, command, arguments, message))
+        return failed(command, message);
+    if (parser.isSet(QStringLiteral("help"))) {
+        printTo(stdout, parser.helpText());
+        return 0;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty() || positional.size() > 2)
+        return failed(command, QStringLiteral("give LANGUAGE and at most one PRODUCT_DIR"));
+
+    ExchangeFormat exchangeFormat;
+    const QString formatName = parser.value(format);
+    if (formatName == u"xliff")
+        exchangeFormat = ExchangeFormat::Xliff;
+    else if (formatName == u"csv")
+        exchangeFormat = ExchangeFormat::Csv;
+    else
+        return failed(command, QStringLiteral("unknown format \"%1\": xliff or csv").arg(formatName));
+
+    ExportSelection selection;
+    const QString onlyName = parser.value(only);
+    if (onlyName == u"all")
+        selection = ExportSelection::All;
+    else if (onlyName == u"untranslated")
+        selection = ExportSelection::Untranslated;
+    else if (onlyName == u"problems")
+        selection = ExportSelection::Problems;
+    else
+        return failed(command, QStringLiteral("unknown selection \"%1\": all, untranslated or problems").arg(onlyName));
+
+    ProductExchange exchange;
+    if (!exchange.open(positional.size() > 1 ? positional[1] : QDir::currentPath()))
+        return failed(command, exchange.error());
+    const QString language = exchange.engine().resolveLanguage(positional[0]);
+    if (language.isEmpty())
+        return failed(command, QStringLiteral("the product has no language \"%1\"").arg(positional[0]));
+    QString referenceLanguage;
+    if (parser.isSet(reference)) {
+        referenceLanguage = exchange.engine().resolveLanguage(parser.value(reference));
+        if (referenceLanguage.isEmpty())
+            return failed(command, QStringLiteral("the product has no language \"%1\"").arg(parser.value(reference)));
+    }
+
+    QByteArray bytes;
+    if (!exchange.exportLanguage(language, referenceLanguage, selection, exchangeFormat, bytes))
+        return failed(command, exchange.error());
+
+    if (!parser.isSet(output)) {
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+        std::fflush(stdout);
+        return std::ferror(stdout) ? failed(command, QStringLiteral("standard output cannot be written")) : 0;
+    }
+    QSaveFile file(parser.value(output));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return failed(command, QStringLiteral("\"%1\" cannot be written: %2").arg(parser.value(output), file.errorString()));
+    return 0;
+}
+
+int runImport(const QStringList &arguments)
+{
+    const QString command = QStringLiteral("import");
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Reads translated values back from XLIFF 1.2 or CSV, checked, into a language file."));
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The XLIFF or CSV file."));
+    parser.addPositionalArgument(QStringLiteral("PRODUCT_DIR"), QStringLiteral("The product directory; the working directory by default."), QStringLiteral("[PRODUCT_DIR]"));
+    const QCommandLineOption languageOption(QStringLiteral("language"), QStringLiteral("The language the values go into: display name or locale code. A CSV file needs it."), QStringLiteral("NAME"));
+    const QCommandLineOption dryRun(QStringLiteral("dry-run"), QStringLiteral("Write nothing; list what would change."));
+    const QCommandLineOption acceptErrors(QStringLiteral("accept-errors"), QStringLiteral("Let in values that fail the placeholder check."));
+    parser.addOptions({languageOption, dryRun, acceptErrors});
+    parser.addHelpOption();
+
+    QString message;
+    if (!parse(parser, command, arguments, message))
+        return failed(command, message);
+    if (parser.isSet(QStringLiteral("help"))) {
+        printTo(stdout, parser.helpText());
+        return 0;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty() || positional.size() > 2)
+        return failed(command, QStringLiteral("give FILE and at most one PRODUCT_DIR"));
+
+    QFile input(positional[0]);
+    if (!input.open(QIODevice::ReadOnly))
+        return failed(command, QStringLiteral("\"%1\" cannot be read: %2").arg(positional[0], input.errorString()));
+    const QByteArray bytes = input.readAll();
+    input.close();
+
+    ExchangeFile file;
+    if (!readExchangeFile(bytes, file, message))
+        return failed(command, QStringLiteral("\"%1\" is refused: %2").arg(positional[0], message));
+
+    ProductExchange exchange;
+    if (!exchange.open(positional.size() > 1 ? positional[1] : QDir::currentPath()))
+        return failed(command, exchange.error());
+    const QString language = exchange.importLanguage(file, parser.value(languageOption));
+    if (language.isEmpty())
+        return failed(command, QStringLiteral("\"%1\" is refused: %2").arg(positional[0], exchange.error()));
+    ImportTarget target;
+    if (!exchange.importTarget(language, target))
+        return failed(command, exchange.error());
+    ImportOptions options;
+    options.acceptErrors = parser.isSet(acceptErrors);
+    const ImportPlan plan = planImport(file, target, options);
+    if (plan.fileRefused)
+        return failed(command, QStringLiteral("\"%1\" is refused: %2").arg(positional[0], plan.error));
+
+    for (const ImportRefusal &refusal : plan.refusals)
+        printTo(stderr, QStringLiteral("refused %1: %2\n").arg(refusal.key, refusal.reason));
+    const bool dry = parser.isSet(dryRun);
+    if (dry) {
+        for (const ImportChange &change : plan.changes)
+            printTo(stdout, QStringLiteral("%1: %2 -> %3\n")
+                                .arg(change.key, change.oldValue, LanguageStore::quotedForSaving(change.newValue)));
+    } else if (!exchange.apply(language, plan)) {
+        return failed(command, QStringLiteral("nothing was written: %1").arg(exchange.error()));
+    }
+    printTo(stderr, QStringLiteral("%1: %2 %3, %4 refused, %5 unchanged\n")
+                        .arg(language, QString::number(plan.changes.size()),
+                             dry ? QStringLiteral("would change") : QStringLiteral("changed"),
+                             QString::number(plan.refusals.size()), QString::number(plan.unchanged)));
+    return plan.refusals.empty() ? 0 : 1;
+}
+
+} // namespace Glossa

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "checks/CheckEngine.h"
+#include "exchange/Exchange.h"
+#include "model/LanguageStore.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace Glossa {
+
+// Export and import of one product's languages on disk: the check engine gives the
+// languages, the master's keys and the findings; the language store reads the values
+// and writes an import in one SaveLanguageFile. The working directory is the same after
+// every call as before.
+class ProductExchange
+{
+public:
+    // False, with error(), when the product or its master cannot be read.
+    bool open(const QString &productDirectory);
+    QString error() const { return m_error; }
+    const CheckEngine &engine() const { return m_engine; }
+
+    // The language's entries, in catalogue order, chosen by selection, with the
+    // reference's values as their source (an empty reference: the master).
+    // Both names are display names of present languages.
+    bool exportLanguage(const QString &language, const QString &reference, ExportSelection selection,
+                        ExchangeFormat format, QByteArray &bytes);
+
+    // The language an exchange file goes into: the given name or code, else the
+    // file's target language. Empty, with error(), when there is none or they disagree.
+    QString importLanguage(const ExchangeFile &file, const QString &nameOrCode);
+    // The language's current values for planImport; false, with error(), when its file cannot be read.
+    bool importTarget(const QString &language, ImportTarget &target);
+    // Writes the plan's changes with one SaveLanguageFile; false, with error(), when nothing could be written.
+    bool apply(const QString &language, const ImportPlan &plan);
+
+private:
+    bool readValues(const QString &language, QStringList &values, std::vector<bool> &missing);
+
+    CheckEngine m_engine;
+    LanguageStore m_store;
+    QString m_error;
+};
+
+} // namespace Glossa
