@@ -3,6 +3,8 @@
 #include "editor/EntryListModel.h"
 #include "editor/VuduzLanguageMapDlg.h"
 #include "mainwindow/AboutDlg.h"
+#include "mainwindow/LanguagesOverviewDlg.h"
+#include "checks/ReportFormats.h"
 #include "mainwindow/AddNewLanDlg.h"
 #include "platform/DialogFont.h"
 #include "model/Constants.h"
@@ -17,6 +19,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
+#include <QSaveFile>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -92,6 +96,16 @@ void CGlossa_DeskDlg::buildControls()
     connect(m_entryList, &QTableView::doubleClicked, this, &CGlossa_DeskDlg::onEntryDoubleClicked);
     connect(m_addLanguageButton, &QPushButton::clicked, this, &CGlossa_DeskDlg::onAddNewLanguage);
 
+    // Beside the template's controls, in the free room left of "Modify".
+    m_languagesButton = new QPushButton(QStringLiteral("Languages…"), this);
+    m_languagesButton->setAutoDefault(false);
+    m_languagesButton->setToolTip(QStringLiteral("Every language's counts and findings"));
+    m_languagesButton->setAccessibleName(QStringLiteral("Languages…"));
+    m_statusLine = new QLabel(this);
+    m_statusLine->setAccessibleName(QStringLiteral("Language status"));
+    m_statusLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    connect(m_languagesButton, &QPushButton::clicked, this, &CGlossa_DeskDlg::onLanguages);
+
     // A Linux window manager owns the window menu, so the About entry lives in
     // the window's context menu (and on F1).
     auto *separator = new QAction(this);
@@ -99,7 +113,10 @@ void CGlossa_DeskDlg::buildControls()
     auto *about = new QAction(QStringLiteral("&About Glossa_Desk..."), this);
     about->setShortcut(QKeySequence::HelpContents);
     connect(about, &QAction::triggered, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
+    auto *languages = new QAction(QStringLiteral("&Languages…"), this);
+    connect(languages, &QAction::triggered, this, &CGlossa_DeskDlg::onLanguages);
     addAction(separator);
+    addAction(languages);
     addAction(about);
     setContextMenuPolicy(Qt::ActionsContextMenu);
 
@@ -197,6 +214,13 @@ void CGlossa_DeskDlg::layoutControls()
     const QSize button = m_modifyButton->size();
     m_modifyButton->move(clientRight - labelLeft - button.width(), clientBottom - 60);
     m_modifyButton->update();
+    if (m_languagesButton) {
+        const int width = m_languagesButton->sizeHint().width();
+        m_languagesButton->setGeometry(labelLeft, clientBottom - 60, width, button.height());
+        const int statusLeft = labelLeft + width + 6;
+        m_statusLine->setGeometry(statusLeft, clientBottom - 60,
+                                  std::max(0, m_modifyButton->x() - 6 - statusLeft), button.height());
+    }
 }
 
 bool CGlossa_DeskDlg::eventFilter(QObject *watched, QEvent *event)
@@ -251,6 +275,7 @@ void CGlossa_DeskDlg::onLanguageSelected(int comboIndex)
     reloadEntries(m_languageCombo->itemData(comboIndex).toInt());
     m_entryList->show();
     m_modifyButton->setEnabled(true);
+    updateStatusLine();
     wait.finish();
     // After the wait: a window that is still disabled takes no focus.
     m_entryList->setFocus();
@@ -266,10 +291,77 @@ void CGlossa_DeskDlg::runEditor(qint64 initialEntryId)
     editor.sourceList = m_entryModel;
     editor.languageIndex = row;
     editor.initialEntryId = initialEntryId;
+    m_savedValueCount = 0;
     if (editor.exec() != ResultSaved)
         return;
-    if (!m_store.RemoveKeys(LocaleCatalogue::DisplayNameAt(row), m_redundantKeys))
+    const QString displayName = LocaleCatalogue::DisplayNameAt(row);
+    QString saved = QStringLiteral("Saved %1 values to %2")
+                        .arg(QLocale(QLocale::English).toString(m_savedValueCount), LanguageStore::fileNameFor(displayName));
+    if (!m_store.RemoveKeys(displayName, m_redundantKeys)) {
         m_notifier->notify(Severity::Error, ProgramName, m_store.lastError());
+    } else if (!m_redundantKeys.empty()) {
+        QStringList keys(m_redundantKeys.begin(), m_redundantKeys.end());
+        saved += QStringLiteral("; removed %1 keys the master lacks: %2").arg(keys.size()).arg(keys.join(QStringLiteral(", ")));
+    }
+    updateStatusLine(saved);
+}
+
+void CGlossa_DeskDlg::updateStatusLine(const QString &saved)
+{
+    const int comboIndex = m_languageCombo->currentIndex();
+    if (comboIndex < 0) {
+        m_statusLine->clear();
+        return;
+    }
+    const QString displayName = LocaleCatalogue::DisplayNameAt(m_languageCombo->itemData(comboIndex).toInt());
+    CheckEngine engine;
+    QString text;
+    if (engine.open(m_startupDirectory)) {
+        const LanguageReport report = engine.checkLanguage(displayName);
+        const QLocale english(QLocale::English);
+        const int percent = report.attributes ? report.translated * 100 / report.attributes : 100;
+        text = QStringLiteral("%1 of %2 translated (%3%) · %4 errors · %5 keys the master lacks")
+                   .arg(english.toString(report.translated), english.toString(report.attributes))
+                   .arg(percent)
+                   .arg(english.toString(report.errors), english.toString(report.redundant));
+    }
+    if (!saved.isEmpty())
+        text = text.isEmpty() ? saved : saved + QStringLiteral(" · ") + text;
+    m_statusLine->setText(text);
+    m_statusLine->setToolTip(text);
+}
+
+void CGlossa_DeskDlg::selectLanguage(const QString &displayName)
+{
+    for (int i = 0; i < m_languageCombo->count(); ++i) {
+        if (LocaleCatalogue::DisplayNameAt(m_languageCombo->itemData(i).toInt()) == displayName) {
+            m_languageCombo->setCurrentIndex(i);
+            onLanguageSelected(i); // as if the user had picked it
+            return;
+        }
+    }
+}
+
+void CGlossa_DeskDlg::onLanguages()
+{
+    LanguagesOverviewDlg overview(m_startupDirectory, {}, this);
+    overview.setReportWriter([](const ProductReport &report, const QString &format, const QString &path, QString *error) {
+        QSaveFile file(path);
+        const std::optional<CheckFormat> kind = checkFormatFromName(format);
+        if (!kind || !file.open(QIODevice::WriteOnly) || file.write(formatCheckReport(report, *kind)) < 0 || !file.commit()) {
+            *error = file.errorString();
+            return false;
+        }
+        return true;
+    });
+    overview.start();
+    if (overview.exec() != QDialog::Accepted || overview.chosenLanguage().isEmpty())
+        return;
+    selectLanguage(overview.chosenLanguage());
+    if (overview.chosenKey().isEmpty())
+        return;
+    if (const std::optional<AttributeId> id = m_store.findAttribute(overview.chosenKey()))
+        runEditor(qint64(*id));
 }
 
 void CGlossa_DeskDlg::onModify()
@@ -289,6 +381,7 @@ void CGlossa_DeskDlg::onEntryDoubleClicked()
 
 void CGlossa_DeskDlg::ApplySavedValues(const LanguageValues &values)
 {
+    m_savedValueCount = int(values.size());
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         const int row = m_entryModel->findRowById(it.key());
         if (row >= 0)
@@ -324,6 +417,7 @@ void CGlossa_DeskDlg::onAddNewLanguage()
     WaitingScope wait(this, LoadingText);
     reloadEntries(row);
     m_modifyButton->setEnabled(true);
+    updateStatusLine();
     wait.finish();
 }
 

@@ -64,12 +64,16 @@ public:
     QPushButton *modifyButton() const { return m_modifyButton; }
     QPushButton *addLanguageButton() const { return m_addLanguageButton; }
     QLabel *languageLabel() const { return m_languageLabel; }
+    QPushButton *languagesButton() const { return m_languagesButton; }
+    QLabel *statusLine() const { return m_statusLine; }
 
     // The user's actions, callable by tests as the signals call them.
     void onLanguageSelected(int comboIndex);
     void onModify();
     void onEntryDoubleClicked();
     void onAddNewLanguage();
+    // Opens the languages overview; a double click there picks a language or opens the editor on an entry.
+    void onLanguages();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -82,6 +86,9 @@ private:
     void fillLanguageList();
     void reloadEntries(int row);
     void runEditor(qint64 initialEntryId);
+    // The selected language's counts, from the check engine; after a save with what was saved first.
+    void updateStatusLine(const QString &saved = {});
+    void selectLanguage(const QString &displayName);
 
     LanguageStore m_store;
     QIcon m_icon;
@@ -92,6 +99,9 @@ private:
     QPushButton *m_modifyButton = nullptr;
     QTableView *m_entryList = nullptr;
     QComboBox *m_languageCombo = nullptr;
+    QPushButton *m_languagesButton = nullptr;
+    QLabel *m_statusLine = nullptr;
+    int m_savedValueCount = 0;
     EntryListModel *m_entryModel = nullptr;
     std::unique_ptr<Notifier> m_notifier;
     bool m_initialised = false;

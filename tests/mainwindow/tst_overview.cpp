@@ -1,6 +1,13 @@
 #include "TestSupport.h"
 
+#include "GuiTestSupport.h"
+#include "mainwindow/Glossa_DeskDlg.h"
 #include "mainwindow/LanguagesOverviewDlg.h"
+#include "model/Types.h"
+#include "platform/MessageBox.h"
+
+#include <QLabel>
+#include <QRegularExpression>
 
 #include <QComboBox>
 #include <QPushButton>
@@ -128,6 +135,43 @@ private Q_SLOTS:
         QVERIFY(finished.wait(10000));
         QCOMPARE(dialog.languageTable()->rowCount(), 0);
         QVERIFY(!dialog.saveReportButton()->isEnabled());
+    }
+
+    void mainWindowStatusAndOverview()
+    {
+        CurrentDirGuard cwd;
+        MessageBox::resetTestHooks();
+        QDir::setCurrent(m_root);
+        resetAttributeIdCounter();
+        CGlossa_DeskDlg window;
+        QVERIFY(window.OnInitDialog());
+        window.show();
+        QCOMPARE(window.statusLine()->accessibleName(), u"Language status"_s);
+        QVERIFY(window.statusLine()->text().isEmpty());
+        // Both new controls sit left of "Modify", on its row, and cover nothing.
+        QCOMPARE(window.languagesButton()->y(), window.modifyButton()->y());
+        QVERIFY(window.statusLine()->geometry().right() < window.modifyButton()->x());
+        QVERIFY(window.languagesButton()->geometry().right() < window.statusLine()->x());
+
+        window.languageCombo()->setCurrentIndex(window.languageCombo()->findText(u"German (Germany)"_s));
+        window.onLanguageSelected(window.languageCombo()->currentIndex());
+        const QRegularExpression counts(u"^\\d+ of \\d+ translated \\(\\d+%\\) · \\d+ errors · [1-9]\\d* keys the master lacks$"_s);
+        QVERIFY2(counts.match(window.statusLine()->text()).hasMatch(), qPrintable(window.statusLine()->text()));
+
+        // A double click on a language in the overview picks it as the drop-down would.
+        bool seen = false;
+        whenModal<LanguagesOverviewDlg>(this, [&seen](LanguagesOverviewDlg *overview) {
+            seen = true;
+            QTRY_VERIFY_WITH_TIMEOUT(!overview->isRunning(), 10000);
+            Q_EMIT overview->languageTable()->cellDoubleClicked(rowOf(overview->languageTable(), u"French (France)"_s), 0);
+        });
+        window.onLanguages();
+        QVERIFY(seen);
+        QCOMPARE(window.languageCombo()->currentText(), u"French (France)"_s);
+        QVERIFY(window.modifyButton()->isEnabled());
+        QCOMPARE(window.entryList()->model()->rowCount(), 154);
+        QVERIFY2(window.statusLine()->text().contains(u" translated ("_s), qPrintable(window.statusLine()->text()));
+        QVERIFY(MessageBox::shownMessages().isEmpty());
     }
 
     void saveReportPicksTheFormatByExtension()
