@@ -24,6 +24,8 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 
@@ -101,9 +103,15 @@ void CGlossa_DeskDlg::buildControls()
     m_languagesButton->setAutoDefault(false);
     m_languagesButton->setToolTip(QStringLiteral("Every language's counts and findings"));
     m_languagesButton->setAccessibleName(QStringLiteral("Languages…"));
-    m_statusLine = new QLabel(this);
+    // A read-only field: a screen reader gives its name and then what it says.
+    m_statusLine = new QLineEdit(this);
+    m_statusLine->setReadOnly(true);
+    m_statusLine->setFrame(false);
+    m_statusLine->setFocusPolicy(Qt::NoFocus);
     m_statusLine->setAccessibleName(QStringLiteral("Language status"));
-    m_statusLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QPalette transparent = m_statusLine->palette();
+    transparent.setColor(QPalette::Base, Qt::transparent);
+    m_statusLine->setPalette(transparent);
     connect(m_languagesButton, &QPushButton::clicked, this, &CGlossa_DeskDlg::onLanguages);
 
     // A Linux window manager owns the window menu, so the About entry lives in
@@ -113,12 +121,18 @@ void CGlossa_DeskDlg::buildControls()
     auto *about = new QAction(QStringLiteral("&About Glossa_Desk..."), this);
     about->setShortcut(QKeySequence::HelpContents);
     connect(about, &QAction::triggered, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
+    addAction(separator);
+    addAction(about);
+    // The menu shows the overview's entry above the window's own actions.
     auto *languages = new QAction(QStringLiteral("&Languages…"), this);
     connect(languages, &QAction::triggered, this, &CGlossa_DeskDlg::onLanguages);
-    addAction(separator);
-    addAction(languages);
-    addAction(about);
-    setContextMenuPolicy(Qt::ActionsContextMenu);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this, [this, languages](const QPoint &at) {
+        QMenu menu(this);
+        menu.addAction(languages);
+        menu.addActions(actions());
+        menu.exec(mapToGlobal(at));
+    });
 
     // Enter and Escape are swallowed before any control sees them.
     const auto children = findChildren<QWidget *>();

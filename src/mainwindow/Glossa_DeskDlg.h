@@ -9,6 +9,7 @@
 
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTableView;
 
@@ -65,7 +66,7 @@ public:
     QPushButton *addLanguageButton() const { return m_addLanguageButton; }
     QLabel *languageLabel() const { return m_languageLabel; }
     QPushButton *languagesButton() const { return m_languagesButton; }
-    QLabel *statusLine() const { return m_statusLine; }
+    QLineEdit *statusLine() const { return m_statusLine; }
 
     // The user's actions, callable by tests as the signals call them.
     void onLanguageSelected(int comboIndex);
@@ -100,7 +101,7 @@ private:
     QTableView *m_entryList = nullptr;
     QComboBox *m_languageCombo = nullptr;
     QPushButton *m_languagesButton = nullptr;
-    QLabel *m_statusLine = nullptr;
+    QLineEdit *m_statusLine = nullptr;
     int m_savedValueCount = 0;
     EntryListModel *m_entryModel = nullptr;
     std::unique_ptr<Notifier> m_notifier;

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
@@ -67,7 +68,10 @@ LanguagesOverviewDlg::LanguagesOverviewDlg(const QString &productDirectory, Chec
 
     m_progress = new QProgressBar;
     m_progress->setAccessibleName(QStringLiteral("Check progress"));
-    m_status = new QLabel;
+    m_status = new QLineEdit;
+    m_status->setReadOnly(true);
+    m_status->setFrame(false);
+    m_status->setFocusPolicy(Qt::NoFocus);
     m_status->setAccessibleName(QStringLiteral("Check status"));
     m_cancel = new QPushButton(QStringLiteral("Cancel"));
     m_cancel->setAutoDefault(false);

@@ -11,6 +11,7 @@
 
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTableWidget;
@@ -89,7 +90,7 @@ private:
     QTableWidget *m_findings = nullptr;
     QComboBox *m_severity = nullptr;
     QProgressBar *m_progress = nullptr;
-    QLabel *m_status = nullptr;
+    QLineEdit *m_status = nullptr;
     QPushButton *m_cancel = nullptr;
     QPushButton *m_saveReport = nullptr;
 };

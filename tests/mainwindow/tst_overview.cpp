@@ -7,6 +7,7 @@
 #include "platform/MessageBox.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QRegularExpression>
 
 #include <QComboBox>
