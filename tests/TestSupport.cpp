@@ -5,8 +5,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringEncoder>
+#include <QDeadlineTimer>
+#include <QThread>
 #include <QThreadPool>
 
+#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -89,6 +92,13 @@ int runInChild(const std::function<int()> &fn)
     // The child has only this thread: a pool that still counted its idle threads
     // would hand them work (Qt's raster painting does) and wait for ever.
     QThreadPool::globalInstance()->waitForDone();
+    // waitForDone() returns once the pooled threads have finished their work, while the
+    // threads themselves may still be tearing down and holding one of Qt's locks; a child
+    // forked then would wait on that lock for ever. Fork only once this thread is alone.
+    const QDeadlineTimer alone(10000);
+    while (QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size() > 1
+           && !alone.hasExpired())
+        QThread::msleep(1);
     const pid_t pid = fork();
     if (pid == 0) {
         const int rc = fn();
@@ -96,8 +106,18 @@ int runInChild(const std::function<int()> &fn)
     }
     if (pid < 0)
         return -2;
+    // A child that hangs is stopped and reported, so the test fails instead of timing out.
     int status = 0;
-    if (waitpid(pid, &status, 0) != pid)
+    const QDeadlineTimer done(120000);
+    pid_t waited = 0;
+    while ((waited = waitpid(pid, &status, WNOHANG)) == 0 && !done.hasExpired())
+        QThread::msleep(2);
+    if (waited == 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        return -3;
+    }
+    if (waited != pid)
         return -2;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

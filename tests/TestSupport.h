@@ -30,7 +30,8 @@ bool writeBytes(const QString &path, const QByteArray &bytes);
 QByteArray utf16le(const QString &text, bool bom = true);
 QByteArray utf16be(const QString &text, bool bom = true);
 
-// Runs fn in a forked child and returns its exit status (-1 when it died by a signal).
+// Runs fn in a forked child and returns its exit status (-1 when it died by a signal, -3
+// when it hung and was stopped).
 // For faults that must hold for root too, such as a file-size limit.
 int runInChild(const std::function<int()> &fn);
 
