@@ -38,7 +38,8 @@ bool EntryFilterModel::isShown(int sourceRow) const
 }
 
 bool EntryFilterModel::matches(const EntryRow &row, int statusColumn, EntryFilterMode mode, const QString &text,
-                               const std::function<bool(const EntryRow &row)> &hasWarning)
+                               const std::function<bool(const EntryRow &row)> &hasWarning,
+                               const std::function<bool(const EntryRow &row)> &isStale)
 {
     if (!text.isEmpty() && !row.cells[0].contains(text, Qt::CaseInsensitive)
         && !row.cells[1].contains(text, Qt::CaseInsensitive) && !row.cells[2].contains(text, Qt::CaseInsensitive))
@@ -57,6 +58,8 @@ bool EntryFilterModel::matches(const EntryRow &row, int statusColumn, EntryFilte
         return hasWarning && hasWarning(row);
     case EntryFilterMode::SameAsReference:
         return !isBlankValue(row.cells[1]) && row.cells[1] == row.cells[2];
+    case EntryFilterMode::ReferenceChanged:
+        return isStale && isStale(row);
     }
     return true;
 }
@@ -66,7 +69,7 @@ bool EntryFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex &source
     if (sourceParent.isValid() || !isActive())
         return true;
     const EntryRow &row = m_source->rows()[size_t(sourceRow)];
-    return m_kept.contains(row.id) || matches(row, m_source->statusColumn(), m_mode, m_text, m_hasWarning);
+    return m_kept.contains(row.id) || matches(row, m_source->statusColumn(), m_mode, m_text, m_hasWarning, m_isStale);
 }
 
 } // namespace Glossa

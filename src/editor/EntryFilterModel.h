@@ -10,7 +10,8 @@
 namespace Glossa {
 
 // The editor's "Show" choices, in the order of the drop-down list.
-enum class EntryFilterMode { All, Untranslated, Errors, Marked, Warnings, SameAsReference };
+// ReferenceChanged is offered only once the editor compared with an earlier release.
+enum class EntryFilterMode { All, Untranslated, Errors, Marked, Warnings, SameAsReference, ReferenceChanged };
 
 // The rows of the editor's entry list that the filter bar lets through. It
 // never sorts: the rows keep the order of the source, so a source row's
@@ -41,10 +42,13 @@ public:
     // Whether an entry has a warning of the engine; the editor knows the
     // language and the reference it is checked against.
     void setWarningTest(std::function<bool(const EntryRow &row)> test) { m_hasWarning = std::move(test); }
+    // Whether an entry's English changed since the earlier release it was compared with.
+    void setStaleTest(std::function<bool(const EntryRow &row)> test) { m_isStale = std::move(test); }
 
     // Whether a row passes a mode and a text, kept rows aside.
     static bool matches(const EntryRow &row, int statusColumn, EntryFilterMode mode, const QString &text,
-                        const std::function<bool(const EntryRow &row)> &hasWarning);
+                        const std::function<bool(const EntryRow &row)> &hasWarning,
+                        const std::function<bool(const EntryRow &row)> &isStale = {});
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
@@ -55,6 +59,7 @@ private:
     QString m_text;
     QSet<AttributeId> m_kept;
     std::function<bool(const EntryRow &row)> m_hasWarning;
+    std::function<bool(const EntryRow &row)> m_isStale;
 };
 
 } // namespace Glossa

@@ -4,6 +4,7 @@
 #include "editor/EntryFilterModel.h"
 #include "editor/EntryListModel.h"
 #include "checks/CheckEngine.h"
+#include "exchange/Exchange.h"
 #include "checks/PlaceholderCheck.h"
 #include "editor/VuduzListCtrl.h"
 #include "platform/DialogFont.h"
@@ -14,10 +15,13 @@
 #include "platform/MessageBox.h"
 #include "waiting/WaitingScope.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -25,6 +29,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <limits>
@@ -104,6 +109,56 @@ QLineEdit *makeStatusField(QWidget *parent, const QString &name)
 
 const QStringList ShowItems = {QStringLiteral("All entries"), QStringLiteral("Untranslated"), QStringLiteral("Errors"),
                                QStringLiteral("Marked"), QStringLiteral("Warnings"), QStringLiteral("Same as reference")};
+const QString ReferenceChangedItem = QStringLiteral("Reference changed");
+
+// An exchange file larger than this is refused before it is read.
+constexpr qint64 MaximumExchangeFileSize = 512LL * 1024 * 1024;
+
+// The words of two texts with those that differ marked by brackets: "Delete" and
+// "Delete all recordings" become "Delete" and "Delete [all recordings]". Words are
+// runs between spaces; the common words are a longest common subsequence.
+std::pair<QString, QString> markChangedWords(const QString &before, const QString &after)
+{
+    const QStringList a = before.split(u' ');
+    const QStringList b = after.split(u' ');
+    // Long texts are marked whole rather than compared word by word.
+    if (qint64(a.size()) * b.size() > 250000)
+        return {u'[' + before + u']', u'[' + after + u']'};
+    const auto n = a.size();
+    const auto m = b.size();
+    std::vector<int> lcs(size_t((n + 1) * (m + 1)), 0);
+    auto at = [&](qsizetype i, qsizetype j) -> int & { return lcs[size_t(i * (m + 1) + j)]; };
+    for (qsizetype i = n - 1; i >= 0; --i)
+        for (qsizetype j = m - 1; j >= 0; --j)
+            at(i, j) = a[i] == b[j] ? at(i + 1, j + 1) + 1 : std::max(at(i + 1, j), at(i, j + 1));
+    std::vector<bool> keepA(size_t(n), false);
+    std::vector<bool> keepB(size_t(m), false);
+    for (qsizetype i = 0, j = 0; i < n && j < m;) {
+        if (a[i] == b[j]) {
+            keepA[size_t(i++)] = true;
+            keepB[size_t(j++)] = true;
+        } else if (at(i + 1, j) >= at(i, j + 1)) {
+            ++i;
+        } else {
+            ++j;
+        }
+    }
+    auto marked = [](const QStringList &words, const std::vector<bool> &keep) {
+        QStringList out;
+        for (qsizetype i = 0; i < words.size();) {
+            if (keep[size_t(i)]) {
+                out << words[i++];
+                continue;
+            }
+            QStringList run;
+            while (i < words.size() && !keep[size_t(i)])
+                run << words[i++];
+            out << u'[' + run.join(u' ') + u']';
+        }
+        return out.join(u' ');
+    };
+    return {marked(a, keepA), marked(b, keepB)};
+}
 
 } // namespace
 
@@ -210,11 +265,53 @@ void CVuduzLanguageMapDlg::buildControls()
     connect(m_filterEdit, &QLineEdit::textChanged, this, &CVuduzLanguageMapDlg::applyFilter);
     EntryFilterModel *filter = m_list->filterModel();
     filter->setWarningTest([this](const EntryRow &row) {
+        if (m_stale.contains(row.id))
+            return true;
         for (const Finding &f : findingsOf(row))
             if (f.severity == FindingSeverity::Warning)
                 return true;
         return false;
     });
+    filter->setStaleTest([this](const EntryRow &row) { return m_stale.contains(row.id); });
+
+    // "Use It" sits at the end of the why line while the shown entry has a key that
+    // differs from it only in letter case.
+    m_useIt = new QPushButton(QStringLiteral("Use It"), this);
+    m_useIt->setAccessibleName(QStringLiteral("Use It"));
+    m_useIt->setObjectName(QStringLiteral("Use It"));
+    m_useIt->setAutoDefault(false);
+    m_useIt->setToolTip(QStringLiteral("Puts the value of the key that differs only in letter case into the Value field "
+                                       "(Ctrl+U); Enter applies it"));
+    m_useIt->hide();
+    connect(m_useIt, &QPushButton::clicked, this, &CVuduzLanguageMapDlg::UseCaseVariant);
+
+    // The list's context menu: exchange files, the earlier release, undo and redo.
+    // The shortcuts are the editor's own keys, named after a tab as menus show them.
+    auto addAction = [this](const QString &text, const QString &toolTip, auto slot) {
+        auto *action = new QAction(text, m_list);
+        action->setToolTip(toolTip);
+        connect(action, &QAction::triggered, this, slot);
+        m_list->addAction(action);
+        return action;
+    };
+    addAction(QStringLiteral("Undo\tCtrl+Z"), QStringLiteral("Takes back the last applied value"),
+              &CVuduzLanguageMapDlg::Undo);
+    addAction(QStringLiteral("Redo\tCtrl+Shift+Z"), QStringLiteral("Applies again what Undo took back"),
+              &CVuduzLanguageMapDlg::Redo);
+    auto *separator = new QAction(m_list);
+    separator->setSeparator(true);
+    m_list->addAction(separator);
+    addAction(QStringLiteral("Import\u2026"),
+              QStringLiteral("Applies the values of an XLIFF or CSV file from a translator; nothing is written until Save"),
+              &CVuduzLanguageMapDlg::OnImport);
+    addAction(QStringLiteral("Export\u2026"),
+              QStringLiteral("Writes the entries the list shows to an XLIFF or CSV file for a translator"),
+              &CVuduzLanguageMapDlg::OnExport);
+    addAction(QStringLiteral("Compare with Earlier Release\u2026"),
+              QStringLiteral("Finds the entries whose English changed since an earlier release"),
+              &CVuduzLanguageMapDlg::OnCompareWithEarlierRelease);
+    m_list->setContextMenuPolicy(Qt::ActionsContextMenu);
+
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(filter, signal, this, &CVuduzLanguageMapDlg::updateCounts);
     connect(filter, &QAbstractItemModel::modelReset, this, &CVuduzLanguageMapDlg::updateCounts);
@@ -268,6 +365,10 @@ void CVuduzLanguageMapDlg::OnInitDialog()
         }
     }
     entries()->setRows(std::move(rows));
+    // Keys that differ from an attribute only in letter case: the next save deletes
+    // them, and their values are often the very translations that are missing.
+    m_caseVariants.clear();
+    m_owner->languageStore().LoadCaseVariants(m_languageName, m_caseVariants);
 
     m_searchColumns->button(0)->setChecked(true);
     searchColumn = 0;
@@ -368,6 +469,19 @@ void CVuduzLanguageMapDlg::ShowEntry(int row)
     m_list->setSelectionMark(row);
     m_list->ensureRowVisible(row);
     const EntryListModel *model = entries();
+    // Text typed for the entry shown until now and never applied goes, as it always
+    // has; the history keeps it, so that Ctrl+Z brings it back.
+    if (!m_replaying) {
+        if (const std::optional<QString> typed = unappliedText()) {
+            EditStep step;
+            step.kind = EditStep::Kind::Discarded;
+            step.entry = *m_shownEntry;
+            step.typedText = *typed;
+            step.description = QStringLiteral("the text typed for ") + model->text(model->findRowById(*m_shownEntry), 0);
+            m_history.record(std::move(step));
+        }
+        m_takenBack.reset();
+    }
     attributeText = model->text(row, 0);
     valueText = model->text(row, 1);
     referenceText = model->text(row, 2);
@@ -404,11 +518,21 @@ void CVuduzLanguageMapDlg::ApplyValue()
     if (row < 0)
         return;
     EntryListModel *model = entries();
+    RowChange change{*m_shownEntry, snapshotOf(row), {}};
     m_list->filterModel()->keepShown(*m_shownEntry);
+    m_stale.remove(*m_shownEntry); // the translator has looked at the new English
     model->setText(row, 1, valueText);
     m_list->setSelectionMark(row);
     m_list->ensureRowVisible(row);
     model->setText(row, model->statusColumn(), CheckEntry(row) ? StatusModified : StatusError);
+    change.after = snapshotOf(row);
+    m_takenBack.reset();
+    if (change.after != change.before) {
+        EditStep step;
+        step.rows.push_back(std::move(change));
+        step.description = QStringLiteral("the value of ") + model->text(row, 0);
+        m_history.record(std::move(step));
+    }
     updateWhy();
 }
 
@@ -531,13 +655,13 @@ bool CVuduzLanguageMapDlg::eventFilter(QObject *watched, QEvent *event)
         if (widget && (widget == this || isAncestorOf(widget)) && isVisible())
         {
             const auto *key = static_cast<QKeyEvent *>(event);
-            return handleKey(key->key(), key->modifiers());
+            return handleKey(key->key(), key->modifiers(), widget);
         }
     }
     return QDialog::eventFilter(watched, event);
 }
 
-bool CVuduzLanguageMapDlg::handleKey(int key, Qt::KeyboardModifiers modifiers)
+bool CVuduzLanguageMapDlg::handleKey(int key, Qt::KeyboardModifiers modifiers, const QWidget *target)
 {
     const Qt::KeyboardModifiers mods = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     if (key == Qt::Key_J && (mods == Qt::ControlModifier || mods == (Qt::ControlModifier | Qt::ShiftModifier))) {
@@ -546,6 +670,22 @@ bool CVuduzLanguageMapDlg::handleKey(int key, Qt::KeyboardModifiers modifiers)
     }
     if (key == Qt::Key_F8 && (mods == Qt::NoModifier || mods == Qt::ShiftModifier)) {
         ShowNextProblem(mods == Qt::NoModifier);
+        return true;
+    }
+    // Undo and redo act on applied values from anywhere but the two fields that
+    // keep their own text undo: Search and Filter.
+    const bool ownTextUndo = target == m_searchEdit || target == m_filterEdit;
+    if (!ownTextUndo && key == Qt::Key_Z && mods == Qt::ControlModifier) {
+        Undo();
+        return true;
+    }
+    if (!ownTextUndo && ((key == Qt::Key_Z && mods == (Qt::ControlModifier | Qt::ShiftModifier))
+                         || (key == Qt::Key_Y && mods == Qt::ControlModifier))) {
+        Redo();
+        return true;
+    }
+    if (key == Qt::Key_U && mods == Qt::ControlModifier) {
+        UseCaseVariant();
         return true;
     }
     if ((key == Qt::Key_Return || key == Qt::Key_Enter) && mods == Qt::ControlModifier) {
@@ -668,6 +808,12 @@ QString CVuduzLanguageMapDlg::whyText(const EntryRow &row) const
         else if (f.severity == FindingSeverity::Warning)
             parts << QStringLiteral("warning: ") + f.message;
     }
+    if (m_stale.contains(row.id))
+        parts << QStringLiteral("warning: ") + englishChangeText(row.id);
+    if (const auto variant = m_caseVariants.constFind(row.id); variant != m_caseVariants.cend())
+        parts << QStringLiteral("the file also holds %1=%2, which differs only in letter case and which the next save "
+                                "deletes: Use It (Ctrl+U) takes its value")
+                     .arg(variant->key, variant->value);
     return parts.join(QStringLiteral("; "));
 }
 
@@ -686,6 +832,11 @@ void CVuduzLanguageMapDlg::updateWhy()
     m_why->setText(text);
     m_why->setToolTip(text);
     m_why->setCursorPosition(0);
+    const bool variant = row >= 0 && m_caseVariants.contains(*m_shownEntry);
+    if (m_useIt->isVisibleTo(this) != variant) {
+        m_useIt->setVisible(variant);
+        layoutControls();
+    }
 }
 
 int CVuduzLanguageMapDlg::showNextMatching(bool forward, const std::function<bool(int row)> &matches,
@@ -730,7 +881,7 @@ int CVuduzLanguageMapDlg::ShowNextProblem(bool forward)
         forward,
         [this, model](int row) {
             const EntryRow &entry = model->rows()[size_t(row)];
-            if (model->text(row, model->statusColumn()) == StatusError)
+            if (model->text(row, model->statusColumn()) == StatusError || m_stale.contains(entry.id))
                 return true;
             for (const Finding &f : findingsOf(entry))
                 if (f.severity != FindingSeverity::Info)
@@ -738,6 +889,355 @@ int CVuduzLanguageMapDlg::ShowNextProblem(bool forward)
             return false;
         },
         QStringLiteral("No entry with an error or a warning"));
+}
+
+std::optional<QString> CVuduzLanguageMapDlg::unappliedText() const
+{
+    if (!m_shownEntry)
+        return std::nullopt;
+    const int row = entries()->findRowById(*m_shownEntry);
+    if (row < 0 || m_valueEdit->text() == entries()->text(row, 1))
+        return std::nullopt;
+    return m_valueEdit->text();
+}
+
+RowSnapshot CVuduzLanguageMapDlg::snapshotOf(int row) const
+{
+    const EntryListModel *model = entries();
+    return {model->text(row, 1), model->text(row, model->statusColumn()), m_stale.contains(model->itemData(row))};
+}
+
+void CVuduzLanguageMapDlg::restore(int row, const RowSnapshot &snapshot)
+{
+    EntryListModel *model = entries();
+    const AttributeId id = model->itemData(row);
+    m_list->filterModel()->keepShown(id);
+    if (snapshot.stale)
+        m_stale.insert(id);
+    else
+        m_stale.remove(id);
+    model->setText(row, 1, snapshot.value);
+    model->setText(row, model->statusColumn(), snapshot.state);
+}
+
+void CVuduzLanguageMapDlg::Undo()
+{
+    readFields();
+    // Typing comes first, as in any text field: the Value field gets the applied
+    // value back, and Ctrl+Shift+Z puts the typing back.
+    if (const std::optional<QString> typed = unappliedText()) {
+        m_takenBack = TakenBackTyping{*m_shownEntry, *typed};
+        m_valueEdit->setText(entries()->text(entries()->findRowById(*m_shownEntry), 1));
+        m_status->setText(QStringLiteral("Typing taken back: Ctrl+Shift+Z puts it back"));
+        return;
+    }
+    const EditStep *step = m_history.undo();
+    if (!step) {
+        m_status->setText(QStringLiteral("Nothing to undo"));
+        return;
+    }
+    m_takenBack.reset();
+    m_replaying = true;
+    if (step->kind == EditStep::Kind::Discarded) {
+        ShowEntry(entries()->findRowById(step->entry));
+        m_valueEdit->setText(step->typedText);
+    } else {
+        if (step->rows.size() > 1)
+            restoreMany(*step, false);
+        else
+            for (auto it = step->rows.rbegin(); it != step->rows.rend(); ++it)
+                restore(entries()->findRowById(it->id), it->before);
+        ShowEntry(entries()->findRowById(step->rows.front().id));
+    }
+    m_replaying = false;
+    m_status->setText(QStringLiteral("Undone: ") + step->description);
+    updateWhy();
+}
+
+void CVuduzLanguageMapDlg::Redo()
+{
+    readFields();
+    if (const std::optional<QString> typed = unappliedText()) {
+        m_status->setText(QStringLiteral("The Value field holds text not applied: Enter applies it, Ctrl+Z takes it back"));
+        return;
+    }
+    if (m_takenBack && m_shownEntry && m_takenBack->entry == *m_shownEntry) {
+        m_valueEdit->setText(m_takenBack->text);
+        m_takenBack.reset();
+        m_status->setText(QStringLiteral("Typing put back: Enter applies it"));
+        return;
+    }
+    const EditStep *step = m_history.redo();
+    if (!step) {
+        m_status->setText(QStringLiteral("Nothing to redo"));
+        return;
+    }
+    m_takenBack.reset();
+    m_replaying = true;
+    if (step->kind == EditStep::Kind::Discarded) {
+        ShowEntry(entries()->findRowById(step->entry));
+    } else {
+        if (step->rows.size() > 1)
+            restoreMany(*step, true);
+        else
+            for (const RowChange &change : step->rows)
+                restore(entries()->findRowById(change.id), change.after);
+        ShowEntry(entries()->findRowById(step->rows.front().id));
+    }
+    m_replaying = false;
+    m_status->setText(QStringLiteral("Redone: ") + step->description);
+    updateWhy();
+}
+
+void CVuduzLanguageMapDlg::restoreMany(const EditStep &step, bool after)
+{
+    QHash<AttributeId, const RowSnapshot *> snapshots;
+    snapshots.reserve(qsizetype(step.rows.size()));
+    for (const RowChange &change : step.rows) {
+        snapshots.insert(change.id, after ? &change.after : &change.before);
+        m_list->filterModel()->keepShown(change.id);
+        if ((after ? change.after : change.before).stale)
+            m_stale.insert(change.id);
+        else
+            m_stale.remove(change.id);
+    }
+    const int status = entries()->statusColumn();
+    entries()->updateRows([&](EntryRow &row) {
+        if (const RowSnapshot *snapshot = snapshots.value(row.id)) {
+            row.cells[1] = snapshot->value;
+            row.cells[size_t(status)] = snapshot->state;
+        }
+    });
+}
+
+void CVuduzLanguageMapDlg::applyValues(const std::vector<std::pair<int, QString>> &values, const QString &description)
+{
+    EntryListModel *model = entries();
+    EditStep step;
+    step.description = description;
+    step.rows.reserve(values.size());
+    for (const auto &[row, value] : values) {
+        const AttributeId id = model->itemData(row);
+        RowSnapshot after{value, CheckPlaceholders(value, model->text(row, 2), id) ? StatusModified : StatusError, false};
+        step.rows.push_back({id, snapshotOf(row), std::move(after)});
+    }
+    if (step.rows.empty())
+        return;
+    if (step.rows.size() == 1)
+        restore(model->findRowById(step.rows.front().id), step.rows.front().after);
+    else
+        restoreMany(step, true);
+    m_takenBack.reset();
+    m_history.record(std::move(step));
+}
+
+void CVuduzLanguageMapDlg::UseCaseVariant()
+{
+    if (!m_shownEntry)
+        return;
+    const auto variant = m_caseVariants.constFind(*m_shownEntry);
+    if (variant == m_caseVariants.cend()) {
+        m_status->setText(QStringLiteral("The file holds no key that differs from this one only in letter case"));
+        return;
+    }
+    m_valueEdit->setText(variant->value);
+    m_valueEdit->setFocus();
+    m_status->setText(QStringLiteral("The value of %1 is in the Value field: Enter applies it").arg(variant->key));
+}
+
+QString CVuduzLanguageMapDlg::englishChangeText(AttributeId id) const
+{
+    const auto change = m_englishChanges.constFind(id);
+    if (change == m_englishChanges.cend())
+        return {};
+    const auto [before, after] = markChangedWords(change->before, change->after);
+    return QStringLiteral("the English changed since the earlier release, from \"%1\" to \"%2\"").arg(before, after);
+}
+
+void CVuduzLanguageMapDlg::OnImport()
+{
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Import"), QString(),
+                                                      QStringLiteral("XLIFF or CSV files (*.xlf *.xliff *.csv);;All files (*)"));
+    if (!path.isEmpty())
+        ImportFile(path);
+}
+
+void CVuduzLanguageMapDlg::OnExport()
+{
+    const QString suggested = QFileInfo(LanguageStore::fileNameFor(m_languageName)).completeBaseName() + QStringLiteral(".xlf");
+    QString filter;
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export"), suggested,
+                                                QStringLiteral("XLIFF 1.2 (*.xlf);;CSV (*.csv)"), &filter);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += filter.startsWith(QLatin1String("CSV")) ? QStringLiteral(".csv") : QStringLiteral(".xlf");
+    ExportFile(path);
+}
+
+bool CVuduzLanguageMapDlg::ImportFile(const QString &path)
+{
+    const QString fileName = QFileInfo(path).fileName();
+    auto refuse = [&](const QString &why) {
+        MessageBox::show(this, QMessageBox::Warning, ProgramName,
+                         QStringLiteral("\"%1\" was not imported: %2\n\nNo entry was changed.").arg(fileName, why));
+        return false;
+    };
+    QFile file(path);
+    if (!QFileInfo(path).isFile())
+        return refuse(QStringLiteral("it is not a file."));
+    if (file.size() > MaximumExchangeFileSize)
+        return refuse(QStringLiteral("it is larger than %1 MB.").arg(MaximumExchangeFileSize / (1024 * 1024)));
+    if (!file.open(QIODevice::ReadOnly))
+        return refuse(file.errorString() + u'.');
+    ExchangeFile exchange;
+    QString error;
+    if (!readExchangeFile(file.readAll(), exchange, error))
+        return refuse(error);
+
+    // The import sees the rows in catalogue order, whatever order the list shows.
+    EntryListModel *model = entries();
+    std::vector<int> byId(size_t(model->rowCount()));
+    for (int row = 0; row < model->rowCount(); ++row)
+        byId[size_t(row)] = row;
+    std::sort(byId.begin(), byId.end(), [model](int a, int b) { return model->itemData(a) < model->itemData(b); });
+    ImportTarget target;
+    target.languageName = m_languageName;
+    target.languageTag = LocaleCatalogue::Bcp47ForDisplayName(m_languageName);
+    target.isMaster = m_isMaster;
+    for (int row : byId) {
+        target.attributeNames << model->text(row, 0);
+        target.masterValues << model->text(row, 2);
+        target.currentValues << model->text(row, 1);
+    }
+    // As with Modify, a value that fails the placeholder check goes in, marked ERROR.
+    const ImportPlan plan = planImport(exchange, target, ImportOptions{true});
+    if (plan.fileRefused)
+        return refuse(plan.error);
+
+    std::vector<std::pair<int, QString>> values;
+    values.reserve(plan.changes.size());
+    for (const ImportChange &change : plan.changes)
+        values.emplace_back(byId[size_t(change.attributeIndex)], change.newValue);
+    applyValues(values, QStringLiteral("the import of ") + fileName);
+    int errors = 0;
+    for (const auto &[row, value] : values) {
+        if (model->text(row, model->statusColumn()) == StatusError)
+            ++errors;
+    }
+    if (!values.empty()) {
+        // The first changed row is shown; the fields follow it.
+        ShowEntry(values.front().first);
+    }
+
+    QString summary = QStringLiteral("%1 entries changed by \"%2\"").arg(grouped(int(values.size())), fileName);
+    if (errors > 0)
+        summary += QStringLiteral(", %1 of them marked ERROR: their placeholders differ from the reference").arg(grouped(errors));
+    summary += QStringLiteral(".\n%1 unchanged or empty.").arg(grouped(plan.unchanged));
+    if (!plan.refusals.empty()) {
+        summary += QStringLiteral("\n%1 refused:").arg(grouped(int(plan.refusals.size())));
+        constexpr size_t Listed = 10;
+        for (size_t i = 0; i < std::min(Listed, plan.refusals.size()); ++i)
+            summary += QStringLiteral("\n  %1: %2").arg(plan.refusals[i].key, plan.refusals[i].reason);
+        if (plan.refusals.size() > Listed)
+            summary += QStringLiteral("\n  and %1 more").arg(grouped(int(plan.refusals.size() - Listed)));
+    }
+    if (!values.empty())
+        summary += QStringLiteral("\n\nNothing is written until you save; Ctrl+Z takes the whole import back.");
+    m_status->setText(summary.section(u'\n', 0, 0));
+    MessageBox::show(this, QMessageBox::Information, ProgramName, summary);
+    return true;
+}
+
+bool CVuduzLanguageMapDlg::ExportFile(const QString &path)
+{
+    const EntryListModel *model = entries();
+    const QString referenceName =
+        m_referenceCombo->currentIndex() >= 0 ? LocaleCatalogue::DisplayNameAt(m_referenceCombo->currentData().toInt()) : QString();
+    ExchangeDocument document;
+    document.original = QStringLiteral("language/") + LanguageStore::fileNameFor(m_languageName);
+    document.sourceLanguage = LocaleCatalogue::Bcp47ForDisplayName(referenceName.isEmpty() ? LocaleCatalogue::DisplayNameAt(0)
+                                                                                           : referenceName);
+    document.targetLanguage = LocaleCatalogue::Bcp47ForDisplayName(m_languageName);
+    // The rows the filter shows, in catalogue order.
+    std::vector<const EntryRow *> shown;
+    for (int row = 0; row < model->rowCount(); ++row)
+        if (m_list->isRowShown(row))
+            shown.push_back(&model->rows()[size_t(row)]);
+    std::sort(shown.begin(), shown.end(), [](const EntryRow *a, const EntryRow *b) { return a->id < b->id; });
+    document.entries.reserve(shown.size());
+    for (const EntryRow *row : shown) {
+        const int index = row->id <= AttributeId(std::numeric_limits<int>::max()) ? int(row->id) : std::numeric_limits<int>::max();
+        document.entries.push_back(
+            makeExchangeEntry(row->cells[0], index, row->cells[1], false, row->cells[2], m_languageName, m_isMaster));
+    }
+    const ExchangeFormat format =
+        QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0 ? ExchangeFormat::Csv : ExchangeFormat::Xliff;
+    QSaveFile out(path);
+    const QByteArray bytes = writeExchange(document, format);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.flush() || !out.commit()) {
+        MessageBox::show(this, QMessageBox::Critical, ProgramName,
+                         QStringLiteral("\"%1\" could not be written: %2").arg(QDir::toNativeSeparators(path), out.errorString()));
+        return false;
+    }
+    m_status->setText(QStringLiteral("Exported %1 entries to %2").arg(grouped(int(shown.size())), QFileInfo(path).fileName()));
+    return true;
+}
+
+void CVuduzLanguageMapDlg::OnCompareWithEarlierRelease()
+{
+    QMessageBox ask(QMessageBox::Question, ProgramName,
+                    QStringLiteral("Compare with an earlier release's product folder, or with just its master file?"),
+                    QMessageBox::Cancel, this);
+    QPushButton *folder = ask.addButton(QStringLiteral("Product Folder\u2026"), QMessageBox::AcceptRole);
+    QPushButton *master = ask.addButton(QStringLiteral("Master File\u2026"), QMessageBox::AcceptRole);
+    ask.exec();
+    QString path;
+    if (ask.clickedButton() == folder)
+        path = QFileDialog::getExistingDirectory(this, QStringLiteral("Earlier Release"));
+    else if (ask.clickedButton() == master)
+        path = QFileDialog::getOpenFileName(this, QStringLiteral("Earlier Release"), QString(),
+                                            QStringLiteral("Master file (*.ini);;All files (*)"));
+    if (!path.isEmpty())
+        CompareWithEarlierRelease(path);
+}
+
+bool CVuduzLanguageMapDlg::CompareWithEarlierRelease(const QString &path)
+{
+    ReleaseComparison comparison;
+    const QString product = QFileInfo(m_owner->languageStore().directory()).absolutePath();
+    if (!comparison.compare(path, product)) {
+        MessageBox::show(this, QMessageBox::Warning, ProgramName,
+                         QStringLiteral("No comparison with \"%1\": %2").arg(QDir::toNativeSeparators(path), comparison.error()));
+        return false;
+    }
+    const EntryListModel *model = entries();
+    QHash<QString, QString> values;
+    values.reserve(model->rowCount());
+    for (const EntryRow &row : model->rows())
+        values.insert(row.cells[0], row.cells[1]);
+    const QSet<QString> stale = comparison.staleKeys(m_languageName, values);
+    m_stale.clear();
+    m_englishChanges.clear();
+    for (const EntryRow &row : model->rows()) {
+        if (const EnglishChange *change = comparison.change(row.cells[0])) {
+            m_englishChanges.insert(row.id, *change);
+            if (stale.contains(row.cells[0]))
+                m_stale.insert(row.id);
+        }
+    }
+    if (m_showCombo->findText(ReferenceChangedItem) < 0)
+        m_showCombo->addItem(ReferenceChangedItem);
+    // The filter asks again whether each row is stale.
+    if (m_showCombo->currentIndex() == int(EntryFilterMode::ReferenceChanged)
+        || m_showCombo->currentIndex() == int(EntryFilterMode::Warnings))
+        m_list->filterModel()->setMode(m_list->filterModel()->mode());
+    m_status->setText(QStringLiteral("Since the earlier release: %1 added, %2 removed, %3 changed; %4 stale here")
+                          .arg(grouped(int(comparison.added().size())), grouped(int(comparison.removed().size())),
+                               grouped(int(comparison.changed().size())), grouped(int(m_stale.size()))));
+    updateWhy();
+    updateCounts();
+    return true;
 }
 
 void CVuduzLanguageMapDlg::resizeEvent(QResizeEvent *event)
@@ -770,7 +1270,9 @@ void CVuduzLanguageMapDlg::layoutControls()
     const int countLeft = m_filterEdit->geometry().right() + 8;
     m_shownCount->setGeometry(countLeft, top, 180, line);
     m_progress->setGeometry(countLeft + 186, top, std::max(0, right - 10 - countLeft - 186), line);
-    m_why->setGeometry(10, top + line, width * 3 / 5, line);
+    const int useIt = m_useIt->isVisibleTo(this) ? m_useIt->sizeHint().width() + 6 : 0;
+    m_why->setGeometry(10, top + line, width * 3 / 5 - useIt, line);
+    m_useIt->setGeometry(10 + width * 3 / 5 - useIt + 3, top + line, useIt - 6, line);
     m_status->setGeometry(16 + width * 3 / 5, top + line, width - 6 - width * 3 / 5, line);
 }
 

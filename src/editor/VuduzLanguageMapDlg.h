@@ -1,8 +1,13 @@
 #pragma once
 
+#include "checks/ReleaseComparison.h"
+#include "editor/EditHistory.h"
+#include "model/LanguageStore.h"
 #include "model/Types.h"
 
 #include <QDialog>
+#include <QHash>
+#include <QSet>
 
 #include <functional>
 #include <optional>
@@ -126,6 +131,35 @@ public:
     int ShowNextUntranslated(bool forward);
     int ShowNextProblem(bool forward);
 
+    // Ctrl+Z takes back the last applied value (or import, or discarded typing) and
+    // shows its row; Ctrl+Shift+Z and Ctrl+Y do it again. Text typed and not yet
+    // applied is taken back first, and is never lost by an undo or a redo.
+    void Undo();
+    void Redo();
+    bool canUndo() const { return m_history.canUndo(); }
+    bool canRedo() const { return m_history.canRedo(); }
+    // "Use It" and Ctrl+U: the value of the key that differs from the shown
+    // attribute only in letter case, into the Value field, not applied.
+    void UseCaseVariant();
+    QPushButton *useItButton() const { return m_useIt; }
+
+    // "Import…" and "Export…" of the list's context menu ask for a file and call
+    // these. An import applies the file's values as Modify does, in one undo step,
+    // and says what it changed and refused; false when the file was refused whole.
+    // An export writes the rows the filter shows; false when nothing was written.
+    void OnImport();
+    void OnExport();
+    bool ImportFile(const QString &path);
+    bool ExportFile(const QString &path);
+
+    // "Compare with Earlier Release…": an earlier product folder or master file,
+    // for this editor run. Rows whose English changed since then and whose value
+    // still follows the earlier text are stale until a value is applied to them.
+    void OnCompareWithEarlierRelease();
+    bool CompareWithEarlierRelease(const QString &path);
+    bool isStale(AttributeId id) const { return m_stale.contains(id); }
+    int staleCount() const { return int(m_stale.size()); }
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -134,10 +168,20 @@ protected:
 
 private:
     void buildControls();
-    bool handleKey(int key, Qt::KeyboardModifiers modifiers);
+    // target: the control the key was sent to.
+    bool handleKey(int key, Qt::KeyboardModifiers modifiers, const QWidget *target);
     int showNextMatching(bool forward, const std::function<bool(int row)> &matches, const QString &noneText);
     int nextShownRow(int row, int step) const;
     void layoutControls();
+    // The Value field's text when it differs from the shown entry's value.
+    std::optional<QString> unappliedText() const;
+    RowSnapshot snapshotOf(int row) const;
+    void restore(int row, const RowSnapshot &snapshot);
+    // Puts every row of a step back as it was before or after it, telling the views once.
+    void restoreMany(const EditStep &step, bool after);
+    // Applies values to rows as Modify does, as one undo step.
+    void applyValues(const std::vector<std::pair<int, QString>> &values, const QString &description);
+    QString englishChangeText(AttributeId id) const;
 
     EditorOwner *m_owner;
     CVuduzListCtrl *m_list = nullptr;
@@ -161,6 +205,21 @@ private:
     // wherever the list's selection has moved since.
     std::optional<AttributeId> m_shownEntry;
     bool m_initialised = false;
+
+    EditHistory m_history;
+    // True while an undo or a redo shows rows: that shows no typing away.
+    bool m_replaying = false;
+    // Typing that Ctrl+Z took back, which Ctrl+Shift+Z puts back.
+    struct TakenBackTyping
+    {
+        AttributeId entry = 0;
+        QString text;
+    };
+    std::optional<TakenBackTyping> m_takenBack;
+    QHash<AttributeId, LanguageStore::CaseVariant> m_caseVariants;
+    QPushButton *m_useIt = nullptr;
+    QSet<AttributeId> m_stale;
+    QHash<AttributeId, EnglishChange> m_englishChanges;
 };
 
 } // namespace Glossa

@@ -135,6 +135,31 @@ bool LanguageStore::LoadLanguageFile(const QString &displayName, LanguageValues 
     });
 }
 
+bool LanguageStore::LoadCaseVariants(const QString &displayName, QHash<AttributeId, CaseVariant> &variants)
+{
+    clearMessages();
+    if (!enterDirectory())
+        return false;
+    QHash<QString, AttributeId> byFoldedName;
+    const auto foldedId = [&](QStringView key) -> std::optional<AttributeId> {
+        if (byFoldedName.isEmpty()) {
+            byFoldedName.reserve(m_attributes.size());
+            // The catalogue runs in id order, so the first id of a name is its lowest.
+            for (auto it = m_attributes.cbegin(); it != m_attributes.cend(); ++it)
+                if (QString folded = it.value().toCaseFolded(); !byFoldedName.contains(folded))
+                    byFoldedName.insert(std::move(folded), it.key());
+        }
+        const auto it = byFoldedName.constFind(key.toString().toCaseFolded());
+        return it == byFoldedName.cend() ? std::nullopt : std::optional<AttributeId>(it.value());
+    };
+    return readTextSection(fileNameFor(displayName), [&](QStringView key, QStringView value) {
+        if (m_idByName.find(key) != m_idByName.end())
+            return;
+        if (const std::optional<AttributeId> id = foldedId(key); id && !variants.contains(*id))
+            variants.insert(*id, CaseVariant{key.toString(), value.toString()});
+    });
+}
+
 bool LanguageStore::commit(ProfileFile &file)
 {
     if (!file.commit()) {

@@ -31,6 +31,16 @@ public:
     // key to redundant; a repeated key keeps its first value. False when the
     // file cannot be read; then neither container changes.
     bool LoadLanguageFile(const QString &displayName, LanguageValues &values, RedundantKeySet &redundant);
+    // A key of the file that the master lacks but that differs from one of its
+    // attributes only in letter case: most likely that attribute, mistyped.
+    struct CaseVariant
+    {
+        QString key;
+        QString value;
+    };
+    // Adds such keys of the file, with their first values, to variants by the
+    // attribute's lowest id. False when the file cannot be read.
+    bool LoadCaseVariants(const QString &displayName, QHash<AttributeId, CaseVariant> &variants);
     // Writes every entry, quoting non-empty values, in one rewrite of the file.
     // False when nothing could be written; the old file is then whole.
     bool SaveLanguageFile(const QString &displayName, const LanguageValues &values);
