@@ -294,4 +294,30 @@ bool ReleaseComparison::staleKeys(const QString &languageName, QSet<QString> *ou
     return true;
 }
 
+bool loadStaleKeys(const QString &earlier, const QString &productDir, QHash<QString, QSet<QString>> *out,
+                   QString *error)
+{
+    out->clear();
+    ReleaseComparison comparison;
+    if (!comparison.compare(earlier, productDir)) {
+        *error = comparison.error();
+        return false;
+    }
+    CheckEngine engine;
+    if (!engine.open(comparison.productDirectory())) {
+        *error = engine.error();
+        return false;
+    }
+    const QString master = MasterLanguageFileName.chopped(4);
+    for (const QString &name : engine.presentLanguages()) {
+        if (name == master)
+            continue;
+        QSet<QString> keys;
+        if (!comparison.staleKeys(name, &keys, error))
+            return false;
+        out->insert(name, std::move(keys));
+    }
+    return true;
+}
+
 } // namespace Glossa

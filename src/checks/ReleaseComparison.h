@@ -77,6 +77,13 @@ private:
     QHash<QString, int> m_changedIndex;
 };
 
+// The stale keys of every language of the product beside the master, by
+// display name, for `glossa check --since EARLIER` and the languages overview.
+// False, with *error, when the releases cannot be compared or a language file
+// cannot be read.
+bool loadStaleKeys(const QString &earlier, const QString &productDir, QHash<QString, QSet<QString>> *out,
+                   QString *error);
+
 // Reads the values of the text section of a language file, key -> value, the
 // first of two equal keys winning. False, with *error, when the file cannot be
 // read or does not read as text; a missing file reads as empty.

@@ -228,26 +228,4 @@ int runChanges(const QStringList &arguments)
     return runChanges(arguments, &out, &err);
 }
 
-bool loadStaleKeys(const QString &earlier, const QString &productDir, QHash<QString, QSet<QString>> *out,
-                   QString *error)
-{
-    out->clear();
-    ReleaseComparison comparison;
-    if (!comparison.compare(earlier, productDir)) {
-        *error = comparison.error();
-        return false;
-    }
-    CheckEngine engine;
-    QStringList languages;
-    if (!productLanguages(comparison.productDirectory(), &engine, &languages, error))
-        return false;
-    for (const QString &name : std::as_const(languages)) {
-        QSet<QString> keys;
-        if (!comparison.staleKeys(name, &keys, error))
-            return false;
-        out->insert(name, std::move(keys));
-    }
-    return true;
-}
-
 } // namespace Glossa

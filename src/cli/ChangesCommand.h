@@ -1,5 +1,7 @@
 #pragma once
 
+#include "checks/ReleaseComparison.h"
+
 #include <QHash>
 #include <QSet>
 #include <QString>
@@ -16,11 +18,5 @@ namespace Glossa {
 // or usage (the message on err).
 int runChanges(const QStringList &arguments);
 int runChanges(const QStringList &arguments, QIODevice *out, QIODevice *err);
-
-// The stale keys of every language of the product beside the master, by
-// display name, for `glossa check --since EARLIER`. False, with *error, when
-// the releases cannot be compared or a language file cannot be read.
-bool loadStaleKeys(const QString &earlier, const QString &productDir, QHash<QString, QSet<QString>> *out,
-                   QString *error);
 
 } // namespace Glossa

@@ -9,21 +9,21 @@
 namespace Glossa {
 
 // A row's value, state and stale mark at one moment.
-struct RowSnapshot
+struct EntrySnapshot
 {
     QString value;
     QString state;
     bool stale = false;
 
-    bool operator==(const RowSnapshot &) const = default;
+    bool operator==(const EntrySnapshot &) const = default;
 };
 
 // One row that a step changed.
 struct RowChange
 {
     AttributeId id = 0;
-    RowSnapshot before;
-    RowSnapshot after;
+    EntrySnapshot before;
+    EntrySnapshot after;
 };
 
 // What the user did, as the editor's undo takes it back: values applied to rows

@@ -12,6 +12,7 @@
 #include "model/LanguageStore.h"
 #include "model/LocaleCatalogue.h"
 #include "platform/DialogUnits.h"
+#include "platform/EarlierRelease.h"
 #include "platform/MessageBox.h"
 #include "waiting/WaitingScope.h"
 
@@ -183,6 +184,17 @@ EntryListModel *CVuduzLanguageMapDlg::entries() const
 
 void CVuduzLanguageMapDlg::buildControls()
 {
+    // "Use It" sits at the end of the why line while the shown entry has a key that
+    // differs from it only in letter case. It is made first, so that the template's
+    // controls keep their places among the children, Cancel the last button.
+    m_useIt = new QPushButton(QStringLiteral("Use It"), this);
+    m_useIt->setAccessibleName(QStringLiteral("Use It"));
+    m_useIt->setObjectName(QStringLiteral("Use It"));
+    m_useIt->setAutoDefault(false);
+    m_useIt->setToolTip(QStringLiteral("Puts the value of the key that differs only in letter case into the Value field "
+                                       "(Ctrl+U); Enter applies it"));
+    m_useIt->hide();
+    connect(m_useIt, &QPushButton::clicked, this, &CVuduzLanguageMapDlg::UseCaseVariant);
     const DialogBaseUnits units = dialogBaseUnits(font());
     m_list = new CVuduzListCtrl({QStringLiteral("Attribute"), QStringLiteral("Value"), QStringLiteral("Reference"),
                                  QStringLiteral("Statue")},
@@ -274,16 +286,6 @@ void CVuduzLanguageMapDlg::buildControls()
     });
     filter->setStaleTest([this](const EntryRow &row) { return m_stale.contains(row.id); });
 
-    // "Use It" sits at the end of the why line while the shown entry has a key that
-    // differs from it only in letter case.
-    m_useIt = new QPushButton(QStringLiteral("Use It"), this);
-    m_useIt->setAccessibleName(QStringLiteral("Use It"));
-    m_useIt->setObjectName(QStringLiteral("Use It"));
-    m_useIt->setAutoDefault(false);
-    m_useIt->setToolTip(QStringLiteral("Puts the value of the key that differs only in letter case into the Value field "
-                                       "(Ctrl+U); Enter applies it"));
-    m_useIt->hide();
-    connect(m_useIt, &QPushButton::clicked, this, &CVuduzLanguageMapDlg::UseCaseVariant);
 
     // The list's context menu: exchange files, the earlier release, undo and redo.
     // The shortcuts are the editor's own keys, named after a tab as menus show them.
@@ -901,13 +903,13 @@ std::optional<QString> CVuduzLanguageMapDlg::unappliedText() const
     return m_valueEdit->text();
 }
 
-RowSnapshot CVuduzLanguageMapDlg::snapshotOf(int row) const
+EntrySnapshot CVuduzLanguageMapDlg::snapshotOf(int row) const
 {
     const EntryListModel *model = entries();
     return {model->text(row, 1), model->text(row, model->statusColumn()), m_stale.contains(model->itemData(row))};
 }
 
-void CVuduzLanguageMapDlg::restore(int row, const RowSnapshot &snapshot)
+void CVuduzLanguageMapDlg::restore(int row, const EntrySnapshot &snapshot)
 {
     EntryListModel *model = entries();
     const AttributeId id = model->itemData(row);
@@ -991,7 +993,7 @@ void CVuduzLanguageMapDlg::Redo()
 
 void CVuduzLanguageMapDlg::restoreMany(const EditStep &step, bool after)
 {
-    QHash<AttributeId, const RowSnapshot *> snapshots;
+    QHash<AttributeId, const EntrySnapshot *> snapshots;
     snapshots.reserve(qsizetype(step.rows.size()));
     for (const RowChange &change : step.rows) {
         snapshots.insert(change.id, after ? &change.after : &change.before);
@@ -1003,7 +1005,7 @@ void CVuduzLanguageMapDlg::restoreMany(const EditStep &step, bool after)
     }
     const int status = entries()->statusColumn();
     entries()->updateRows([&](EntryRow &row) {
-        if (const RowSnapshot *snapshot = snapshots.value(row.id)) {
+        if (const EntrySnapshot *snapshot = snapshots.value(row.id)) {
             row.cells[1] = snapshot->value;
             row.cells[size_t(status)] = snapshot->state;
         }
@@ -1018,7 +1020,7 @@ void CVuduzLanguageMapDlg::applyValues(const std::vector<std::pair<int, QString>
     step.rows.reserve(values.size());
     for (const auto &[row, value] : values) {
         const AttributeId id = model->itemData(row);
-        RowSnapshot after{value, CheckPlaceholders(value, model->text(row, 2), id) ? StatusModified : StatusError, false};
+        EntrySnapshot after{value, CheckPlaceholders(value, model->text(row, 2), id) ? StatusModified : StatusError, false};
         step.rows.push_back({id, snapshotOf(row), std::move(after)});
     }
     if (step.rows.empty())
@@ -1186,19 +1188,7 @@ bool CVuduzLanguageMapDlg::ExportFile(const QString &path)
 
 void CVuduzLanguageMapDlg::OnCompareWithEarlierRelease()
 {
-    QMessageBox ask(QMessageBox::Question, ProgramName,
-                    QStringLiteral("Compare with an earlier release's product folder, or with just its master file?"),
-                    QMessageBox::Cancel, this);
-    QPushButton *folder = ask.addButton(QStringLiteral("Product Folder\u2026"), QMessageBox::AcceptRole);
-    QPushButton *master = ask.addButton(QStringLiteral("Master File\u2026"), QMessageBox::AcceptRole);
-    ask.exec();
-    QString path;
-    if (ask.clickedButton() == folder)
-        path = QFileDialog::getExistingDirectory(this, QStringLiteral("Earlier Release"));
-    else if (ask.clickedButton() == master)
-        path = QFileDialog::getOpenFileName(this, QStringLiteral("Earlier Release"), QString(),
-                                            QStringLiteral("Master file (*.ini);;All files (*)"));
-    if (!path.isEmpty())
+    if (const QString path = chooseEarlierRelease(this); !path.isEmpty())
         CompareWithEarlierRelease(path);
 }
 

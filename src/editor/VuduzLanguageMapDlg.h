@@ -175,8 +175,8 @@ private:
     void layoutControls();
     // The Value field's text when it differs from the shown entry's value.
     std::optional<QString> unappliedText() const;
-    RowSnapshot snapshotOf(int row) const;
-    void restore(int row, const RowSnapshot &snapshot);
+    EntrySnapshot snapshotOf(int row) const;
+    void restore(int row, const EntrySnapshot &snapshot);
     // Puts every row of a step back as it was before or after it, telling the views once.
     void restoreMany(const EditStep &step, bool after);
     // Applies values to rows as Modify does, as one undo step.

@@ -1,8 +1,11 @@
 #include "mainwindow/LanguagesOverviewDlg.h"
 
+#include "checks/ReleaseComparison.h"
+#include "platform/EarlierRelease.h"
 #include "platform/MessageBox.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -52,12 +55,13 @@ LanguagesOverviewDlg::LanguagesOverviewDlg(const QString &productDirectory, Chec
     m_languages = makeTable({QStringLiteral("Language"), QStringLiteral("Code"), QStringLiteral("Encoding"),
                              QStringLiteral("Translated"), QStringLiteral("%"), QStringLiteral("Blank"),
                              QStringLiteral("Missing"), QStringLiteral("Errors"), QStringLiteral("Warnings"),
-                             QStringLiteral("Keys the master lacks")},
+                             QStringLiteral("Keys the master lacks"), QStringLiteral("Stale")},
                             QStringLiteral("Languages"));
     m_findings = makeTable({QStringLiteral("Line"), QStringLiteral("Key"), QStringLiteral("Check"),
                             QStringLiteral("Severity"), QStringLiteral("Message")},
                            QStringLiteral("Findings"));
     m_findings->setSortingEnabled(true);
+    m_languages->setColumnHidden(StaleColumn, m_options.staleKeys.isEmpty());
 
     m_severity = new QComboBox;
     m_severity->addItems({QStringLiteral("All findings"), QStringLiteral("Errors"), QStringLiteral("Warnings"),
@@ -78,6 +82,9 @@ LanguagesOverviewDlg::LanguagesOverviewDlg(const QString &productDirectory, Chec
     m_saveReport = new QPushButton(QStringLiteral("Save Report…"));
     m_saveReport->setAutoDefault(false);
     m_saveReport->setEnabled(false);
+    m_compare = new QPushButton(QStringLiteral("Compare with Earlier Release\u2026"));
+    m_compare->setAutoDefault(false);
+    m_compare->setToolTip(QStringLiteral("Counts the translations whose English changed since an earlier release"));
     auto *close = new QPushButton(QStringLiteral("Close"));
     close->setAutoDefault(false);
 
@@ -99,6 +106,7 @@ LanguagesOverviewDlg::LanguagesOverviewDlg(const QString &productDirectory, Chec
     buttons->addWidget(m_progress, 1);
     buttons->addWidget(m_status, 1);
     buttons->addWidget(m_cancel);
+    buttons->addWidget(m_compare);
     buttons->addWidget(m_saveReport);
     buttons->addWidget(close);
     auto *layout = new QVBoxLayout(this);
@@ -113,6 +121,10 @@ LanguagesOverviewDlg::LanguagesOverviewDlg(const QString &productDirectory, Chec
             QStringLiteral("Text (*.txt);;JSON (*.json);;JUnit XML (*.xml);;SARIF (*.sarif);;GitHub workflow commands (*.github)"));
         if (!path.isEmpty())
             saveReport(path);
+    });
+    connect(m_compare, &QPushButton::clicked, this, [this] {
+        if (const QString path = chooseEarlierRelease(this); !path.isEmpty())
+            compareWithEarlierRelease(path);
     });
     connect(m_languages, &QTableWidget::itemSelectionChanged, this, &LanguagesOverviewDlg::showFindings);
     connect(m_severity, &QComboBox::currentIndexChanged, this, &LanguagesOverviewDlg::showFindings);
@@ -146,27 +158,41 @@ void LanguagesOverviewDlg::start()
     m_running = true;
     m_cancelRequested = false;
     m_arrived.clear();
+    m_report = {};
+    m_languages->setSortingEnabled(false);
     m_languages->setRowCount(0);
+    m_findings->setRowCount(0);
+    m_progress->setValue(0);
+    m_cancel->setEnabled(true);
+    m_saveReport->setEnabled(false);
     m_status->setText(QStringLiteral("Checking…"));
-    m_worker = std::thread([this] {
+    const int generation = ++m_generation;
+    // Runs fn on the window's thread unless a later run has started since.
+    auto post = [this, generation](auto fn) {
+        QMetaObject::invokeMethod(this, [this, generation, fn = std::move(fn)]() mutable {
+            if (generation == m_generation)
+                fn();
+        }, Qt::QueuedConnection);
+    };
+    m_worker = std::thread([this, post] {
         CheckEngine engine;
         if (!engine.open(m_product)) {
             const QString error = engine.error();
-            QMetaObject::invokeMethod(this, [this, error] {
+            post([this, error] {
                 m_status->setText(error);
                 finish(true);
-            }, Qt::QueuedConnection);
+            });
             return;
         }
         const int total = int(engine.presentLanguages().size());
-        QMetaObject::invokeMethod(this, [this, total] { m_progress->setRange(0, total); }, Qt::QueuedConnection);
-        ProductReport report = engine.run(m_options, {}, &m_cancelRequested, [this](const LanguageReport &language) {
-            QMetaObject::invokeMethod(this, [this, language] { addLanguage(language); }, Qt::QueuedConnection);
+        post([this, total] { m_progress->setRange(0, total); });
+        ProductReport report = engine.run(m_options, {}, &m_cancelRequested, [this, post](const LanguageReport &language) {
+            post([this, language] { addLanguage(language); });
         });
-        QMetaObject::invokeMethod(this, [this, report = std::move(report)]() mutable {
+        post([this, report = std::move(report)]() mutable {
             m_report = std::move(report);
             finish(m_report.cancelled);
-        }, Qt::QueuedConnection);
+        });
     });
 }
 
@@ -200,9 +226,30 @@ void LanguagesOverviewDlg::addLanguage(const LanguageReport &language)
     m_languages->setItem(row, ErrorsColumn, numberItem(language.errors));
     m_languages->setItem(row, WarningsColumn, numberItem(language.warnings));
     m_languages->setItem(row, RedundantColumn, numberItem(language.redundant));
+    int stale = 0;
+    for (const Finding &finding : language.findings)
+        stale += finding.check == QLatin1String("reference-changed");
+    m_languages->setItem(row, StaleColumn, numberItem(stale));
     m_languages->setSortingEnabled(sorting);
     if (m_languages->rowCount() == 1)
         m_languages->selectRow(0);
+}
+
+bool LanguagesOverviewDlg::compareWithEarlierRelease(const QString &earlier)
+{
+    QHash<QString, QSet<QString>> stale;
+    QString error;
+    if (!loadStaleKeys(earlier, m_product, &stale, &error)) {
+        MessageBox::show(this, QMessageBox::Warning, QStringLiteral("Warning"),
+                         QStringLiteral("No comparison with \"%1\": %2").arg(QDir::toNativeSeparators(earlier), error));
+        return false;
+    }
+    stop(); // what the stopped run still sends is dropped
+    m_running = false;
+    m_options.staleKeys = std::move(stale);
+    m_languages->setColumnHidden(StaleColumn, false);
+    start();
+    return true;
 }
 
 void LanguagesOverviewDlg::finish(bool cancelled)

@@ -28,7 +28,7 @@ class LanguagesOverviewDlg : public QDialog
 public:
     enum LanguageColumn {
         NameColumn, CodeColumn, EncodingColumn, TranslatedColumn, PercentColumn, BlankColumn, MissingColumn,
-        ErrorsColumn, WarningsColumn, RedundantColumn, LanguageColumnCount
+        ErrorsColumn, WarningsColumn, RedundantColumn, StaleColumn, LanguageColumnCount
     };
     enum FindingColumn { LineColumn, KeyColumn, CheckColumn, SeverityColumn, MessageColumn, FindingColumnCount };
 
@@ -56,6 +56,12 @@ public:
     QProgressBar *progressBar() const { return m_progress; }
     QPushButton *cancelButton() const { return m_cancel; }
     QPushButton *saveReportButton() const { return m_saveReport; }
+    QPushButton *compareButton() const { return m_compare; }
+
+    // "Compare with Earlier Release…": checks again with the translations that
+    // still follow the earlier English as findings, and shows their count in a
+    // "Stale" column. False, with a message, when the releases cannot be compared.
+    bool compareWithEarlierRelease(const QString &earlier);
 
     // Saves the report as the path's extension says (.json, .xml for JUnit, .sarif, else text).
     bool saveReport(const QString &path);
@@ -82,6 +88,8 @@ private:
     // Shared with the worker so that a late report never reaches a closed dialog.
     std::shared_ptr<std::atomic_bool> m_alive;
     bool m_running = false;
+    // Each check run has a number; what a stopped run still sends is dropped.
+    int m_generation = 0;
     QString m_chosenLanguage;
     QString m_chosenKey;
     ReportWriter m_reportWriter;
@@ -93,6 +101,7 @@ private:
     QLineEdit *m_status = nullptr;
     QPushButton *m_cancel = nullptr;
     QPushButton *m_saveReport = nullptr;
+    QPushButton *m_compare = nullptr;
 };
 
 } // namespace Glossa

@@ -2,6 +2,7 @@
 
 #include "GuiTestSupport.h"
 #include "mainwindow/Glossa_DeskDlg.h"
+#include "checks/ReleaseComparison.h"
 #include "mainwindow/LanguagesOverviewDlg.h"
 #include "model/Types.h"
 #include "platform/MessageBox.h"
@@ -54,6 +55,45 @@ private Q_SLOTS:
         QVERIFY(m_dir->isValid());
         m_root = m_dir->path() + u"/product"_s;
         QVERIFY(copyTree(demoProductDir(), m_root));
+    }
+
+    void anEarlierReleaseAddsTheStaleColumn()
+    {
+        const auto before = snapshotTree(m_root);
+        LanguagesOverviewDlg dialog(m_root, {});
+        QSignalSpy finished(&dialog, &LanguagesOverviewDlg::checkFinished);
+        dialog.show();
+        dialog.start();
+        QTableWidget *table = dialog.languageTable();
+        QCOMPARE(table->horizontalHeaderItem(LanguagesOverviewDlg::StaleColumn)->text(), u"Stale"_s);
+        QVERIFY(table->isColumnHidden(LanguagesOverviewDlg::StaleColumn));
+        QCOMPARE(dialog.compareButton()->accessibleName().isEmpty() ? dialog.compareButton()->text()
+                                                                    : dialog.compareButton()->accessibleName(),
+                 u"Compare with Earlier Release\u2026"_s);
+
+        // The product itself is no earlier release: a message, and the run goes on as it was.
+        MessageBox::resetTestHooks();
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        QVERIFY(!dialog.compareWithEarlierRelease(m_root));
+        QCOMPARE(MessageBox::shownMessages().size(), 1);
+        QVERIFY(table->isColumnHidden(LanguagesOverviewDlg::StaleColumn));
+
+        // Asked while the first run may still be going: that run is dropped, the new one counts.
+        const QString earlier = sourceDir() + u"/examples/demo-product-previous"_s;
+        QVERIFY(dialog.compareWithEarlierRelease(earlier));
+        QVERIFY(!table->isColumnHidden(LanguagesOverviewDlg::StaleColumn));
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog.isRunning(), 10000);
+        QHash<QString, QSet<QString>> stale;
+        QString error;
+        QVERIFY(loadStaleKeys(earlier, m_root, &stale, &error));
+        QCOMPARE(table->rowCount(), int(dialog.report().languages.size()));
+        const int german = rowOf(table, u"German (Germany)"_s);
+        QVERIFY(german >= 0);
+        QVERIFY(stale.value(u"German (Germany)"_s).size() > 0);
+        QCOMPARE(table->item(german, LanguagesOverviewDlg::StaleColumn)->data(Qt::DisplayRole).toInt(),
+                 int(stale.value(u"German (Germany)"_s).size()));
+        QCOMPARE(snapshotTree(m_root), before);
+        MessageBox::resetTestHooks();
     }
 
     void fillsInTheBackgroundAndShowsFindings()
