@@ -938,28 +938,13 @@ void CVuduzLanguageMapDlg::Undo()
         m_status->setText(QStringLiteral("Nothing to undo"));
         return;
     }
-    m_takenBack.reset();
-    m_replaying = true;
-    if (step->kind == EditStep::Kind::Discarded) {
-        ShowEntry(entries()->findRowById(step->entry));
-        m_valueEdit->setText(step->typedText);
-    } else {
-        if (step->rows.size() > 1)
-            restoreMany(*step, false);
-        else
-            for (auto it = step->rows.rbegin(); it != step->rows.rend(); ++it)
-                restore(entries()->findRowById(it->id), it->before);
-        ShowEntry(entries()->findRowById(step->rows.front().id));
-    }
-    m_replaying = false;
-    m_status->setText(QStringLiteral("Undone: ") + step->description);
-    updateWhy();
+    replay(*step, false);
 }
 
 void CVuduzLanguageMapDlg::Redo()
 {
     readFields();
-    if (const std::optional<QString> typed = unappliedText()) {
+    if (unappliedText()) {
         m_status->setText(QStringLiteral("The Value field holds text not applied: Enter applies it, Ctrl+Z takes it back"));
         return;
     }
@@ -974,20 +959,26 @@ void CVuduzLanguageMapDlg::Redo()
         m_status->setText(QStringLiteral("Nothing to redo"));
         return;
     }
+    replay(*step, true);
+}
+
+void CVuduzLanguageMapDlg::replay(const EditStep &step, bool again)
+{
     m_takenBack.reset();
     m_replaying = true;
-    if (step->kind == EditStep::Kind::Discarded) {
-        ShowEntry(entries()->findRowById(step->entry));
+    if (step.kind == EditStep::Kind::Discarded) {
+        ShowEntry(entries()->findRowById(step.entry));
+        if (!again)
+            m_valueEdit->setText(step.typedText);
     } else {
-        if (step->rows.size() > 1)
-            restoreMany(*step, true);
+        if (step.rows.size() > 1)
+            restoreMany(step, again);
         else
-            for (const RowChange &change : step->rows)
-                restore(entries()->findRowById(change.id), change.after);
-        ShowEntry(entries()->findRowById(step->rows.front().id));
+            restore(entries()->findRowById(step.rows.front().id), again ? step.rows.front().after : step.rows.front().before);
+        ShowEntry(entries()->findRowById(step.rows.front().id));
     }
     m_replaying = false;
-    m_status->setText(QStringLiteral("Redone: ") + step->description);
+    m_status->setText((again ? QStringLiteral("Redone: ") : QStringLiteral("Undone: ")) + step.description);
     updateWhy();
 }
 

@@ -177,6 +177,8 @@ private:
     std::optional<QString> unappliedText() const;
     EntrySnapshot snapshotOf(int row) const;
     void restore(int row, const EntrySnapshot &snapshot);
+    // Shows a step taken back (again false) or done again, its rows restored.
+    void replay(const EditStep &step, bool again);
     // Puts every row of a step back as it was before or after it, telling the views once.
     void restoreMany(const EditStep &step, bool after);
     // Applies values to rows as Modify does, as one undo step.

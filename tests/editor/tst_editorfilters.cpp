@@ -1,5 +1,4 @@
-#include "GuiTestSupport.h"
-#include "TestSupport.h"
+#include "EditorFixture.h"
 
 #include "editor/EditorOwner.h"
 #include "editor/EntryFilterModel.h"
@@ -24,60 +23,8 @@ using namespace TestSupport;
 
 namespace {
 
-constexpr int English = 1;
-constexpr int French = 50;
-
 using C = CVuduzLanguageMapDlg;
-
-struct Entry
-{
-    QString attribute;
-    QString value; // null: the French file lacks the key
-    QString reference;
-};
-
-QByteArray sectionBytes(const QList<Entry> &entries, bool values)
-{
-    QString text = QStringLiteral("[text]\r\n");
-    for (const Entry &e : entries) {
-        if (values && e.value.isNull())
-            continue;
-        text += e.attribute + u'=' + (values ? e.value : e.reference) + QStringLiteral("\r\n");
-    }
-    return utf16le(text);
-}
-
-class TestOwner : public EditorOwner
-{
-public:
-    LanguageStore store;
-    EntryListModel rows{{QStringLiteral("Attribute"), QStringLiteral("Value")}};
-    QWidget window;
-    QList<LanguageValues> applied;
-
-    LanguageStore &languageStore() override { return store; }
-    const EntryListModel *entryRows() const override { return &rows; }
-    void ApplySavedValues(const LanguageValues &values) override { applied.append(values); }
-    QWidget *ownerWindow() override { return &window; }
-
-    bool loadRows(int catalogueRow)
-    {
-        LanguageValues values;
-        RedundantKeySet redundant;
-        if (!store.LoadLanguageFile(LocaleCatalogue::DisplayNameAt(catalogueRow), values, redundant))
-            return false;
-        std::vector<EntryRow> list;
-        for (auto it = store.attributes().cbegin(); it != store.attributes().cend(); ++it) {
-            EntryRow row;
-            row.cells[0] = it.value();
-            row.cells[1] = values.value(it.key());
-            row.id = it.key();
-            list.push_back(row);
-        }
-        rows.setRows(std::move(list));
-        return true;
-    }
-};
+using Entry = EditorFixture::Entry;
 
 // Six entries: IDS_0 translated, IDS_1 blank, IDS_2 a placeholder error,
 // IDS_3 the same as its reference, IDS_4 missing, IDS_5 a trailing-blank warning.
@@ -101,43 +48,11 @@ class TestEditorFilters : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_tmp;
-    int m_serial = 0;
-    QString m_root;
-    std::unique_ptr<CurrentDirGuard> m_cwd;
-    std::unique_ptr<TestOwner> m_owner;
-    std::unique_ptr<UnansweredBoxGuard> m_boxes;
+    EditorFixture m_fixture;
 
-    QString frenchFile() const { return m_root + QStringLiteral("/language/French (France).ini"); }
-
-    bool makeProduct(const QList<Entry> &entries)
-    {
-        m_root = m_tmp.filePath(QStringLiteral("p%1").arg(++m_serial));
-        if (!QDir().mkpath(m_root + QStringLiteral("/language")))
-            return false;
-        if (!writeBytes(m_root + QStringLiteral("/language/English (United States).ini"), sectionBytes(entries, false))
-            || !writeBytes(frenchFile(), sectionBytes(entries, true)))
-            return false;
-        QDir::setCurrent(m_root);
-        resetAttributeIdCounter();
-        m_owner = std::make_unique<TestOwner>();
-        if (!m_owner->store.Open(QStringLiteral("./language")))
-            return false;
-        presentLanguages() = {English, French};
-        return m_owner->loadRows(French);
-    }
-
-    std::unique_ptr<C> openEditor()
-    {
-        auto editor = std::make_unique<C>(m_owner.get());
-        editor->sourceList = m_owner->entryRows();
-        editor->languageIndex = French;
-        editor->OnInitDialog();
-        editor->activateWindow();
-        if (!QTest::qWaitForWindowActive(editor.get()))
-            return nullptr;
-        return editor;
-    }
+    QString frenchFile() const { return m_fixture.languageFile(); }
+    bool makeProduct(const QList<Entry> &entries) { return m_fixture.makeProduct(entries); }
+    std::unique_ptr<C> openEditor() { return m_fixture.openEditor(); }
 
     static void choose(C *editor, int showIndex, const QString &text = {})
     {
@@ -165,18 +80,10 @@ private:
     static QString shownAttribute(const C *editor) { return editor->attributeEdit()->text(); }
 
 private Q_SLOTS:
-    void init()
-    {
-        m_cwd = std::make_unique<CurrentDirGuard>();
-        MessageBox::resetTestHooks();
-        m_boxes = std::make_unique<UnansweredBoxGuard>();
-    }
+    void init() { m_fixture.start(); }
     void cleanup()
     {
-        m_owner.reset();
-        m_cwd.reset();
-        const QStringList unanswered = m_boxes->texts;
-        m_boxes.reset();
+        const QStringList unanswered = m_fixture.finish();
         QVERIFY2(unanswered.isEmpty(), qPrintable(unanswered.join(QLatin1Char('|'))));
     }
 
@@ -296,8 +203,8 @@ private Q_SLOTS:
         MessageBox::setNextAnswer(QMessageBox::Yes); // the format question of IDS_2
         QTest::mouseClick(findControl<QPushButton>(editor.get(), C::IDC_SAVE), Qt::LeftButton);
         QCOMPARE(editor->result(), ResultSaved);
-        QCOMPARE(m_owner->applied.size(), 1);
-        QCOMPARE(m_owner->applied.first().value(editor->entries()->itemData(0)), QStringLiteral("Ouvrez"));
+        QCOMPARE(m_fixture.owner->applied.size(), 1);
+        QCOMPARE(m_fixture.owner->applied.first().value(editor->entries()->itemData(0)), QStringLiteral("Ouvrez"));
         QVERIFY(readBytes(frenchFile()).contains(utf16le(QStringLiteral("Ouvrez"), false)));
     }
 
