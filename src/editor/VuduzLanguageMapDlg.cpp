@@ -267,7 +267,7 @@ void CVuduzLanguageMapDlg::buildControls()
     connect(m_valueEdit, &QLineEdit::textChanged, this, &CVuduzLanguageMapDlg::updateWhy);
     entries()->setToolTipProvider([this](const EntryRow &row) { return whyText(row); });
     m_valueEdit->setToolTip(QStringLiteral("Enter applies the value; Ctrl+Return applies it and shows the next "
-                                           "untranslated entry (Ctrl+J)"));
+                                           "untranslated entry (Ctrl+J); Ctrl+Z / Ctrl+Shift+Z: undo / redo"));
     m_list->setToolTip(QStringLiteral("Up / Down: previous / next entry; Ctrl+J / Ctrl+Shift+J: next / previous "
                                       "untranslated entry; F8 / Shift+F8: next / previous entry with an error or a warning"));
     m_status->setToolTip(QStringLiteral("Ctrl+J / Ctrl+Shift+J: next / previous untranslated entry; F8 / Shift+F8: "
