@@ -54,6 +54,9 @@ protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
 
 private:
+    // Filters every row again after the mode or the text changed.
+    void refilter();
+
     EntryListModel *m_source;
     EntryFilterMode m_mode = EntryFilterMode::All;
     QString m_text;
