@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace Glossa {
@@ -61,6 +62,10 @@ LanguagesOverviewDlg::LanguagesOverviewDlg(const QString &productDirectory, Chec
                             QStringLiteral("Severity"), QStringLiteral("Message")},
                            QStringLiteral("Findings"));
     m_findings->setSortingEnabled(true);
+    m_flush = new QTimer(this);
+    m_flush->setSingleShot(true);
+    m_flush->setInterval(150);
+    connect(m_flush, &QTimer::timeout, this, &LanguagesOverviewDlg::flushArrivals);
     m_languages->setColumnHidden(StaleColumn, m_options.staleKeys.isEmpty());
 
     m_severity = new QComboBox;
@@ -158,6 +163,8 @@ void LanguagesOverviewDlg::start()
     m_running = true;
     m_cancelRequested = false;
     m_arrived.clear();
+    m_inTable = 0;
+    m_flush->stop();
     m_report = {};
     m_languages->setSortingEnabled(false);
     m_languages->setRowCount(0);
@@ -207,31 +214,48 @@ void LanguagesOverviewDlg::addLanguage(const LanguageReport &language)
 {
     m_arrived.push_back(language);
     m_progress->setValue(int(m_arrived.size()));
+    if (m_inTable == 0)
+        flushArrivals();
+    else if (!m_flush->isActive())
+        m_flush->start();
+}
+
+void LanguagesOverviewDlg::flushArrivals()
+{
+    m_flush->stop();
+    if (m_inTable == m_arrived.size())
+        return;
+    const bool wasEmpty = m_languages->rowCount() == 0;
     const bool sorting = m_languages->isSortingEnabled();
     m_languages->setSortingEnabled(false);
-    const int row = m_languages->rowCount();
-    m_languages->insertRow(row);
-    auto *name = new QTableWidgetItem(language.name);
-    name->setData(Qt::UserRole, int(m_arrived.size() - 1));
-    // Catalogue order until the user sorts by another column.
-    name->setData(Qt::UserRole + 1, language.catalogueRow);
-    m_languages->setItem(row, NameColumn, name);
-    m_languages->setItem(row, CodeColumn, new QTableWidgetItem(language.code));
-    m_languages->setItem(row, EncodingColumn, new QTableWidgetItem(language.encoding));
-    m_languages->setItem(row, TranslatedColumn, numberItem(language.translated));
-    m_languages->setItem(row, PercentColumn,
-                         numberItem(language.attributes ? language.translated * 100 / language.attributes : 100));
-    m_languages->setItem(row, BlankColumn, numberItem(language.blank));
-    m_languages->setItem(row, MissingColumn, numberItem(language.missing));
-    m_languages->setItem(row, ErrorsColumn, numberItem(language.errors));
-    m_languages->setItem(row, WarningsColumn, numberItem(language.warnings));
-    m_languages->setItem(row, RedundantColumn, numberItem(language.redundant));
-    int stale = 0;
-    for (const Finding &finding : language.findings)
-        stale += finding.check == QLatin1String("reference-changed");
-    m_languages->setItem(row, StaleColumn, numberItem(stale));
+    m_languages->setUpdatesEnabled(false);
+    for (; m_inTable < m_arrived.size(); ++m_inTable) {
+        const LanguageReport &language = m_arrived[m_inTable];
+        const int row = m_languages->rowCount();
+        m_languages->insertRow(row);
+        auto *name = new QTableWidgetItem(language.name);
+        name->setData(Qt::UserRole, int(m_inTable));
+        // Catalogue order until the user sorts by another column.
+        name->setData(Qt::UserRole + 1, language.catalogueRow);
+        m_languages->setItem(row, NameColumn, name);
+        m_languages->setItem(row, CodeColumn, new QTableWidgetItem(language.code));
+        m_languages->setItem(row, EncodingColumn, new QTableWidgetItem(language.encoding));
+        m_languages->setItem(row, TranslatedColumn, numberItem(language.translated));
+        m_languages->setItem(row, PercentColumn,
+                             numberItem(language.attributes ? language.translated * 100 / language.attributes : 100));
+        m_languages->setItem(row, BlankColumn, numberItem(language.blank));
+        m_languages->setItem(row, MissingColumn, numberItem(language.missing));
+        m_languages->setItem(row, ErrorsColumn, numberItem(language.errors));
+        m_languages->setItem(row, WarningsColumn, numberItem(language.warnings));
+        m_languages->setItem(row, RedundantColumn, numberItem(language.redundant));
+        int stale = 0;
+        for (const Finding &finding : language.findings)
+            stale += finding.check == QLatin1String("reference-changed");
+        m_languages->setItem(row, StaleColumn, numberItem(stale));
+    }
+    m_languages->setUpdatesEnabled(true);
     m_languages->setSortingEnabled(sorting);
-    if (m_languages->rowCount() == 1)
+    if (wasEmpty)
         m_languages->selectRow(0);
 }
 
@@ -256,6 +280,7 @@ void LanguagesOverviewDlg::finish(bool cancelled)
 {
     if (m_worker.joinable())
         m_worker.join();
+    flushArrivals();
     m_running = false;
     m_cancel->setEnabled(false);
     m_saveReport->setEnabled(!m_report.languages.empty());

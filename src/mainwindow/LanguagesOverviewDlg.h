@@ -15,6 +15,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTableWidget;
+class QTimer;
 
 namespace Glossa {
 
@@ -73,7 +74,10 @@ Q_SIGNALS:
     void checkFinished();
 
 private:
+    // Languages arrive one by one; the table takes them in batches, the first at once,
+    // so that 112 languages cost a few repaints rather than 112.
     void addLanguage(const LanguageReport &language);
+    void flushArrivals();
     void finish(bool cancelled);
     void showFindings();
     void stop();
@@ -83,6 +87,8 @@ private:
     CheckOptions m_options;
     ProductReport m_report;
     std::vector<LanguageReport> m_arrived;
+    size_t m_inTable = 0; // how many of m_arrived the table shows
+    QTimer *m_flush = nullptr;
     std::thread m_worker;
     std::atomic_bool m_cancelRequested = false;
     // Shared with the worker so that a late report never reaches a closed dialog.
