@@ -146,16 +146,6 @@ private:
     QHash<QString, int> m_indexByName;        // first occurrence
     QHash<QString, int> m_indexByFoldedName;  // case-folded name -> first occurrence
     std::vector<Finding> m_indexFindings;
-    struct NameHash
-    {
-        using is_transparent = void;
-        size_t operator()(QStringView name) const { return qHash(name); }
-    };
-    struct NameEqual
-    {
-        using is_transparent = void;
-        bool operator()(QStringView a, QStringView b) const { return a == b; }
-    };
     // Catalogue name -> lowest index, as views into m_names (shared by copies of the engine).
     using ViewIndex = std::unordered_map<QStringView, int, NameHash, NameEqual>;
     std::shared_ptr<ViewIndex> m_viewIndex;

@@ -88,16 +88,6 @@ private:
     AttributeCatalogue m_attributes;
     // Name -> lowest id; looked up with views of the file's text, so a key is
     // copied only when it is kept.
-    struct NameHash
-    {
-        using is_transparent = void;
-        size_t operator()(QStringView name) const { return qHash(name); }
-    };
-    struct NameEqual
-    {
-        using is_transparent = void;
-        bool operator()(QStringView a, QStringView b) const { return a == b; }
-    };
     std::unordered_map<QString, AttributeId, NameHash, NameEqual> m_idByName;
     ProfileFormat m_newFileFormat;
     QString m_lastError;

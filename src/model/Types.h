@@ -29,6 +29,19 @@ AttributeId takeNextAttributeId();
 // Tests load several catalogues in one process; they start each from id 0 again.
 void resetAttributeIdCounter();
 
+// Hash and equality of names for unordered maps looked up with views of a
+// file's text, so that a key is copied only when it is kept.
+struct NameHash
+{
+    using is_transparent = void;
+    size_t operator()(QStringView name) const { return qHash(name); }
+};
+struct NameEqual
+{
+    using is_transparent = void;
+    bool operator()(QStringView a, QStringView b) const { return a == b; }
+};
+
 // The process-wide set of present languages.
 PresentLanguageSet &presentLanguages();
 
