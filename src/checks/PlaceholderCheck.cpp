@@ -18,28 +18,7 @@ void countLeadPlaceholders(QStringView text, QChar lead, bool longAfterL, Placeh
 
 void countBracePlaceholders(QStringView text, PlaceholderCounts &counts)
 {
-    qsizetype from = 0;
-    for (;;) {
-        const qsizetype open = text.indexOf(u'{', from);
-        if (open < 0)
-            return;
-        if (open > 0 && text[open - 1] == u'\\') { // an escaped brace is literal text
-            from = open + 1;
-            continue;
-        }
-        const qsizetype close = text.indexOf(u'}', open + 1);
-        if (close < 0)
-            return;
-        const QStringView inside = text.sliced(open + 1, close - open - 1);
-        const bool digitsOnly = !inside.isEmpty()
-            && std::all_of(inside.begin(), inside.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-        if (digitsOnly) {
-            ++counts[text.sliced(open, close - open + 1).toString()];
-            from = open + 1;
-        } else {
-            from = close + 1;
-        }
-    }
+    forEachBracePlaceholder(text, [&](qsizetype start, qsizetype length) { ++counts[text.sliced(start, length).toString()]; });
 }
 
 } // namespace

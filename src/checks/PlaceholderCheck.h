@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <algorithm>
 #include <map>
 
 // The check behind the editor's notice that %d, %s, %ld, %%, \n and {digits} must be kept:
@@ -23,6 +24,32 @@ enum class PlaceholderRule {
 PlaceholderRule placeholderRuleFor(AttributeId id);
 
 PlaceholderCounts countPlaceholders(QStringView text, PlaceholderRule rule);
+
+// Calls found(start, length) for each "{digits}" of text, in text order; a brace
+// after a backslash is literal text. The brace rule's one walk, for the check and
+// for whatever marks the placeholders (an XLIFF export's <ph>).
+template<typename Found>
+void forEachBracePlaceholder(QStringView text, Found found)
+{
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype open = text.indexOf(u'{', from);
+        if (open < 0)
+            return;
+        if (open > 0 && text[open - 1] == u'\\') {
+            from = open + 1;
+            continue;
+        }
+        const qsizetype close = text.indexOf(u'}', open + 1);
+        if (close < 0)
+            return;
+        const QStringView inside = text.sliced(open + 1, close - open - 1);
+        if (!inside.isEmpty() && std::all_of(inside.begin(), inside.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+            found(open, close - open + 1);
+        // Digits hold no brace, so after a hit as after anything else the walk goes on past the close.
+        from = close + 1;
+    }
+}
 
 // True when value and reference hold the same placeholders equally often, in any order.
 bool CheckPlaceholders(const QString &value, const QString &reference, AttributeId attributeId);

@@ -389,25 +389,7 @@ std::vector<PlaceholderSpan> placeholderSpans(QStringView text, int attributeInd
             i += length;
         }
     } else {
-        qsizetype from = 0;
-        for (;;) {
-            const qsizetype open = text.indexOf(u'{', from);
-            if (open < 0)
-                break;
-            if (open > 0 && text[open - 1] == u'\\') {
-                from = open + 1;
-                continue;
-            }
-            const qsizetype close = text.indexOf(u'}', open + 1);
-            if (close < 0)
-                break;
-            const QStringView inside = text.sliced(open + 1, close - open - 1);
-            const bool digitsOnly = !inside.isEmpty()
-                && std::all_of(inside.begin(), inside.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-            if (digitsOnly)
-                spans.push_back({open, close - open + 1});
-            from = close + 1;
-        }
+        forEachBracePlaceholder(text, [&](qsizetype start, qsizetype length) { spans.push_back({start, length}); });
     }
     return spans;
 }
