@@ -61,6 +61,10 @@ LanguagesOverviewDlg::LanguagesOverviewDlg(const QString &productDirectory, Chec
     m_findings = makeTable({QStringLiteral("Line"), QStringLiteral("Key"), QStringLiteral("Check"),
                             QStringLiteral("Severity"), QStringLiteral("Message")},
                            QStringLiteral("Findings"));
+    // Until the user clicks a header: languages by name, findings by line, both ascending
+    // (a header's own default would be the first column descending).
+    m_languages->horizontalHeader()->setSortIndicator(NameColumn, Qt::AscendingOrder);
+    m_findings->horizontalHeader()->setSortIndicator(LineColumn, Qt::AscendingOrder);
     m_findings->setSortingEnabled(true);
     m_flush = new QTimer(this);
     m_flush->setSingleShot(true);

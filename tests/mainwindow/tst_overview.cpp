@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 using namespace Glossa;
@@ -106,6 +107,11 @@ private Q_SLOTS:
         dialog.start();
         QVERIFY(finished.wait(10000));
         QCOMPARE(dialog.languageTable()->rowCount(), int(dialog.report().languages.size()));
+        // Languages by name and findings by line, ascending, until the user sorts otherwise.
+        const QStringList names = column(dialog.languageTable(), LanguagesOverviewDlg::NameColumn);
+        QStringList sortedNames = names;
+        std::sort(sortedNames.begin(), sortedNames.end());
+        QCOMPARE(names, sortedNames);
         QVERIFY(dialog.saveReportButton()->isEnabled());
         QVERIFY(!dialog.cancelButton()->isEnabled());
 
@@ -114,6 +120,13 @@ private Q_SLOTS:
         QVERIFY(dialog.languageTable()->item(french, LanguagesOverviewDlg::ErrorsColumn)->data(Qt::DisplayRole).toInt() > 0);
         dialog.languageTable()->selectRow(french);
         QVERIFY(column(dialog.findingTable(), LanguagesOverviewDlg::CheckColumn).contains(u"placeholders"_s));
+        int lastLine = 0;
+        for (const QString &line : column(dialog.findingTable(), LanguagesOverviewDlg::LineColumn)) {
+            if (line.isEmpty())
+                continue; // a finding about the whole file
+            QVERIFY(line.toInt() >= lastLine);
+            lastLine = line.toInt();
+        }
 
         // Narrowed to warnings, no error is left.
         dialog.severityFilter()->setCurrentIndex(2);
