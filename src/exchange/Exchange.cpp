@@ -1,5 +1,7 @@
 #include "exchange/Exchange.h"
 
+#include "exchange/XliffReader.h"
+
 #include "checks/CheckEngine.h"
 #include "checks/PlaceholderCheck.h"
 #include "model/LanguageStore.h"
@@ -7,7 +9,6 @@
 #include <QHash>
 #include <QSet>
 #include <QStringDecoder>
-#include <QXmlStreamReader>
 
 #include <algorithm>
 #include <map>
@@ -246,123 +247,11 @@ bool readCsv(const QByteArray &bytes, ExchangeFile &file, QString &error)
     return true;
 }
 
-// The text a <target> stands for: its characters, those of every inline code
-// (<ph>, <bpt>, <ept>, <it>, <g>, <mrk>...) and the equiv-text of <x>, <bx>, <ex>.
-void readInlineText(QXmlStreamReader &xml, QString &text)
-{
-    while (!xml.atEnd()) {
-        switch (xml.readNext()) {
-        case QXmlStreamReader::Characters:
-            text += xml.text();
-            break;
-        case QXmlStreamReader::StartElement: {
-            const QStringView name = xml.name();
-            if (name == u"x" || name == u"bx" || name == u"ex") {
-                text += xml.attributes().value(QStringLiteral("equiv-text"));
-                xml.skipCurrentElement();
-            } else {
-                readInlineText(xml, text);
-            }
-            break;
-        }
-        case QXmlStreamReader::EndElement:
-            return;
-        default:
-            break;
-        }
-    }
-}
-
-void readTransUnit(QXmlStreamReader &xml, ImportedUnit &unit)
-{
-    while (xml.readNextStartElement()) {
-        if (xml.name() == u"target" && !unit.hasTarget) {
-            unit.hasTarget = true;
-            readInlineText(xml, unit.text);
-        } else {
-            // <source>, <note>, <alt-trans> (whose targets are only suggestions)...
-            xml.skipCurrentElement();
-        }
-    }
-}
-
-bool readXliff(const QByteArray &bytes, ExchangeFile &file, QString &error)
-{
-    file.format = ExchangeFormat::Xliff;
-    // The reader is a third faster on text than on bytes; bytes that are not UTF-8
-    // (a UTF-16 file, a declared legacy encoding) go to it as they are.
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString decoded = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF") ? QString() : decoder.decode(bytes);
-    QXmlStreamReader xml;
-    if (decoder.hasError() || decoded.isEmpty())
-        xml.addData(bytes);
-    else
-        xml.addData(decoded);
-    QSet<QString> keys;
-    bool seenRoot = false;
-    bool seenLanguage = false;
-    while (!xml.atEnd()) {
-        const QXmlStreamReader::TokenType token = xml.readNext();
-        if (token == QXmlStreamReader::DTD) {
-            error = QStringLiteral("the file holds a document type declaration, which an XLIFF file never needs; it is not read");
-            return false;
-        }
-        if (token == QXmlStreamReader::EntityReference) {
-            error = QStringLiteral("the file refers to the entity \"%1\"; entities are not expanded").arg(xml.name());
-            return false;
-        }
-        if (token != QXmlStreamReader::StartElement)
-            continue;
-        if (!seenRoot) {
-            seenRoot = true;
-            if (xml.name() != u"xliff" || xml.namespaceUri() != XliffNamespace
-                || xml.attributes().value(QStringLiteral("version")) != u"1.2") {
-                error = QStringLiteral("the file is not XLIFF 1.2: its root must be <xliff version=\"1.2\"> in the namespace %1")
-                            .arg(XliffNamespace);
-                return false;
-            }
-            continue;
-        }
-        if (xml.name() == u"file") {
-            const QString language = xml.attributes().value(QStringLiteral("target-language")).toString();
-            if (seenLanguage && language.compare(file.targetLanguage, Qt::CaseInsensitive) != 0) {
-                error = QStringLiteral("the file names two target languages, \"%1\" and \"%2\"").arg(file.targetLanguage, language);
-                return false;
-            }
-            seenLanguage = true;
-            file.targetLanguage = language;
-        } else if (xml.name() == u"trans-unit") {
-            ImportedUnit unit;
-            const QXmlStreamAttributes attributes = xml.attributes();
-            unit.key = attributes.value(QStringLiteral("resname")).toString();
-            if (unit.key.isEmpty())
-                unit.key = attributes.value(QStringLiteral("id")).toString();
-            const qint64 line = xml.lineNumber();
-            readTransUnit(xml, unit);
-            if (!unit.key.isEmpty()) {
-                if (keys.contains(unit.key)) {
-                    error = QStringLiteral("the file repeats the key \"%1\" (line %2)").arg(unit.key).arg(line);
-                    return false;
-                }
-                keys.insert(unit.key);
-            }
-            file.units.push_back(std::move(unit));
-        }
-    }
-    if (xml.hasError()) {
-        error = QStringLiteral("the file is not well-formed XML: line %1, column %2: %3")
-                    .arg(xml.lineNumber()).arg(xml.columnNumber()).arg(xml.errorString());
-        return false;
-    }
-    if (!seenRoot) {
-        error = QStringLiteral("the file is not XLIFF 1.2: it holds no element");
-        return false;
-    }
-    return true;
-}
-
 bool looksLikeXml(const QByteArray &bytes)
 {
+    // UTF-16 with a byte-order mark: "<" is the first character.
+    if (bytes.startsWith("\xFF\xFE<") || bytes.startsWith(QByteArray("\xFE\xFF\0<", 4)))
+        return true;
     qsizetype at = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     while (at < bytes.size() && (bytes[at] == ' ' || bytes[at] == '\t' || bytes[at] == '\r' || bytes[at] == '\n'))
         ++at;
@@ -509,7 +398,7 @@ bool readExchangeFile(const QByteArray &bytes, ExchangeFile &file, QString &erro
 {
     file = ExchangeFile();
     error.clear();
-    const bool read = looksLikeXml(bytes) ? readXliff(bytes, file, error) : readCsv(bytes, file, error);
+    const bool read = looksLikeXml(bytes) ? readXliffFile(bytes, file, error) : readCsv(bytes, file, error);
     if (!read)
         file = ExchangeFile();
     return read;

@@ -81,6 +81,7 @@ private Q_SLOTS:
     void textsSurviveWritingAndReading();
     void inlineCodesReadBackAsTheirText();
     void csvColumnsFoundByName();
+    void encodingsAndPrefixesRead();
     void wholeFileRefusals_data();
     void wholeFileRefusals();
     void unitRefusals_data();
@@ -422,6 +423,30 @@ void TestExchange::csvColumnsFoundByName()
     QCOMPARE(values[engine.attributeNames().indexOf(QStringLiteral("IDS_MENU_VIEW"))], u"\"Affichage\"");
 }
 
+void TestExchange::encodingsAndPrefixesRead()
+{
+    // UTF-16 with a byte-order mark, and the namespace bound to a prefix.
+    const QString prefixed = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-16\"?>"
+        "<x:xliff version=\"1.2\" xmlns:x=\"urn:oasis:names:tc:xliff:document:1.2\"><x:file target-language=\"fr-FR\">"
+        "<x:body><x:trans-unit id=\"A&amp;B\"><x:target>\u00e9t\u00e9 &lt;%d&gt;</x:target></x:trans-unit></x:body></x:file></x:xliff>");
+    QByteArray bytes("\xFF\xFE", 2);
+    for (QChar c : prefixed) {
+        bytes += char(c.unicode() & 0xFF);
+        bytes += char(c.unicode() >> 8);
+    }
+    ExchangeFile file;
+    QString error;
+    QVERIFY2(readExchangeFile(bytes, file, error), qPrintable(error));
+    QCOMPARE(file.targetLanguage, u"fr-FR");
+    QCOMPARE(file.units.size(), size_t(1));
+    QCOMPARE(file.units[0].key, u"A&B");
+    QCOMPARE(file.units[0].text, QStringLiteral("\u00e9t\u00e9 <%d>"));
+    // A break in the middle says where.
+    QVERIFY(!readExchangeFile(xliff(QStringLiteral("fr-FR"), QStringLiteral("<trans-unit id=\"A\"><target>x</trans-unit>")).toUtf8(),
+                              file, error));
+    QVERIFY2(error.startsWith(QStringLiteral("the file is not well-formed XML: line 2, column ")), qPrintable(error));
+}
+
 void TestExchange::wholeFileRefusals_data()
 {
     QTest::addColumn<QByteArray>("bytes");
@@ -433,6 +458,10 @@ void TestExchange::wholeFileRefusals_data()
     QTest::newRow("entity declarations")
         << QByteArray("<?xml version=\"1.0\"?>\n<!DOCTYPE xliff [<!ENTITY a \"Neu\">]>\n")
                + xliff(QStringLiteral("fr-FR"), unit(QStringLiteral("IDS_MENU_FILE"), QStringLiteral("&a;"))).mid(39).toUtf8()
+        << QString();
+    QTest::newRow("external document type")
+        << QByteArray("<?xml version=\"1.0\"?>\n<!DOCTYPE xliff SYSTEM \"http://localhost:9/xliff.dtd\">\n")
+               + xliff(QStringLiteral("fr-FR"), good).mid(39).toUtf8()
         << QString();
     QTest::newRow("XLIFF 2.0") << QByteArray("<xliff version=\"2.0\" xmlns=\"urn:oasis:names:tc:xliff:document:2.0\"/>") << QString();
     QTest::newRow("no namespace") << QByteArray("<xliff version=\"1.2\"><file/></xliff>") << QString();
