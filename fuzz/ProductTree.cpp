@@ -109,7 +109,9 @@ void buildProductTree(InputReader &in, const QString &root)
             }
             index += ending;
         }
-        writeFile(root + QStringLiteral("/language/LanguageIndex.ini"), encoded(index, (flags >> 1) & 3));
+        // A language file or directory named from the input may have taken the index's name.
+        if (!QFileInfo::exists(root + QStringLiteral("/language/LanguageIndex.ini")))
+            writeFile(root + QStringLiteral("/language/LanguageIndex.ini"), encoded(index, (flags >> 1) & 3));
     } else if (flags & 8) {
         QDir().mkpath(root + QStringLiteral("/language/LanguageIndex.ini")); // an index that cannot be a file
     }
