@@ -86,6 +86,13 @@ bool isMarked(const QString &state)
     return state == StatusModified || state == StatusError;
 }
 
+// The attribute's place in the master's order, as the engine's checks take it: ids
+// are handed out in that order, and one beyond int's range stays beyond the first.
+int attributeIndexOf(AttributeId id)
+{
+    return id <= AttributeId(std::numeric_limits<int>::max()) ? int(id) : std::numeric_limits<int>::max();
+}
+
 // Counts as a translator reads them: "20,000".
 QString grouped(int n)
 {
@@ -294,7 +301,6 @@ void CVuduzLanguageMapDlg::buildControls()
         action->setToolTip(toolTip);
         connect(action, &QAction::triggered, this, slot);
         m_list->addAction(action);
-        return action;
     };
     addAction(QStringLiteral("Undo\tCtrl+Z"), QStringLiteral("Takes back the last applied value"),
               &CVuduzLanguageMapDlg::Undo);
@@ -791,8 +797,7 @@ void CVuduzLanguageMapDlg::updateCounts()
 
 std::vector<Finding> CVuduzLanguageMapDlg::findingsOf(const EntryRow &row) const
 {
-    const int index = row.id <= AttributeId(std::numeric_limits<int>::max()) ? int(row.id) : std::numeric_limits<int>::max();
-    return checkValue(row.cells[1], row.cells[2], index, m_languageName, m_isMaster);
+    return checkValue(row.cells[1], row.cells[2], attributeIndexOf(row.id), m_languageName, m_isMaster);
 }
 
 QString CVuduzLanguageMapDlg::whyText(const EntryRow &row) const
@@ -1160,9 +1165,8 @@ bool CVuduzLanguageMapDlg::ExportFile(const QString &path)
     std::sort(shown.begin(), shown.end(), [](const EntryRow *a, const EntryRow *b) { return a->id < b->id; });
     document.entries.reserve(shown.size());
     for (const EntryRow *row : shown) {
-        const int index = row->id <= AttributeId(std::numeric_limits<int>::max()) ? int(row->id) : std::numeric_limits<int>::max();
-        document.entries.push_back(
-            makeExchangeEntry(row->cells[0], index, row->cells[1], false, row->cells[2], m_languageName, m_isMaster));
+        document.entries.push_back(makeExchangeEntry(row->cells[0], attributeIndexOf(row->id), row->cells[1], false,
+                                                     row->cells[2], m_languageName, m_isMaster));
     }
     const ExchangeFormat format =
         QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0 ? ExchangeFormat::Csv : ExchangeFormat::Xliff;
