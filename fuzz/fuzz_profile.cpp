@@ -162,11 +162,11 @@ QString decoded(const QByteArray &bytes, TextEncoding encoding)
     const QByteArrayView body = QByteArrayView(bytes).sliced(std::min<qsizetype>(bomLength(encoding), bytes.size()));
     switch (encoding) {
     case TextEncoding::Utf16LE:
-        return QStringDecoder(QStringConverter::Utf16LE).decode(body.first(body.size() & ~qsizetype(1)));
+        return QStringDecoder(QStringConverter::Utf16LE, QStringConverter::Flag::Stateless).decode(body.first(body.size() & ~qsizetype(1)));
     case TextEncoding::Utf16BE:
-        return QStringDecoder(QStringConverter::Utf16BE).decode(body.first(body.size() & ~qsizetype(1)));
+        return QStringDecoder(QStringConverter::Utf16BE, QStringConverter::Flag::Stateless).decode(body.first(body.size() & ~qsizetype(1)));
     case TextEncoding::Legacy8Bit:
-        return QStringDecoder("windows-1252").decode(body);
+        return QStringDecoder("windows-1252", QStringConverter::Flag::Stateless).decode(body);
     default:
         return QString::fromUtf8(body);
     }

@@ -22,6 +22,13 @@ namespace {
 
 const char *const LegacyCodePage = "windows-1252";
 
+// The body is decoded in one piece: a sequence broken off at the very end of
+// the file is read as replacement characters, exactly as it reads once a line
+// break follows it, instead of being held back for input that never comes.
+// A byte-order mark after the file's own is text (U+FEFF).
+constexpr QStringConverter::Flags WholeText =
+    QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
+
 // Encodes text in one of the file encodings; remembers whether a character
 // could not be represented (only the legacy code page can fail).
 class Encoder
@@ -256,7 +263,7 @@ void ProfileFile::parse(const QByteArray &bytes)
         // would shift every line against its bytes.
         QStringDecoder decoder(m_format.encoding == TextEncoding::Utf16LE ? QStringConverter::Utf16LE
                                                                           : QStringConverter::Utf16BE,
-                               QStringConverter::Flag::ConvertInitialBom);
+                               WholeText);
         m_text = decoder.decode(body.first(whole));
         const qsizetype units = std::min(m_text.size(), whole / 2);
         m_lines.reserve(size_t(units / 32));
@@ -276,10 +283,10 @@ void ProfileFile::parse(const QByteArray &bytes)
         // CR and LF are single bytes that decode one to one in UTF-8 and in
         // the code page, so the text splits into the same lines as the bytes.
         if (m_format.encoding == TextEncoding::Legacy8Bit) {
-            QStringDecoder legacy(LegacyCodePage);
+            QStringDecoder legacy(LegacyCodePage, WholeText);
             m_text = legacy.decode(body);
         } else {
-            QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+            QStringDecoder utf8(QStringConverter::Utf8, WholeText);
             m_text = utf8.decode(body);
         }
         m_lines.reserve(size_t(body.size() / 32));

@@ -61,6 +61,8 @@ private Q_SLOTS:
     void newFilesNeverGetUtf8Bom();
     void badInputIsReadWithoutLoss_data();
     void badInputIsReadWithoutLoss();
+    void brokenEndReadsAsItWillReadBack_data();
+    void brokenEndReadsAsItWillReadBack();
     void secondByteOrderMarkIsText_data();
     void secondByteOrderMarkIsText();
     void failedWritesLeaveTheOldFileWhole();
@@ -402,6 +404,41 @@ void TestProfileFile::badInputIsReadWithoutLoss()
     ProfileFile again(file);
     QVERIFY(again.load());
     QCOMPARE(again.sectionEntries(QStringLiteral("zz-added")).value(0).value, QStringLiteral("v"));
+}
+
+void TestProfileFile::brokenEndReadsAsItWillReadBack_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("UTF-8 cut in a character")
+        << QByteArray("\xEF\xBB\xBF[text]\r\nk=e\xE6\x96") << QStringLiteral("e\uFFFD\uFFFD");
+    QTest::newRow("UTF-8 lead byte") << QByteArray("\xEF\xBB\xBF[text]\r\nk=e\xF0") << QStringLiteral("e\uFFFD");
+    QByteArray halfPair = utf16le(QStringLiteral("[text]\r\nk=e"));
+    halfPair.append("\x3D\xD8", 2);
+    // UTF-16 text keeps an unpaired surrogate as it is, one code unit for two bytes.
+    QTest::newRow("UTF-16 half of a pair") << halfPair << QStringLiteral("e") + QChar(0xD83D);
+}
+
+void TestProfileFile::brokenEndReadsAsItWillReadBack()
+{
+    // The file's last line ends in a broken character. It reads the same before
+    // and after a write puts a line break and a new line after it.
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, value);
+    const QString file = path(QStringLiteral("broken-end.ini"));
+    QVERIFY(writeBytes(file, bytes));
+    ProfileFile profile(file);
+    QVERIFY(profile.load());
+    QCOMPARE(profile.sectionEntries(QStringLiteral("text")).value(0).value, value);
+    QVERIFY(profile.setValue(QStringLiteral("text"), QStringLiteral("z"), QStringLiteral("v")));
+    QVERIFY(profile.commit());
+    QVERIFY(readBytes(file).startsWith(bytes));
+    ProfileFile again(file);
+    QVERIFY(again.load());
+    const QList<ProfileEntry> entries = again.sectionEntries(QStringLiteral("text"));
+    QCOMPARE(entries.size(), 2);
+    QCOMPARE(entries[0].value, value);
+    QCOMPARE(entries[1].value, QStringLiteral("v"));
 }
 
 void TestProfileFile::secondByteOrderMarkIsText_data()
