@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds, runs every test, then
 # builds again with AddressSanitizer and UndefinedBehaviorSanitizer and runs
-# every test once more, and runs each fuzz target for 20 seconds.
+# every test once more, and runs each fuzz target on a fixed seed for at most a minute.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"

@@ -104,13 +104,14 @@ Script scriptOf(const QString &languageName)
 QStringView endMark(QStringView text, Script script)
 {
     const QStringView t = trimProfileSpace(text);
-    if (t.endsWith(u"...") || t.endsWith(u'…'))
-        return u"...";
     if (t.isEmpty())
         return {};
+    const qsizetype n = t.size();
     switch (t.back().unicode()) {
+    case u'…':
+        return u"...";
     case u'.':
-        return u".";
+        return n >= 3 && t[n - 2] == u'.' && t[n - 3] == u'.' ? u"..." : u".";
     case u':':
         return u":";
     case u'!':
@@ -217,7 +218,7 @@ ReferenceFacts::ReferenceFacts(QStringView reference, int attributeIndex)
     , otherPlaceholders(countPlaceholders(reference, rule == PlaceholderRule::Percent ? PlaceholderRule::Brace
                                                                                        : PlaceholderRule::Percent))
     , blank(isBlankValue(reference))
-    , endMark(Glossa::endMark(text, Script::Latin).toString())
+    , endMark(Glossa::endMark(text, Script::Latin))
     , leading(leadingBlanks(text))
     , trailing(trailingBlanks(text))
 {
@@ -229,8 +230,10 @@ std::vector<Finding> checkValue(QStringView value, QStringView reference, int at
     return checkValue(value, ReferenceFacts(reference, attributeIndex), languageName, isMaster, options);
 }
 
-std::vector<Finding> checkValue(QStringView value, const ReferenceFacts &reference, const QString &languageName,
-                                bool isMaster, const CheckOptions &options)
+namespace {
+
+std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &reference, const QString &languageName,
+                                  Script script, bool isMaster, const CheckOptions &options)
 {
     std::vector<Finding> found;
     auto add = [&](const QString &check, FindingSeverity severity, const QString &message) {
@@ -271,7 +274,7 @@ std::vector<Finding> checkValue(QStringView value, const ReferenceFacts &referen
                 : leading           ? QStringLiteral("the blanks at the start differ from the reference's")
                                     : QStringLiteral("the blanks at the end differ from the reference's"));
 
-        const QStringView valueMark = endMark(text, scriptOf(languageName));
+        const QStringView valueMark = endMark(text, script);
         if (reference.endMark != valueMark) {
             if (reference.endMark.isEmpty())
                 add(QStringLiteral("end-punctuation"), FindingSeverity::Warning,
@@ -279,13 +282,21 @@ std::vector<Finding> checkValue(QStringView value, const ReferenceFacts &referen
             else
                 add(QStringLiteral("end-punctuation"), FindingSeverity::Warning,
                     QStringLiteral("the reference ends with \"%1\", the value %2")
-                        .arg(reference.endMark, valueMark.isEmpty() ? QStringLiteral("with no such mark")
+                        .arg(reference.endMark.toString(), valueMark.isEmpty() ? QStringLiteral("with no such mark")
                                                                     : QStringLiteral("with \"%1\"").arg(valueMark.toString())));
         }
     }
     if (text == reference.text && holdsLetters(text))
         add(QStringLiteral("unchanged"), FindingSeverity::Info, QStringLiteral("the value is the same as the reference"));
     return found;
+}
+
+} // namespace
+
+std::vector<Finding> checkValue(QStringView value, const ReferenceFacts &reference, const QString &languageName,
+                                bool isMaster, const CheckOptions &options)
+{
+    return checkValueIn(value, reference, languageName, scriptOf(languageName), isMaster, options);
 }
 
 bool CheckEngine::open(const QString &productDirectory)
@@ -344,6 +355,29 @@ bool CheckEngine::open(const QString &productDirectory)
     for (int i = 0; i < m_names.size(); ++i) {
         m_firstIndex.push_back(m_indexByName.value(m_names[i]));
         m_references.emplace_back(m_masterValues[i], i);
+    }
+    // Attributes whose English text another attribute shares, numbered by
+    // text, so that a language's check compares their translations without
+    // hashing its values. A key the master repeats is checked at its first line only.
+    m_referenceGroup.assign(size_t(m_names.size()), -1);
+    m_referenceGroups = 0;
+    QHash<QStringView, int> firstWithText; // trimmed English text -> its first attribute
+    firstWithText.reserve(m_names.size());
+    for (int i = 0; i < m_names.size(); ++i) {
+        if (m_firstIndex[size_t(i)] != i)
+            continue;
+        const QStringView text = trimProfileSpace(valueText(m_masterValues[i]));
+        if (text.isEmpty())
+            continue;
+        const auto it = firstWithText.constFind(text);
+        if (it == firstWithText.cend()) {
+            firstWithText.insert(text, i);
+            continue;
+        }
+        int &group = m_referenceGroup[size_t(it.value())];
+        if (group < 0)
+            group = m_referenceGroups++;
+        m_referenceGroup[size_t(i)] = group;
     }
     if (m_names.isEmpty()) {
         m_error = QStringLiteral("The master file \"language/%1\" holds no attributes in its [%2] section.")
@@ -506,9 +540,9 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                                    "read it in the system's code page"));
 
             const QSet<QString> stale = options.staleKeys.value(displayName);
-            // Reference text -> the first attribute translated from it.
-            QHash<QStringView, int> firstTranslation;
-            firstTranslation.reserve(count);
+            const Script script = scriptOf(displayName);
+            // A group of attributes with one English text -> the first of them translated.
+            std::vector<int> firstTranslation(size_t(m_referenceGroups), -1);
             const bool wantsInconsistent = !report.isMaster && options.wants(QStringLiteral("inconsistent"));
             for (int i = 0; i < count; ++i) {
                 // A key the master repeats is read once, at its first line.
@@ -531,7 +565,8 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                 }
                 if (first != i)
                     continue;
-                for (Finding &finding : checkValue(value, m_references[size_t(i)], displayName, report.isMaster, options)) {
+                for (Finding &finding :
+                     checkValueIn(value, m_references[size_t(i)], displayName, script, report.isMaster, options)) {
                     finding.file = report.file;
                     finding.line = line;
                     finding.key = m_names[i];
@@ -542,17 +577,15 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                 if (stale.contains(m_names[i]))
                     add(QStringLiteral("reference-changed"), FindingSeverity::Warning, line, m_names[i],
                         QStringLiteral("the English text changed since the earlier release: the translation may be stale"));
-                if (wantsInconsistent) {
-                    const QStringView reference = trimProfileSpace(valueText(m_masterValues[i]));
-                    if (reference.isEmpty())
-                        continue;
-                    const auto it = firstTranslation.constFind(reference);
-                    if (it == firstTranslation.cend()) {
-                        firstTranslation.insert(reference, i);
-                    } else if (valueText(values[size_t(it.value())]) != valueText(value)) {
+                const int group = m_referenceGroup[size_t(i)];
+                if (wantsInconsistent && group >= 0) {
+                    int &first = firstTranslation[size_t(group)];
+                    if (first < 0) {
+                        first = i;
+                    } else if (valueText(values[size_t(first)]) != valueText(value)) {
                         add(QStringLiteral("inconsistent"), FindingSeverity::Info, line, m_names[i],
                             QStringLiteral("\"%1\" is translated differently under %2")
-                                .arg(reference.toString(), m_names[it.value()]));
+                                .arg(trimProfileSpace(valueText(m_masterValues[i])).toString(), m_names[first]));
                     }
                 }
             }

@@ -91,7 +91,7 @@ struct ReferenceFacts
     PlaceholderCounts placeholders;       // by the attribute's rule
     PlaceholderCounts otherPlaceholders;  // by the other rule
     bool blank;
-    QString endMark;
+    QStringView endMark; // "." ":" "!" "?" "..." or empty
     QStringView leading;
     QStringView trailing;
 };
@@ -151,6 +151,8 @@ private:
     std::shared_ptr<ViewIndex> m_viewIndex;
     std::vector<int> m_firstIndex;            // the first catalogue index of each attribute's name
     std::vector<ReferenceFacts> m_references; // parallel to m_masterValues
+    std::vector<int> m_referenceGroup;        // the group of attributes sharing its English text, or -1
+    int m_referenceGroups = 0;
 };
 
 } // namespace Glossa

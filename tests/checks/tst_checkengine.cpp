@@ -77,6 +77,7 @@ private Q_SLOTS:
     void valueChecks();
     void placeholderMessageCountsEach();
     void languageFileFindings();
+    void inconsistentTranslationsOfOneText();
     void countsAddUp();
     void productProblems_data();
     void productProblems();
@@ -133,6 +134,9 @@ void TestCheckEngine::valueChecks_data()
     QTest::newRow("lost colon") << u"\"Speichern\""_s << u"\"Save:\""_s << 1 << German << QStringList{u"end-punctuation"_s};
     QTest::newRow("added stop") << u"\"Speichern.\""_s << u"\"Save\""_s << 1 << German << QStringList{u"end-punctuation"_s};
     QTest::newRow("ellipsis either way") << u"\"Öffnen…\""_s << u"\"Open...\""_s << 1 << German << none;
+    QTest::newRow("two dots are a stop") << u"\"Öffnen..\""_s << u"\"Open.\""_s << 1 << German << none;
+    QTest::newRow("two dots are no ellipsis")
+        << u"\"Öffnen..\""_s << u"\"Open...\""_s << 1 << German << QStringList{u"end-punctuation"_s};
     QTest::newRow("full-width colon in Chinese") << u"\"保存：\""_s << u"\"Save:\""_s << 1 << u"Chinese (PRC)"_s << none;
     QTest::newRow("full-width colon elsewhere")
         << u"\"Speichern：\""_s << u"\"Save:\""_s << 1 << German << QStringList{u"end-punctuation"_s};
@@ -186,6 +190,27 @@ void TestCheckEngine::languageFileFindings()
     QCOMPARE(report.translated, 4);
     QCOMPARE(report.blank, 1);
     QCOMPARE(report.missing, 1);
+}
+
+void TestCheckEngine::inconsistentTranslationsOfOneText()
+{
+    // Two English texts, each under several keys, and a repeated key: a
+    // translation is compared with the first translated attribute of its text.
+    QTemporaryDir dir;
+    const QString master = u"[text]\r\nK1=\"Open\"\r\nK2=\" Open\"\r\nK3=\"Close\"\r\nK4=\"Open\"\r\n"
+                           u"K5=\"Close\"\r\nK2=\"Open\"\r\nK6=\"Open\"\r\n"_s;
+    const QString german = u"[text]\r\nK1=\r\nK2=\" Öffnen\"\r\nK3=\"Schließen\"\r\nK4=\"Aufmachen\"\r\n"
+                           u"K5=\"Schließen\"\r\nK6=\"Öffnen\"\r\n"_s;
+    makeProduct(dir.path(), master, {{German, utf16le(german)}});
+    CheckEngine engine;
+    QVERIFY2(engine.open(dir.path()), qPrintable(engine.error()));
+    CheckOptions options;
+    options.only = {u"inconsistent"_s};
+    const LanguageReport report = engine.checkLanguage(German, options);
+    // K1 is blank, so K2 (its trimmed text is "Open" too) is the first translation of "Open".
+    QCOMPARE(findingsOf(report), QStringList({u"inconsistent:5:K4"_s, u"inconsistent:7:K6"_s}));
+    QVERIFY(report.findings[0].message.contains(u"\"Open\" is translated differently under K2"_s));
+    QVERIFY(report.findings[1].message.contains(u"under K2"_s));
 }
 
 void TestCheckEngine::countsAddUp()
