@@ -166,7 +166,7 @@ QString decoded(const QByteArray &bytes, TextEncoding encoding)
     case TextEncoding::Utf16BE:
         return QStringDecoder(QStringConverter::Utf16BE, QStringConverter::Flag::Stateless).decode(body.first(body.size() & ~qsizetype(1)));
     case TextEncoding::Legacy8Bit:
-        return QStringDecoder("windows-1252", QStringConverter::Flag::Stateless).decode(body);
+        return QStringDecoder("windows-1252").decode(body);
     default:
         return QString::fromUtf8(body);
     }

@@ -22,7 +22,7 @@ namespace {
 
 const char *const LegacyCodePage = "windows-1252";
 
-// The body is decoded in one piece: a sequence broken off at the very end of
+// A Unicode body is decoded in one piece: a sequence broken off at the very end of
 // the file is read as replacement characters, exactly as it reads once a line
 // break follows it, instead of being held back for input that never comes.
 // A byte-order mark after the file's own is text (U+FEFF).
@@ -283,7 +283,7 @@ void ProfileFile::parse(const QByteArray &bytes)
         // CR and LF are single bytes that decode one to one in UTF-8 and in
         // the code page, so the text splits into the same lines as the bytes.
         if (m_format.encoding == TextEncoding::Legacy8Bit) {
-            QStringDecoder legacy(LegacyCodePage, WholeText);
+            QStringDecoder legacy(LegacyCodePage); // one byte, one character: nothing is ever held back
             m_text = legacy.decode(body);
         } else {
             QStringDecoder utf8(QStringConverter::Utf8, WholeText);
