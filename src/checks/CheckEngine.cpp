@@ -8,8 +8,10 @@
 #include "platform/ProfileFile.h"
 #include "platform/ProfileLine.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QThread>
 
 #include <algorithm>
@@ -330,8 +332,13 @@ bool CheckEngine::open(const QString &productDirectory)
         return false;
     }
     ProfileFile master(masterPath);
+    master.requireSection(TextSectionName);
     if (!master.load()) {
         m_error = QStringLiteral("The master file \"language/%1\" cannot be read: %2").arg(MasterLanguageFileName, master.error());
+        return false;
+    }
+    if (const QString why = master.undecodableReason(); !why.isEmpty()) {
+        m_error = QStringLiteral("The master file \"language/%1\" cannot be read as text: %2.").arg(MasterLanguageFileName, why);
         return false;
     }
     master.forEachEntry(TextSectionName, [&](QStringView key, QStringView value) {
@@ -455,11 +462,21 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
         report.encoding = QStringLiteral("missing");
         report.missing = count;
         add(QStringLiteral("missing-key"), FindingSeverity::Warning, 0, {},
-            QStringLiteral("the index lists the language but its file is missing: all %1 attributes are missing").arg(count));
+            QStringLiteral("the language has no file: all %1 attributes are missing until the next start creates it with every attribute blank").arg(count));
     } else {
         ProfileFile file(path);
+        file.requireSection(TextSectionName);
         const bool loaded = !info.isDir() && file.load() && file.exists();
-        if (!loaded) {
+        const QString undecodable = loaded ? file.undecodableReason() : QString();
+        if (loaded && !undecodable.isEmpty()) {
+            // Whatever the bytes would read as is no translation: no value check runs on them.
+            report.readable = false;
+            report.encoding = QStringLiteral("undecodable");
+            report.missing = count;
+            add(QStringLiteral("undecodable"), FindingSeverity::Error, 0, {},
+                QStringLiteral("the file cannot be read as text (%1): no save, import or synchronisation writes it until it is mended")
+                    .arg(undecodable));
+        } else if (!loaded) {
             report.readable = false;
             report.encoding = QStringLiteral("missing");
             report.missing = count;
@@ -590,6 +607,18 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                 }
             }
         }
+    }
+
+    for (const QString &leftover : ProfileFile::leftoversOf(path)) {
+        const QFileInfo left(leftover);
+        const qint64 hours = left.lastModified().secsTo(QDateTime::currentDateTime()) / 3600;
+        add(QStringLiteral("leftover-file"), FindingSeverity::Warning, 0, {},
+            QStringLiteral("\"%1\" (%2 bytes, %3) is what an interrupted save left behind; the next save of the "
+                           "language removes it")
+                .arg(left.fileName(), QLocale::c().toString(left.size()),
+                     hours < 1 ? QStringLiteral("less than an hour old")
+                     : hours < 48 ? QStringLiteral("%1 hours old").arg(hours)
+                                  : QStringLiteral("%1 days old").arg(hours / 24)));
     }
 
     std::stable_sort(report.findings.begin(), report.findings.end(),

@@ -19,6 +19,8 @@ const std::vector<CheckInfo> &allChecks()
 {
     static const std::vector<CheckInfo> checks = {
         {QStringLiteral("unreadable"), FindingSeverity::Error, QStringLiteral("the file exists but cannot be read")},
+        {QStringLiteral("undecodable"), FindingSeverity::Error,
+         QStringLiteral("the file's bytes are no text (NUL bytes, control characters, no [text] section); nothing writes it")},
         {QStringLiteral("placeholders"), FindingSeverity::Error,
          QStringLiteral("the value's placeholders differ from the reference's (the editor's ERROR mark)")},
         {QStringLiteral("braces"), FindingSeverity::Warning,
@@ -30,6 +32,8 @@ const std::vector<CheckInfo> &allChecks()
          QStringLiteral("a key the master lacks: the next save deletes it")},
         {QStringLiteral("duplicate-key"), FindingSeverity::Warning, QStringLiteral("a repeated line of a key, never read")},
         {QStringLiteral("encoding"), FindingSeverity::Warning, QStringLiteral("a file the product's Windows readers misread")},
+        {QStringLiteral("leftover-file"), FindingSeverity::Warning,
+         QStringLiteral("a temporary file an interrupted save left beside the language file")},
         {QStringLiteral("whitespace"), FindingSeverity::Warning,
          QStringLiteral("leading or trailing blanks differ from the reference's")},
         {QStringLiteral("end-punctuation"), FindingSeverity::Warning,

@@ -203,8 +203,9 @@ int runCheck(const QCommandLineParser &parser)
     ReportOptions reportOptions;
     const bool toStdout = output.isEmpty() || output == u"-";
     reportOptions.colour = toStdout && standardOutputIsTerminal() && qEnvironmentVariableIsEmpty("NO_COLOR");
+    // A check that did not run is no passed test case: reference-changed runs only with --since.
     for (const CheckInfo &check : allChecks())
-        if (options.wants(check.id))
+        if (options.wants(check.id) && (check.id != u"reference-changed" || parser.isSet(sinceOption())))
             reportOptions.checks.append(check.id);
     reportOptions.pathPrefix = githubPathPrefix(engine.productDirectory());
     if (!writeOutput(output, formatCheckReport(report, *format, reportOptions)))

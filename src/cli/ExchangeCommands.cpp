@@ -5,6 +5,9 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSaveFile>
 
 #include <cstdio>
@@ -116,13 +119,16 @@ int runImport(const QStringList &arguments)
 {
     const QString command = QStringLiteral("import");
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Reads translated values back from XLIFF 1.2 or CSV, checked, into a language file."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Reads translated values back from XLIFF 1.2 (or 1.1) or CSV, checked, into a language file."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The XLIFF or CSV file."));
     parser.addPositionalArgument(QStringLiteral("PRODUCT_DIR"), QStringLiteral("The product directory; the working directory by default."), QStringLiteral("[PRODUCT_DIR]"));
-    const QCommandLineOption languageOption(QStringLiteral("language"), QStringLiteral("The language the values go into: display name or locale code. A CSV file needs it."), QStringLiteral("NAME"));
+    const QCommandLineOption languageOption(QStringLiteral("language"), QStringLiteral("The language the values go into: display name or locale code. A CSV file needs it; it overrides the file's own (with a warning)."), QStringLiteral("NAME"));
     const QCommandLineOption dryRun(QStringLiteral("dry-run"), QStringLiteral("Write nothing; list what would change."));
     const QCommandLineOption acceptErrors(QStringLiteral("accept-errors"), QStringLiteral("Let in values that fail the placeholder check."));
-    parser.addOptions({languageOption, dryRun, acceptErrors});
+    const QCommandLineOption onlyCurrentSource(QStringLiteral("only-current-source"), QStringLiteral("Leave out units translated from an English that has changed since."));
+    const QCommandLineOption format(QStringLiteral("format"), QStringLiteral("text (the default) or json: the summary for scripts on standard output."), QStringLiteral("FORMAT"), QStringLiteral("text"));
+    parser.addOptions({languageOption, dryRun, acceptErrors, onlyCurrentSource, format});
     parser.addHelpOption();
 
     QString message;
@@ -135,6 +141,10 @@ int runImport(const QStringList &arguments)
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty() || positional.size() > 2)
         return failed(command, QStringLiteral("give FILE and at most one PRODUCT_DIR"));
+    const QString formatName = parser.value(format);
+    if (formatName != u"text" && formatName != u"json")
+        return failed(command, QStringLiteral("unknown format \"%1\": text or json").arg(formatName));
+    const bool json = formatName == u"json";
 
     QFile input(positional[0]);
     if (!input.open(QIODevice::ReadOnly))
@@ -152,30 +162,75 @@ int runImport(const QStringList &arguments)
     const QString language = exchange.importLanguage(file, parser.value(languageOption));
     if (language.isEmpty())
         return failed(command, QStringLiteral("\"%1\" is refused: %2").arg(positional[0], exchange.error()));
+    if (!exchange.warning().isEmpty())
+        printTo(stderr, QStringLiteral("glossa import: warning: %1\n").arg(exchange.warning()));
     ImportTarget target;
     if (!exchange.importTarget(language, target))
         return failed(command, exchange.error());
     ImportOptions options;
     options.acceptErrors = parser.isSet(acceptErrors);
+    options.onlyCurrentSource = parser.isSet(onlyCurrentSource);
     const ImportPlan plan = planImport(file, target, options);
     if (plan.fileRefused)
         return failed(command, QStringLiteral("\"%1\" is refused: %2").arg(positional[0], plan.error));
 
+    const bool dry = parser.isSet(dryRun);
+    if (!dry && !exchange.apply(language, plan))
+        return failed(command, QStringLiteral("nothing was written: %1").arg(exchange.error()));
+    const int status = plan.refusals.empty() ? 0 : 1;
+
+    if (json) {
+        QJsonArray refused;
+        for (const ImportRefusal &refusal : plan.refusals)
+            refused.append(QJsonObject{{QStringLiteral("key"), refusal.key}, {QStringLiteral("reason"), refusal.reason}});
+        QJsonArray sourceChanged;
+        for (const QString &key : plan.sourceChanged)
+            sourceChanged.append(key);
+        const QJsonValue converted = exchange.notice().isEmpty()
+            ? QJsonValue(QJsonValue::Null)
+            : QJsonValue(QJsonObject{{QStringLiteral("from"), QStringLiteral("legacy-8bit")},
+                                     {QStringLiteral("to"), QStringLiteral("utf-16le")}});
+        const QJsonObject summary{
+            {QStringLiteral("file"), positional[0]},
+            {QStringLiteral("language"), language},
+            {QStringLiteral("changed"), int(plan.changes.size())},
+            {QStringLiteral("skipped"), plan.unchanged + plan.skipped},
+            {QStringLiteral("refused"), refused},
+            {QStringLiteral("source_changed"), sourceChanged},
+            {QStringLiteral("converted"), converted},
+            {QStringLiteral("written"), exchange.written()},
+        };
+        const QByteArray out = QJsonDocument(summary).toJson(QJsonDocument::Indented);
+        std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
+        return status;
+    }
+
     for (const ImportRefusal &refusal : plan.refusals)
         printTo(stderr, QStringLiteral("refused %1: %2\n").arg(refusal.key, refusal.reason));
-    const bool dry = parser.isSet(dryRun);
+    if (!plan.sourceChanged.empty()) {
+        QStringList keys;
+        for (size_t i = 0; i < plan.sourceChanged.size() && i < 10; ++i)
+            keys.append(plan.sourceChanged[i]);
+        const qsizetype count = qsizetype(plan.sourceChanged.size());
+        printTo(stderr, QStringLiteral("%1 %2 translated from an English that has changed since%3: %4%5\n")
+                            .arg(count)
+                            .arg(count == 1 ? QStringLiteral("unit was") : QStringLiteral("units were"),
+                                 options.onlyCurrentSource ? QStringLiteral(" (left out)") : QString(),
+                                 keys.join(QStringLiteral(", ")),
+                                 count > 10 ? QStringLiteral(" and %1 more").arg(count - 10) : QString()));
+    }
     if (dry) {
         for (const ImportChange &change : plan.changes)
             printTo(stdout, QStringLiteral("%1: %2 -> %3\n")
                                 .arg(change.key, change.oldValue, LanguageStore::quotedForSaving(change.newValue)));
-    } else if (!exchange.apply(language, plan)) {
-        return failed(command, QStringLiteral("nothing was written: %1").arg(exchange.error()));
     }
+    if (!exchange.notice().isEmpty())
+        printTo(stderr, exchange.notice() + u'\n');
     printTo(stderr, QStringLiteral("%1: %2 %3, %4 refused, %5 unchanged\n")
                         .arg(language, QString::number(plan.changes.size()),
                              dry ? QStringLiteral("would change") : QStringLiteral("changed"),
-                             QString::number(plan.refusals.size()), QString::number(plan.unchanged)));
-    return plan.refusals.empty() ? 0 : 1;
+                             QString::number(plan.refusals.size()), QString::number(plan.unchanged + plan.skipped)));
+    return status;
 }
 
 } // namespace Glossa

@@ -4,7 +4,9 @@
 
 #include "checks/CheckEngine.h"
 #include "checks/PlaceholderCheck.h"
+#include "model/Constants.h"
 #include "model/LanguageStore.h"
+#include "model/LocaleCatalogue.h"
 
 #include <QHash>
 #include <QSet>
@@ -210,11 +212,15 @@ bool readCsv(const QByteArray &bytes, ExchangeFile &file, QString &error)
         return false;
     int keyColumn = -1;
     int valueColumn = -1;
+    int referenceColumn = -1;
     if (!records.empty()) {
         const QStringList &header = records.front();
         for (int column = 0; column < header.size(); ++column) {
             const QString name = header[column].trimmed().toLower();
-            int *wanted = name == u"key" ? &keyColumn : name == u"value" ? &valueColumn : nullptr;
+            int *wanted = name == u"key"         ? &keyColumn
+                        : name == u"value"       ? &valueColumn
+                        : name == u"reference"   ? &referenceColumn
+                                                 : nullptr;
             if (!wanted)
                 continue;
             if (*wanted >= 0) {
@@ -235,6 +241,10 @@ bool readCsv(const QByteArray &bytes, ExchangeFile &file, QString &error)
         unit.key = record.value(keyColumn);
         unit.text = record.value(valueColumn);
         unit.hasTarget = !unit.text.isEmpty();
+        if (referenceColumn >= 0 && referenceColumn < record.size()) {
+            unit.source = record[referenceColumn];
+            unit.hasSource = true;
+        }
         if (!unit.key.isEmpty()) {
             if (keys.contains(unit.key)) {
                 error = QStringLiteral("the file repeats the key \"%1\"").arg(unit.key);
@@ -348,14 +358,13 @@ QByteArray writeXliff(const ExchangeDocument &document)
             note = QStringLiteral("the value holds characters an XLIFF file cannot carry; it is left out")
                 + (note.isEmpty() ? QString() : QStringLiteral("; ") + note);
         }
-        if (!entry.missing) {
-            out += QStringLiteral("        <target");
-            attribute(u"state", state);
-            out += u'>';
-            if (carried && state != StateNeedsTranslation)
-                writeWithPlaceholders(out, text, entry.attributeIndex, ids, false);
-            out += QStringLiteral("</target>\n");
-        }
+        // A missing entry gets an empty target too: the translator's tool shows it as work to do.
+        out += QStringLiteral("        <target");
+        attribute(u"state", state);
+        out += u'>';
+        if (carried && state != StateNeedsTranslation)
+            writeWithPlaceholders(out, text, entry.attributeIndex, ids, false);
+        out += QStringLiteral("</target>\n");
         if (!note.isEmpty()) {
             out += QStringLiteral("        <note>");
             appendEscaped(out, withoutNonXmlChars(note), false);
@@ -413,6 +422,10 @@ ImportPlan planImport(const ExchangeFile &file, const ImportTarget &target, cons
                          .arg(file.targetLanguage, target.languageName, target.languageTag);
         return plan;
     }
+    // Sources are the master's English unless the file says they are another language's.
+    const bool compareSources = file.sourceLanguage.isEmpty()
+        || file.sourceLanguage.compare(LocaleCatalogue::Bcp47ForDisplayName(MasterLanguageFileName.chopped(4)),
+                                       Qt::CaseInsensitive) == 0;
     QHash<QString, int> indexByName;
     indexByName.reserve(target.attributeNames.size());
     for (int i = int(target.attributeNames.size()) - 1; i >= 0; --i)
@@ -435,6 +448,14 @@ ImportPlan planImport(const ExchangeFile &file, const ImportTarget &target, cons
         if (unit.text == valueText(current)) {
             ++plan.unchanged;
             continue;
+        }
+        // A translation of an English that has changed since may no longer fit it.
+        if (unit.hasSource && compareSources && unit.source != valueText(target.masterValues.value(index))) {
+            plan.sourceChanged.push_back(unit.key);
+            if (options.onlyCurrentSource) {
+                ++plan.skipped;
+                continue;
+            }
         }
         if (unit.text.contains(u'\n') || unit.text.contains(u'\r') || unit.text.contains(QChar(0))) {
             plan.refusals.push_back({unit.key, QStringLiteral("a line cannot hold the value: it holds a line break or a NUL")});

@@ -66,16 +66,20 @@ struct ImportedUnit
     QString key;
     QString text;
     bool hasTarget = false;  // false: no <target>, or an empty CSV value
+    QString source;          // the English the unit was translated from: <source>, a CSV's reference
+    bool hasSource = false;
 };
 
 struct ExchangeFile
 {
     ExchangeFormat format = ExchangeFormat::Xliff;
     QString targetLanguage;  // the XLIFF's target-language; empty for CSV or when absent
+    QString sourceLanguage;  // the XLIFF's source-language; empty for CSV or when absent
+    QString original;        // the first <file>'s original: "language/German (Germany).ini"
     std::vector<ImportedUnit> units;
 };
 
-// Reads an XLIFF 1.2 or CSV file (told apart by their first bytes). False, with a
+// Reads an XLIFF 1.2 (or 1.1, whose elements are the same) or CSV file (told apart by their first bytes). False, with a
 // message for the user, when the file as a whole is refused: not well-formed, neither
 // XLIFF 1.2 nor CSV, a document type declaration (entities are never expanded), a
 // repeated key, or several target languages.
@@ -95,6 +99,7 @@ struct ImportTarget
 struct ImportOptions
 {
     bool acceptErrors = false;   // let values that fail the placeholder check in
+    bool onlyCurrentSource = false; // leave out units translated from an English that has changed since
 };
 
 struct ImportChange
@@ -118,6 +123,10 @@ struct ImportPlan
     std::vector<ImportChange> changes;   // in catalogue order
     std::vector<ImportRefusal> refusals; // in file order
     int unchanged = 0;           // units skipped: empty or equal to the current text
+    // Keys of units whose source is not today's English, in file order; with
+    // onlyCurrentSource they are left out and counted in skipped.
+    std::vector<QString> sourceChanged;
+    int skipped = 0;
 };
 
 // What importing file into target would change, without writing anything. Refuses the

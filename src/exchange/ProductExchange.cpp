@@ -58,6 +58,12 @@ bool ProductExchange::readValues(const QString &language, QStringList &values, s
         m_error = m_store.lastError();
         return false;
     }
+    if (const QString why = m_store.lastUndecodable(); !why.isEmpty()) {
+        // Its values would be whatever the bytes happen to read as.
+        m_error = QStringLiteral("\"%1\" cannot be read as text (%2); nothing was read or written")
+                      .arg(LanguageStore::fileNameFor(language), why);
+        return false;
+    }
     for (qsizetype i = 0; i < names.size(); ++i) {
         const std::optional<AttributeId> id = m_store.findAttribute(names[i]);
         if (!id)
@@ -121,10 +127,17 @@ bool ProductExchange::exportLanguage(const QString &language, const QString &ref
 QString ProductExchange::importLanguage(const ExchangeFile &file, const QString &nameOrCode)
 {
     m_error.clear();
+    m_warning.clear();
+    // The file the XLIFF was exported from, when it names a language file.
+    const QString original = QFileInfo(file.original).fileName();
+    const bool namesLanguageFile = original.endsWith(QStringLiteral(".ini"), Qt::CaseInsensitive);
     if (!nameOrCode.isEmpty()) {
         const QString language = m_engine.resolveLanguage(nameOrCode);
         if (language.isEmpty())
             m_error = QStringLiteral("the product has no language \"%1\"").arg(nameOrCode);
+        else if (namesLanguageFile && original != LanguageStore::fileNameFor(language))
+            m_warning = QStringLiteral("the file was exported from \"%1\"; it goes into \"%2\" as --language says")
+                            .arg(original, LanguageStore::fileNameFor(language));
         return language;
     }
     if (file.targetLanguage.isEmpty()) {
@@ -134,8 +147,14 @@ QString ProductExchange::importLanguage(const ExchangeFile &file, const QString 
         return QString();
     }
     const QString language = m_engine.resolveLanguage(LocaleCatalogue::DisplayNameForBcp47(file.targetLanguage));
-    if (language.isEmpty())
+    if (language.isEmpty()) {
         m_error = QStringLiteral("the product has no language with the tag \"%1\"").arg(file.targetLanguage);
+    } else if (namesLanguageFile && original != LanguageStore::fileNameFor(language)) {
+        m_error = QStringLiteral("the file was exported from \"%1\" but names the target language \"%2\", which is "
+                                 "\"%3\"; give the language with --language if it is meant for it")
+                      .arg(original, file.targetLanguage, LanguageStore::fileNameFor(language));
+        return QString();
+    }
     return language;
 }
 
@@ -155,6 +174,8 @@ bool ProductExchange::importTarget(const QString &language, ImportTarget &target
 bool ProductExchange::apply(const QString &language, const ImportPlan &plan)
 {
     m_error.clear();
+    m_notice.clear();
+    m_written = false;
     if (plan.fileRefused) {
         m_error = plan.error;
         return false;
@@ -172,6 +193,8 @@ bool ProductExchange::apply(const QString &language, const ImportPlan &plan)
         m_error = m_store.lastError();
         return false;
     }
+    m_written = true;
+    m_notice = m_store.lastNotice();
     return true;
 }
 

@@ -19,6 +19,13 @@ public:
     // False, with error(), when the product or its master cannot be read.
     bool open(const QString &productDirectory);
     QString error() const { return m_error; }
+    // What importLanguage let through but the user should hear: the file names
+    // another language file than --language chose.
+    QString warning() const { return m_warning; }
+    // After apply: whether the file was written, and what the write had to change
+    // on the way (a Windows-1252 file converted to UTF-16LE); empty when nothing.
+    bool written() const { return m_written; }
+    QString notice() const { return m_notice; }
     const CheckEngine &engine() const { return m_engine; }
 
     // The language's entries, in catalogue order, chosen by selection, with the
@@ -28,7 +35,8 @@ public:
                         ExchangeFormat format, QByteArray &bytes);
 
     // The language an exchange file goes into: the given name or code, else the
-    // file's target language. Empty, with error(), when there is none or they disagree.
+    // file's target language. Empty, with error(), when there is none, they
+    // disagree, or the file's original names another language's file.
     QString importLanguage(const ExchangeFile &file, const QString &nameOrCode);
     // The language's current values for planImport; false, with error(), when its file cannot be read.
     bool importTarget(const QString &language, ImportTarget &target);
@@ -41,6 +49,9 @@ private:
     CheckEngine m_engine;
     LanguageStore m_store;
     QString m_error;
+    QString m_warning;
+    QString m_notice;
+    bool m_written = false;
 };
 
 } // namespace Glossa

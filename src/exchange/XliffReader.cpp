@@ -16,6 +16,8 @@ namespace Glossa {
 namespace {
 
 constexpr char XliffNamespace[] = "urn:oasis:names:tc:xliff:document:1.2";
+// XLIFF 1.1 (what po2xliff and older tools write) has the same elements we read.
+constexpr char Xliff11Namespace[] = "urn:oasis:names:tc:xliff:document:1.1";
 
 bool equals(const xmlChar *a, const char *b)
 {
@@ -63,7 +65,8 @@ struct Reading
     bool seenLanguage = false;
     int depth = 0;
     int unitDepth = -1;      // depth of the open <trans-unit>, -1 outside one
-    int targetDepth = -1;    // depth of the <target> being read, -1 when none
+    int targetDepth = -1;    // depth of the <target> or <source> being read, -1 when none
+    QString *textOut = nullptr; // where that element's text goes
     int skipDepth = -1;      // depth of an element whose content does not count, -1 when none
     qint64 unitLine = 0;
 
@@ -87,10 +90,13 @@ void startElement(void *data, const xmlChar *localName, const xmlChar *, const x
     ++r.depth;
     if (!r.seenRoot) {
         r.seenRoot = true;
-        if (!equals(localName, "xliff") || !equals(uri, XliffNamespace)
-            || attribute(attributeCount, attributes, "version") != u"1.2")
-            r.refuse(QStringLiteral("the file is not XLIFF 1.2: its root must be <xliff version=\"1.2\"> in the namespace %1")
-                         .arg(QLatin1String(XliffNamespace)));
+        const QString version = attribute(attributeCount, attributes, "version");
+        const bool v12 = equals(uri, XliffNamespace) && version == u"1.2";
+        const bool v11 = equals(uri, Xliff11Namespace) && version == u"1.1";
+        if (!equals(localName, "xliff") || !(v12 || v11))
+            r.refuse(QStringLiteral("the file is not XLIFF 1.2 or 1.1 (the versions read): its root must be "
+                                    "<xliff version=\"1.2\"> in the namespace %1, or version 1.1 in %2")
+                         .arg(QLatin1String(XliffNamespace), QLatin1String(Xliff11Namespace)));
         return;
     }
     if (r.skipDepth >= 0)
@@ -99,7 +105,7 @@ void startElement(void *data, const xmlChar *localName, const xmlChar *, const x
         // Inline codes inside a target: <x>, <bx> and <ex> stand for their equiv-text;
         // the text inside any other (<ph>, <g>, <mrk>...) is the target's text.
         if (equals(localName, "x") || equals(localName, "bx") || equals(localName, "ex")) {
-            r.file->units.back().text += attribute(attributeCount, attributes, "equiv-text");
+            *r.textOut += attribute(attributeCount, attributes, "equiv-text");
             r.skipDepth = r.depth;
         }
         return;
@@ -109,6 +115,11 @@ void startElement(void *data, const xmlChar *localName, const xmlChar *, const x
         if (r.depth == r.unitDepth + 1 && equals(localName, "target") && !unit.hasTarget) {
             unit.hasTarget = true;
             r.targetDepth = r.depth;
+            r.textOut = &unit.text;
+        } else if (r.depth == r.unitDepth + 1 && equals(localName, "source") && !unit.hasSource) {
+            unit.hasSource = true;
+            r.targetDepth = r.depth;
+            r.textOut = &unit.source;
         } else {
             r.skipDepth = r.depth; // <source>, <note>, <alt-trans> (whose targets are only suggestions)...
         }
@@ -119,6 +130,10 @@ void startElement(void *data, const xmlChar *localName, const xmlChar *, const x
         if (r.seenLanguage && language.compare(r.file->targetLanguage, Qt::CaseInsensitive) != 0) {
             r.refuse(QStringLiteral("the file names two target languages, \"%1\" and \"%2\"").arg(r.file->targetLanguage, language));
             return;
+        }
+        if (!r.seenLanguage) {
+            r.file->original = attribute(attributeCount, attributes, "original");
+            r.file->sourceLanguage = attribute(attributeCount, attributes, "source-language");
         }
         r.seenLanguage = true;
         r.file->targetLanguage = language;
@@ -158,7 +173,7 @@ void characters(void *data, const xmlChar *chars, int length)
 {
     Reading &r = *readingOf(data);
     if (r.targetDepth >= 0 && r.skipDepth < 0)
-        r.file->units.back().text += text(chars, length);
+        *r.textOut += text(chars, length);
 }
 
 void documentType(void *data, const xmlChar *, const xmlChar *, const xmlChar *)
@@ -229,7 +244,7 @@ bool readXliffFile(const QByteArray &bytes, ExchangeFile &file, QString &error)
                     .arg(last ? last->int2 : 0)
                     .arg(last && last->message ? QString::fromUtf8(last->message).trimmed() : QStringLiteral("unreadable"));
     } else if (!reading.seenRoot) {
-        error = QStringLiteral("the file is not XLIFF 1.2: it holds no element");
+        error = QStringLiteral("the file is not XLIFF 1.2 or 1.1: it holds no element");
     }
     xmlFreeParserCtxt(context);
     return error.isEmpty();

@@ -14,6 +14,7 @@ void LanguageStore::clearMessages()
 {
     m_lastError.clear();
     m_lastNotice.clear();
+    m_lastUndecodable.clear();
 }
 
 bool LanguageStore::enterDirectory()
@@ -60,10 +61,12 @@ bool LanguageStore::readTextSection(const QString &fileName, const std::function
                                     ProfileFormat *format)
 {
     ProfileFile file(fileName);
+    file.requireSection(TextSectionName);
     if (!file.load()) {
         m_lastError = file.error();
         return false;
     }
+    m_lastUndecodable = file.undecodableReason();
     if (!file.exists()) {
         m_lastError = QStringLiteral("\"%1\" does not exist.").arg(QDir::toNativeSeparators(QDir::current().filePath(fileName)));
         return false;
@@ -189,6 +192,7 @@ bool LanguageStore::SaveLanguageFile(const QString &displayName, const LanguageV
     if (!enterDirectory())
         return false;
     ProfileFile file(fileNameFor(displayName));
+    file.requireSection(TextSectionName);
     if (!loadForWriting(file))
         return false;
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
@@ -212,6 +216,7 @@ bool LanguageStore::RemoveKeys(const QString &displayName, const RedundantKeySet
     if (!enterDirectory())
         return false;
     ProfileFile file(fileNameFor(displayName));
+    file.requireSection(TextSectionName);
     if (!loadForWriting(file))
         return false;
     if (!file.exists())
@@ -227,6 +232,7 @@ bool LanguageStore::CreateLanguageFile(const QString &displayName)
     if (!enterDirectory())
         return false;
     ProfileFile file(fileNameFor(displayName));
+    file.requireSection(TextSectionName);
     if (!loadForWriting(file))
         return false;
     // A file of that name may exist all the same (another program made it, or

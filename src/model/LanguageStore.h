@@ -71,6 +71,9 @@ public:
     // (an encoding converted); empty when there is nothing to say.
     QString lastError() const { return m_lastError; }
     QString lastNotice() const { return m_lastNotice; }
+    // Why the file the last load read cannot be read as text (see
+    // ProfileFile::undecodableReason); empty when it can. No write touches such a file.
+    QString lastUndecodable() const { return m_lastUndecodable; }
 
     // The text written for a value: enclosed in double quotes where they are missing.
     static QString quotedForSaving(const QString &value);
@@ -92,6 +95,7 @@ private:
     ProfileFormat m_newFileFormat;
     QString m_lastError;
     QString m_lastNotice;
+    QString m_lastUndecodable;
 };
 
 } // namespace Glossa

@@ -96,7 +96,7 @@ private:
     void commitIndex();
     void createMissingFiles();
 
-    void write(const QString &section, const QString &code, const QString &value);
+    void write(const QString &section, const QString &code, const QString &value, const QString &why);
     void fail(const QString &language, const QString &reason);
     void addNotice(const QString &notice);
 
@@ -116,11 +116,12 @@ private:
     NameSet m_expectedWebNames;
 
     NameSet m_uncommittedCodes;                 // written to the document, not yet to the disk
+    QHash<QString, QString> m_fileReasons;      // display name -> why a file is expected, where not the index
     std::map<QString, QStringList> m_failures;  // language -> why it is not in line
     QStringList m_notices;
 };
 
-void Synchronisation::write(const QString &section, const QString &code, const QString &value)
+void Synchronisation::write(const QString &section, const QString &code, const QString &value, const QString &why)
 {
     QHash<QString, QString> &values = section == LanguagesSection ? m_languageValues : m_webValues;
     const auto it = values.constFind(code);
@@ -128,7 +129,8 @@ void Synchronisation::write(const QString &section, const QString &code, const Q
         return; // already so: the line stays as it is
     if (dryRun()) {
         if (m_plan)
-            m_plan->append(QStringLiteral("%1 would get \"%2=%3\" under [%4]").arg(LanguageIndexFileName, code, value, section));
+            m_plan->append(QStringLiteral("%1 would get \"%2=%3\" under [%4], since %5")
+                               .arg(LanguageIndexFileName, code, value, section, why));
         values.insert(code, value);
         return;
     }
@@ -170,13 +172,15 @@ void Synchronisation::readIndex()
         m_indexedCodes.insert(code);
         const QString displayName = LocaleCatalogue::DisplayNameForCode(code);
         if (!displayName.isEmpty())
-            write(LanguagesSection, code, displayName);
+            write(LanguagesSection, code, displayName,
+                  QStringLiteral("the index lists the language under [%1] only").arg(WebLanguagesSection));
     }
 
     for (const QString &code : m_codesWithoutWebEntry) {
         const QString webName = LocaleCatalogue::WebNameForCode(code);
         if (!webName.isEmpty())
-            write(WebLanguagesSection, code, webName);
+            write(WebLanguagesSection, code, webName,
+                  QStringLiteral("the index lists the language under [%1] only").arg(LanguagesSection));
     }
 }
 
@@ -201,8 +205,9 @@ void Synchronisation::indexLanguageFiles(const QString &languagePath)
         const QString code = LocaleCatalogue::CodeForDisplayName(displayName);
         if (code.isEmpty())
             continue; // not a language file, LanguageIndex.ini among them
-        write(LanguagesSection, code, displayName);
-        write(WebLanguagesSection, code, LocaleCatalogue::WebNameForCode(code));
+        const QString why = QStringLiteral("the file \"%1\" is there but the index does not list its language").arg(file);
+        write(LanguagesSection, code, displayName, why);
+        write(WebLanguagesSection, code, LocaleCatalogue::WebNameForCode(code), why);
         m_indexedCodes.insert(code);
     }
 }
@@ -228,10 +233,12 @@ void Synchronisation::indexWebDirectories(const QString &webPath)
         if (code.isEmpty())
             continue;
         const QString displayName = LocaleCatalogue::DisplayNameForCode(code);
-        write(WebLanguagesSection, code, name);
-        write(LanguagesSection, code, displayName);
+        const QString why = QStringLiteral("the web directory \"%1\" is there but the index does not list its language").arg(name);
+        write(WebLanguagesSection, code, name, why);
+        write(LanguagesSection, code, displayName, why);
         m_indexedCodes.insert(code);
-        m_expectedFileNames.insert(displayName);
+        if (m_expectedFileNames.insert(displayName).second)
+            m_fileReasons.insert(displayName, QStringLiteral("its web directory \"%1\" is there").arg(name));
     }
 }
 
@@ -254,8 +261,10 @@ void Synchronisation::createMissingFiles()
     for (const QString &displayName : m_expectedFileNames) {
         if (dryRun()) {
             if (m_plan)
-                m_plan->append(QStringLiteral("\"%1\" would be created with every attribute blank")
-                                   .arg(LanguageStore::fileNameFor(displayName)));
+                m_plan->append(QStringLiteral("\"%1\" would be created with every attribute blank, since %2 but the "
+                                              "language has no file")
+                                   .arg(LanguageStore::fileNameFor(displayName),
+                                        m_fileReasons.value(displayName, QStringLiteral("the index lists it"))));
             continue;
         }
         if (!m_store->CreateLanguageFile(displayName))

@@ -112,6 +112,45 @@ void syncDirectoryOf(const QString &filePath)
 #endif
 }
 
+// Why bytes without a UTF-16 byte-order mark are no text: NUL bytes never stand
+// in UTF-8 or the code page's text. Empty when the file has none.
+QString nulBytesReason(QByteArrayView bytes, bool validUtf8)
+{
+    qsizetype even = 0;
+    qsizetype odd = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        if (bytes[i] == '\0')
+            ++(i % 2 ? odd : even);
+    const qsizetype nuls = even + odd;
+    if (nuls == 0)
+        return {};
+    // Latin text stored as UTF-16 has a NUL as every second byte.
+    const qsizetype half = bytes.size() / 2;
+    if (half > 0 && std::max(even, odd) * 4 >= half && std::min(even, odd) * 20 <= nuls)
+        return QStringLiteral("NUL bytes at every second position: UTF-16%1 without a byte-order mark?")
+            .arg(odd > even ? QStringLiteral("LE") : QStringLiteral("BE"));
+    if (!validUtf8)
+        return QStringLiteral("%1 NUL bytes among bytes that are not valid UTF-8: not a text file?").arg(nuls);
+    return QStringLiteral("%1 NUL bytes in a file without a UTF-16 byte-order mark").arg(nuls);
+}
+
+// Control characters other than tab, CR and LF: a stray one is kept as text,
+// many say the bytes are not text in this encoding.
+QString controlCharactersReason(QStringView text)
+{
+    qsizetype controls = 0;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != u'\t' && u != u'\r' && u != u'\n') || u == 0x7F)
+            ++controls;
+    }
+    if (controls >= 16 || (controls >= 3 && controls * 100 >= text.size()))
+        return QStringLiteral("%1 control characters among %2: not a text file, or not in this encoding")
+            .arg(controls)
+            .arg(text.size());
+    return {};
+}
+
 } // namespace
 
 QString encodingName(TextEncoding encoding)
@@ -144,6 +183,7 @@ void ProfileFile::clear()
     m_sections.clear();
     m_sectionIndex.clear();
     m_trailing.clear();
+    m_undecodable.clear();
     m_fileLineCount = 0;
     m_keysIndexed = false;
     m_existed = false;
@@ -313,6 +353,11 @@ void ProfileFile::parse(const QByteArray &bytes)
     m_fileLineCount = int(m_lines.size());
     for (int i = 0; i < m_fileLineCount; ++i)
         classify(i);
+
+    if (bom == 0)
+        m_undecodable = nulBytesReason(m_bytes, m_format.encoding == TextEncoding::Utf8);
+    if (m_undecodable.isEmpty())
+        m_undecodable = controlCharactersReason(m_text);
 }
 
 QStringView ProfileFile::textOf(const Line &line) const
@@ -447,6 +492,64 @@ bool ProfileFile::hasUndecodableBytes() const
     return false;
 }
 
+QString ProfileFile::undecodableReason() const
+{
+    if (!m_undecodable.isEmpty() || m_requiredSection.isEmpty() || !m_hasContent)
+        return m_undecodable;
+    // Only the file's own sections count: one a change added is no proof the bytes were text.
+    if (const int found = findSection(m_requiredSection); found >= 0 && m_sections[size_t(found)].headerLine >= 0)
+        return {};
+    const int lines = int(std::count_if(m_lines.cbegin(), m_lines.cbegin() + m_fileLineCount,
+                                        [](const Line &line) { return line.kind != Kind::Other; }));
+    if (lines == 0)
+        return {};
+    return QStringLiteral("no [%1] section in its %2 %3").arg(m_requiredSection).arg(lines)
+        .arg(lines == 1 ? QStringLiteral("line") : QStringLiteral("lines"));
+}
+
+bool ProfileFile::isLeftoverName(const QString &name)
+{
+    // The atomic write names its temporary file after the file and six random
+    // letters of both cases. A name a person would pick ("backup", "BACKUP",
+    // "Backup") is not taken for one.
+    if (name.size() < 12 || name.at(name.size() - 7) != u'.')
+        return false;
+    const QStringView base = QStringView(name).first(name.size() - 7);
+    if (!base.endsWith(u".ini", Qt::CaseInsensitive))
+        return false;
+    const QStringView tail = QStringView(name).last(6);
+    int upper = 0;
+    int lower = 0;
+    for (const QChar c : tail) {
+        if (c >= u'A' && c <= u'Z')
+            ++upper;
+        else if (c >= u'a' && c <= u'z')
+            ++lower;
+        else
+            return false;
+    }
+    const bool capitalisedWord = upper == 1 && tail.at(0).isUpper();
+    return upper > 0 && lower > 0 && !capitalisedWord;
+}
+
+bool ProfileFile::isLeftoverOf(const QString &leftoverName, const QString &fileName)
+{
+    return leftoverName.size() == fileName.size() + 7 && leftoverName.startsWith(fileName)
+        && isLeftoverName(leftoverName);
+}
+
+QStringList ProfileFile::leftoversOf(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString fileName = info.fileName();
+    QStringList found;
+    const QStringList names = info.dir().entryList({fileName + QStringLiteral(".??????")},
+                                                   QDir::Files | QDir::Hidden | QDir::CaseSensitive | QDir::NoSymLinks);
+    for (const QString &name : names)
+        if (isLeftoverOf(name, fileName))
+            found.append(info.dir().filePath(name));
+    return found;
+}
 
 QList<ProfileEntry> ProfileFile::sectionEntries(const QString &sectionName) const
 {
@@ -608,6 +711,26 @@ bool ProfileFile::encodeAll(const ProfileFormat &format, QByteArray *out) const
     return !encoder.failed();
 }
 
+QString ProfileFile::firstCharacterWithoutLegacyForm() const
+{
+    QStringEncoder encoder(LegacyCodePage, QStringConverter::Flag::Stateless);
+    for (const Line &line : m_lines) {
+        if (line.removed || (line.fromFile && !line.changed))
+            continue;
+        const QStringView text = line.newText;
+        for (qsizetype i = 0; i < text.size();) {
+            const qsizetype length =
+                text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+            const QByteArray encoded = encoder.encode(text.sliced(i, length)); // encodes only when converted
+            Q_UNUSED(encoded);
+            if (encoder.hasError())
+                return text.sliced(i, length).toString();
+            i += length;
+        }
+    }
+    return {};
+}
+
 bool ProfileFile::decodesLosslessly() const
 {
     if (!m_hasContent)
@@ -626,6 +749,11 @@ bool ProfileFile::commit()
     m_notice.clear();
     if (!m_modified)
         return true;
+    if (const QString why = undecodableReason(); !why.isEmpty()) {
+        m_error = QStringLiteral("\"%1\" cannot be read as text (%2); nothing was written.")
+                      .arg(QFileInfo(m_path).fileName(), why);
+        return false;
+    }
 
     ProfileFormat format = m_hasContent ? m_format : m_newFileFormat;
     if (!m_hasContent && format.encoding == TextEncoding::Utf8Bom)
@@ -651,11 +779,14 @@ bool ProfileFile::commit()
     }
     if (!why.isEmpty()) {
         // The whole file moves to UTF-16LE, which Windows readers handle fully.
-        const TextEncoding old = format.encoding;
         format.encoding = TextEncoding::Utf16LE;
         encodeAll(format, &bytes);
-        m_notice = QStringLiteral("\"%1\" was stored as %2, %3; it has been converted to %4.")
-                       .arg(QFileInfo(m_path).fileName(), encodingName(old), why, encodingName(format.encoding));
+        const QString character = firstCharacterWithoutLegacyForm();
+        m_notice = QStringLiteral("%1: converted from Windows-1252 to UTF-16LE, since %2.")
+                       .arg(QFileInfo(m_path).fileName(),
+                            character.isEmpty()
+                                ? QStringLiteral("what is left of it would read back as UTF-8, with other characters")
+                                : QStringLiteral("'%1' has no Windows-1252 form").arg(character));
     }
 
     const QFileInfo info(m_path);
@@ -676,6 +807,9 @@ bool ProfileFile::commit()
         return false;
     }
     syncDirectoryOf(m_path);
+    // What an interrupted save of this file left behind is no use now that one succeeded.
+    for (const QString &leftover : leftoversOf(m_path))
+        QFile::remove(leftover);
 
     // The document now stands for what is on disk.
     const QString notice = m_notice;

@@ -81,6 +81,23 @@ public:
     // UTF-16 file, or a broken sequence behind a UTF-8 byte-order mark.
     bool hasUndecodableBytes() const;
 
+    // Why the file cannot be read as text at all, or empty when it can: NUL
+    // bytes without a UTF-16 byte-order mark (a UTF-16 file that lost its mark
+    // shows one at every second byte), control characters in bulk, or lines
+    // without the section the caller requires (requireSection). A commit never
+    // writes such a file: whatever it would write could only make it worse.
+    QString undecodableReason() const;
+    bool isUndecodable() const { return !undecodableReason().isEmpty(); }
+    // The section a readable file of lines must have (a language file's "text");
+    // set before load() or at any time after it.
+    void requireSection(const QString &section) { m_requiredSection = section; }
+
+    // Files a save of path was interrupted in leaving behind: "NAME.ini.XXXXXX"
+    // beside it, the six characters as the atomic write picks them.
+    static bool isLeftoverOf(const QString &leftoverName, const QString &fileName);
+    static bool isLeftoverName(const QString &name);
+    static QStringList leftoversOf(const QString &path);
+
     // Sets a key's value (adding key and section where missing). Refuses, with
     // error(), a section, key or value that would not read back as written: a
     // line break or NUL, a section name or key with outer blanks, or a line
@@ -96,7 +113,8 @@ public:
 
     QString error() const { return m_error; }
     // Set by a commit that had to change the file's encoding: a legacy 8-bit
-    // file that cannot hold a new character is converted to UTF-16LE with BOM.
+    // file that cannot hold a new character is converted to UTF-16LE with BOM
+    // ("NAME.ini: converted from Windows-1252 to UTF-16LE, since 'ő' has no Windows-1252 form.").
     QString notice() const { return m_notice; }
 
 private:
@@ -138,6 +156,8 @@ private:
     int addSection(const QString &name);
     QString checkStorable(const QString &section, const QString &key, const QString &value) const;
     bool encodeAll(const ProfileFormat &format, QByteArray *out) const;
+    // The first character of a changed or added line that Windows-1252 lacks.
+    QString firstCharacterWithoutLegacyForm() const;
     // Whether the decoded text encodes back to exactly the file's bytes.
     bool decodesLosslessly() const;
 
@@ -158,6 +178,8 @@ private:
     bool m_modified = false;
     QString m_error;
     QString m_notice;
+    QString m_undecodable;      // why the bytes read as no text, found at parse
+    QString m_requiredSection;
 };
 
 // The two profile calls of the language data, each one read and at most one

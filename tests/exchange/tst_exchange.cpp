@@ -7,6 +7,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
@@ -16,6 +19,7 @@
 
 using namespace Glossa;
 using TestSupport::CurrentDirGuard;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -33,6 +37,26 @@ QString xliff(const QString &targetLanguage, const QString &units)
                           "<xliff version=\"1.2\" xmlns=\"urn:oasis:names:tc:xliff:document:1.2\">"
                           "<file original=\"x\" source-language=\"en-US\" target-language=\"%1\" datatype=\"plaintext\"><body>%2"
                           "</body></file></xliff>\n").arg(targetLanguage, units);
+}
+
+struct Run
+{
+    int status = -1;
+    QByteArray out;
+    QString err;
+};
+
+Run glossa(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(GLOSSA_CLI_PATH), arguments);
+    Run run;
+    if (!process.waitForFinished(60000))
+        return run;
+    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput();
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
 }
 
 QString unit(const QString &key, const QString &target)
@@ -87,6 +111,8 @@ private Q_SLOTS:
     void unitRefusals_data();
     void unitRefusals();
     void dryRunWritesNothing();
+    void importTellsTheWholeTruth();
+    void undecodableFilesAreNeitherReadNorWritten();
 
 private:
     QString exportTo(const QString &language, const QStringList &options = {});
@@ -572,6 +598,129 @@ void TestExchange::dryRunWritesNothing()
     QCOMPARE(plan.changes[0].newValue, u"Fichier neuf");
     QCOMPARE(plan.refusals.size(), size_t(1));
     QCOMPARE(plan.refusals[0].key, u"NO_SUCH_KEY");
+}
+
+void TestExchange::importTellsTheWholeTruth()
+{
+    const QString german = languageFile(m_product, German);
+    const auto write = [&](const QString &name, const QString &text) {
+        const QString file = m_dir.filePath(name);
+        return TestSupport::writeBytes(file, text.toUtf8()) ? file : QString();
+    };
+
+    // A Windows-1252 file that must take a character it lacks says so, in text and in JSON.
+    QVERIFY(TestSupport::writeBytes(german, "[text]\r\nIDS_MENU_FILE=\"Dat\xe9i\"\r\n"));
+    const QString accent = write(u"accent.xlf"_qs, xliff(u"de-DE"_qs, unit(u"IDS_MENU_FILE"_qs, u"Dat\u0151i"_qs)));
+    Run run = glossa({u"import"_qs, accent, m_product, u"--format"_qs, u"json"_qs});
+    QCOMPARE(run.status, 0);
+    QJsonObject summary = QJsonDocument::fromJson(run.out).object();
+    QCOMPARE(summary.value(u"language"_qs).toString(), German);
+    QCOMPARE(summary.value(u"changed"_qs).toInt(), 1);
+    QCOMPARE(summary.value(u"written"_qs).toBool(), true);
+    QCOMPARE(summary.value(u"converted"_qs).toObject().value(u"from"_qs).toString(), u"legacy-8bit"_qs);
+    QCOMPARE(summary.value(u"converted"_qs).toObject().value(u"to"_qs).toString(), u"utf-16le"_qs);
+    QVERIFY(TestSupport::readBytes(german).startsWith("\xFF\xFE"));
+    QVERIFY(TestSupport::writeBytes(german, "[text]\r\nIDS_MENU_FILE=\"Dat\xe9i\"\r\n"));
+    run = glossa({u"import"_qs, accent, m_product});
+    QVERIFY2(run.err.contains(u"German (Germany).ini: converted from Windows-1252 to UTF-16LE, since '\u0151' has no "
+                              "Windows-1252 form"_qs), qPrintable(run.err));
+
+    // A file exported from German but naming French is refused, unless --language decides.
+    QString fromGerman = xliff(u"fr-FR"_qs, unit(u"IDS_MENU_FILE"_qs, u"Fichier neuf"_qs));
+    fromGerman.replace(u"original=\"x\""_qs, u"original=\"language/German (Germany).ini\""_qs);
+    const QString crossed = write(u"crossed.xlf"_qs, fromGerman);
+    const auto before = TestSupport::snapshotTree(m_product);
+    run = glossa({u"import"_qs, crossed, m_product});
+    QCOMPARE(run.status, 2);
+    QVERIFY2(run.err.contains(u"exported from \"German (Germany).ini\""_qs), qPrintable(run.err));
+    QCOMPARE(TestSupport::snapshotTree(m_product), before);
+    run = glossa({u"import"_qs, crossed, m_product, u"--language"_qs, u"0x040c"_qs, u"--dry-run"_qs});
+    QCOMPARE(run.status, 0);
+    QVERIFY(run.err.contains(u"warning: the file was exported from \"German (Germany).ini\""_qs));
+
+    // Units translated from an older English are reported, and left out on request; XLIFF 1.1 reads as 1.2.
+    QString older = xliff(u"fr-FR"_qs,
+                          u"<trans-unit id=\"IDS_MENU_FILE\"><source>File</source><target>Fichier 2</target></trans-unit>"
+                          "<trans-unit id=\"IDS_MENU_VIEW\"><source>The old View</source><target>Affichage 2</target></trans-unit>"_qs);
+    older.replace(u"version=\"1.2\" xmlns=\"urn:oasis:names:tc:xliff:document:1.2\""_qs,
+                  u"version=\"1.1\" xmlns=\"urn:oasis:names:tc:xliff:document:1.1\""_qs);
+    const QString stale = write(u"stale.xlf"_qs, older);
+    run = glossa({u"import"_qs, stale, m_product, u"--format=json"_qs, u"--dry-run"_qs});
+    summary = QJsonDocument::fromJson(run.out).object();
+    QCOMPARE(summary.value(u"source_changed"_qs).toArray(), QJsonArray{u"IDS_MENU_VIEW"_qs});
+    QCOMPARE(summary.value(u"changed"_qs).toInt(), 2);
+    QCOMPARE(summary.value(u"written"_qs).toBool(), false);
+    QVERIFY(summary.value(u"converted"_qs).isNull());
+    run = glossa({u"import"_qs, stale, m_product, u"--only-current-source"_qs});
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.err.contains(u"1 unit was translated from an English that has changed since (left out): IDS_MENU_VIEW"_qs),
+             qPrintable(run.err));
+    const QStringList now = valuesOf(m_product, French, {u"IDS_MENU_FILE"_qs, u"IDS_MENU_VIEW"_qs});
+    QCOMPARE(now.value(0), u"\"Fichier 2\""_qs);
+    QVERIFY(now.value(1) != u"\"Affichage 2\""_qs);
+
+    // A version neither 1.2 nor 1.1 is refused with the versions that are read.
+    QString v20 = older;
+    v20.replace(u"version=\"1.1\""_qs, u"version=\"2.0\""_qs);
+    run = glossa({u"import"_qs, write(u"v20.xlf"_qs, v20), m_product});
+    QCOMPARE(run.status, 2);
+    QVERIFY(run.err.contains(u"not XLIFF 1.2 or 1.1 (the versions read)"_qs));
+    QVERIFY(glossa({u"import"_qs, u"--help"_qs}).out.contains("--format"));
+
+    // A missing entry is exported as work to do, as the editor exports it.
+    const QByteArray exported = TestSupport::readBytes(exportTo(French));
+    const qsizetype at = exported.indexOf("resname=\"IDS_IMAGE_WDR\"");
+    QVERIFY(at > 0);
+    QVERIFY(exported.mid(at, 200).contains("<target state=\"needs-translation\"></target>"));
+}
+
+void TestExchange::undecodableFilesAreNeitherReadNorWritten()
+{
+    // The French file without its byte-order mark: UTF-16LE that nothing can tell from bytes.
+    const QString french = languageFile(m_product, French);
+    const QByteArray cut = TestSupport::readBytes(french).sliced(2);
+    QVERIFY(TestSupport::writeBytes(french, cut));
+    const QString file = m_dir.filePath(u"fr.xlf"_qs);
+    QVERIFY(TestSupport::writeBytes(file, xliff(u"fr-FR"_qs, unit(u"IDS_MENU_FILE"_qs, u"Fichier neuf"_qs)).toUtf8()));
+    for (const QStringList &extra : {QStringList{}, QStringList{u"--dry-run"_qs}}) {
+        const Run run = glossa(QStringList{u"import"_qs, file, m_product} + extra);
+        QCOMPARE(run.status, 2);
+        QVERIFY2(run.err.contains(u"\"French (France).ini\" cannot be read as text (NUL bytes at every second position: "
+                                  "UTF-16LE without a byte-order mark?)"_qs), qPrintable(run.err));
+        QCOMPARE(TestSupport::readBytes(french), cut);
+    }
+    QCOMPARE(glossa({u"export"_qs, French, m_product}).status, 2);
+
+    // The check names it as an error; so does a file of random bytes.
+    QByteArray noise(3000, '\0');
+    for (char &c : noise)
+        c = char(QRandomGenerator::global()->bounded(256));
+    QVERIFY(TestSupport::writeBytes(languageFile(m_product, German), noise));
+    // What an interrupted save left is reported, and no scan takes it for a language.
+    QVERIFY(TestSupport::writeBytes(languageFile(m_product, German) + u".QxWzVb"_qs, QByteArray(4096, 'x')));
+    const Run check = glossa({u"check"_qs, m_product});
+    QVERIFY2(check.out.contains("German (Germany).ini: warning: \"German (Germany).ini.QxWzVb\" (4096 bytes, less than "
+                                "an hour old) is what an interrupted save left behind"), check.out.constData());
+    QCOMPARE(check.out.count("QxWzVb"), 1);
+    QCOMPARE(check.status, 1);
+    QVERIFY(check.out.contains("French (France).ini: error: the file cannot be read as text (NUL bytes at every second"));
+    QVERIFY(check.out.contains("German (Germany).ini: error: the file cannot be read as text"));
+    QCOMPARE(TestSupport::readBytes(languageFile(m_product, German)), noise);
+
+    // The store refuses every write the same way, byte for byte.
+    CurrentDirGuard guard;
+    LanguageStore store;
+    QVERIFY(store.Open(m_product + u"/language"_qs));
+    LanguageValues values;
+    RedundantKeySet redundant;
+    QVERIFY(store.LoadLanguageFile(French, values, redundant));
+    QVERIFY(store.lastUndecodable().startsWith(u"NUL bytes at every second position"_qs));
+    LanguageValues one;
+    one.insert(*store.findAttribute(u"IDS_MENU_FILE"_qs), u"Fichier"_qs);
+    QVERIFY(!store.SaveLanguageFile(French, one));
+    QVERIFY(store.lastError().contains(u"\"French (France).ini\" cannot be read as text"_qs));
+    QVERIFY(!store.CreateLanguageFile(French));
+    QCOMPARE(TestSupport::readBytes(french), cut);
 }
 
 QTEST_GUILESS_MAIN(TestExchange)

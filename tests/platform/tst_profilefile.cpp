@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -13,6 +14,7 @@
 
 using namespace Glossa;
 using namespace TestSupport;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -61,6 +63,9 @@ private Q_SLOTS:
     void newFilesNeverGetUtf8Bom();
     void badInputIsReadWithoutLoss_data();
     void badInputIsReadWithoutLoss();
+    void undecodableFilesAreNamedAndNeverWritten_data();
+    void undecodableFilesAreNamedAndNeverWritten();
+    void leftoversOfInterruptedSaves();
     void brokenEndReadsAsItWillReadBack_data();
     void brokenEndReadsAsItWillReadBack();
     void secondByteOrderMarkIsText_data();
@@ -366,8 +371,7 @@ void TestProfileFile::badInputIsReadWithoutLoss_data()
     QByteArray binary;
     for (int i = 0; i < 4096; ++i)
         binary.append(char((i * 7919) % 256));
-    QTest::newRow("binary") << binary << -1;
-    QTest::newRow("nul bytes") << QByteArray("[text]\nk=a\0b\nj=2\n", 17) << 2;
+
     QTest::newRow("invalid utf8") << QByteArray("[text]\nk=\xC3\x28\xFF\n") << 1;
     QTest::newRow("utf16 odd length") << QByteArray(utf16le(QStringLiteral("[text]\r\nk=v\r\n")) + 'X') << 1;
     QTest::newRow("cr only") << QByteArray("[text]\rk=1\rj=2") << 2;
@@ -404,6 +408,87 @@ void TestProfileFile::badInputIsReadWithoutLoss()
     ProfileFile again(file);
     QVERIFY(again.load());
     QCOMPARE(again.sectionEntries(QStringLiteral("zz-added")).value(0).value, QStringLiteral("v"));
+}
+
+void TestProfileFile::undecodableFilesAreNamedAndNeverWritten_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("reason"); // empty: the file is text and takes the write
+
+    QByteArray binary;
+    for (int i = 0; i < 4096; ++i)
+        binary.append(char((i * 7919) % 256));
+    const QString text = QStringLiteral("[text]\r\nIDS_OPEN=\"Ouvrir\"\r\nIDS_SAVE=\"Enregistrer\"\r\n");
+    const QByteArray le = utf16le(text);
+    QByteArray be;
+    for (qsizetype i = 0; i < le.size(); i += 2)
+        be.append(le[i + 1]).append(le[i]);
+
+    QTest::newRow("utf-16le that lost its mark") << le.sliced(2) << u"every second position: UTF-16LE"_s;
+    QTest::newRow("utf-16be without a mark") << be.sliced(2) << u"every second position: UTF-16BE"_s;
+    QTest::newRow("random bytes") << binary << u"not valid UTF-8"_s;
+    QTest::newRow("a nul in utf-8") << QByteArray("[text]\nk=a\0b\nj=2\n", 17) << u"1 NUL bytes"_s;
+    QTest::newRow("control characters in bulk") << QByteArray("[text]\nk=\x01\x02\x03\x04\x05\x06\n") << u"control characters"_s;
+    QTest::newRow("lines but no text section") << QByteArray("[other]\nk=1\nj=2\n") << u"no [text] section in its 3 lines"_s;
+    QTest::newRow("keys before any section") << QByteArray("k=1\n") << u"no [text] section in its 1 line"_s;
+    // Text that only looks odd is still text.
+    QTest::newRow("one stray control character") << QByteArray("[text]\nk=\"a\x1a\"\nj=\"b\"\n") << QString();
+    QTest::newRow("comments only") << QByteArray("; nothing yet\n\n") << QString();
+    QTest::newRow("utf-16le with its mark") << le << QString();
+    QTest::newRow("empty") << QByteArray() << QString();
+}
+
+void TestProfileFile::undecodableFilesAreNamedAndNeverWritten()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, reason);
+    const QString file = path(QStringLiteral("German (Germany).ini"));
+    QVERIFY(writeBytes(file, bytes));
+    ProfileFile profile(file);
+    profile.requireSection(QStringLiteral("text"));
+    QVERIFY(profile.load());
+    QVERIFY2(profile.undecodableReason().contains(reason), qPrintable(profile.undecodableReason()));
+    QCOMPARE(profile.isUndecodable(), !reason.isEmpty());
+
+    QVERIFY(profile.setValue(QStringLiteral("text"), QStringLiteral("IDS_NEW"), QStringLiteral("\"v\"")));
+    QCOMPARE(profile.commit(), reason.isEmpty());
+    if (reason.isEmpty())
+        return;
+    QCOMPARE(readBytes(file), bytes);
+    QVERIFY(profile.error().contains(u"\"German (Germany).ini\" cannot be read as text"_s));
+    QVERIFY(profile.error().contains(reason));
+    // The profile call refuses bytes that are no text the same way (it knows of no [text] section).
+    if (!reason.startsWith(u"no [text]"_s)) {
+        QString error;
+        QVERIFY(!WritePrivateProfileString(QStringLiteral("zz"), QStringLiteral("k"), QStringLiteral("v"), file, &error));
+        QVERIFY(error.contains(reason));
+        QCOMPARE(readBytes(file), bytes);
+    }
+}
+
+void TestProfileFile::leftoversOfInterruptedSaves()
+{
+    const QString file = path(QStringLiteral("German (Germany).ini"));
+    QVERIFY(writeBytes(file, "[text]\nk=1\n"));
+    const QStringList leftovers = {u"German (Germany).ini.aBcDeF"_s, u"German (Germany).ini.QxWzVb"_s};
+    // Names a person gives a copy, and another file's leftover, are not this save's.
+    const QStringList kept = {u"German (Germany).ini.backup"_s, u"German (Germany).ini.BACKUP"_s,
+                              u"German (Germany).ini.Backup"_s, u"German (Germany).ini.a1b2c3"_s,
+                              u"French (France).ini.aBcDeF"_s};
+    for (const QString &name : leftovers + kept)
+        QVERIFY(writeBytes(path(name), "[text]\nk=half"));
+    QStringList found = ProfileFile::leftoversOf(file);
+    found.sort();
+    QCOMPARE(found, QStringList({path(leftovers[1]), path(leftovers[0])}));
+
+    ProfileFile profile(file);
+    QVERIFY(profile.load());
+    QVERIFY(profile.setValue(QStringLiteral("text"), QStringLiteral("k"), QStringLiteral("2")));
+    QVERIFY(profile.commit());
+    for (const QString &name : leftovers)
+        QVERIFY2(!QFileInfo::exists(path(name)), qPrintable(name));
+    for (const QString &name : kept)
+        QVERIFY2(QFileInfo::exists(path(name)), qPrintable(name));
 }
 
 void TestProfileFile::brokenEndReadsAsItWillReadBack_data()
