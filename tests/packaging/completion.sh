@@ -55,7 +55,8 @@ expect()
         missing=" (and nothing else)"
     fi
     if [[ -n $missing ]]; then
-        echo "FAIL ($mode): completing '${LINE:-$*}' should offer ${kind/has/at least} [$want]:$missing wrong;" \
+        local how=${kind/has/at least}
+        echo "FAIL ($mode): completing '${LINE:-$*}' should offer ${how/lacks/none of} [$want]:$missing wrong;" \
             "it offered [$(tr '\n' ' ' <<<"$got")]"
         failures=$((failures + 1))
     fi
@@ -82,6 +83,7 @@ cases()
     expect exactly "placeholders" glossa check --checks pl
     expect exactly "placeholders,odd-quotes" glossa check --ignore placeholders,od
     expect has "unreadable;braces;missing-key;index" glossa check --checks ""
+    expect lacks "the;import;Checks;check" glossa check --checks ""
     # Languages: display names quoted, codes, for --language, --reference and LANGUAGE.
     expect exactly 'German\ \(Germany\)' glossa check --language G
     expect exactly 'German (Germany)' glossa check --language '"G'
