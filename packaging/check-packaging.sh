@@ -52,13 +52,20 @@ done
 lintian --fail-on error,warning --display-info "$package"
 mkdir "$scratch/package"
 dpkg-deb -x "$package" "$scratch/package"
+# Each page as "man NAME" finds it once installed; --warnings: what groff
+# finds wrong in the page goes to standard error.
+pages=0
 for page in "$scratch"/package/usr/share/man/man1/*.1.gz; do
-  # --warnings: what groff finds wrong in the page goes to standard error.
-  messages=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
-  if [ -n "$messages" ]; then
-    echo "man -l $(basename "$page"):"
-    echo "$messages"
+  name=$(basename "$page" .1.gz)
+  if ! messages=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -M "$scratch/package/usr/share/man" "$name" 2>&1 >/dev/null) \
+    || [ -n "$messages" ]; then
+    echo "man $name: ${messages:-no page}"
     exit 1
   fi
+  pages=$((pages + 1))
 done
+if [ "$pages" -lt 3 ]; then
+  echo "the package holds $pages man pages, not one for each of glossa, glossa-desk and glossa-desk-open"
+  exit 1
+fi
 echo "lintian passes $(basename "$package"), and its man pages read"
