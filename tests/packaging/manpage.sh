@@ -83,8 +83,8 @@ options_of()
     # shellcheck disable=SC2086 # the command's words are meant to split
     "$glossa" $1 --help | awk '
         /^ +-/ && match($0, /^ +/) && RLENGTH <= 4 {
-            spec = substr($0, RLENGTH + 1); sub(/  .*/, "", spec)
-            n = split(spec, t, /[ ,]+/)
+            optline = substr($0, RLENGTH + 1); sub(/  .*/, "", optline)
+            n = split(optline, t, /[ ,]+/)
             for (i = 1; i <= n; i++)
                 if (t[i] ~ /^-/ && t[i] != "-h" && t[i] != "--help" && t[i] != "--help-all") print t[i]
         }'
