@@ -9,7 +9,7 @@ packages=(
   fonts-wqy-microhei
   xvfb xauth x11-apps x11-utils imagemagick
   clang libclang-rt-14-dev
-  desktop-file-utils appstream dpkg-dev
+  desktop-file-utils appstream dpkg-dev lintian bash-completion man-db
   translate-toolkit libxml2-utils
 )
 

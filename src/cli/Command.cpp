@@ -1,6 +1,7 @@
 #include "cli/Command.h"
 
 #include "checks/Finding.h"
+#include "cli/Completion.h"
 
 #include <QSaveFile>
 
@@ -145,6 +146,9 @@ int dispatch(const QStringList &arguments, const std::vector<Subcommand> &subcom
         printOut(overallHelp(subcommands).toUtf8());
         return ExitOk;
     }
+    // Not in --help: the bash completion's question, not the user's.
+    if (word == u"--complete-languages")
+        return printCompletionLanguages(arguments.mid(2));
     if (word == u"--version") {
         printOut(QStringLiteral("glossa %1\n").arg(QStringLiteral(GLOSSA_VERSION)).toUtf8());
         return ExitOk;
