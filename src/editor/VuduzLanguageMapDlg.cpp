@@ -12,7 +12,7 @@
 #include "model/LanguageStore.h"
 #include "model/LocaleCatalogue.h"
 #include "platform/DialogUnits.h"
-#include "platform/EarlierRelease.h"
+#include "shared/EarlierRelease.h"
 #include "platform/MessageBox.h"
 #include "waiting/WaitingScope.h"
 
