@@ -11,6 +11,7 @@
 #include "shared/StatusField.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRect>
 
@@ -23,13 +24,27 @@ namespace {
 const QStringList ShowItems = {QStringLiteral("All entries"), QStringLiteral("Untranslated"), QStringLiteral("Errors"),
                                QStringLiteral("Marked"), QStringLiteral("Warnings"), QStringLiteral("Same as reference")};
 const QString ReferenceChangedItem = QStringLiteral("Reference changed");
+const QString ErrorsNote = QStringLiteral("Check errors are what the check finds wrong with a translated value: placeholders "
+                                          "that differ from the reference's, or an odd number of double quotes. The main "
+                                          "window and \"Languages\u2026\" count them the same way; an untranslated entry is "
+                                          "counted as untranslated, not as an error.");
+
+int errorFindings(const std::vector<Finding> &findings)
+{
+    return int(std::count_if(findings.begin(), findings.end(),
+                             [](const Finding &f) { return f.severity == FindingSeverity::Error; }));
+}
 
 } // namespace
 
 EditorFilterBar::EditorFilterBar(CVuduzLanguageMapDlg &editor)
     : m_editor(editor)
 {
+    // A screen reader names a drop-down list by its current item; the label says what it is.
+    m_showLabel = new QLabel(QStringLiteral("Show"), &editor);
+    m_showLabel->setObjectName(QStringLiteral("Show label"));
     m_showCombo = new QComboBox(&editor);
+    m_showLabel->setBuddy(m_showCombo);
     m_showCombo->addItems(ShowItems);
     m_showCombo->setAccessibleName(QStringLiteral("Show"));
     m_showCombo->setObjectName(QStringLiteral("Show"));
@@ -44,6 +59,7 @@ EditorFilterBar::EditorFilterBar(CVuduzLanguageMapDlg &editor)
                                             "text, letter case ignored"));
     m_shownCount = new StatusField(&editor, QStringLiteral("Shown entries"));
     m_progress = new StatusField(&editor, QStringLiteral("Progress"));
+    m_progress->setToolTipFollowsText(true, ErrorsNote);
 
     QObject::connect(m_showCombo, &QComboBox::activated, &editor, [this] { applyFilter(); });
     QObject::connect(m_filterEdit, &QLineEdit::textChanged, &editor, [this] { applyFilter(); });
@@ -62,7 +78,17 @@ EditorFilterBar::EditorFilterBar(CVuduzLanguageMapDlg &editor)
         QObject::connect(filter, signal, &editor, counts);
     QObject::connect(filter, &QAbstractItemModel::modelReset, &editor, counts);
     QObject::connect(filter, &QAbstractItemModel::layoutChanged, &editor, counts);
-    QObject::connect(editor.entries(), &QAbstractItemModel::dataChanged, &editor, counts);
+    QObject::connect(editor.entries(), &QAbstractItemModel::dataChanged, &editor,
+                     [this](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
+                         rowsChanged(topLeft, bottomRight);
+                         updateCounts();
+                     });
+    // Rows replaced, added or taken away: the errors are counted afresh. Told before
+    // the change, so that the count the filter asks for after it is already new.
+    auto recount = [this] { m_errorsKnown = false; };
+    for (auto signal : {&QAbstractItemModel::rowsAboutToBeInserted, &QAbstractItemModel::rowsAboutToBeRemoved})
+        QObject::connect(editor.entries(), signal, &editor, recount);
+    QObject::connect(editor.entries(), &QAbstractItemModel::modelAboutToBeReset, &editor, recount);
 }
 
 void EditorFilterBar::layout(const QRect &line)
@@ -70,11 +96,17 @@ void EditorFilterBar::layout(const QRect &line)
     const int left = line.x();
     const int top = line.y();
     const int height = line.height();
-    m_showCombo->setGeometry(left, top, 140, height);
-    m_filterEdit->setGeometry(left + 146, top, std::max(60, line.width() / 3), height);
+    const int label = m_showLabel->sizeHint().width();
+    m_showLabel->setGeometry(left, top, label, height);
+    const int comboLeft = left + label + 4;
+    m_showCombo->setGeometry(comboLeft, top, 140, height);
+    // The progress comes whole at the editor's first size; the filter field gives up the room.
+    m_filterEdit->setGeometry(comboLeft + 146, top, std::max(100, line.width() / 6), height);
     const int countLeft = m_filterEdit->geometry().right() + 8;
-    m_shownCount->setGeometry(countLeft, top, 180, height);
-    m_progress->setGeometry(countLeft + 186, top, std::max(0, line.right() + 1 - countLeft - 186), height);
+    const int count = m_shownCount->fontMetrics().horizontalAdvance(QStringLiteral("Showing 20,000 of 20,000")) + 8;
+    m_shownCount->setGeometry(countLeft, top, count, height);
+    const int progressLeft = countLeft + count + 6;
+    m_progress->setGeometry(progressLeft, top, std::max(0, line.right() + 1 - progressLeft), height);
 }
 
 void EditorFilterBar::applyFilter()
@@ -109,22 +141,59 @@ void EditorFilterBar::updateCounts()
     m_shownCount->setText(
         QStringLiteral("Showing %1 of %2").arg(grouped(m_editor.entryList()->filterModel()->rowCount()), grouped(total)));
     int translated = 0;
-    int errors = 0;
     int modified = 0;
     const int status = model->statusColumn();
     for (const EntryRow &row : model->rows()) {
         if (!isBlankValue(row.cells[1]))
             ++translated;
-        if (status >= 0) {
-            if (row.cells[size_t(status)] == StatusError)
-                ++errors;
-            else if (row.cells[size_t(status)] == StatusModified)
-                ++modified;
-        }
+        if (status >= 0 && row.cells[size_t(status)] == StatusModified)
+            ++modified;
     }
+    const int errors = errorCount();
     m_progress->setText(QStringLiteral("%1 of %2 translated \u00b7 %3 %4 \u00b7 %5 modified")
                             .arg(grouped(translated), grouped(total), grouped(errors),
-                                 errors == 1 ? QStringLiteral("error") : QStringLiteral("errors"), grouped(modified)));
+                                 errors == 1 ? QStringLiteral("check error") : QStringLiteral("check errors"),
+                                 grouped(modified)));
+}
+
+int EditorFilterBar::errorCount()
+{
+    if (!m_errorsKnown) {
+        m_errorsById.clear();
+        m_errors = 0;
+        for (const EntryRow &row : m_editor.entries()->rows()) {
+            if (const int n = errorFindings(m_editor.findingsOf(row)); n > 0) {
+                m_errorsById.insert(row.id, n);
+                m_errors += n;
+            }
+        }
+        m_errorsKnown = true;
+    }
+    return m_errors;
+}
+
+void EditorFilterBar::rowsChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight)
+{
+    if (!m_errorsKnown)
+        return;
+    const std::vector<EntryRow> &rows = m_editor.entries()->rows();
+    const int first = std::max(0, topLeft.row());
+    const int last = std::min(int(rows.size()) - 1, bottomRight.row());
+    // A change of every row (a new reference, an import) is counted afresh, once.
+    if (last - first + 1 == int(rows.size()) && rows.size() > 1) {
+        m_errorsKnown = false;
+        return;
+    }
+    for (int i = first; i <= last; ++i) {
+        const EntryRow &row = rows[size_t(i)];
+        const int before = m_errorsById.value(row.id);
+        const int now = errorFindings(m_editor.findingsOf(row));
+        if (now > 0)
+            m_errorsById.insert(row.id, now);
+        else
+            m_errorsById.remove(row.id);
+        m_errors += now - before;
+    }
 }
 
 void EditorFilterBar::offerReferenceChanged()

@@ -1,11 +1,17 @@
 #pragma once
 
+#include "model/Types.h"
+#include "shared/StatusField.h"
+
+#include <QHash>
 #include <QString>
 
 #include <functional>
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
+class QModelIndex;
 class QRect;
 
 namespace Glossa {
@@ -21,10 +27,11 @@ class EditorFilterBar
 public:
     explicit EditorFilterBar(CVuduzLanguageMapDlg &editor);
 
+    QLabel *showLabel() const { return m_showLabel; }
     QComboBox *showCombo() const { return m_showCombo; }
     QLineEdit *filterEdit() const { return m_filterEdit; }
     QLineEdit *shownEntriesField() const { return m_shownCount; }
-    QLineEdit *progressField() const { return m_progress; }
+    StatusField *progressField() const { return m_progress; }
 
     // Places the bar's controls on line.
     void layout(const QRect &line);
@@ -33,6 +40,9 @@ public:
     // every change of the rows.
     void applyFilter();
     void updateCounts();
+    // The check's error findings of every entry against the reference shown, as
+    // the main window counts them for the file: untranslated entries have none.
+    int errorCount();
     // After a comparison with an earlier release: "Show" offers "Reference changed",
     // and a filter that asks about stale rows asks again.
     void offerReferenceChanged();
@@ -46,12 +56,20 @@ public:
 
 private:
     int showNextMatching(bool forward, const std::function<bool(int row)> &matches, const QString &noneText);
+    // Keeps the error count in step with the rows that changed.
+    void rowsChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight);
 
     CVuduzLanguageMapDlg &m_editor;
+    QLabel *m_showLabel = nullptr;
     QComboBox *m_showCombo = nullptr;
     QLineEdit *m_filterEdit = nullptr;
-    QLineEdit *m_shownCount = nullptr;
-    QLineEdit *m_progress = nullptr;
+    StatusField *m_shownCount = nullptr;
+    StatusField *m_progress = nullptr;
+    // Error findings by entry, only of entries that have some; counted afresh
+    // when the rows are replaced, and row by row as values change.
+    QHash<AttributeId, int> m_errorsById;
+    int m_errors = 0;
+    bool m_errorsKnown = false;
 };
 
 } // namespace Glossa
