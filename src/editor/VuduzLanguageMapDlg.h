@@ -2,6 +2,9 @@
 
 #include "checks/ReleaseComparison.h"
 #include "editor/EditHistory.h"
+#include "editor/EditorExchange.h"
+#include "editor/EditorFilterBar.h"
+#include "editor/EditorReview.h"
 #include "model/LanguageStore.h"
 #include "model/Types.h"
 
@@ -10,6 +13,7 @@
 #include <QSet>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -109,56 +113,68 @@ public:
     QLineEdit *referenceEdit() const { return m_referenceEdit; }
     QLineEdit *attributeEdit() const { return m_attributeEdit; }
     QLabel *noticeLabel() const { return m_notice; }
-    QComboBox *showCombo() const { return m_showCombo; }
-    QLineEdit *filterEdit() const { return m_filterEdit; }
-    QLineEdit *shownEntriesField() const { return m_shownCount; }
-    QLineEdit *progressField() const { return m_progress; }
+    QComboBox *showCombo() const { return m_filterBar->showCombo(); }
+    QLineEdit *filterEdit() const { return m_filterBar->filterEdit(); }
+    QLineEdit *shownEntriesField() const { return m_filterBar->shownEntriesField(); }
+    QLineEdit *progressField() const { return m_filterBar->progressField(); }
     QLineEdit *statusField() const { return m_status; }
-    QLineEdit *whyField() const { return m_why; }
+    QLineEdit *whyField() const { return m_review->whyField(); }
     // Why an entry is marked or warned about, in words; empty when nothing is wrong.
-    QString whyText(const EntryRow &row) const;
+    QString whyText(const EntryRow &row) const { return m_review->whyText(row); }
     // Shows the shown entry's findings and whether the Value field holds unapplied text.
-    void updateWhy();
+    void updateWhy() { m_review->updateWhy(); }
 
     // The filter bar: what "Show" and "Filter" let through; the count and the
     // progress follow every change of the rows.
-    void applyFilter();
-    void updateCounts();
+    void applyFilter() { m_filterBar->applyFilter(); }
+    void updateCounts() { m_filterBar->updateCounts(); }
     // The engine's findings of a row against the reference shown.
     std::vector<Finding> findingsOf(const EntryRow &row) const;
     // Ctrl+J, Ctrl+Shift+J, F8 and Shift+F8: the next or previous shown entry
     // that is untranslated, or has an error or a warning, wrapping round.
-    int ShowNextUntranslated(bool forward);
-    int ShowNextProblem(bool forward);
+    int ShowNextUntranslated(bool forward) { return m_filterBar->showNextUntranslated(forward); }
+    int ShowNextProblem(bool forward) { return m_filterBar->showNextProblem(forward); }
 
     // Ctrl+Z takes back the last applied value (or import, or discarded typing) and
     // shows its row; Ctrl+Shift+Z and Ctrl+Y do it again. Text typed and not yet
     // applied is taken back first, and is never lost by an undo or a redo.
-    void Undo();
-    void Redo();
-    bool canUndo() const { return m_history.canUndo(); }
-    bool canRedo() const { return m_history.canRedo(); }
+    void Undo() { m_review->undo(); }
+    void Redo() { m_review->redo(); }
+    bool canUndo() const { return m_review->canUndo(); }
+    bool canRedo() const { return m_review->canRedo(); }
     // "Use It" and Ctrl+U: the value of the key that differs from the shown
     // attribute only in letter case, into the Value field, not applied.
-    void UseCaseVariant();
-    QPushButton *useItButton() const { return m_useIt; }
+    void UseCaseVariant() { m_review->useCaseVariant(); }
+    QPushButton *useItButton() const { return m_review->useItButton(); }
 
     // "Import…" and "Export…" of the list's context menu ask for a file and call
     // these. An import applies the file's values as Modify does, in one undo step,
     // and says what it changed and refused; false when the file was refused whole.
     // An export writes the rows the filter shows; false when nothing was written.
-    void OnImport();
-    void OnExport();
-    bool ImportFile(const QString &path);
-    bool ExportFile(const QString &path);
+    void OnImport() { m_exchange->onImport(); }
+    void OnExport() { m_exchange->onExport(); }
+    bool ImportFile(const QString &path) { return m_exchange->importFile(path); }
+    bool ExportFile(const QString &path) { return m_exchange->exportFile(path); }
 
     // "Compare with Earlier Release…": an earlier product folder or master file,
     // for this editor run. Rows whose English changed since then and whose value
     // still follows the earlier text are stale until a value is applied to them.
-    void OnCompareWithEarlierRelease();
-    bool CompareWithEarlierRelease(const QString &path);
-    bool isStale(AttributeId id) const { return m_stale.contains(id); }
-    int staleCount() const { return int(m_stale.size()); }
+    void OnCompareWithEarlierRelease() { m_exchange->onCompareWithEarlierRelease(); }
+    bool CompareWithEarlierRelease(const QString &path) { return m_exchange->compareWithEarlierRelease(path); }
+    bool isStale(AttributeId id) const { return m_exchange->isStale(id); }
+    int staleCount() const { return m_exchange->staleCount(); }
+
+    // The editor's parts, each in its own home: the filter bar and its steps, the
+    // review (undo, the why line, Use It), and the exchange and release actions.
+    EditorFilterBar &filterBar() const { return *m_filterBar; }
+    EditorReview &review() const { return *m_review; }
+    EditorExchange &exchange() const { return *m_exchange; }
+
+    // Room below the fields: a panel set here (the editor takes it as a child)
+    // goes between the band of the filter bar and the why line, and the list,
+    // which gives up the panel's height. Null takes the panel away again.
+    void setPanelBelowFields(QWidget *panel);
+    QWidget *panelBelowFields() const { return m_panelBelowFields; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -167,23 +183,15 @@ protected:
     void reject() override;
 
 private:
+    friend class EditorExchange;
+    friend class EditorFilterBar;
+    friend class EditorReview;
+    friend class EditorSaving;
+
     void buildControls();
     // target: the control the key was sent to.
     bool handleKey(int key, Qt::KeyboardModifiers modifiers, const QWidget *target);
-    int showNextMatching(bool forward, const std::function<bool(int row)> &matches, const QString &noneText);
-    int nextShownRow(int row, int step) const;
     void layoutControls();
-    // The Value field's text when it differs from the shown entry's value.
-    std::optional<QString> unappliedText() const;
-    EntrySnapshot snapshotOf(int row) const;
-    void restore(int row, const EntrySnapshot &snapshot);
-    // Shows a step taken back (again false) or done again, its rows restored.
-    void replay(const EditStep &step, bool again);
-    // Puts every row of a step back as it was before or after it, telling the views once.
-    void restoreMany(const EditStep &step, bool after);
-    // Applies values to rows as Modify does, as one undo step.
-    void applyValues(const std::vector<std::pair<int, QString>> &values, const QString &description);
-    QString englishChangeText(AttributeId id) const;
 
     EditorOwner *m_owner;
     CVuduzListCtrl *m_list = nullptr;
@@ -194,12 +202,8 @@ private:
     QComboBox *m_referenceCombo = nullptr;
     QLabel *m_notice = nullptr;
     QButtonGroup *m_searchColumns = nullptr;
-    QComboBox *m_showCombo = nullptr;
-    QLineEdit *m_filterEdit = nullptr;
-    QLineEdit *m_shownCount = nullptr;
-    QLineEdit *m_progress = nullptr;
     QLineEdit *m_status = nullptr;
-    QLineEdit *m_why = nullptr;
+    QWidget *m_panelBelowFields = nullptr;
     // The edited language as the engine checks it.
     QString m_languageName;
     bool m_isMaster = false;
@@ -208,20 +212,9 @@ private:
     std::optional<AttributeId> m_shownEntry;
     bool m_initialised = false;
 
-    EditHistory m_history;
-    // True while an undo or a redo shows rows: that shows no typing away.
-    bool m_replaying = false;
-    // Typing that Ctrl+Z took back, which Ctrl+Shift+Z puts back.
-    struct TakenBackTyping
-    {
-        AttributeId entry = 0;
-        QString text;
-    };
-    std::optional<TakenBackTyping> m_takenBack;
-    QHash<AttributeId, LanguageStore::CaseVariant> m_caseVariants;
-    QPushButton *m_useIt = nullptr;
-    QSet<AttributeId> m_stale;
-    QHash<AttributeId, EnglishChange> m_englishChanges;
+    std::unique_ptr<EditorReview> m_review;
+    std::unique_ptr<EditorFilterBar> m_filterBar;
+    std::unique_ptr<EditorExchange> m_exchange;
 };
 
 } // namespace Glossa

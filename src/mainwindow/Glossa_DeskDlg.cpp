@@ -13,6 +13,7 @@
 #include "platform/DialogUnits.h"
 #include "platform/MessageBox.h"
 #include "platform/MessageBoxNotifier.h"
+#include "shared/StatusField.h"
 #include "waiting/WaitingScope.h"
 
 #include <QAction>
@@ -104,14 +105,17 @@ void CGlossa_DeskDlg::buildControls()
     m_languagesButton->setToolTip(QStringLiteral("Every language's counts and findings"));
     m_languagesButton->setAccessibleName(QStringLiteral("Languages…"));
     // A read-only field: a screen reader gives its name and then what it says.
-    m_statusLine = new QLineEdit(this);
-    m_statusLine->setReadOnly(true);
-    m_statusLine->setFrame(false);
-    m_statusLine->setFocusPolicy(Qt::NoFocus);
-    m_statusLine->setAccessibleName(QStringLiteral("Language status"));
-    QPalette transparent = m_statusLine->palette();
-    transparent.setColor(QPalette::Base, Qt::transparent);
-    m_statusLine->setPalette(transparent);
+    // In the editor's size of the dialog font, so that the counts are whole at the
+    // window's first size between "Languages…" and "Modify".
+    auto *statusLine = new StatusField(this, QStringLiteral("Language status"));
+    statusLine->setFont(dialogFont(9));
+    statusLine->setToolTipFollowsText(
+        true, QStringLiteral("Check errors are what the check finds wrong with a translated value: placeholders that "
+                             "differ from the English, or an odd number of double quotes. The editor and "
+                             "\"Languages\u2026\" count them the same way; an untranslated entry is counted as "
+                             "untranslated, not as an error.\nExtra keys are keys the master lacks: the next save "
+                             "deletes them."));
+    m_statusLine = statusLine;
     connect(m_languagesButton, &QPushButton::clicked, this, &CGlossa_DeskDlg::onLanguages);
 
     // A Linux window manager owns the window menu, so the About entry lives in
@@ -334,15 +338,17 @@ void CGlossa_DeskDlg::updateStatusLine(const QString &saved)
         const LanguageReport report = engine.checkLanguage(displayName);
         const QLocale english(QLocale::English);
         const int percent = report.attributes ? report.translated * 100 / report.attributes : 100;
-        text = QStringLiteral("%1 of %2 translated (%3%) · %4 errors · %5 keys the master lacks")
+        text = QStringLiteral("%1 of %2 translated (%3%) · %4 %5 · %6 %7")
                    .arg(english.toString(report.translated), english.toString(report.attributes))
                    .arg(percent)
-                   .arg(english.toString(report.errors), english.toString(report.redundant));
+                   .arg(english.toString(report.errors),
+                        report.errors == 1 ? QStringLiteral("check error") : QStringLiteral("check errors"),
+                        english.toString(report.redundant),
+                        report.redundant == 1 ? QStringLiteral("extra key") : QStringLiteral("extra keys"));
     }
     if (!saved.isEmpty())
         text = text.isEmpty() ? saved : saved + QStringLiteral(" · ") + text;
     m_statusLine->setText(text);
-    m_statusLine->setToolTip(text);
 }
 
 void CGlossa_DeskDlg::selectLanguage(const QString &displayName)

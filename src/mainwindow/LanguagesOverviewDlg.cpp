@@ -1,7 +1,7 @@
 #include "mainwindow/LanguagesOverviewDlg.h"
 
 #include "checks/ReleaseComparison.h"
-#include "platform/EarlierRelease.h"
+#include "shared/EarlierRelease.h"
 #include "platform/MessageBox.h"
 
 #include <QComboBox>

@@ -209,7 +209,7 @@ private Q_SLOTS:
 
         window.languageCombo()->setCurrentIndex(window.languageCombo()->findText(u"German (Germany)"_s));
         window.onLanguageSelected(window.languageCombo()->currentIndex());
-        const QRegularExpression counts(u"^\\d+ of \\d+ translated \\(\\d+%\\) · \\d+ errors · [1-9]\\d* keys the master lacks$"_s);
+        const QRegularExpression counts(u"^\\d+ of \\d+ translated \\(\\d+%\\) · \\d+ check errors? · [1-9]\\d* extra keys?$"_s);
         QVERIFY2(counts.match(window.statusLine()->text()).hasMatch(), qPrintable(window.statusLine()->text()));
 
         // A double click on a language in the overview picks it as the drop-down would.

@@ -1,4 +1,4 @@
-#include "platform/EarlierRelease.h"
+#include "shared/EarlierRelease.h"
 
 #include "model/Constants.h"
 

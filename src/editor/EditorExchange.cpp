@@ -1,0 +1,273 @@
+#include "editor/EditorExchange.h"
+
+#include "editor/EditorFilterBar.h"
+#include "editor/EditorOwner.h"
+#include "editor/EditorReview.h"
+#include "editor/EditorSupport.h"
+#include "editor/EntryListModel.h"
+#include "editor/VuduzLanguageMapDlg.h"
+#include "editor/VuduzListCtrl.h"
+#include "exchange/Exchange.h"
+#include "model/Constants.h"
+#include "model/LanguageStore.h"
+#include "model/LocaleCatalogue.h"
+#include "platform/MessageBox.h"
+#include "shared/EarlierRelease.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QSaveFile>
+
+#include <algorithm>
+
+namespace Glossa {
+
+namespace {
+
+// An exchange file larger than this is refused before it is read.
+constexpr qint64 MaximumExchangeFileSize = 512LL * 1024 * 1024;
+
+} // namespace
+
+std::pair<QString, QString> markChangedWords(const QString &before, const QString &after)
+{
+    // Words are runs between spaces; the common words are a longest common subsequence.
+    const QStringList a = before.split(u' ');
+    const QStringList b = after.split(u' ');
+    // Long texts are marked whole rather than compared word by word.
+    if (qint64(a.size()) * b.size() > 250000)
+        return {u'[' + before + u']', u'[' + after + u']'};
+    const auto n = a.size();
+    const auto m = b.size();
+    std::vector<int> lcs(size_t((n + 1) * (m + 1)), 0);
+    auto at = [&](qsizetype i, qsizetype j) -> int & { return lcs[size_t(i * (m + 1) + j)]; };
+    for (qsizetype i = n - 1; i >= 0; --i)
+        for (qsizetype j = m - 1; j >= 0; --j)
+            at(i, j) = a[i] == b[j] ? at(i + 1, j + 1) + 1 : std::max(at(i + 1, j), at(i, j + 1));
+    std::vector<bool> keepA(size_t(n), false);
+    std::vector<bool> keepB(size_t(m), false);
+    for (qsizetype i = 0, j = 0; i < n && j < m;) {
+        if (a[i] == b[j]) {
+            keepA[size_t(i++)] = true;
+            keepB[size_t(j++)] = true;
+        } else if (at(i + 1, j) >= at(i, j + 1)) {
+            ++i;
+        } else {
+            ++j;
+        }
+    }
+    auto marked = [](const QStringList &words, const std::vector<bool> &keep) {
+        QStringList out;
+        for (qsizetype i = 0; i < words.size();) {
+            if (keep[size_t(i)]) {
+                out << words[i++];
+                continue;
+            }
+            QStringList run;
+            while (i < words.size() && !keep[size_t(i)])
+                run << words[i++];
+            out << u'[' + run.join(u' ') + u']';
+        }
+        return out.join(u' ');
+    };
+    return {marked(a, keepA), marked(b, keepB)};
+}
+
+EditorExchange::EditorExchange(CVuduzLanguageMapDlg &editor)
+    : m_editor(editor)
+{
+}
+
+void EditorExchange::setStale(AttributeId id, bool stale)
+{
+    if (stale)
+        m_stale.insert(id);
+    else
+        m_stale.remove(id);
+}
+
+QString EditorExchange::englishChangeText(AttributeId id) const
+{
+    const auto change = m_englishChanges.constFind(id);
+    if (change == m_englishChanges.cend())
+        return {};
+    const auto [before, after] = markChangedWords(change->before, change->after);
+    return QStringLiteral("the English changed since the earlier release, from \"%1\" to \"%2\"").arg(before, after);
+}
+
+void EditorExchange::onImport()
+{
+    const QString path = QFileDialog::getOpenFileName(&m_editor, QStringLiteral("Import"), QString(),
+                                                      QStringLiteral("XLIFF or CSV files (*.xlf *.xliff *.csv);;All files (*)"));
+    if (!path.isEmpty())
+        importFile(path);
+}
+
+void EditorExchange::onExport()
+{
+    const QString suggested =
+        QFileInfo(LanguageStore::fileNameFor(m_editor.m_languageName)).completeBaseName() + QStringLiteral(".xlf");
+    QString filter;
+    QString path = QFileDialog::getSaveFileName(&m_editor, QStringLiteral("Export"), suggested,
+                                                QStringLiteral("XLIFF 1.2 (*.xlf);;CSV (*.csv)"), &filter);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += filter.startsWith(QLatin1String("CSV")) ? QStringLiteral(".csv") : QStringLiteral(".xlf");
+    exportFile(path);
+}
+
+bool EditorExchange::importFile(const QString &path)
+{
+    const QString fileName = QFileInfo(path).fileName();
+    auto refuse = [&](const QString &why) {
+        MessageBox::show(&m_editor, QMessageBox::Warning, ProgramName,
+                         QStringLiteral("\"%1\" was not imported: %2\n\nNo entry was changed.").arg(fileName, why));
+        return false;
+    };
+    QFile file(path);
+    if (!QFileInfo(path).isFile())
+        return refuse(QStringLiteral("it is not a file."));
+    if (file.size() > MaximumExchangeFileSize)
+        return refuse(QStringLiteral("it is larger than %1 MB.").arg(MaximumExchangeFileSize / (1024 * 1024)));
+    if (!file.open(QIODevice::ReadOnly))
+        return refuse(file.errorString() + u'.');
+    ExchangeFile exchange;
+    QString error;
+    if (!readExchangeFile(file.readAll(), exchange, error))
+        return refuse(error);
+
+    // The import sees the rows in catalogue order, whatever order the list shows.
+    EntryListModel *model = m_editor.entries();
+    std::vector<int> byId(size_t(model->rowCount()));
+    for (int row = 0; row < model->rowCount(); ++row)
+        byId[size_t(row)] = row;
+    std::sort(byId.begin(), byId.end(), [model](int a, int b) { return model->itemData(a) < model->itemData(b); });
+    ImportTarget target;
+    target.languageName = m_editor.m_languageName;
+    target.languageTag = LocaleCatalogue::Bcp47ForDisplayName(m_editor.m_languageName);
+    target.isMaster = m_editor.m_isMaster;
+    for (int row : byId) {
+        target.attributeNames << model->text(row, 0);
+        target.masterValues << model->text(row, 2);
+        target.currentValues << model->text(row, 1);
+    }
+    // As with Modify, a value that fails the placeholder check goes in, marked ERROR.
+    const ImportPlan plan = planImport(exchange, target, ImportOptions{true});
+    if (plan.fileRefused)
+        return refuse(plan.error);
+
+    std::vector<std::pair<int, QString>> values;
+    values.reserve(plan.changes.size());
+    for (const ImportChange &change : plan.changes)
+        values.emplace_back(byId[size_t(change.attributeIndex)], change.newValue);
+    m_editor.review().applyValues(values, QStringLiteral("the import of ") + fileName);
+    int errors = 0;
+    for (const auto &[row, value] : values) {
+        if (model->text(row, model->statusColumn()) == StatusError)
+            ++errors;
+    }
+    if (!values.empty()) {
+        // The first changed row is shown; the fields follow it.
+        m_editor.ShowEntry(values.front().first);
+    }
+
+    QString summary = QStringLiteral("%1 entries changed by \"%2\"").arg(grouped(int(values.size())), fileName);
+    if (errors > 0)
+        summary += QStringLiteral(", %1 of them marked ERROR: their placeholders differ from the reference").arg(grouped(errors));
+    summary += QStringLiteral(".\n%1 unchanged or empty.").arg(grouped(plan.unchanged));
+    if (!plan.refusals.empty()) {
+        summary += QStringLiteral("\n%1 refused:").arg(grouped(int(plan.refusals.size())));
+        constexpr size_t Listed = 10;
+        for (size_t i = 0; i < std::min(Listed, plan.refusals.size()); ++i)
+            summary += QStringLiteral("\n  %1: %2").arg(plan.refusals[i].key, plan.refusals[i].reason);
+        if (plan.refusals.size() > Listed)
+            summary += QStringLiteral("\n  and %1 more").arg(grouped(int(plan.refusals.size() - Listed)));
+    }
+    if (!values.empty())
+        summary += QStringLiteral("\n\nNothing is written until you save; Ctrl+Z takes the whole import back.");
+    m_editor.statusField()->setText(summary.section(u'\n', 0, 0));
+    MessageBox::show(&m_editor, QMessageBox::Information, ProgramName, summary);
+    return true;
+}
+
+bool EditorExchange::exportFile(const QString &path)
+{
+    const EntryListModel *model = m_editor.entries();
+    const QComboBox *references = m_editor.referenceLanguages();
+    const QString &languageName = m_editor.m_languageName;
+    const QString referenceName =
+        references->currentIndex() >= 0 ? LocaleCatalogue::DisplayNameAt(references->currentData().toInt()) : QString();
+    ExchangeDocument document;
+    document.original = QStringLiteral("language/") + LanguageStore::fileNameFor(languageName);
+    document.sourceLanguage = LocaleCatalogue::Bcp47ForDisplayName(referenceName.isEmpty() ? LocaleCatalogue::DisplayNameAt(0)
+                                                                                           : referenceName);
+    document.targetLanguage = LocaleCatalogue::Bcp47ForDisplayName(languageName);
+    // The rows the filter shows, in catalogue order.
+    std::vector<const EntryRow *> shown;
+    for (int row = 0; row < model->rowCount(); ++row)
+        if (m_editor.entryList()->isRowShown(row))
+            shown.push_back(&model->rows()[size_t(row)]);
+    std::sort(shown.begin(), shown.end(), [](const EntryRow *a, const EntryRow *b) { return a->id < b->id; });
+    document.entries.reserve(shown.size());
+    for (const EntryRow *row : shown) {
+        document.entries.push_back(makeExchangeEntry(row->cells[0], attributeIndexOf(row->id), row->cells[1], false,
+                                                     row->cells[2], languageName, m_editor.m_isMaster));
+    }
+    const ExchangeFormat format =
+        QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0 ? ExchangeFormat::Csv : ExchangeFormat::Xliff;
+    QSaveFile out(path);
+    const QByteArray bytes = writeExchange(document, format);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.flush() || !out.commit()) {
+        MessageBox::show(&m_editor, QMessageBox::Critical, ProgramName,
+                         QStringLiteral("\"%1\" could not be written: %2").arg(QDir::toNativeSeparators(path), out.errorString()));
+        return false;
+    }
+    m_editor.statusField()->setText(
+        QStringLiteral("Exported %1 entries to %2").arg(grouped(int(shown.size())), QFileInfo(path).fileName()));
+    return true;
+}
+
+void EditorExchange::onCompareWithEarlierRelease()
+{
+    if (const QString path = chooseEarlierRelease(&m_editor); !path.isEmpty())
+        compareWithEarlierRelease(path);
+}
+
+bool EditorExchange::compareWithEarlierRelease(const QString &path)
+{
+    ReleaseComparison comparison;
+    const QString product = QFileInfo(m_editor.m_owner->languageStore().directory()).absolutePath();
+    if (!comparison.compare(path, product)) {
+        MessageBox::show(&m_editor, QMessageBox::Warning, ProgramName,
+                         QStringLiteral("No comparison with \"%1\": %2").arg(QDir::toNativeSeparators(path), comparison.error()));
+        return false;
+    }
+    const EntryListModel *model = m_editor.entries();
+    QHash<QString, QString> values;
+    values.reserve(model->rowCount());
+    for (const EntryRow &row : model->rows())
+        values.insert(row.cells[0], row.cells[1]);
+    const QSet<QString> stale = comparison.staleKeys(m_editor.m_languageName, values);
+    m_stale.clear();
+    m_englishChanges.clear();
+    for (const EntryRow &row : model->rows()) {
+        if (const EnglishChange *change = comparison.change(row.cells[0])) {
+            m_englishChanges.insert(row.id, *change);
+            if (stale.contains(row.cells[0]))
+                m_stale.insert(row.id);
+        }
+    }
+    m_editor.filterBar().offerReferenceChanged();
+    m_editor.statusField()->setText(QStringLiteral("Since the earlier release: %1 added, %2 removed, %3 changed; %4 stale here")
+                                        .arg(grouped(int(comparison.added().size())), grouped(int(comparison.removed().size())),
+                                             grouped(int(comparison.changed().size())), grouped(int(m_stale.size()))));
+    m_editor.updateWhy();
+    m_editor.updateCounts();
+    return true;
+}
+
+} // namespace Glossa

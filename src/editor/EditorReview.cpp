@@ -1,0 +1,286 @@
+#include "editor/EditorReview.h"
+
+#include "checks/CheckEngine.h"
+#include "checks/PlaceholderCheck.h"
+#include "editor/EditorExchange.h"
+#include "editor/EntryFilterModel.h"
+#include "editor/EntryListModel.h"
+#include "editor/VuduzLanguageMapDlg.h"
+#include "editor/VuduzListCtrl.h"
+#include "model/Constants.h"
+#include "shared/StatusField.h"
+
+#include <QPushButton>
+#include <QRect>
+
+namespace Glossa {
+
+EditorReview::EditorReview(CVuduzLanguageMapDlg &editor)
+    : m_editor(editor)
+{
+    // "Use It" sits at the end of the why line while the shown entry has a key that
+    // differs from it only in letter case. The editor makes it first, so that the
+    // template's controls keep their places among the children, Cancel the last button.
+    m_useIt = new QPushButton(QStringLiteral("Use It"), &editor);
+    m_useIt->setAccessibleName(QStringLiteral("Use It"));
+    m_useIt->setObjectName(QStringLiteral("Use It"));
+    m_useIt->setAutoDefault(false);
+    m_useIt->setToolTip(QStringLiteral("Puts the value of the key that differs only in letter case into the Value field "
+                                       "(Ctrl+U); Enter applies it"));
+    m_useIt->hide();
+    QObject::connect(m_useIt, &QPushButton::clicked, &editor, [this] { useCaseVariant(); });
+}
+
+void EditorReview::createWhyField()
+{
+    m_why = new StatusField(&m_editor, QStringLiteral("Why"));
+    QPalette why = m_why->palette();
+    why.setColor(QPalette::Text, QColor(190, 0, 0));
+    m_why->setPalette(why);
+}
+
+void EditorReview::layout(const QRect &line)
+{
+    const int useIt = m_useIt->isVisibleTo(&m_editor) ? m_useIt->sizeHint().width() + 6 : 0;
+    m_why->setGeometry(line.x(), line.y(), line.width() - useIt, line.height());
+    m_useIt->setGeometry(line.x() + line.width() - useIt + 3, line.y(), useIt - 6, line.height());
+}
+
+void EditorReview::loadCaseVariants(LanguageStore &store, const QString &languageName)
+{
+    // Keys that differ from an attribute only in letter case: the next save deletes
+    // them, and their values are often the very translations that are missing.
+    m_caseVariants.clear();
+    store.LoadCaseVariants(languageName, m_caseVariants);
+}
+
+QString EditorReview::whyText(const EntryRow &row) const
+{
+    QStringList parts;
+    const QString &value = row.cells[1];
+    // A file line ends at a line break, and a NUL ends the text: Save refuses both.
+    if (value.contains(u'\n') || value.contains(u'\r'))
+        parts << QStringLiteral("a line break cannot be stored in the file: Save will refuse it");
+    if (value.contains(QChar(u'\0')))
+        parts << QStringLiteral("a NUL character cannot be stored in the file: Save will refuse it");
+    for (const Finding &f : m_editor.findingsOf(row)) {
+        if (f.severity == FindingSeverity::Error)
+            parts << f.message;
+        else if (f.severity == FindingSeverity::Warning)
+            parts << QStringLiteral("warning: ") + f.message;
+    }
+    const EditorExchange &exchange = m_editor.exchange();
+    if (exchange.isStale(row.id))
+        parts << QStringLiteral("warning: ") + exchange.englishChangeText(row.id);
+    if (const auto variant = m_caseVariants.constFind(row.id); variant != m_caseVariants.cend())
+        parts << QStringLiteral("the file also holds %1=%2, which differs only in letter case and which the next save "
+                                "deletes: Use It (Ctrl+U) takes its value")
+                     .arg(variant->key, variant->value);
+    return parts.join(QStringLiteral("; "));
+}
+
+void EditorReview::updateWhy()
+{
+    if (!m_why)
+        return;
+    const EntryListModel *model = m_editor.entries();
+    const std::optional<AttributeId> shown = m_editor.m_shownEntry;
+    QString text;
+    const int row = shown ? model->findRowById(*shown) : -1;
+    if (row >= 0) {
+        text = whyText(model->rows()[size_t(row)]);
+        if (m_editor.valueEdit()->text() != model->text(row, 1))
+            text = text.isEmpty() ? QStringLiteral("Not applied: Enter applies it")
+                                  : QStringLiteral("Not applied: Enter applies it; ") + text;
+    }
+    m_why->setText(text);
+    m_why->setToolTip(text);
+    m_why->setCursorPosition(0);
+    const bool variant = row >= 0 && m_caseVariants.contains(*shown);
+    if (m_useIt->isVisibleTo(&m_editor) != variant) {
+        m_useIt->setVisible(variant);
+        m_editor.layoutControls();
+    }
+}
+
+void EditorReview::useCaseVariant()
+{
+    const std::optional<AttributeId> shown = m_editor.m_shownEntry;
+    if (!shown)
+        return;
+    const auto variant = m_caseVariants.constFind(*shown);
+    if (variant == m_caseVariants.cend()) {
+        m_editor.statusField()->setText(QStringLiteral("The file holds no key that differs from this one only in letter case"));
+        return;
+    }
+    m_editor.valueEdit()->setText(variant->value);
+    m_editor.valueEdit()->setFocus();
+    m_editor.statusField()->setText(QStringLiteral("The value of %1 is in the Value field: Enter applies it").arg(variant->key));
+}
+
+void EditorReview::entryLeaving()
+{
+    if (m_replaying)
+        return;
+    // Text typed for the entry shown until now and never applied goes, as it always
+    // has; the history keeps it, so that Ctrl+Z brings it back.
+    if (const std::optional<QString> typed = unappliedText()) {
+        const EntryListModel *model = m_editor.entries();
+        EditStep step;
+        step.kind = EditStep::Kind::Discarded;
+        step.entry = *m_editor.m_shownEntry;
+        step.typedText = *typed;
+        step.description = QStringLiteral("the text typed for ") + model->text(model->findRowById(step.entry), 0);
+        m_history.record(std::move(step));
+    }
+    m_takenBack.reset();
+}
+
+void EditorReview::recordApplied(RowChange change, const QString &description)
+{
+    m_takenBack.reset();
+    if (change.after == change.before)
+        return;
+    EditStep step;
+    step.rows.push_back(std::move(change));
+    step.description = description;
+    m_history.record(std::move(step));
+}
+
+std::optional<QString> EditorReview::unappliedText() const
+{
+    const std::optional<AttributeId> shown = m_editor.m_shownEntry;
+    if (!shown)
+        return std::nullopt;
+    const EntryListModel *model = m_editor.entries();
+    const int row = model->findRowById(*shown);
+    const QString text = m_editor.valueEdit()->text();
+    if (row < 0 || text == model->text(row, 1))
+        return std::nullopt;
+    return text;
+}
+
+EntrySnapshot EditorReview::snapshotOf(int row) const
+{
+    const EntryListModel *model = m_editor.entries();
+    return {model->text(row, 1), model->text(row, model->statusColumn()), m_editor.exchange().isStale(model->itemData(row))};
+}
+
+void EditorReview::restore(int row, const EntrySnapshot &snapshot)
+{
+    EntryListModel *model = m_editor.entries();
+    const AttributeId id = model->itemData(row);
+    m_editor.entryList()->filterModel()->keepShown(id);
+    m_editor.exchange().setStale(id, snapshot.stale);
+    model->setText(row, 1, snapshot.value);
+    model->setText(row, model->statusColumn(), snapshot.state);
+}
+
+void EditorReview::undo()
+{
+    m_editor.readFields();
+    // Typing comes first, as in any text field: the Value field gets the applied
+    // value back, and Ctrl+Shift+Z puts the typing back.
+    if (const std::optional<QString> typed = unappliedText()) {
+        const AttributeId shown = *m_editor.m_shownEntry;
+        m_takenBack = TakenBackTyping{shown, *typed};
+        const EntryListModel *model = m_editor.entries();
+        m_editor.valueEdit()->setText(model->text(model->findRowById(shown), 1));
+        m_editor.statusField()->setText(QStringLiteral("Typing taken back: Ctrl+Shift+Z puts it back"));
+        return;
+    }
+    const EditStep *step = m_history.undo();
+    if (!step) {
+        m_editor.statusField()->setText(QStringLiteral("Nothing to undo"));
+        return;
+    }
+    replay(*step, false);
+}
+
+void EditorReview::redo()
+{
+    m_editor.readFields();
+    if (unappliedText()) {
+        m_editor.statusField()->setText(
+            QStringLiteral("The Value field holds text not applied: Enter applies it, Ctrl+Z takes it back"));
+        return;
+    }
+    const std::optional<AttributeId> shown = m_editor.m_shownEntry;
+    if (m_takenBack && shown && m_takenBack->entry == *shown) {
+        m_editor.valueEdit()->setText(m_takenBack->text);
+        m_takenBack.reset();
+        m_editor.statusField()->setText(QStringLiteral("Typing put back: Enter applies it"));
+        return;
+    }
+    const EditStep *step = m_history.redo();
+    if (!step) {
+        m_editor.statusField()->setText(QStringLiteral("Nothing to redo"));
+        return;
+    }
+    replay(*step, true);
+}
+
+void EditorReview::replay(const EditStep &step, bool again)
+{
+    const EntryListModel *model = m_editor.entries();
+    m_takenBack.reset();
+    m_replaying = true;
+    if (step.kind == EditStep::Kind::Discarded) {
+        m_editor.ShowEntry(model->findRowById(step.entry));
+        if (!again)
+            m_editor.valueEdit()->setText(step.typedText);
+    } else {
+        if (step.rows.size() > 1)
+            restoreMany(step, again);
+        else
+            restore(model->findRowById(step.rows.front().id), again ? step.rows.front().after : step.rows.front().before);
+        m_editor.ShowEntry(model->findRowById(step.rows.front().id));
+    }
+    m_replaying = false;
+    m_editor.statusField()->setText((again ? QStringLiteral("Redone: ") : QStringLiteral("Undone: ")) + step.description);
+    updateWhy();
+}
+
+void EditorReview::restoreMany(const EditStep &step, bool after)
+{
+    QHash<AttributeId, const EntrySnapshot *> snapshots;
+    snapshots.reserve(qsizetype(step.rows.size()));
+    EntryFilterModel *filter = m_editor.entryList()->filterModel();
+    EditorExchange &exchange = m_editor.exchange();
+    for (const RowChange &change : step.rows) {
+        snapshots.insert(change.id, after ? &change.after : &change.before);
+        filter->keepShown(change.id);
+        exchange.setStale(change.id, (after ? change.after : change.before).stale);
+    }
+    EntryListModel *model = m_editor.entries();
+    const int status = model->statusColumn();
+    model->updateRows([&](EntryRow &row) {
+        if (const EntrySnapshot *snapshot = snapshots.value(row.id)) {
+            row.cells[1] = snapshot->value;
+            row.cells[size_t(status)] = snapshot->state;
+        }
+    });
+}
+
+void EditorReview::applyValues(const std::vector<std::pair<int, QString>> &values, const QString &description)
+{
+    EntryListModel *model = m_editor.entries();
+    EditStep step;
+    step.description = description;
+    step.rows.reserve(values.size());
+    for (const auto &[row, value] : values) {
+        const AttributeId id = model->itemData(row);
+        EntrySnapshot after{value, CheckPlaceholders(value, model->text(row, 2), id) ? StatusModified : StatusError, false};
+        step.rows.push_back({id, snapshotOf(row), std::move(after)});
+    }
+    if (step.rows.empty())
+        return;
+    if (step.rows.size() == 1)
+        restore(model->findRowById(step.rows.front().id), step.rows.front().after);
+    else
+        restoreMany(step, true);
+    m_takenBack.reset();
+    m_history.record(std::move(step));
+}
+
+} // namespace Glossa

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "editor/EditHistory.h"
+#include "model/LanguageStore.h"
+#include "model/Types.h"
+
+#include <QHash>
+#include <QString>
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+class QLineEdit;
+class QPushButton;
+class QRect;
+
+namespace Glossa {
+
+class CVuduzLanguageMapDlg;
+struct EntryRow;
+
+// What the translator reviews and takes back in the editor: the undo history of
+// applied values (and of typing a step threw away), the why line that says what
+// is wrong with the shown entry, and "Use It" for a key that differs from the
+// shown one only in letter case. Owned by the editor; its widgets are the editor's children.
+class EditorReview
+{
+public:
+    explicit EditorReview(CVuduzLanguageMapDlg &editor);
+
+    // The why line, made after the editor's status line so that it follows it among the children.
+    void createWhyField();
+    QLineEdit *whyField() const { return m_why; }
+    QPushButton *useItButton() const { return m_useIt; }
+    // Places the why line and, when shown, "Use It" at its end, within line.
+    void layout(const QRect &line);
+
+    // The keys of the edited language that differ from an attribute only in letter case.
+    void loadCaseVariants(LanguageStore &store, const QString &languageName);
+
+    QString whyText(const EntryRow &row) const;
+    void updateWhy();
+    void useCaseVariant();
+
+    // Before another entry is shown: typing never applied goes into the history,
+    // so that Ctrl+Z brings it back. Nothing is recorded while a step is replayed.
+    void entryLeaving();
+    // A value applied to one row by Modify.
+    void recordApplied(RowChange change, const QString &description);
+    // Applies values to rows as Modify does, as one undo step.
+    void applyValues(const std::vector<std::pair<int, QString>> &values, const QString &description);
+
+    void undo();
+    void redo();
+    bool canUndo() const { return m_history.canUndo(); }
+    bool canRedo() const { return m_history.canRedo(); }
+
+    EntrySnapshot snapshotOf(int row) const;
+
+private:
+    // The Value field's text when it differs from the shown entry's value.
+    std::optional<QString> unappliedText() const;
+    void restore(int row, const EntrySnapshot &snapshot);
+    // Puts every row of a step back as it was before or after it, telling the views once.
+    void restoreMany(const EditStep &step, bool after);
+    // Shows a step taken back (again false) or done again, its rows restored.
+    void replay(const EditStep &step, bool again);
+
+    CVuduzLanguageMapDlg &m_editor;
+    QLineEdit *m_why = nullptr;
+    QPushButton *m_useIt = nullptr;
+    EditHistory m_history;
+    // True while an undo or a redo shows rows: that shows no typing away.
+    bool m_replaying = false;
+    // Typing that Ctrl+Z took back, which Ctrl+Shift+Z puts back.
+    struct TakenBackTyping
+    {
+        AttributeId entry = 0;
+        QString text;
+    };
+    std::optional<TakenBackTyping> m_takenBack;
+    QHash<AttributeId, LanguageStore::CaseVariant> m_caseVariants;
+};
+
+} // namespace Glossa

@@ -1,0 +1,97 @@
+#include "editor/EditorSaving.h"
+
+#include "editor/EditorOwner.h"
+#include "editor/EntryListModel.h"
+#include "editor/VuduzLanguageMapDlg.h"
+#include "model/Constants.h"
+#include "model/LanguageStore.h"
+#include "model/LocaleCatalogue.h"
+#include "platform/MessageBox.h"
+#include "waiting/WaitingScope.h"
+
+namespace Glossa {
+
+namespace {
+
+bool isMarked(const QString &state)
+{
+    return state == StatusModified || state == StatusError;
+}
+
+} // namespace
+
+void EditorSaving::save()
+{
+    EntryListModel *model = m_editor.entries();
+    WaitingScope wait(&m_editor, QStringLiteral("Checking data..."));
+    LanguageValues saveList;
+    bool askFormat = true;
+    // A question with the wait ended and the waiting window hidden; No shows
+    // the row and stops the save, Yes puts the wait back.
+    auto confirm = [&](int row, QMessageBox::Icon icon, const QString &caption, const QString &text) {
+        wait.pause();
+        if (MessageBox::show(&m_editor, icon, caption, text, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+            m_editor.ShowEntry(row);
+            return false;
+        }
+        wait.resume();
+        askFormat = false;
+        return true;
+    };
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QString state = model->text(row, model->statusColumn());
+        if (!isMarked(state))
+            continue;
+        const QString attribute = model->text(row, 0);
+        const QString value = model->text(row, 1);
+        if (state == StatusError && askFormat
+            && !confirm(row, QMessageBox::Warning, QStringLiteral("Warning"),
+                        QStringLiteral("Attribute: ") + attribute
+                            + QStringLiteral(" .Translate format error!Do you want to continue to save?")))
+            return;
+        if (value.count(u'"') % 2 != 0
+            && !confirm(row, QMessageBox::Critical, QStringLiteral("Error"),
+                        QStringLiteral("Error: ") + attribute + u'=' + value + QStringLiteral(" Translate mismatch ")
+                            + u'"' + QStringLiteral("!Do you want to continue to save?")))
+            return;
+        saveList.insert(model->itemData(row), value);
+    }
+
+    wait.setText(QStringLiteral("Saving data, please wait ..."));
+    LanguageStore &store = m_editor.m_owner->languageStore();
+    const QString displayName = LocaleCatalogue::DisplayNameAt(m_editor.languageIndex);
+    if (!store.SaveLanguageFile(displayName, saveList)) {
+        // Nothing was written: the editor stays open with every row and mark as
+        // it was, so nothing the user typed is lost.
+        wait.finish();
+        MessageBox::show(&m_editor, QMessageBox::Critical, ProgramName,
+                         QStringLiteral("The changes could not be saved to \"%1\".\n\n%2\n\nEvery change is still here; "
+                                        "correct the problem and save again.")
+                             .arg(LanguageStore::fileNameFor(displayName), store.lastError()));
+        return;
+    }
+    const QString notice = store.lastNotice();
+    m_editor.m_owner->ApplySavedValues(saveList);
+    wait.finish();
+    if (!notice.isEmpty())
+        MessageBox::show(&m_editor, QMessageBox::Information, ProgramName, notice);
+    m_editor.done(ResultSaved);
+}
+
+void EditorSaving::cancel()
+{
+    const EntryListModel *model = m_editor.entries();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        if (isMarked(model->text(row, model->statusColumn()))) {
+            const auto answer = MessageBox::show(&m_editor, QMessageBox::Warning, QStringLiteral("Warning"),
+                                                 QStringLiteral(" Are you sure you want to exit without saving any changes?"),
+                                                 QMessageBox::Yes | QMessageBox::No);
+            if (answer == QMessageBox::Yes)
+                m_editor.done(ResultCancelled);
+            return;
+        }
+    }
+    m_editor.done(ResultCancelled);
+}
+
+} // namespace Glossa
