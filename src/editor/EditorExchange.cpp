@@ -12,6 +12,7 @@
 #include "model/LanguageStore.h"
 #include "model/LocaleCatalogue.h"
 #include "platform/MessageBox.h"
+#include "platform/ProfileFile.h"
 #include "shared/EarlierRelease.h"
 
 #include <QComboBox>
@@ -111,10 +112,14 @@ void EditorExchange::onExport()
     const QString suggested =
         QFileInfo(LanguageStore::fileNameFor(m_editor.m_languageName)).completeBaseName() + QStringLiteral(".xlf");
     QString filter;
-    QString path = QFileDialog::getSaveFileName(&m_editor, QStringLiteral("Export"), suggested,
+    // Never the product's language directory, which ships: the folder last used, else home.
+    static QString lastFolder;
+    const QString folder = lastFolder.isEmpty() || !QFileInfo(lastFolder).isDir() ? QDir::homePath() : lastFolder;
+    QString path = QFileDialog::getSaveFileName(&m_editor, QStringLiteral("Export"), QDir(folder).filePath(suggested),
                                                 QStringLiteral("XLIFF 1.2 (*.xlf);;CSV (*.csv)"), &filter);
     if (path.isEmpty())
         return;
+    lastFolder = QFileInfo(path).absolutePath();
     if (QFileInfo(path).suffix().isEmpty())
         path += filter.startsWith(QLatin1String("CSV")) ? QStringLiteral(".csv") : QStringLiteral(".xlf");
     exportFile(path);
@@ -128,6 +133,8 @@ bool EditorExchange::importFile(const QString &path)
                          QStringLiteral("\"%1\" was not imported: %2\n\nNo entry was changed.").arg(fileName, why));
         return false;
     };
+    if (m_editor.isReadOnly())
+        return refuse(QStringLiteral("the language is open read-only. ") + m_editor.readOnlyReason() + u'.');
     QFile file(path);
     if (!QFileInfo(path).isFile())
         return refuse(QStringLiteral("it is not a file."));
@@ -186,6 +193,29 @@ bool EditorExchange::importFile(const QString &path)
             summary += QStringLiteral("\n  %1: %2").arg(plan.refusals[i].key, plan.refusals[i].reason);
         if (plan.refusals.size() > Listed)
             summary += QStringLiteral("\n  and %1 more").arg(grouped(int(plan.refusals.size() - Listed)));
+    }
+    // Source texts are compared only with the master's English.
+    if (!plan.sourceChanged.empty() && m_editor.referenceLanguages()->currentText() == MasterLanguageFileName.chopped(4)) {
+        QStringList keys(plan.sourceChanged.begin(), plan.sourceChanged.begin() + std::min<qsizetype>(10, qsizetype(plan.sourceChanged.size())));
+        summary += QStringLiteral("\n%1 translated from an English that has changed since: %2%3")
+                       .arg(plan.sourceChanged.size() == 1 ? QStringLiteral("1 unit was")
+                                                           : QStringLiteral("%1 units were").arg(grouped(int(plan.sourceChanged.size()))),
+                            keys.join(QStringLiteral(", ")),
+                            plan.sourceChanged.size() > 10 ? QStringLiteral(" and %1 more").arg(grouped(int(plan.sourceChanged.size()) - 10))
+                                                           : QString());
+    }
+    // Saving must move a Windows-1252 file to UTF-16LE when a value needs a character it lacks: say so now.
+    ProfileFile languageFile(m_editor.m_owner->languageStore().filePathFor(m_editor.m_languageName));
+    if (!values.empty() && languageFile.load() && languageFile.format().encoding == TextEncoding::Legacy8Bit) {
+        for (const auto &[row, value] : values) {
+            const QString character = ProfileFile::firstCharacterWithoutLegacyForm(value);
+            if (character.isEmpty())
+                continue;
+            summary += QStringLiteral("\n%1: Save will convert it from Windows-1252 to UTF-16LE, since '%2' has no "
+                                      "Windows-1252 form.")
+                           .arg(LanguageStore::fileNameFor(m_editor.m_languageName), character);
+            break;
+        }
     }
     if (!values.empty())
         summary += QStringLiteral("\n\nNothing is written until you save; Ctrl+Z takes the whole import back.");

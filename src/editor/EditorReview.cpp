@@ -10,6 +10,7 @@
 #include "model/Constants.h"
 #include "shared/StatusField.h"
 
+#include <QLocale>
 #include <QPushButton>
 #include <QRect>
 
@@ -89,7 +90,13 @@ void EditorReview::updateWhy()
     const int row = shown ? model->findRowById(*shown) : -1;
     if (row >= 0) {
         text = whyText(model->rows()[size_t(row)]);
-        if (m_editor.valueEdit()->text() != model->text(row, 1))
+        if (m_editor.valueHeldWhole())
+            text = QStringLiteral("This value has %1 characters: the field shows the first %2, read-only, and the value "
+                                  "is kept whole")
+                       .arg(QLocale(QLocale::English).toString(model->text(row, 1).size()),
+                            QLocale(QLocale::English).toString(CVuduzLanguageMapDlg::LongValueLimit))
+                + (text.isEmpty() ? QString() : QStringLiteral("; ") + text);
+        else if (m_editor.fieldValue() != model->text(row, 1))
             text = text.isEmpty() ? QStringLiteral("Not applied: Enter applies it")
                                   : QStringLiteral("Not applied: Enter applies it; ") + text;
     }
@@ -154,7 +161,7 @@ std::optional<QString> EditorReview::unappliedText() const
         return std::nullopt;
     const EntryListModel *model = m_editor.entries();
     const int row = model->findRowById(*shown);
-    const QString text = m_editor.valueEdit()->text();
+    const QString text = m_editor.fieldValue();
     if (row < 0 || text == model->text(row, 1))
         return std::nullopt;
     return text;

@@ -17,6 +17,7 @@
 #include "platform/DialogFont.h"
 #include "platform/DialogUnits.h"
 #include "platform/MessageBox.h"
+#include "platform/ProfileFile.h"
 #include "shared/StatusField.h"
 #include "waiting/WaitingScope.h"
 
@@ -121,6 +122,8 @@ void CVuduzLanguageMapDlg::buildControls()
 
     m_searchEdit = findControl<QLineEdit>(this, IDC_SEARCH_TEXT);
     m_valueEdit = findControl<QLineEdit>(this, IDC_VALUE);
+    // A line edit cuts text at 32,767 characters by default; the field never cuts a value.
+    m_valueEdit->setMaxLength(std::numeric_limits<int>::max());
     m_referenceEdit = findControl<QLineEdit>(this, IDC_REFERENCE);
     m_attributeEdit = findControl<QLineEdit>(this, IDC_ATTRIBUTE);
     m_referenceCombo = findControl<QComboBox>(this, IDC_REFERENCE_LANGUAGE);
@@ -271,6 +274,14 @@ void CVuduzLanguageMapDlg::OnInitDialog()
 
     LoadReference();
     updateCounts();
+    {
+        // A file that reads as no text is shown, never written.
+        ProfileFile file(m_owner->languageStore().filePathFor(m_languageName));
+        file.requireSection(TextSectionName);
+        if (file.load() && file.isUndecodable())
+            setReadOnly(QStringLiteral("\"%1\" cannot be read as text (%2); nothing will be written to it")
+                            .arg(LanguageStore::fileNameFor(m_languageName), file.undecodableReason()));
+    }
 
     for (int id : {IDC_ADD_ATTRIBUTE, IDC_REMOVE_REDUNDANT, IDC_NEXT_BLANK})
         findControl<QWidget>(this, id)->hide();
@@ -327,15 +338,37 @@ void CVuduzLanguageMapDlg::readFields()
 {
     searchText = m_searchEdit->text();
     attributeText = m_attributeEdit->text();
-    valueText = m_valueEdit->text();
+    valueText = fieldValue();
     referenceText = m_referenceEdit->text();
+}
+
+QString CVuduzLanguageMapDlg::fieldValue() const
+{
+    return m_valueHeld ? m_heldValue : m_valueEdit->text();
+}
+
+void CVuduzLanguageMapDlg::setReadOnly(const QString &reason)
+{
+    m_readOnlyReason = reason;
+    for (int id : {IDC_SAVE, IDC_MODIFY, IDC_REMOVE_REDUNDANT, IDC_ADD_ATTRIBUTE})
+        findControl<QWidget>(this, id)->setEnabled(false);
+    m_valueEdit->setReadOnly(true);
+    if (!windowTitle().endsWith(QStringLiteral(" (read-only)")))
+        setWindowTitle(windowTitle() + QStringLiteral(" (read-only)"));
+    m_status->setText(QStringLiteral("Read-only: ") + reason);
+    m_status->setToolTip(m_status->text());
+    m_status->setCursorPosition(0);
 }
 
 void CVuduzLanguageMapDlg::writeFields()
 {
     // Writing the search field would reset the search; it is only ever read.
     m_attributeEdit->setText(attributeText);
-    m_valueEdit->setText(valueText);
+    // A value longer than the field takes quickly is shown cut and read-only, and kept whole.
+    m_valueHeld = valueText.size() > LongValueLimit;
+    m_heldValue = m_valueHeld ? valueText : QString();
+    m_valueEdit->setReadOnly(m_valueHeld || isReadOnly());
+    m_valueEdit->setText(m_valueHeld ? valueText.left(LongValueLimit) : valueText);
     m_referenceEdit->setText(referenceText);
 }
 
@@ -377,6 +410,9 @@ int CVuduzLanguageMapDlg::SearchNext(const QString &text)
 
 void CVuduzLanguageMapDlg::ApplyValue()
 {
+    // Nothing can have been typed into a field that is read-only.
+    if (isReadOnly() || m_valueHeld)
+        return;
     readFields();
     // The value belongs to the attribute the fields show, found by its id; the
     // list's selection may have moved to another row since (Page Down, a sort).
@@ -412,6 +448,8 @@ void CVuduzLanguageMapDlg::OnNextBlank()
 
 void CVuduzLanguageMapDlg::OnSave()
 {
+    if (isReadOnly())
+        return;
     EditorSaving(*this).save();
 }
 

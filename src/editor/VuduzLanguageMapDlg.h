@@ -170,6 +170,19 @@ public:
     EditorReview &review() const { return *m_review; }
     EditorExchange &exchange() const { return *m_exchange; }
 
+    // What the Value field stands for: its text, or the whole value when the
+    // value is too long for the field and shown cut, read-only (see LongValueLimit).
+    QString fieldValue() const;
+    bool valueHeldWhole() const { return m_valueHeld; }
+    // Longest value the field takes as text; a longer one is held whole and never cut.
+    static constexpr qsizetype LongValueLimit = 100000;
+
+    // A language whose file cannot be read as text opens read-only: Save and
+    // every step that changes a row are off, and the status line says why.
+    void setReadOnly(const QString &reason);
+    bool isReadOnly() const { return !m_readOnlyReason.isEmpty(); }
+    QString readOnlyReason() const { return m_readOnlyReason; }
+
     // Room below the fields: a panel set here (the editor takes it as a child)
     // goes between the band of the filter bar and the why line, and the list,
     // which gives up the panel's height. Null takes the panel away again.
@@ -211,6 +224,10 @@ private:
     // wherever the list's selection has moved since.
     std::optional<AttributeId> m_shownEntry;
     bool m_initialised = false;
+    QString m_readOnlyReason;
+    // The shown value when it is longer than the field takes: kept whole here.
+    QString m_heldValue;
+    bool m_valueHeld = false;
 
     std::unique_ptr<EditorReview> m_review;
     std::unique_ptr<EditorFilterBar> m_filterBar;

@@ -87,6 +87,8 @@ void CGlossa_DeskDlg::buildControls()
     m_entryList->setSelectionMode(QAbstractItemView::SingleSelection);
     m_entryList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_entryList->verticalHeader()->hide();
+    // The list follows the window's size, and the Value column takes what it gains.
+    m_entryList->horizontalHeader()->setStretchLastSection(true);
     m_entryList->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_entryList->horizontalHeader()->setHighlightSections(false);
     m_entryList->setWordWrap(false);
@@ -310,11 +312,16 @@ void CGlossa_DeskDlg::runEditor(qint64 initialEntryId)
     editor.languageIndex = row;
     editor.initialEntryId = initialEntryId;
     m_savedValueCount = 0;
+    m_savedChangedCount = 0;
     if (editor.exec() != ResultSaved)
         return;
     const QString displayName = LocaleCatalogue::DisplayNameAt(row);
+    const QLocale english(QLocale::English);
     QString saved = QStringLiteral("Saved %1 values to %2")
-                        .arg(QLocale(QLocale::English).toString(m_savedValueCount), LanguageStore::fileNameFor(displayName));
+                        .arg(english.toString(m_savedValueCount), LanguageStore::fileNameFor(displayName));
+    if (m_savedChangedCount < m_savedValueCount)
+        saved += QStringLiteral(" (%1 you changed, %2 marked ERROR when the editor opened)")
+                     .arg(english.toString(m_savedChangedCount), english.toString(m_savedValueCount - m_savedChangedCount));
     if (!m_store.RemoveKeys(displayName, m_redundantKeys)) {
         m_notifier->notify(Severity::Error, ProgramName, m_store.lastError());
     } else if (!m_redundantKeys.empty()) {
@@ -402,8 +409,12 @@ void CGlossa_DeskDlg::onEntryDoubleClicked()
 void CGlossa_DeskDlg::ApplySavedValues(const LanguageValues &values)
 {
     m_savedValueCount = int(values.size());
+    m_savedChangedCount = 0;
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         const int row = m_entryModel->findRowById(it.key());
+        // Save writes every marked row: one marked ERROR when the editor opened goes out as it came in.
+        if (row < 0 || m_entryModel->text(row, 1) != it.value())
+            ++m_savedChangedCount;
         if (row >= 0)
             m_entryModel->setText(row, 1, it.value());
     }
@@ -428,9 +439,15 @@ void CGlossa_DeskDlg::onAddNewLanguage()
     CVuduzLanguageMapDlg editor(this);
     editor.newLanguageAttributes = &catalogue;
     editor.languageIndex = row;
-    if (editor.exec() != ResultSaved)
+    if (editor.exec() != ResultSaved) {
+        // The file and its index entry are there: the language is listed, as it
+        // will be at the next start, and the rows shown stay as they were.
+        if (QFileInfo(m_store.filePathFor(displayName)).isFile() && m_languageCombo->findData(row) < 0)
+            m_languageCombo->addItem(displayName, row);
         return;
-    m_languageCombo->addItem(displayName, row);
+    }
+    if (m_languageCombo->findData(row) < 0)
+        m_languageCombo->addItem(displayName, row);
     m_languageCombo->setCurrentIndex(m_languageCombo->count() - 1);
     // The entry list follows the combo box, so that "Modify" never opens the
     // editor on the new language with the rows of another.

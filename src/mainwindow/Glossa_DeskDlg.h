@@ -103,6 +103,7 @@ private:
     QPushButton *m_languagesButton = nullptr;
     QLineEdit *m_statusLine = nullptr;
     int m_savedValueCount = 0;
+    int m_savedChangedCount = 0; // of those, the values that differ from what the list showed
     EntryListModel *m_entryModel = nullptr;
     std::unique_ptr<Notifier> m_notifier;
     bool m_initialised = false;

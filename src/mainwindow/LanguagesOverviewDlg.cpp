@@ -332,6 +332,11 @@ void LanguagesOverviewDlg::showFindings()
         m_findings->setItem(row, SeverityColumn, new QTableWidgetItem(severityName(finding.severity)));
         m_findings->setItem(row, MessageColumn, new QTableWidgetItem(finding.message));
     }
+    // Keys are long ("MSG_DEVICE_CONNECT_FAILED"): the columns before the message take their
+    // text's width (the first thousand rows measured), and the message the rest.
+    m_findings->horizontalHeader()->setResizeContentsPrecision(1000);
+    for (int column : {int(LineColumn), int(KeyColumn), int(CheckColumn), int(SeverityColumn)})
+        m_findings->resizeColumnToContents(column);
     m_findings->setSortingEnabled(true);
 }
 

@@ -711,22 +711,27 @@ bool ProfileFile::encodeAll(const ProfileFormat &format, QByteArray *out) const
     return !encoder.failed();
 }
 
-QString ProfileFile::firstCharacterWithoutLegacyForm() const
+QString ProfileFile::firstCharacterWithoutLegacyForm(QStringView text)
 {
     QStringEncoder encoder(LegacyCodePage, QStringConverter::Flag::Stateless);
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+        const QByteArray encoded = encoder.encode(text.sliced(i, length)); // encodes only when converted
+        Q_UNUSED(encoded);
+        if (encoder.hasError())
+            return text.sliced(i, length).toString();
+        i += length;
+    }
+    return {};
+}
+
+QString ProfileFile::firstCharacterWithoutLegacyForm() const
+{
     for (const Line &line : m_lines) {
         if (line.removed || (line.fromFile && !line.changed))
             continue;
-        const QStringView text = line.newText;
-        for (qsizetype i = 0; i < text.size();) {
-            const qsizetype length =
-                text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
-            const QByteArray encoded = encoder.encode(text.sliced(i, length)); // encodes only when converted
-            Q_UNUSED(encoded);
-            if (encoder.hasError())
-                return text.sliced(i, length).toString();
-            i += length;
-        }
+        if (QString found = firstCharacterWithoutLegacyForm(line.newText); !found.isEmpty())
+            return found;
     }
     return {};
 }

@@ -158,6 +158,10 @@ private:
     bool encodeAll(const ProfileFormat &format, QByteArray *out) const;
     // The first character of a changed or added line that Windows-1252 lacks.
     QString firstCharacterWithoutLegacyForm() const;
+public:
+    // The first character of text that Windows-1252 lacks; empty when it has them all.
+    static QString firstCharacterWithoutLegacyForm(QStringView text);
+private:
     // Whether the decoded text encodes back to exactly the file's bytes.
     bool decodesLosslessly() const;
 
