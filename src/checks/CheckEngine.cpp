@@ -15,6 +15,8 @@
 #include <QThread>
 
 #include <algorithm>
+#include <condition_variable>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -191,7 +193,7 @@ int ProductReport::count(FindingSeverity severity) const
 
 bool CheckOptions::wants(const QString &check) const
 {
-    return (only.isEmpty() || only.contains(check)) && !ignore.contains(check);
+    return (only.isEmpty() ? isDefaultCheck(check) : only.contains(check)) && !ignore.contains(check);
 }
 
 QStringView valueText(QStringView value)
@@ -341,7 +343,9 @@ bool CheckEngine::open(const QString &productDirectory)
         m_error = QStringLiteral("The master file \"language/%1\" cannot be read as text: %2.").arg(MasterLanguageFileName, why);
         return false;
     }
-    master.forEachEntry(TextSectionName, [&](QStringView key, QStringView value) {
+    m_masterLines.clear();
+    master.forEachEntryLine(TextSectionName, [&](QStringView key, QStringView value, int line) {
+        m_masterLines.push_back(line);
         const QString name = key.toString();
         const int index = int(m_names.size());
         if (!m_indexByName.contains(name))
@@ -686,11 +690,130 @@ ProductReport CheckEngine::run(const CheckOptions &options, const std::function<
     for (std::thread &thread : threads)
         thread.join();
 
-    for (int i = 0; i < total; ++i)
-        if (done[size_t(i)])
-            report.languages.push_back(std::move(results[size_t(i)]));
+    std::vector<int> errorLanguages;
+    for (int i = 0; i < total; ++i) {
+        if (!done[size_t(i)])
+            continue;
+        countErrors(results[size_t(i)], errorLanguages);
+        report.languages.push_back(std::move(results[size_t(i)]));
+    }
     report.cancelled = finished < total;
+    if (!report.cancelled) {
+        for (LanguageReport &language : report.languages) {
+            if (!language.isMaster)
+                continue;
+            for (Finding &finding : widespreadFindings(errorLanguages, options)) {
+                ++language.infos;
+                language.findings.push_back(std::move(finding));
+            }
+            std::stable_sort(language.findings.begin(), language.findings.end(),
+                             [](const Finding &a, const Finding &b) { return a.line < b.line; });
+            break;
+        }
+    }
     return report;
+}
+
+ProductReport CheckEngine::stream(const CheckOptions &options, const std::function<void(const LanguageReport &)> &deliver,
+                                  const std::atomic_bool *cancel) const
+{
+    ProductReport report;
+    report.product = m_product;
+    report.master = MasterLanguageFileName.chopped(4);
+    report.attributes = int(m_names.size());
+    if (options.wants(QStringLiteral("index")))
+        report.productFindings = m_indexFindings;
+
+    QStringList chosen;
+    for (const QString &name : m_present)
+        if (options.languages.isEmpty() || options.languages.contains(name))
+            chosen.append(name);
+    const int total = int(chosen.size());
+    const int jobs = std::clamp(options.jobs > 0 ? options.jobs : QThread::idealThreadCount(), 1, std::max(1, total));
+    // A worker waits rather than run further ahead of the next language to deliver.
+    const int window = jobs + 2;
+
+    std::mutex mutex;
+    std::condition_variable moved;
+    std::map<int, LanguageReport> ready; // done, waiting for those before them
+    int next = 0;
+    int delivered = 0;
+    bool stopped = false;
+    std::vector<int> errorLanguages;
+    auto work = [&] {
+        std::unique_lock lock(mutex);
+        for (;;) {
+            moved.wait(lock, [&] { return stopped || next >= total || next < delivered + window; });
+            if (stopped || next >= total || (cancel && cancel->load())) {
+                stopped = stopped || (cancel && cancel->load());
+                moved.notify_all();
+                return;
+            }
+            const int at = next++;
+            lock.unlock();
+            LanguageReport language = checkLanguage(chosen[at], options);
+            lock.lock();
+            ready.emplace(at, std::move(language));
+            // One thread delivers at a time, in order; the others keep checking.
+            while (!ready.empty() && ready.begin()->first == delivered) {
+                LanguageReport done = std::move(ready.begin()->second);
+                ready.erase(ready.begin());
+                ++delivered;
+                countErrors(done, errorLanguages);
+                if (deliver)
+                    deliver(done);
+                moved.notify_all();
+            }
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int i = 1; i < jobs; ++i)
+        threads.emplace_back(work);
+    work();
+    for (std::thread &thread : threads)
+        thread.join();
+
+    report.cancelled = delivered < total;
+    if (!report.cancelled)
+        report.lateFindings = widespreadFindings(errorLanguages, options);
+    return report;
+}
+
+void CheckEngine::countErrors(const LanguageReport &language, std::vector<int> &errorLanguages) const
+{
+    if (language.isMaster)
+        return;
+    errorLanguages.resize(size_t(m_names.size()), 0);
+    int last = -1;
+    for (const Finding &finding : language.findings) {
+        if (finding.severity != FindingSeverity::Error || finding.line <= 0 || finding.key.isEmpty())
+            continue;
+        const auto it = m_viewIndex->find(QStringView(finding.key));
+        if (it == m_viewIndex->end() || it->second == last)
+            continue;
+        // Findings come in line order, so one attribute's errors stand together.
+        last = it->second;
+        ++errorLanguages[size_t(it->second)];
+    }
+}
+
+std::vector<Finding> CheckEngine::widespreadFindings(const std::vector<int> &errorLanguages,
+                                                     const CheckOptions &options) const
+{
+    std::vector<Finding> found;
+    if (!options.wants(QStringLiteral("source-widespread")))
+        return found;
+    const QString master = MasterLanguageFileName.chopped(4);
+    for (size_t i = 0; i < errorLanguages.size(); ++i) {
+        if (errorLanguages[i] < 3)
+            continue;
+        found.push_back({QStringLiteral("source-widespread"), FindingSeverity::Info, master, relativeFileOf(master),
+                         m_masterLines[i], m_names[int(i)],
+                         QStringLiteral("the value has an error in %1 languages: the English text or the key may be "
+                                        "at fault rather than the translations")
+                             .arg(errorLanguages[i])});
+    }
+    return found;
 }
 
 } // namespace Glossa

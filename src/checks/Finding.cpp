@@ -1,5 +1,7 @@
 #include "checks/Finding.h"
 
+#include <QSet>
+
 namespace Glossa {
 
 QString severityName(FindingSeverity severity)
@@ -47,6 +49,18 @@ const std::vector<CheckInfo> &allChecks()
          QStringLiteral("the English text changed since the earlier release (with --since)")},
     };
     return checks;
+}
+
+bool isDefaultCheck(const QString &id)
+{
+    static const QSet<QString> optIn = [] {
+        QSet<QString> ids;
+        for (const CheckInfo &check : allChecks())
+            if (!check.byDefault)
+                ids.insert(check.id);
+        return ids;
+    }();
+    return !optIn.contains(id);
 }
 
 bool isKnownCheck(const QString &id)
