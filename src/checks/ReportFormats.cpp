@@ -12,6 +12,58 @@ namespace Glossa {
 
 namespace {
 
+// A JSON string literal appended as UTF-8, written straight into the bytes
+// (a report has hundreds of thousands of them).
+void appendJsonString(QByteArray &out, QStringView text)
+{
+    static const char hex[] = "0123456789abcdef";
+    const qsizetype n = text.size();
+    const qsizetype start = out.size();
+    out.resize(start + n * 6 + 2); // the longest escape of a unit, \uXXXX
+    char *p = out.data() + start;
+    *p++ = '"';
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= 0x20 && c < 0x80) {
+            if (c == u'"' || c == u'\\')
+                *p++ = '\\';
+            *p++ = char(c);
+            continue;
+        }
+        if (c == u'\n' || c == u'\r' || c == u'\t') {
+            *p++ = '\\';
+            *p++ = c == u'\n' ? 'n' : c == u'\r' ? 'r' : 't';
+            continue;
+        }
+        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            const char32_t u = QChar::surrogateToUcs4(c, text[i + 1].unicode());
+            ++i;
+            *p++ = char(0xF0 | (u >> 18));
+            *p++ = char(0x80 | ((u >> 12) & 0x3F));
+            *p++ = char(0x80 | ((u >> 6) & 0x3F));
+            *p++ = char(0x80 | (u & 0x3F));
+        } else if (c < 0x20 || c == 0x2028 || c == 0x2029 || QChar::isSurrogate(c)) {
+            // Control characters, and U+2028/U+2029 that JavaScript reads as line breaks.
+            // A lone half of a surrogate pair has no UTF-8: an escape keeps it.
+            *p++ = '\\';
+            *p++ = 'u';
+            *p++ = hex[(c >> 12) & 0xF];
+            *p++ = hex[(c >> 8) & 0xF];
+            *p++ = hex[(c >> 4) & 0xF];
+            *p++ = hex[c & 0xF];
+        } else if (c < 0x800) {
+            *p++ = char(0xC0 | (c >> 6));
+            *p++ = char(0x80 | (c & 0x3F));
+        } else {
+            *p++ = char(0xE0 | (c >> 12));
+            *p++ = char(0x80 | ((c >> 6) & 0x3F));
+            *p++ = char(0x80 | (c & 0x3F));
+        }
+    }
+    *p++ = '"';
+    out.resize(p - out.data());
+}
+
 // Writes JSON in the order the keys are given (QJsonObject sorts them), two
 // spaces a level.
 class JsonWriter
@@ -39,14 +91,14 @@ public:
     void key(QStringView name)
     {
         separate();
-        m_out += jsonString(name);
+        appendJsonString(m_out, name);
         m_out += ": ";
         m_afterKey = true;
     }
     void value(QStringView text)
     {
         separate();
-        m_out += jsonString(text);
+        appendJsonString(m_out, text);
     }
     void value(int number)
     {
@@ -104,8 +156,9 @@ private:
     }
     void newLine()
     {
+        static const char spaces[] = "                                ";
         m_out += '\n';
-        m_out += QByteArray(qsizetype(m_first.size()) * 2, ' ');
+        m_out.append(spaces, std::min<qsizetype>(qsizetype(m_first.size()) * 2, sizeof spaces - 1));
     }
 
     QByteArray m_out;
@@ -1092,37 +1145,9 @@ QByteArray statsCsv(const ProductReport &report)
 
 QByteArray jsonString(QStringView text)
 {
-    QString out;
-    out.reserve(text.size() + 2);
-    out += u'"';
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case u'"':
-            out += QStringLiteral("\\\"");
-            break;
-        case u'\\':
-            out += QStringLiteral("\\\\");
-            break;
-        case u'\n':
-            out += QStringLiteral("\\n");
-            break;
-        case u'\r':
-            out += QStringLiteral("\\r");
-            break;
-        case u'\t':
-            out += QStringLiteral("\\t");
-            break;
-        default:
-            // Control characters, and U+2028/U+2029 that JavaScript reads as line breaks.
-            // Surrogates too: a lone half of a pair has no UTF-8, an escape keeps it.
-            if (c.unicode() < 0x20 || c.unicode() == 0x2028 || c.unicode() == 0x2029 || c.isSurrogate())
-                out += QStringLiteral("\\u%1").arg(int(c.unicode()), 4, 16, QLatin1Char('0'));
-            else
-                out += c;
-        }
-    }
-    out += u'"';
-    return out.toUtf8();
+    QByteArray out;
+    appendJsonString(out, text);
+    return out;
 }
 
 QString githubEscapeData(QStringView text)
