@@ -225,6 +225,12 @@ ReferenceFacts::ReferenceFacts(QStringView reference, int attributeIndex)
     , endMark(Glossa::endMark(text, Script::Latin))
     , leading(leadingBlanks(text))
     , trailing(trailingBlanks(text))
+    , numbers(numbersOf(text))
+    , links(linksOf(text))
+    , tags(tagsOf(text))
+    , tagsNested(Glossa::tagsNested(tags))
+    , repeats(!repeatedWord(text, u"").isEmpty())
+    , doubleSpace(hasInnerDoubleSpace(text))
 {
 }
 
@@ -255,7 +261,20 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
     if (quotes % 2 != 0)
         add(QStringLiteral("odd-quotes"), FindingSeverity::Error,
             QStringLiteral("the value holds an odd number of double quotes (%1): Save asks about it").arg(quotes));
-    if (isMaster || isBlankValue(value))
+    if (isMaster) {
+        // The master's own texts: what makes them hard to translate.
+        if (value.count(u'%') >= 2) {
+            const QStringList unnumbered = unnumberedPlaceholders(valueText(value));
+            if (unnumbered.size() >= 2)
+                add(QStringLiteral("source-placeholders"), FindingSeverity::Info,
+                    QStringLiteral("%1 unnumbered placeholders (%2): a translation cannot change their order; numbered "
+                                   "placeholders or a text split in two would let it")
+                        .arg(unnumbered.size())
+                        .arg(unnumbered.join(QStringLiteral(", "))));
+        }
+        return found;
+    }
+    if (isBlankValue(value))
         return found;
 
     // The editor's rule (what CheckPlaceholders compares), on the values as the files hold them.
@@ -288,6 +307,41 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
                     QStringLiteral("the reference ends with \"%1\", the value %2")
                         .arg(reference.endMark.toString(), valueMark.isEmpty() ? QStringLiteral("with no such mark")
                                                                     : QStringLiteral("with \"%1\"").arg(valueMark.toString())));
+        }
+    }
+    if (!reference.blank) {
+        if (!reference.numbers.isEmpty() && options.wants(QStringLiteral("numbers"))) {
+            const QStringList missing = missingNumbers(text, reference.text, reference.numbers);
+            if (!missing.isEmpty())
+                add(QStringLiteral("numbers"), FindingSeverity::Warning,
+                    QStringLiteral("the reference's %1 %2 not in the value")
+                        .arg(missing.join(QStringLiteral(" and ")),
+                             missing.size() == 1 ? QStringLiteral("is") : QStringLiteral("are")));
+        }
+        if (!reference.repeats) {
+            const QStringView word = repeatedWord(text, languageName);
+            if (!word.isEmpty())
+                add(QStringLiteral("repeated-word"), FindingSeverity::Warning,
+                    QStringLiteral("\"%1\" stands twice in a row").arg(word.toString()));
+        }
+        if (!reference.doubleSpace && hasInnerDoubleSpace(text))
+            add(QStringLiteral("double-space"), FindingSeverity::Warning,
+                QStringLiteral("two spaces in a row, where the reference has none"));
+        if (!reference.links.isEmpty()) {
+            QStringList lost;
+            for (const QString &link : reference.links)
+                if (!text.contains(link))
+                    lost.append(link);
+            if (!lost.isEmpty())
+                add(QStringLiteral("urls"), FindingSeverity::Warning,
+                    QStringLiteral("the reference's %1 %2 not in the value unchanged")
+                        .arg(lost.join(QStringLiteral(", ")),
+                             lost.size() == 1 ? QStringLiteral("is") : QStringLiteral("are")));
+        }
+        if ((!reference.tags.empty() || text.contains(u'<')) && options.wants(QStringLiteral("tags"))) {
+            const QString why = tagsMessage(text, reference.tags, reference.tagsNested);
+            if (!why.isEmpty())
+                add(QStringLiteral("tags"), FindingSeverity::Error, why);
         }
     }
     if (text == reference.text && holdsLetters(text))

@@ -2,6 +2,7 @@
 
 #include "checks/Finding.h"
 #include "checks/PlaceholderCheck.h"
+#include "checks/ValueChecks.h"
 #include "model/Types.h"
 
 #include <QHash>
@@ -95,6 +96,12 @@ struct ReferenceFacts
     QStringView endMark; // "." ":" "!" "?" "..." or empty
     QStringView leading;
     QStringView trailing;
+    Numbers numbers;
+    QStringList links;
+    std::vector<TagAt> tags;
+    bool tagsNested;
+    bool repeats;      // the reference holds a word twice in a row
+    bool doubleSpace;  // two spaces in a row inside the reference
 };
 std::vector<Finding> checkValue(QStringView value, const ReferenceFacts &reference, const QString &languageName,
                                 bool isMaster, const CheckOptions &options = {});

@@ -256,7 +256,7 @@ Numbers numbersOf(QStringView text)
     return numbers;
 }
 
-QString missingNumbers(QStringView value, QStringView reference, const Numbers &referenceNumbers)
+QStringList missingNumbers(QStringView value, QStringView reference, const Numbers &referenceNumbers)
 {
     if (referenceNumbers.isEmpty())
         return {};
@@ -271,7 +271,7 @@ QString missingNumbers(QStringView value, QStringView reference, const Numbers &
         else
             missing.append(reference.sliced(number.start, number.length).toString());
     }
-    return missing.join(QStringLiteral(", "));
+    return missing;
 }
 
 QStringView repeatedWord(QStringView text, QStringView languageName)

@@ -25,8 +25,8 @@ using Numbers = QVarLengthArray<NumberAt, 4>;
 // The numbers of a text outside placeholders (%1, %2$s, {0}), sorted by value.
 Numbers numbersOf(QStringView text);
 // The reference's numbers the value lacks, as the reference writes them,
-// counted as a multiset ("30, 5"); empty when the value holds them all.
-QString missingNumbers(QStringView value, QStringView reference, const Numbers &referenceNumbers);
+// counted as a multiset; empty when the value holds them all.
+QStringList missingNumbers(QStringView value, QStringView reference, const Numbers &referenceNumbers);
 
 // The first word the text holds twice in a row with only white space (or a
 // \n escape) between, letter case ignored; empty when none. Words that a
