@@ -1,6 +1,7 @@
 #include "checks/CheckEngine.h"
 
 #include "checks/PlaceholderCheck.h"
+#include "checks/Spelling.h"
 #include "model/Constants.h"
 #include "model/LanguageStore.h"
 #include "model/LocaleCatalogue.h"
@@ -21,6 +22,12 @@
 #include <thread>
 
 namespace Glossa {
+
+struct CheckEngine::AcceptedWords
+{
+    std::once_flag read;
+    QSet<QString> words;
+};
 
 namespace {
 
@@ -410,6 +417,7 @@ bool CheckEngine::open(const QString &productDirectory)
         m_names.append(name);
         m_masterValues.append(value.toString());
     });
+    m_acceptedWords = std::make_shared<AcceptedWords>();
     m_viewIndex = std::make_shared<ViewIndex>();
     m_viewIndex->reserve(size_t(m_names.size()));
     for (int i = int(m_names.size()) - 1; i >= 0; --i)
@@ -485,6 +493,20 @@ bool CheckEngine::open(const QString &productDirectory)
     if (!masterListed)
         m_present.prepend(MasterLanguageFileName.chopped(4));
     return true;
+}
+
+const QSet<QString> &CheckEngine::acceptedWords() const
+{
+    std::call_once(m_acceptedWords->read, [this] {
+        QSet<QString> &words = m_acceptedWords->words;
+        // Product names and terms the English uses are right in every language.
+        for (const QString &value : m_masterValues)
+            for (const QString &word : spellingWords(valueText(value)))
+                words.insert(word);
+        for (const QString &word : SpellChecker::readWordList(m_product + QStringLiteral("/glossa-words.txt")))
+            words.insert(word);
+    });
+    return m_acceptedWords->words;
 }
 
 QString CheckEngine::resolveLanguage(const QString &nameOrCode) const
@@ -614,6 +636,19 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                     QStringLiteral("UTF-8 without a byte-order mark holding non-ASCII text: the product's Windows readers "
                                    "read it in the system's code page"));
 
+            std::unique_ptr<SpellChecker> speller;
+            if (!report.isMaster && options.wants(QStringLiteral("spelling"))) {
+                const QString tag = LocaleCatalogue::Bcp47ForDisplayName(displayName);
+                speller = std::make_unique<SpellChecker>(tag);
+                if (!speller->isValid()) {
+                    add(QStringLiteral("spelling"), FindingSeverity::Info, 0, {},
+                        QStringLiteral("no spelling dictionary for %1").arg(tag.isEmpty() ? displayName : tag));
+                    speller.reset();
+                } else {
+                    speller->acceptAll(acceptedWords());
+                    speller->acceptAll(SpellChecker::readWordList(SpellChecker::userDictionaryPath(tag)));
+                }
+            }
             const QSet<QString> stale = options.staleKeys.value(displayName);
             const Script script = scriptOf(displayName);
             // A group of attributes with one English text -> the first of them translated.
@@ -649,6 +684,12 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                 }
                 if (blank)
                     continue;
+                if (speller) {
+                    const QStringList wrong = speller->misspelled(valueText(value));
+                    if (!wrong.isEmpty())
+                        add(QStringLiteral("spelling"), FindingSeverity::Info, line, m_names[i],
+                            QStringLiteral("the dictionary does not know %1").arg(wrong.join(QStringLiteral(", "))));
+                }
                 if (stale.contains(m_names[i]))
                     add(QStringLiteral("reference-changed"), FindingSeverity::Warning, line, m_names[i],
                         QStringLiteral("the English text changed since the earlier release: the translation may be stale"));

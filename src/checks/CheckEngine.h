@@ -176,6 +176,11 @@ private:
     std::shared_ptr<ViewIndex> m_viewIndex;
     std::vector<int> m_firstIndex;            // the first catalogue index of each attribute's name
     std::vector<ReferenceFacts> m_references; // parallel to m_masterValues
+    // The words of the master's texts and of the product's glossa-words.txt,
+    // which spelling accepts in every language; read once, when first wanted.
+    struct AcceptedWords;
+    std::shared_ptr<AcceptedWords> m_acceptedWords;
+    const QSet<QString> &acceptedWords() const;
     std::vector<int> m_referenceGroup;        // the group of attributes sharing its English text, or -1
     int m_referenceGroups = 0;
 };
