@@ -619,14 +619,17 @@ td.n{text-align:right;font-variant-numeric:tabular-nums}progress{width:8em;verti
 details{margin:.4em 0}summary{cursor:pointer;font-weight:600}details table{margin:.4em 0 .4em 1.2em}
 p.more{margin:.2em 0 .6em 1.2em;color:#555})";
 
-// Click a heading to sort by its column; again to reverse. Numbers sort as numbers.
+// Click a heading to sort by its column; again to reverse. Numbers sort as
+// numbers. "#sort=6-" in the address opens the page sorted (by errors, descending).
 const char HtmlScript[] = R"(document.querySelectorAll("table.languages th").forEach(function(th,col){
 th.addEventListener("click",function(){var table=th.closest("table"),body=table.tBodies[0];
 var up=th.getAttribute("aria-sort")!=="ascending";table.querySelectorAll("th").forEach(function(h){h.removeAttribute("aria-sort")});
 th.setAttribute("aria-sort",up?"ascending":"descending");var num=th.dataset.type==="number";
 var rows=Array.prototype.slice.call(body.rows);rows.sort(function(a,b){var x=a.cells[col].dataset.sort||a.cells[col].textContent,
 y=b.cells[col].dataset.sort||b.cells[col].textContent;var r=num?(parseFloat(x)-parseFloat(y)):x.localeCompare(y);return up?r:-r});
-rows.forEach(function(r){body.appendChild(r)})})});)";
+rows.forEach(function(r){body.appendChild(r)})})});
+var sort=location.hash.match(/^#sort=(\d+)(-?)$/),heads=document.querySelectorAll("table.languages th");
+if(sort&&heads[+sort[1]]){heads[+sort[1]].click();if(sort[2])heads[+sort[1]].click()})";
 
 QString htmlCount(int count, const QString &cssClass)
 {

@@ -111,20 +111,24 @@ HunspellInstance *SpellChecker::instance()
 void SpellChecker::acceptAll(const QStringList &words)
 {
     for (const QString &word : words)
-        m_accepted.insert(word);
+        accept(word);
+}
+
+void SpellChecker::acceptAll(const QSet<QString> &words)
+{
+    for (const QString &word : words)
+        accept(word);
 }
 
 bool SpellChecker::isCorrect(const QString &word)
 {
-    if (m_accepted.contains(word))
-        return true;
     if (m_cacheEnabled) {
         const auto it = m_cache.constFind(word);
         if (it != m_cache.cend())
             return *it;
     }
     HunspellInstance *hunspell = instance();
-    const bool correct = !hunspell || hunspell->spell(word);
+    const bool correct = m_accepted.contains(word.toCaseFolded()) || !hunspell || hunspell->spell(word);
     if (m_cacheEnabled)
         m_cache.insert(word, correct);
     return correct;

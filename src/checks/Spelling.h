@@ -34,9 +34,10 @@ public:
 
     // Words taken as right besides the dictionary's (product names, the
     // user's dictionary); exact spelling.
-    void accept(const QString &word) { m_accepted.insert(word); }
+    // A word is accepted in any letter case ("Build" for the English "build").
+    void accept(const QString &word) { m_accepted.insert(word.toCaseFolded()); }
     void acceptAll(const QStringList &words);
-    void acceptAll(const QSet<QString> &words) { m_accepted.unite(words); }
+    void acceptAll(const QSet<QString> &words);
 
     // Each distinct word goes to Hunspell once; off only to measure what the cache saves.
     void setCacheEnabled(bool enabled) { m_cacheEnabled = enabled; }
