@@ -114,6 +114,7 @@ Measured bestOf(const QString &program, const QStringList &arguments, int repeat
 // glossa check in a whole process beside the report made whole in memory, on one product.
 void wholeProcessRows(const QString &root, const char *title)
 {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     std::printf("\n%s: glossa check in a whole process, 2 cores (best of 3 wall, peak RSS)\n", title);
     std::printf("%-10s %14s %12s   %-28s %12s %12s\n", "format", "streamed ms", "peak MiB", "whole report in memory",
                 "ms", "peak MiB");
@@ -147,6 +148,12 @@ int main(int argc, char **argv)
         return rssChild(QString::fromLocal8Bit(argv[2]));
     if (argc == 4 && QByteArray(argv[1]) == "--whole")
         return wholeChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    if (argc == 4 && QByteArray(argv[1]) == "--rows") {
+        // A small process of its own, so that the processes it starts do not
+        // count this benchmark's memory as theirs.
+        wholeProcessRows(QString::fromLocal8Bit(argv[2]), argv[3]);
+        return 0;
+    }
     if (argc == 3 && QByteArray(argv[1]) == "--make-faulty") {
         Bench::makeFaultyProduct(QString::fromLocal8Bit(argv[2]), Attributes);
         return 0;
@@ -224,8 +231,28 @@ int main(int argc, char **argv)
         std::printf("fault-heavy product: %d findings, about %d per language\n", faultyFindings,
                     faultyFindings / std::max(1, int(report.languages.size()) - 1));
     }
-    wholeProcessRows(product.root, "clean product");
-    wholeProcessRows(faultyRoot, "fault-heavy product");
+    {
+        // The new value checks' share of the clean product's check.
+        CheckEngine clean;
+        clean.open(product.root);
+        CheckOptions withNew;
+        withNew.jobs = 1;
+        CheckOptions without = withNew;
+        without.ignore = {QStringLiteral("numbers"), QStringLiteral("repeated-word"), QStringLiteral("double-space"),
+                          QStringLiteral("urls"), QStringLiteral("tags")};
+        const double before = Bench::bestMs([&] { clean.run(without); }, 3);
+        const double after = Bench::bestMs([&] { clean.run(withNew); }, 3);
+        Bench::printRow(QStringLiteral("clean product, 1 job, with the new value checks"), after,
+                        QStringLiteral("without them (--ignore)"), before);
+        std::printf("the new value checks add %.0f%%\n", 100.0 * (after - before) / before);
+    }
+    std::fflush(stdout);
+    for (const auto &[root, title] : {std::pair{product.root, "clean product"}, std::pair{faultyRoot, "fault-heavy product"}}) {
+        QProcess rows;
+        rows.setProcessChannelMode(QProcess::ForwardedChannels);
+        rows.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--rows"), root, QString::fromLatin1(title)});
+        rows.waitForFinished(-1);
+    }
 
     QProcess self;
     self.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--rss"), product.root});
