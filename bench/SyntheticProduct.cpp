@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QStringEncoder>
 
+#include <random>
+
 namespace Bench {
 
 namespace {
@@ -93,6 +95,32 @@ SyntheticProduct makeProduct(const QString &root, int attributeCount, const QLis
     }
     for (int row : webRows)
         QDir().mkpath(p.webDir + u'/' + LocaleCatalogue::WebNameAt(row));
+    return p;
+}
+
+SyntheticProduct makeFaultyProduct(const QString &root, int attributeCount)
+{
+    using Glossa::LocaleCatalogue;
+    QList<int> rows;
+    for (int row = 0; row < LocaleCatalogue::RowCount(); ++row)
+        rows << row;
+    SyntheticProduct p = makeProduct(root, attributeCount, {}, rows, rows);
+    for (int row : rows) {
+        if (row == 1)
+            continue;
+        std::mt19937 random{unsigned(row)};
+        QString text = QStringLiteral("[text]\r\n");
+        text.reserve(p.attributes.size() * 48);
+        for (int i = 0; i < p.attributes.size(); ++i) {
+            QString value = translatedValue(i, row);
+            if (random() % 10 == 0)
+                value = QStringLiteral("\"\"");
+            else if (random() % 8 == 0)
+                value.insert(value.size() - 1, QStringLiteral(" %s"));
+            text += p.attributes[i] + u'=' + value + QStringLiteral("\r\n");
+        }
+        writeUtf16(p.languageDir + u'/' + LocaleCatalogue::DisplayNameAt(row) + QStringLiteral(".ini"), text);
+    }
     return p;
 }
 

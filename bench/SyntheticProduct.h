@@ -31,4 +31,10 @@ SyntheticProduct makeProduct(const QString &root, int attributeCount, const QLis
 // Writes one language file of the product in UTF-16LE with CRLF.
 void writeLanguageFile(const SyntheticProduct &product, const QString &displayName, int language);
 
+// A product half-way through translation: as makeProduct, but in every
+// translated language one value in ten is blank and one in eight of the rest
+// gets a placeholder the English lacks, at random (the same each time), so
+// that each language has about 4,300 findings.
+SyntheticProduct makeFaultyProduct(const QString &root, int attributeCount);
+
 } // namespace Bench

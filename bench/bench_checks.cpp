@@ -6,6 +6,7 @@
 #include "SyntheticProduct.h"
 
 #include "checks/CheckEngine.h"
+#include "checks/ReportFormats.h"
 #include "model/LocaleCatalogue.h"
 #include "platform/ProfileFile.h"
 
@@ -19,7 +20,11 @@
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
 #include <cstdio>
+#include <vector>
 
 using namespace Glossa;
 
@@ -47,6 +52,82 @@ int rssChild(const QString &root)
     return 0;
 }
 
+// Today's way before the reports streamed: every language's findings kept,
+// then the whole report made in memory and written.
+int wholeChild(const QString &root, const QString &formatName)
+{
+    CheckEngine engine;
+    if (!engine.open(root))
+        qFatal("cannot open %s", qPrintable(root));
+    const ProductReport report = engine.run({});
+    const QByteArray bytes = formatCheckReport(report, *checkFormatFromName(formatName));
+    return std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size()) ? 0 : 1;
+}
+
+struct Measured
+{
+    double ms = 0;
+    double peakMiB = 0;
+};
+
+// Wall time and peak resident memory of a whole process, its output thrown away.
+Measured runMeasured(const QString &program, const QStringList &arguments)
+{
+    std::vector<QByteArray> args{program.toLocal8Bit()};
+    for (const QString &a : arguments)
+        args.push_back(a.toLocal8Bit());
+    std::vector<char *> argv;
+    for (QByteArray &a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    QElapsedTimer timer;
+    timer.start();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    Measured m;
+    m.ms = double(timer.nsecsElapsed()) / 1e6;
+    m.peakMiB = double(usage.ru_maxrss) / 1024;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) > 1)
+        std::fprintf(stderr, "%s failed (%d)\n", argv[0], status);
+    return m;
+}
+
+Measured bestOf(const QString &program, const QStringList &arguments, int repeats = 3)
+{
+    Measured best{1e300, 0};
+    for (int i = 0; i < repeats; ++i) {
+        const Measured m = runMeasured(program, arguments);
+        best.ms = std::min(best.ms, m.ms);
+        best.peakMiB = std::max(best.peakMiB, m.peakMiB);
+    }
+    return best;
+}
+
+// glossa check in a whole process beside the report made whole in memory, on one product.
+void wholeProcessRows(const QString &root, const char *title)
+{
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    std::printf("\n%s: glossa check in a whole process, 2 cores (best of 3 wall, peak RSS)\n", title);
+    std::printf("%-10s %14s %12s   %-28s %12s %12s\n", "format", "streamed ms", "peak MiB", "whole report in memory",
+                "ms", "peak MiB");
+    for (const char *format : {"json", "text", "html"}) {
+        const Measured streamed = bestOf(QStringLiteral(GLOSSA_CLI_PATH),
+                                         {QStringLiteral("check"), root, QStringLiteral("--format"), QLatin1String(format)});
+        const Measured whole = bestOf(QCoreApplication::applicationFilePath(),
+                                      {QStringLiteral("--whole"), root, QLatin1String(format)});
+        std::printf("%-10s %14.0f %12.0f   %-28s %12.0f %12.0f\n", format, streamed.ms, streamed.peakMiB, "", whole.ms,
+                    whole.peakMiB);
+    }
+}
+
 double runTool(const QString &program, const QStringList &arguments)
 {
     QElapsedTimer timer;
@@ -65,6 +146,18 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     if (argc == 3 && QByteArray(argv[1]) == "--rss")
         return rssChild(QString::fromLocal8Bit(argv[2]));
+    if (argc == 4 && QByteArray(argv[1]) == "--whole")
+        return wholeChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    if (argc == 4 && QByteArray(argv[1]) == "--rows") {
+        // A small process of its own, so that the processes it starts do not
+        // count this benchmark's memory as theirs.
+        wholeProcessRows(QString::fromLocal8Bit(argv[2]), argv[3]);
+        return 0;
+    }
+    if (argc == 3 && QByteArray(argv[1]) == "--make-faulty") {
+        Bench::makeFaultyProduct(QString::fromLocal8Bit(argv[2]), Attributes);
+        return 0;
+    }
 
     QTemporaryDir dir;
     QList<int> rows;
@@ -123,6 +216,43 @@ int main(int argc, char **argv)
     Bench::printRow(QStringLiteral("check every language, 1 job"), oneJob, QStringLiteral("floor"), floorMs);
     Bench::printRow(QStringLiteral("check every language, 2 jobs"), twoJobs, QStringLiteral("floor"), floorMs);
     std::printf("speed-up of 2 jobs over 1: %.2fx\n", oneJob / twoJobs);
+
+    const QString faultyRoot = dir.filePath(QStringLiteral("faulty"));
+    Bench::makeFaultyProduct(faultyRoot, Attributes);
+    {
+        CheckEngine faulty;
+        faulty.open(faultyRoot);
+        CheckOptions options;
+        options.jobs = 2;
+        const ProductReport report = faulty.run(options);
+        int faultyFindings = 0;
+        for (const LanguageReport &language : report.languages)
+            faultyFindings += int(language.findings.size());
+        std::printf("fault-heavy product: %d findings, about %d per language\n", faultyFindings,
+                    faultyFindings / std::max(1, int(report.languages.size()) - 1));
+    }
+    {
+        // The new value checks' share of the clean product's check.
+        CheckEngine clean;
+        clean.open(product.root);
+        CheckOptions withNew;
+        withNew.jobs = 1;
+        CheckOptions without = withNew;
+        without.ignore = {QStringLiteral("numbers"), QStringLiteral("repeated-word"), QStringLiteral("double-space"),
+                          QStringLiteral("urls"), QStringLiteral("tags")};
+        const double before = Bench::bestMs([&] { clean.run(without); }, 3);
+        const double after = Bench::bestMs([&] { clean.run(withNew); }, 3);
+        Bench::printRow(QStringLiteral("clean product, 1 job, with the new value checks"), after,
+                        QStringLiteral("without them (--ignore)"), before);
+        std::printf("the new value checks add %.0f%%\n", 100.0 * (after - before) / before);
+    }
+    std::fflush(stdout);
+    for (const auto &[root, title] : {std::pair{product.root, "clean product"}, std::pair{faultyRoot, "fault-heavy product"}}) {
+        QProcess rows;
+        rows.setProcessChannelMode(QProcess::ForwardedChannels);
+        rows.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--rows"), root, QString::fromLatin1(title)});
+        rows.waitForFinished(-1);
+    }
 
     QProcess self;
     self.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--rss"), product.root});

@@ -1,6 +1,7 @@
 #include "checks/CheckEngine.h"
 
 #include "checks/PlaceholderCheck.h"
+#include "checks/Spelling.h"
 #include "model/Constants.h"
 #include "model/LanguageStore.h"
 #include "model/LocaleCatalogue.h"
@@ -15,10 +16,18 @@
 #include <QThread>
 
 #include <algorithm>
+#include <condition_variable>
+#include <map>
 #include <mutex>
 #include <thread>
 
 namespace Glossa {
+
+struct CheckEngine::AcceptedWords
+{
+    std::once_flag read;
+    QSet<QString> words;
+};
 
 namespace {
 
@@ -191,7 +200,7 @@ int ProductReport::count(FindingSeverity severity) const
 
 bool CheckOptions::wants(const QString &check) const
 {
-    return (only.isEmpty() || only.contains(check)) && !ignore.contains(check);
+    return (only.isEmpty() ? isDefaultCheck(check) : only.contains(check)) && !ignore.contains(check);
 }
 
 QStringView valueText(QStringView value)
@@ -223,6 +232,12 @@ ReferenceFacts::ReferenceFacts(QStringView reference, int attributeIndex)
     , endMark(Glossa::endMark(text, Script::Latin))
     , leading(leadingBlanks(text))
     , trailing(trailingBlanks(text))
+    , numbers(numbersOf(text))
+    , links(linksOf(text))
+    , tags(tagsOf(text))
+    , tagsNested(Glossa::tagsNested(tags))
+    , repeats(!repeatedWord(text, u"").isEmpty())
+    , doubleSpace(hasInnerDoubleSpace(text))
 {
 }
 
@@ -253,7 +268,20 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
     if (quotes % 2 != 0)
         add(QStringLiteral("odd-quotes"), FindingSeverity::Error,
             QStringLiteral("the value holds an odd number of double quotes (%1): Save asks about it").arg(quotes));
-    if (isMaster || isBlankValue(value))
+    if (isMaster) {
+        // The master's own texts: what makes them hard to translate.
+        if (value.count(u'%') >= 2) {
+            const QStringList unnumbered = unnumberedPlaceholders(valueText(value));
+            if (unnumbered.size() >= 2)
+                add(QStringLiteral("source-placeholders"), FindingSeverity::Info,
+                    QStringLiteral("%1 unnumbered placeholders (%2): a translation cannot change their order; numbered "
+                                   "placeholders or a text split in two would let it")
+                        .arg(unnumbered.size())
+                        .arg(unnumbered.join(QStringLiteral(", "))));
+        }
+        return found;
+    }
+    if (isBlankValue(value))
         return found;
 
     // The editor's rule (what CheckPlaceholders compares), on the values as the files hold them.
@@ -286,6 +314,41 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
                     QStringLiteral("the reference ends with \"%1\", the value %2")
                         .arg(reference.endMark.toString(), valueMark.isEmpty() ? QStringLiteral("with no such mark")
                                                                     : QStringLiteral("with \"%1\"").arg(valueMark.toString())));
+        }
+    }
+    if (!reference.blank) {
+        if (!reference.numbers.isEmpty() && options.wants(QStringLiteral("numbers"))) {
+            const QStringList missing = missingNumbers(text, reference.text, reference.numbers);
+            if (!missing.isEmpty())
+                add(QStringLiteral("numbers"), FindingSeverity::Warning,
+                    QStringLiteral("the reference's %1 %2 not in the value")
+                        .arg(missing.join(QStringLiteral(" and ")),
+                             missing.size() == 1 ? QStringLiteral("is") : QStringLiteral("are")));
+        }
+        if (!reference.repeats) {
+            const QStringView word = repeatedWord(text, languageName);
+            if (!word.isEmpty())
+                add(QStringLiteral("repeated-word"), FindingSeverity::Warning,
+                    QStringLiteral("\"%1\" stands twice in a row").arg(word.toString()));
+        }
+        if (!reference.doubleSpace && hasInnerDoubleSpace(text))
+            add(QStringLiteral("double-space"), FindingSeverity::Warning,
+                QStringLiteral("two spaces in a row, where the reference has none"));
+        if (!reference.links.isEmpty()) {
+            QStringList lost;
+            for (const QString &link : reference.links)
+                if (!text.contains(link))
+                    lost.append(link);
+            if (!lost.isEmpty())
+                add(QStringLiteral("urls"), FindingSeverity::Warning,
+                    QStringLiteral("the reference's %1 %2 not in the value unchanged")
+                        .arg(lost.join(QStringLiteral(", ")),
+                             lost.size() == 1 ? QStringLiteral("is") : QStringLiteral("are")));
+        }
+        if ((!reference.tags.empty() || text.contains(u'<')) && options.wants(QStringLiteral("tags"))) {
+            const QString why = tagsMessage(text, reference.tags, reference.tagsNested);
+            if (!why.isEmpty())
+                add(QStringLiteral("tags"), FindingSeverity::Error, why);
         }
     }
     if (text == reference.text && holdsLetters(text))
@@ -341,7 +404,9 @@ bool CheckEngine::open(const QString &productDirectory)
         m_error = QStringLiteral("The master file \"language/%1\" cannot be read as text: %2.").arg(MasterLanguageFileName, why);
         return false;
     }
-    master.forEachEntry(TextSectionName, [&](QStringView key, QStringView value) {
+    m_masterLines.clear();
+    master.forEachEntryLine(TextSectionName, [&](QStringView key, QStringView value, int line) {
+        m_masterLines.push_back(line);
         const QString name = key.toString();
         const int index = int(m_names.size());
         if (!m_indexByName.contains(name))
@@ -352,6 +417,7 @@ bool CheckEngine::open(const QString &productDirectory)
         m_names.append(name);
         m_masterValues.append(value.toString());
     });
+    m_acceptedWords = std::make_shared<AcceptedWords>();
     m_viewIndex = std::make_shared<ViewIndex>();
     m_viewIndex->reserve(size_t(m_names.size()));
     for (int i = int(m_names.size()) - 1; i >= 0; --i)
@@ -427,6 +493,20 @@ bool CheckEngine::open(const QString &productDirectory)
     if (!masterListed)
         m_present.prepend(MasterLanguageFileName.chopped(4));
     return true;
+}
+
+const QSet<QString> &CheckEngine::acceptedWords() const
+{
+    std::call_once(m_acceptedWords->read, [this] {
+        QSet<QString> &words = m_acceptedWords->words;
+        // Product names and terms the English uses are right in every language.
+        for (const QString &value : m_masterValues)
+            for (const QString &word : spellingWords(valueText(value)))
+                words.insert(word);
+        for (const QString &word : SpellChecker::readWordList(m_product + QStringLiteral("/glossa-words.txt")))
+            words.insert(word);
+    });
+    return m_acceptedWords->words;
 }
 
 QString CheckEngine::resolveLanguage(const QString &nameOrCode) const
@@ -556,6 +636,19 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                     QStringLiteral("UTF-8 without a byte-order mark holding non-ASCII text: the product's Windows readers "
                                    "read it in the system's code page"));
 
+            std::unique_ptr<SpellChecker> speller;
+            if (!report.isMaster && options.wants(QStringLiteral("spelling"))) {
+                const QString tag = LocaleCatalogue::Bcp47ForDisplayName(displayName);
+                speller = std::make_unique<SpellChecker>(tag);
+                if (!speller->isValid()) {
+                    add(QStringLiteral("spelling"), FindingSeverity::Info, 0, {},
+                        QStringLiteral("no spelling dictionary for %1").arg(tag.isEmpty() ? displayName : tag));
+                    speller.reset();
+                } else {
+                    speller->acceptAll(acceptedWords());
+                    speller->acceptAll(SpellChecker::readWordList(SpellChecker::userDictionaryPath(tag)));
+                }
+            }
             const QSet<QString> stale = options.staleKeys.value(displayName);
             const Script script = scriptOf(displayName);
             // A group of attributes with one English text -> the first of them translated.
@@ -591,6 +684,12 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                 }
                 if (blank)
                     continue;
+                if (speller) {
+                    const QStringList wrong = speller->misspelled(valueText(value));
+                    if (!wrong.isEmpty())
+                        add(QStringLiteral("spelling"), FindingSeverity::Info, line, m_names[i],
+                            QStringLiteral("the dictionary does not know %1").arg(wrong.join(QStringLiteral(", "))));
+                }
                 if (stale.contains(m_names[i]))
                     add(QStringLiteral("reference-changed"), FindingSeverity::Warning, line, m_names[i],
                         QStringLiteral("the English text changed since the earlier release: the translation may be stale"));
@@ -686,11 +785,130 @@ ProductReport CheckEngine::run(const CheckOptions &options, const std::function<
     for (std::thread &thread : threads)
         thread.join();
 
-    for (int i = 0; i < total; ++i)
-        if (done[size_t(i)])
-            report.languages.push_back(std::move(results[size_t(i)]));
+    std::vector<int> errorLanguages;
+    for (int i = 0; i < total; ++i) {
+        if (!done[size_t(i)])
+            continue;
+        countErrors(results[size_t(i)], errorLanguages);
+        report.languages.push_back(std::move(results[size_t(i)]));
+    }
     report.cancelled = finished < total;
+    if (!report.cancelled) {
+        for (LanguageReport &language : report.languages) {
+            if (!language.isMaster)
+                continue;
+            for (Finding &finding : widespreadFindings(errorLanguages, options)) {
+                ++language.infos;
+                language.findings.push_back(std::move(finding));
+            }
+            std::stable_sort(language.findings.begin(), language.findings.end(),
+                             [](const Finding &a, const Finding &b) { return a.line < b.line; });
+            break;
+        }
+    }
     return report;
+}
+
+ProductReport CheckEngine::stream(const CheckOptions &options, const std::function<void(const LanguageReport &)> &deliver,
+                                  const std::atomic_bool *cancel) const
+{
+    ProductReport report;
+    report.product = m_product;
+    report.master = MasterLanguageFileName.chopped(4);
+    report.attributes = int(m_names.size());
+    if (options.wants(QStringLiteral("index")))
+        report.productFindings = m_indexFindings;
+
+    QStringList chosen;
+    for (const QString &name : m_present)
+        if (options.languages.isEmpty() || options.languages.contains(name))
+            chosen.append(name);
+    const int total = int(chosen.size());
+    const int jobs = std::clamp(options.jobs > 0 ? options.jobs : QThread::idealThreadCount(), 1, std::max(1, total));
+    // A worker waits rather than run further ahead of the next language to deliver.
+    const int window = jobs + 2;
+
+    std::mutex mutex;
+    std::condition_variable moved;
+    std::map<int, LanguageReport> ready; // done, waiting for those before them
+    int next = 0;
+    int delivered = 0;
+    bool stopped = false;
+    std::vector<int> errorLanguages;
+    auto work = [&] {
+        std::unique_lock lock(mutex);
+        for (;;) {
+            moved.wait(lock, [&] { return stopped || next >= total || next < delivered + window; });
+            if (stopped || next >= total || (cancel && cancel->load())) {
+                stopped = stopped || (cancel && cancel->load());
+                moved.notify_all();
+                return;
+            }
+            const int at = next++;
+            lock.unlock();
+            LanguageReport language = checkLanguage(chosen[at], options);
+            lock.lock();
+            ready.emplace(at, std::move(language));
+            // One thread delivers at a time, in order; the others keep checking.
+            while (!ready.empty() && ready.begin()->first == delivered) {
+                LanguageReport done = std::move(ready.begin()->second);
+                ready.erase(ready.begin());
+                ++delivered;
+                countErrors(done, errorLanguages);
+                if (deliver)
+                    deliver(done);
+                moved.notify_all();
+            }
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int i = 1; i < jobs; ++i)
+        threads.emplace_back(work);
+    work();
+    for (std::thread &thread : threads)
+        thread.join();
+
+    report.cancelled = delivered < total;
+    if (!report.cancelled)
+        report.lateFindings = widespreadFindings(errorLanguages, options);
+    return report;
+}
+
+void CheckEngine::countErrors(const LanguageReport &language, std::vector<int> &errorLanguages) const
+{
+    if (language.isMaster)
+        return;
+    errorLanguages.resize(size_t(m_names.size()), 0);
+    int last = -1;
+    for (const Finding &finding : language.findings) {
+        if (finding.severity != FindingSeverity::Error || finding.line <= 0 || finding.key.isEmpty())
+            continue;
+        const auto it = m_viewIndex->find(QStringView(finding.key));
+        if (it == m_viewIndex->end() || it->second == last)
+            continue;
+        // Findings come in line order, so one attribute's errors stand together.
+        last = it->second;
+        ++errorLanguages[size_t(it->second)];
+    }
+}
+
+std::vector<Finding> CheckEngine::widespreadFindings(const std::vector<int> &errorLanguages,
+                                                     const CheckOptions &options) const
+{
+    std::vector<Finding> found;
+    if (!options.wants(QStringLiteral("source-widespread")))
+        return found;
+    const QString master = MasterLanguageFileName.chopped(4);
+    for (size_t i = 0; i < errorLanguages.size(); ++i) {
+        if (errorLanguages[i] < 3)
+            continue;
+        found.push_back({QStringLiteral("source-widespread"), FindingSeverity::Info, master, relativeFileOf(master),
+                         m_masterLines[i], m_names[int(i)],
+                         QStringLiteral("the value has an error in %1 languages: the English text or the key may be "
+                                        "at fault rather than the translations")
+                             .arg(errorLanguages[i])});
+    }
+    return found;
 }
 
 } // namespace Glossa

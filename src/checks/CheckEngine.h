@@ -2,6 +2,7 @@
 
 #include "checks/Finding.h"
 #include "checks/PlaceholderCheck.h"
+#include "checks/ValueChecks.h"
 #include "model/Types.h"
 
 #include <QHash>
@@ -46,6 +47,7 @@ struct ProductReport
     int attributes = 0;
     std::vector<LanguageReport> languages; // catalogue row order, the master among them
     std::vector<Finding> productFindings;  // the index check: findings of no language file
+    std::vector<Finding> lateFindings;     // stream(): master findings that needed every language
     bool cancelled = false;
 
     int count(FindingSeverity severity) const;
@@ -94,6 +96,12 @@ struct ReferenceFacts
     QStringView endMark; // "." ":" "!" "?" "..." or empty
     QStringView leading;
     QStringView trailing;
+    Numbers numbers;
+    QStringList links;
+    std::vector<TagAt> tags;
+    bool tagsNested;
+    bool repeats;      // the reference holds a word twice in a row
+    bool doubleSpace;  // two spaces in a row inside the reference
 };
 std::vector<Finding> checkValue(QStringView value, const ReferenceFacts &reference, const QString &languageName,
                                 bool isMaster, const CheckOptions &options = {});
@@ -124,6 +132,8 @@ public:
     const QStringList &attributeNames() const { return m_names; }
     // The master's value of each attribute, parallel to attributeNames().
     const QStringList &masterValues() const { return m_masterValues; }
+    // What the index check finds, as run() reports it when "index" is wanted.
+    const std::vector<Finding> &indexFindings() const { return m_indexFindings; }
 
     // Checks the chosen languages on a pool of threads, one language per
     // thread at a time. progress is called (from the worker threads, one call
@@ -134,15 +144,30 @@ public:
                       const std::atomic_bool *cancel = nullptr,
                       const std::function<void(const LanguageReport &)> &languageDone = {}) const;
 
+    // As run(), but hands each language's report to deliver (one call at a
+    // time) in catalogue order as soon as it and those before it are done,
+    // and keeps none of them: at most a few languages are held at once, so
+    // memory does not grow with the product. Returns the product's frame
+    // without languages; its lateFindings are the master's findings that
+    // needed every language (source-widespread).
+    ProductReport stream(const CheckOptions &options, const std::function<void(const LanguageReport &)> &deliver,
+                         const std::atomic_bool *cancel = nullptr) const;
+
     // One language, on the calling thread.
     LanguageReport checkLanguage(const QString &displayName, const CheckOptions &options = {}) const;
 
 private:
+    // Counts, per attribute, the languages whose value of it has an error.
+    void countErrors(const LanguageReport &language, std::vector<int> &errorLanguages) const;
+    // source-widespread: the master's findings for attributes at fault in three or more languages.
+    std::vector<Finding> widespreadFindings(const std::vector<int> &errorLanguages, const CheckOptions &options) const;
+
     QString m_product;
     QString m_error;
     QStringList m_present;
     QStringList m_names;
     QStringList m_masterValues;
+    std::vector<int> m_masterLines;           // each attribute's line in the master file
     QHash<QString, int> m_indexByName;        // first occurrence
     QHash<QString, int> m_indexByFoldedName;  // case-folded name -> first occurrence
     std::vector<Finding> m_indexFindings;
@@ -151,6 +176,11 @@ private:
     std::shared_ptr<ViewIndex> m_viewIndex;
     std::vector<int> m_firstIndex;            // the first catalogue index of each attribute's name
     std::vector<ReferenceFacts> m_references; // parallel to m_masterValues
+    // The words of the master's texts and of the product's glossa-words.txt,
+    // which spelling accepts in every language; read once, when first wanted.
+    struct AcceptedWords;
+    std::shared_ptr<AcceptedWords> m_acceptedWords;
+    const QSet<QString> &acceptedWords() const;
     std::vector<int> m_referenceGroup;        // the group of attributes sharing its English text, or -1
     int m_referenceGroups = 0;
 };

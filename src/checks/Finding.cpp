@@ -1,5 +1,7 @@
 #include "checks/Finding.h"
 
+#include <QSet>
+
 namespace Glossa {
 
 QString severityName(FindingSeverity severity)
@@ -38,15 +40,43 @@ const std::vector<CheckInfo> &allChecks()
          QStringLiteral("leading or trailing blanks differ from the reference's")},
         {QStringLiteral("end-punctuation"), FindingSeverity::Warning,
          QStringLiteral("the value's closing punctuation differs from the reference's")},
+        {QStringLiteral("numbers"), FindingSeverity::Warning,
+         QStringLiteral("a number of the reference is not in the value (native digits count as their values)")},
+        {QStringLiteral("repeated-word"), FindingSeverity::Warning,
+         QStringLiteral("the same word twice in a row, where the reference repeats none")},
+        {QStringLiteral("double-space"), FindingSeverity::Warning,
+         QStringLiteral("two spaces in a row inside the value, where the reference has none")},
+        {QStringLiteral("urls"), FindingSeverity::Warning,
+         QStringLiteral("a URL or e-mail address of the reference is not in the value unchanged")},
+        {QStringLiteral("tags"), FindingSeverity::Error,
+         QStringLiteral("the value's HTML/XML tags differ from the reference's or are not well nested")},
         {QStringLiteral("unchanged"), FindingSeverity::Info, QStringLiteral("the value equals the reference")},
         {QStringLiteral("inconsistent"), FindingSeverity::Info,
          QStringLiteral("one reference text translated in two or more ways")},
+        {QStringLiteral("spelling"), FindingSeverity::Info,
+         QStringLiteral("words the language's Hunspell dictionary does not know (not run unless named)"), false},
+        {QStringLiteral("source-placeholders"), FindingSeverity::Info,
+         QStringLiteral("an English text with two or more unnumbered printf placeholders, which translators cannot reorder")},
+        {QStringLiteral("source-widespread"), FindingSeverity::Info,
+         QStringLiteral("an English text whose translations have an error in three or more languages")},
         {QStringLiteral("index"), FindingSeverity::Warning,
          QStringLiteral("what the index synchronisation would add or create at the next start")},
         {QStringLiteral("reference-changed"), FindingSeverity::Warning,
          QStringLiteral("the English text changed since the earlier release (with --since)")},
     };
     return checks;
+}
+
+bool isDefaultCheck(const QString &id)
+{
+    static const QSet<QString> optIn = [] {
+        QSet<QString> ids;
+        for (const CheckInfo &check : allChecks())
+            if (!check.byDefault)
+                ids.insert(check.id);
+        return ids;
+    }();
+    return !optIn.contains(id);
 }
 
 bool isKnownCheck(const QString &id)

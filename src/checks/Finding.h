@@ -30,8 +30,11 @@ struct CheckInfo
     QString id;
     FindingSeverity severity;
     QString summary;
+    // In the checks that run when none are named (--checks).
+    bool byDefault = true;
 };
 const std::vector<CheckInfo> &allChecks();
 bool isKnownCheck(const QString &id);
+bool isDefaultCheck(const QString &id);
 
 } // namespace Glossa

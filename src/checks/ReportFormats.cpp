@@ -1,6 +1,8 @@
 #include "checks/ReportFormats.h"
 
+#include <QBuffer>
 #include <QHash>
+#include <QTemporaryFile>
 #include <QUrl>
 #include <QXmlStreamWriter>
 
@@ -10,11 +12,75 @@ namespace Glossa {
 
 namespace {
 
+// A JSON string literal appended as UTF-8, written straight into the bytes
+// (a report has hundreds of thousands of them).
+void appendJsonString(QByteArray &out, QStringView text)
+{
+    static const char hex[] = "0123456789abcdef";
+    const qsizetype n = text.size();
+    const qsizetype start = out.size();
+    out.resize(start + n * 6 + 2); // the longest escape of a unit, \uXXXX
+    char *p = out.data() + start;
+    *p++ = '"';
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= 0x20 && c < 0x80) {
+            if (c == u'"' || c == u'\\')
+                *p++ = '\\';
+            *p++ = char(c);
+            continue;
+        }
+        if (c == u'\n' || c == u'\r' || c == u'\t') {
+            *p++ = '\\';
+            *p++ = c == u'\n' ? 'n' : c == u'\r' ? 'r' : 't';
+            continue;
+        }
+        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            const char32_t u = QChar::surrogateToUcs4(c, text[i + 1].unicode());
+            ++i;
+            *p++ = char(0xF0 | (u >> 18));
+            *p++ = char(0x80 | ((u >> 12) & 0x3F));
+            *p++ = char(0x80 | ((u >> 6) & 0x3F));
+            *p++ = char(0x80 | (u & 0x3F));
+        } else if (c < 0x20 || c == 0x2028 || c == 0x2029 || QChar::isSurrogate(c)) {
+            // Control characters, and U+2028/U+2029 that JavaScript reads as line breaks.
+            // A lone half of a surrogate pair has no UTF-8: an escape keeps it.
+            *p++ = '\\';
+            *p++ = 'u';
+            *p++ = hex[(c >> 12) & 0xF];
+            *p++ = hex[(c >> 8) & 0xF];
+            *p++ = hex[(c >> 4) & 0xF];
+            *p++ = hex[c & 0xF];
+        } else if (c < 0x800) {
+            *p++ = char(0xC0 | (c >> 6));
+            *p++ = char(0x80 | (c & 0x3F));
+        } else {
+            *p++ = char(0xE0 | (c >> 12));
+            *p++ = char(0x80 | ((c >> 6) & 0x3F));
+            *p++ = char(0x80 | (c & 0x3F));
+        }
+    }
+    *p++ = '"';
+    out.resize(p - out.data());
+}
+
 // Writes JSON in the order the keys are given (QJsonObject sorts them), two
 // spaces a level.
 class JsonWriter
 {
 public:
+    // depth: levels already open elsewhere, something written in each (the
+    // innermost empty when emptyInnermost), so that a part of a document can
+    // be written on its own.
+    explicit JsonWriter(int depth = 0, bool emptyInnermost = false)
+        : m_first(size_t(depth), false)
+    {
+        if (depth > 0 && emptyInnermost)
+            m_first.back() = true;
+    }
+    // The innermost level got its content from elsewhere (or not).
+    void setWritten(bool written) { m_first.back() = !written; }
+
     QByteArray take() { return std::move(m_out); }
 
     void beginObject() { open('{'); }
@@ -25,14 +91,14 @@ public:
     void key(QStringView name)
     {
         separate();
-        m_out += jsonString(name);
+        appendJsonString(m_out, name);
         m_out += ": ";
         m_afterKey = true;
     }
     void value(QStringView text)
     {
         separate();
-        m_out += jsonString(text);
+        appendJsonString(m_out, text);
     }
     void value(int number)
     {
@@ -90,8 +156,9 @@ private:
     }
     void newLine()
     {
+        static const char spaces[] = "                                ";
         m_out += '\n';
-        m_out += QByteArray(qsizetype(m_first.size()) * 2, ' ');
+        m_out.append(spaces, std::min<qsizetype>(qsizetype(m_first.size()) * 2, sizeof spaces - 1));
     }
 
     QByteArray m_out;
@@ -197,7 +264,7 @@ std::optional<CheckFormat> checkFormatFromName(const QString &name)
     static const QHash<QString, CheckFormat> formats = {
         {QStringLiteral("text"), CheckFormat::Text},   {QStringLiteral("json"), CheckFormat::Json},
         {QStringLiteral("junit"), CheckFormat::Junit}, {QStringLiteral("sarif"), CheckFormat::Sarif},
-        {QStringLiteral("github"), CheckFormat::Github},
+        {QStringLiteral("github"), CheckFormat::Github}, {QStringLiteral("html"), CheckFormat::Html},
     };
     const auto it = formats.find(name);
     if (it == formats.end())
@@ -219,7 +286,7 @@ std::optional<StatsFormat> statsFormatFromName(const QString &name)
 QStringList checkFormatNames()
 {
     return {QStringLiteral("text"), QStringLiteral("json"), QStringLiteral("junit"), QStringLiteral("sarif"),
-            QStringLiteral("github")};
+            QStringLiteral("github"), QStringLiteral("html")};
 }
 
 QStringList statsFormatNames()
@@ -230,23 +297,6 @@ QStringList statsFormatNames()
 QString languageIndexFile()
 {
     return QStringLiteral("language/LanguageIndex.ini");
-}
-
-QByteArray formatCheckReport(const ProductReport &report, CheckFormat format, const ReportOptions &options)
-{
-    switch (format) {
-    case CheckFormat::Text:
-        return checkReportText(report, options.colour);
-    case CheckFormat::Json:
-        return checkReportJson(report);
-    case CheckFormat::Junit:
-        return checkReportJunit(report, options.checks);
-    case CheckFormat::Sarif:
-        return checkReportSarif(report);
-    case CheckFormat::Github:
-        return checkReportGithub(report, options.pathPrefix);
-    }
-    return {};
 }
 
 QByteArray formatStats(const ProductReport &report, StatsFormat format)
@@ -304,149 +354,227 @@ QString findingLine(const Finding &finding, bool colour)
     return line;
 }
 
-QByteArray checkReportText(const ProductReport &report, bool colour)
+struct CheckReportWriter::Private
 {
-    QString out;
-    for (const Finding *finding : allFindings(report))
-        out += findingLine(*finding, colour) + u'\n';
-    if (!out.isEmpty())
-        out += u'\n';
+    QIODevice *out = nullptr;
+    CheckFormat format = CheckFormat::Text;
+    ReportOptions options;
+    bool spoolInMemory = false;
+    QString error;
 
-    QList<QStringList> rows;
-    if (!report.productFindings.empty())
-        rows.append({QStringLiteral("%1:").arg(languageIndexFile()),
-                     countsText(countIn(report.productFindings, FindingSeverity::Error),
-                                countIn(report.productFindings, FindingSeverity::Warning),
-                                countIn(report.productFindings, FindingSeverity::Info))});
-    for (const LanguageReport &language : report.languages)
-        rows.append({language.name + u':', countsText(language.errors, language.warnings, language.infos)});
-    QByteArray bytes = out.toUtf8() + table(rows, {});
-    const QString total = QStringLiteral("total: %1 in %2")
-                              .arg(countsText(countFindings(report, FindingSeverity::Error),
-                                              countFindings(report, FindingSeverity::Warning),
-                                              countFindings(report, FindingSeverity::Info)),
-                                   plural(int(report.languages.size()), QStringLiteral("language"),
-                                          QStringLiteral("languages")));
-    bytes += total.toUtf8();
-    if (report.cancelled)
-        bytes += " (cancelled)";
-    bytes += '\n';
-    return bytes;
-}
+    ProductReport frame;                  // product, master, attributes, product findings
+    std::vector<LanguageReport> summaries; // every language without its findings
+    int totals[3] = {0, 0, 0};
+    std::vector<Finding> late;            // master findings that need every language
+    int masterSummary = -1;
+    bool wroteFinding = false;            // text: a finding line written
 
-QByteArray checkReportJson(const ProductReport &report)
-{
-    JsonWriter json;
-    json.beginObject();
-    json.member(u"product", report.product);
-    json.member(u"master", report.master);
-    json.member(u"attributes", report.attributes);
-    json.key(u"languages");
-    writeLanguages(json, report);
-    json.key(u"findings");
-    json.beginArray();
-    for (const Finding *finding : allFindings(report)) {
+    // The spool: what the report's head must wait for.
+    std::unique_ptr<QIODevice> spool;
+    qint64 masterSlot = -1;               // JUnit: where the master's suite goes
+    std::unique_ptr<LanguageReport> heldMaster;
+
+    // JUnit
+    QStringList languageCases;
+    bool indexSuite = false;
+    int junitTests = 0;
+    int junitFailures = 0;
+    int suites = 0;
+
+    QHash<QString, int> ruleIndex;        // SARIF
+
+    bool write(QIODevice *device, const QByteArray &bytes)
+    {
+        if (!error.isEmpty())
+            return false;
+        if (device->write(bytes) != bytes.size()) {
+            error = device->errorString();
+            return false;
+        }
+        return true;
+    }
+    bool put(const QByteArray &bytes) { return write(out, bytes); }
+    bool toSpool(const QByteArray &bytes) { return write(spool.get(), bytes); }
+
+    void count(const std::vector<Finding> &findings)
+    {
+        for (const Finding &finding : findings)
+            ++totals[int(finding.severity)];
+    }
+
+    // Copies the spool's bytes from..to to the output, leaving out skip bytes at its start.
+    bool copySpool(qint64 from, qint64 to, qint64 skip = 0)
+    {
+        if (!error.isEmpty())
+            return false;
+        if (!spool->seek(from + skip)) {
+            error = spool->errorString();
+            return false;
+        }
+        qint64 left = to - from - skip;
+        QByteArray chunk;
+        while (left > 0) {
+            chunk = spool->read(std::min<qint64>(left, 1 << 20));
+            if (chunk.isEmpty()) {
+                error = spool->errorString();
+                return false;
+            }
+            left -= chunk.size();
+            if (!put(chunk))
+                return false;
+        }
+        return true;
+    }
+
+    QByteArray jsonFinding(const Finding &finding) const
+    {
+        JsonWriter json(2);
         json.beginObject();
-        json.member(u"check", finding->check);
-        json.member(u"severity", severityName(finding->severity));
+        json.member(u"check", finding.check);
+        json.member(u"severity", severityName(finding.severity));
         json.key(u"language");
-        json.valueOrNull(finding->language);
-        json.member(u"file", fileOf(*finding));
+        json.valueOrNull(finding.language);
+        json.member(u"file", fileOf(finding));
         json.key(u"line");
-        if (finding->line > 0)
-            json.value(finding->line);
+        if (finding.line > 0)
+            json.value(finding.line);
         else
             json.null();
         json.key(u"key");
-        json.valueOrNull(finding->key);
-        json.member(u"message", finding->message);
+        json.valueOrNull(finding.key);
+        json.member(u"message", finding.message);
         json.endObject();
-    }
-    json.endArray();
-    json.key(u"summary");
-    json.beginObject();
-    json.member(u"errors", countFindings(report, FindingSeverity::Error));
-    json.member(u"warnings", countFindings(report, FindingSeverity::Warning));
-    json.member(u"infos", countFindings(report, FindingSeverity::Info));
-    json.endObject();
-    json.endObject();
-    QByteArray bytes = json.take();
-    bytes += '\n';
-    return bytes;
-}
-
-QByteArray checkReportJunit(const ProductReport &report, const QStringList &checks)
-{
-    QStringList ids = checks;
-    if (ids.isEmpty()) {
-        // Every check, but reference-changed only where it ran: without an earlier
-        // release it has no findings and would read as a passed test.
-        ids = allCheckIds();
-        const auto stale = [](const std::vector<Finding> &findings) {
-            return std::any_of(findings.begin(), findings.end(),
-                               [](const Finding &f) { return f.check == u"reference-changed"; });
-        };
-        bool ran = false;
-        for (const LanguageReport &language : report.languages)
-            ran = ran || stale(language.findings);
-        if (!ran)
-            ids.removeAll(QStringLiteral("reference-changed"));
+        return json.take();
     }
 
-    struct Suite
+    QByteArray sarifResult(const Finding &finding) const
     {
-        QString name;
-        const std::vector<Finding> *findings;
-        QStringList cases;
-        int failures = 0;
-    };
-    auto failing = [](const std::vector<Finding> &findings, const QString &id) {
-        return std::any_of(findings.begin(), findings.end(), [&id](const Finding &f) {
-            return f.check == id && f.severity == FindingSeverity::Error;
-        });
-    };
-    std::vector<Suite> suites;
-    // The index check belongs to no language: a suite of its own, when it ran.
-    QStringList languageCases = ids;
-    if (languageCases.removeAll(QStringLiteral("index")) > 0)
-        suites.push_back({QStringLiteral("language index"), &report.productFindings, {QStringLiteral("index")}});
-    for (const LanguageReport &language : report.languages)
-        suites.push_back({language.name, &language.findings, languageCases});
-    int totalTests = 0;
-    int totalFailures = 0;
-    for (Suite &suite : suites) {
-        for (const QString &id : suite.cases)
-            suite.failures += failing(*suite.findings, id) ? 1 : 0;
-        totalTests += int(suite.cases.size());
-        totalFailures += suite.failures;
+        JsonWriter json(4);
+        json.beginObject();
+        json.member(u"ruleId", finding.check);
+        const auto rule = ruleIndex.find(finding.check);
+        if (rule != ruleIndex.end())
+            json.member(u"ruleIndex", *rule);
+        json.member(u"level", sarifLevel(finding.severity));
+        json.key(u"message");
+        json.beginObject();
+        json.member(u"text", finding.key.isEmpty() ? finding.message : finding.key + QStringLiteral(": ") + finding.message);
+        json.endObject();
+        json.key(u"locations");
+        json.beginArray();
+        json.beginObject();
+        json.key(u"physicalLocation");
+        json.beginObject();
+        json.key(u"artifactLocation");
+        json.beginObject();
+        json.member(u"uri", relativeUri(fileOf(finding)));
+        json.member(u"uriBaseId", QStringLiteral("PRODUCTROOT"));
+        json.endObject();
+        if (finding.line > 0) {
+            json.key(u"region");
+            json.beginObject();
+            json.member(u"startLine", finding.line);
+            json.endObject();
+        }
+        json.endObject(); // physicalLocation
+        json.endObject();
+        json.endArray(); // locations
+        json.key(u"properties");
+        json.beginObject();
+        json.key(u"language");
+        json.valueOrNull(finding.language);
+        json.key(u"key");
+        json.valueOrNull(finding.key);
+        json.endObject();
+        json.endObject();
+        return json.take();
     }
 
-    QByteArray bytes;
-    QXmlStreamWriter xml(&bytes);
-    xml.setAutoFormatting(true);
-    xml.setAutoFormattingIndent(2);
-    xml.writeStartDocument();
-    xml.writeStartElement(QStringLiteral("testsuites"));
-    xml.writeAttribute(QStringLiteral("name"), QStringLiteral("glossa check"));
-    xml.writeAttribute(QStringLiteral("tests"), QString::number(totalTests));
-    xml.writeAttribute(QStringLiteral("failures"), QString::number(totalFailures));
-    for (const Suite &suite : suites) {
+    QByteArray githubLine(const Finding &finding) const
+    {
+        const QString command = finding.severity == FindingSeverity::Error     ? QStringLiteral("error")
+                                : finding.severity == FindingSeverity::Warning ? QStringLiteral("warning")
+                                                                               : QStringLiteral("notice");
+        QString line = QStringLiteral("::") + command + QStringLiteral(" file=")
+                       + githubEscapeProperty(options.pathPrefix + fileOf(finding));
+        if (finding.line > 0)
+            line += QStringLiteral(",line=") + QString::number(finding.line);
+        line += QStringLiteral(",title=") + githubEscapeProperty(finding.check) + QStringLiteral("::");
+        const QString message = finding.key.isEmpty() ? finding.message : finding.key + QStringLiteral(": ") + finding.message;
+        line += githubEscapeData(message) + u'\n';
+        return line.toUtf8();
+    }
+
+    // The findings of one language (or the product's own) in the format's list of findings.
+    bool listFindings(const std::vector<Finding> &findings)
+    {
+        QByteArray bytes;
+        for (const Finding &finding : findings) {
+            switch (format) {
+            case CheckFormat::Text:
+                bytes += (findingLine(finding, options.colour) + u'\n').toUtf8();
+                wroteFinding = true;
+                break;
+            case CheckFormat::Json:
+                bytes += jsonFinding(finding);
+                break;
+            case CheckFormat::Sarif:
+                bytes += sarifResult(finding);
+                break;
+            case CheckFormat::Github:
+                bytes += githubLine(finding);
+                break;
+            case CheckFormat::Junit:
+            case CheckFormat::Html:
+                break;
+            }
+            if (bytes.size() > (1 << 20)) {
+                if (!(format == CheckFormat::Json ? toSpool(bytes) : put(bytes)))
+                    return false;
+                bytes.clear();
+            }
+        }
+        return format == CheckFormat::Json ? toSpool(bytes) : put(bytes);
+    }
+
+    QByteArray junitSuite(const QString &name, const std::vector<Finding> &findings, const QStringList &cases,
+                          const QStringList &skipped)
+    {
+        auto failing = [&findings](const QString &id) {
+            return std::any_of(findings.begin(), findings.end(), [&id](const Finding &f) {
+                return f.check == id && f.severity == FindingSeverity::Error;
+            });
+        };
+        int failures = 0;
+        for (const QString &id : cases)
+            failures += failing(id) ? 1 : 0;
+        junitTests += int(cases.size() + skipped.size());
+        junitFailures += failures;
+        ++suites;
+
+        // The suite as it stands inside <testsuites>, indented as a whole document indents it.
+        QByteArray bytes;
+        QXmlStreamWriter xml(&bytes);
+        xml.setAutoFormatting(true);
+        xml.setAutoFormattingIndent(2);
+        xml.writeStartElement(QStringLiteral("testsuites"));
+        const qsizetype start = bytes.size();
         xml.writeStartElement(QStringLiteral("testsuite"));
-        xml.writeAttribute(QStringLiteral("name"), suite.name);
-        xml.writeAttribute(QStringLiteral("tests"), QString::number(suite.cases.size()));
-        xml.writeAttribute(QStringLiteral("failures"), QString::number(suite.failures));
+        xml.writeAttribute(QStringLiteral("name"), name);
+        xml.writeAttribute(QStringLiteral("tests"), QString::number(cases.size() + skipped.size()));
+        xml.writeAttribute(QStringLiteral("failures"), QString::number(failures));
         xml.writeAttribute(QStringLiteral("errors"), QStringLiteral("0"));
-        xml.writeAttribute(QStringLiteral("skipped"), QStringLiteral("0"));
-        for (const QString &id : suite.cases) {
+        xml.writeAttribute(QStringLiteral("skipped"), QString::number(skipped.size()));
+        for (const QString &id : cases) {
             QStringList errorLines;
             QStringList otherLines;
-            for (const Finding &finding : *suite.findings) {
+            for (const Finding &finding : findings) {
                 if (finding.check != id)
                     continue;
                 (finding.severity == FindingSeverity::Error ? errorLines : otherLines).append(findingLine(finding));
             }
             xml.writeStartElement(QStringLiteral("testcase"));
-            xml.writeAttribute(QStringLiteral("classname"), suite.name);
+            xml.writeAttribute(QStringLiteral("classname"), name);
             xml.writeAttribute(QStringLiteral("name"), id);
             if (!errorLines.isEmpty()) {
                 xml.writeStartElement(QStringLiteral("failure"));
@@ -460,133 +588,523 @@ QByteArray checkReportJunit(const ProductReport &report, const QStringList &chec
                 xml.writeTextElement(QStringLiteral("system-out"), otherLines.join(u'\n'));
             xml.writeEndElement();
         }
+        for (const QString &id : skipped) {
+            xml.writeStartElement(QStringLiteral("testcase"));
+            xml.writeAttribute(QStringLiteral("classname"), name);
+            xml.writeAttribute(QStringLiteral("name"), id);
+            xml.writeEmptyElement(QStringLiteral("skipped"));
+            xml.writeAttribute(QStringLiteral("message"), QStringLiteral("not in the default checks: --checks %1").arg(id));
+            xml.writeEndElement();
+        }
         xml.writeEndElement();
+        // "<testsuites" was written at once, its ">" with the first child.
+        return bytes.mid(start + 1);
     }
-    xml.writeEndElement();
-    xml.writeEndDocument();
+
+    QByteArray htmlSection(const QString &title, const QString &anchor, const std::vector<Finding> &findings) const;
+    QByteArray htmlHead() const;
+};
+
+namespace {
+
+constexpr int HtmlShownPerLanguage = 1000;
+
+const char HtmlStyle[] = R"(body{font:14px/1.4 system-ui,sans-serif;margin:1.5em;color:#222}
+h1{font-size:1.4em;margin:0 0 .3em}p.totals{margin:.2em 0 1em;color:#444}
+table{border-collapse:collapse}th,td{padding:.25em .6em;border-bottom:1px solid #ddd;text-align:left;vertical-align:top}
+th{background:#f3f3f3;position:sticky;top:0}table.languages th{cursor:pointer;user-select:none}
+th[aria-sort=ascending]::after{content:" \25B2"}th[aria-sort=descending]::after{content:" \25BC"}
+td.n{text-align:right;font-variant-numeric:tabular-nums}progress{width:8em;vertical-align:middle}
+.error{color:#b00020;font-weight:600}.warning{color:#8a5a00}.info{color:#1a5fb4}
+details{margin:.4em 0}summary{cursor:pointer;font-weight:600}details table{margin:.4em 0 .4em 1.2em}
+p.more{margin:.2em 0 .6em 1.2em;color:#555})";
+
+// Click a heading to sort by its column; again to reverse. Numbers sort as
+// numbers. "#sort=6-" in the address opens the page sorted (by errors, descending).
+const char HtmlScript[] = R"(document.querySelectorAll("table.languages th").forEach(function(th,col){
+th.addEventListener("click",function(){var table=th.closest("table"),body=table.tBodies[0];
+var up=th.getAttribute("aria-sort")!=="ascending";table.querySelectorAll("th").forEach(function(h){h.removeAttribute("aria-sort")});
+th.setAttribute("aria-sort",up?"ascending":"descending");var num=th.dataset.type==="number";
+var rows=Array.prototype.slice.call(body.rows);rows.sort(function(a,b){var x=a.cells[col].dataset.sort||a.cells[col].textContent,
+y=b.cells[col].dataset.sort||b.cells[col].textContent;var r=num?(parseFloat(x)-parseFloat(y)):x.localeCompare(y);return up?r:-r});
+rows.forEach(function(r){body.appendChild(r)})})});
+var sort=location.hash.match(/^#sort=(\d+)(-?)$/),heads=document.querySelectorAll("table.languages th");
+if(sort&&heads[+sort[1]]){heads[+sort[1]].click();if(sort[2])heads[+sort[1]].click()})";
+
+QString htmlCount(int count, const QString &cssClass)
+{
+    return count > 0 ? QStringLiteral("<td class=\"n %1\">%2</td>").arg(cssClass).arg(count)
+                     : QStringLiteral("<td class=\"n\">0</td>");
+}
+
+} // namespace
+
+QByteArray CheckReportWriter::Private::htmlSection(const QString &title, const QString &anchor,
+                                                   const std::vector<Finding> &findings) const
+{
+    if (findings.empty())
+        return {};
+    int counts[3] = {0, 0, 0};
+    for (const Finding &finding : findings)
+        ++counts[int(finding.severity)];
+    QString html = QStringLiteral("<details class=\"findings\" id=\"%1\"><summary>%2: %3</summary>\n"
+                                  "<table><thead><tr><th>Line</th><th>Severity</th><th>Check</th><th>Key</th>"
+                                  "<th>Message</th></tr></thead><tbody>\n")
+                       .arg(anchor, title.toHtmlEscaped(), countsText(counts[0], counts[1], counts[2]));
+    const size_t shown = std::min(findings.size(), size_t(HtmlShownPerLanguage));
+    for (size_t i = 0; i < shown; ++i) {
+        const Finding &f = findings[i];
+        const QString severity = severityName(f.severity);
+        html += QStringLiteral("<tr><td class=\"n\">%1</td><td class=\"%2\">%2</td><td>%3</td><td>%4</td><td>%5</td></tr>\n")
+                    .arg(f.line > 0 ? QString::number(f.line) : QString(), severity, f.check.toHtmlEscaped(),
+                         f.key.toHtmlEscaped(), f.message.toHtmlEscaped());
+    }
+    html += QStringLiteral("</tbody></table>\n");
+    if (findings.size() > shown)
+        html += QStringLiteral("<p class=\"more\">and %1 more (the JSON report lists them all)</p>\n")
+                    .arg(findings.size() - shown);
+    html += QStringLiteral("</details>\n");
+    return html.toUtf8();
+}
+
+QByteArray CheckReportWriter::Private::htmlHead() const
+{
+    QString html = QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+                                  "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+                                  "<title>glossa check: %1</title>\n<style>\n%2\n</style>\n</head>\n<body>\n")
+                       .arg(frame.product.toHtmlEscaped(), QString::fromUtf8(HtmlStyle));
+    html += QStringLiteral("<h1>Check report</h1>\n<p class=\"totals\">%1 &middot; master %2 &middot; %3 &middot; %4</p>\n")
+                .arg(frame.product.toHtmlEscaped(), frame.master.toHtmlEscaped(),
+                     plural(frame.attributes, QStringLiteral("attribute"), QStringLiteral("attributes")),
+                     countsText(totals[0], totals[1], totals[2]).toHtmlEscaped()
+                         + QStringLiteral(" in ")
+                         + plural(int(summaries.size()), QStringLiteral("language"), QStringLiteral("languages")));
+    html += QStringLiteral("<table class=\"languages\" id=\"languages\"><thead><tr><th>Language</th><th>Code</th>"
+                           "<th>Encoding</th><th data-type=\"number\">Translated</th><th data-type=\"number\">Blank</th>"
+                           "<th data-type=\"number\">Missing</th><th data-type=\"number\">Errors</th>"
+                           "<th data-type=\"number\">Warnings</th><th data-type=\"number\">Infos</th>"
+                           "<th data-type=\"number\">Redundant keys</th></tr></thead>\n<tbody>\n");
+    for (size_t i = 0; i < summaries.size(); ++i) {
+        const LanguageReport &l = summaries[i];
+        const QString percent = percentTranslated(l);
+        const QString name = (l.errors + l.warnings + l.infos) > 0
+                                 ? QStringLiteral("<a href=\"#l%1\">%2</a>").arg(i).arg(l.name.toHtmlEscaped())
+                                 : l.name.toHtmlEscaped();
+        html += QStringLiteral("<tr class=\"language\"><td>%1</td><td>%2</td><td>%3</td>"
+                               "<td data-sort=\"%4\"><progress value=\"%5\" max=\"%6\"></progress> %7%</td>"
+                               "<td class=\"n\">%8</td><td class=\"n\">%9</td>")
+                    .arg(name, l.code.toHtmlEscaped(), l.encoding.toHtmlEscaped(),
+                         percent == u"-" ? QStringLiteral("0") : percent)
+                    .arg(l.translated)
+                    .arg(std::max(1, l.attributes))
+                    .arg(percent)
+                    .arg(l.blank)
+                    .arg(l.missing);
+        html += htmlCount(l.errors, QStringLiteral("error")) + htmlCount(l.warnings, QStringLiteral("warning"))
+                + htmlCount(l.infos, QStringLiteral("info")) + QStringLiteral("<td class=\"n\">%1</td></tr>\n").arg(l.redundant);
+    }
+    html += QStringLiteral("</tbody></table>\n<h2>Findings</h2>\n");
+    return html.toUtf8();
+}
+
+CheckReportWriter::CheckReportWriter(QIODevice *out, CheckFormat format, const ReportOptions &options, bool spoolInMemory)
+    : d(std::make_unique<Private>())
+{
+    d->out = out;
+    d->format = format;
+    d->options = options;
+    d->spoolInMemory = spoolInMemory;
+}
+
+CheckReportWriter::~CheckReportWriter() = default;
+
+QString CheckReportWriter::error() const
+{
+    return d->error;
+}
+
+int CheckReportWriter::count(FindingSeverity severity) const
+{
+    return d->totals[int(severity)];
+}
+
+bool CheckReportWriter::begin(const ProductReport &frame)
+{
+    d->frame.product = frame.product;
+    d->frame.master = frame.master;
+    d->frame.attributes = frame.attributes;
+    d->frame.productFindings = frame.productFindings;
+    d->count(frame.productFindings);
+    if (d->format == CheckFormat::Json || d->format == CheckFormat::Junit || d->format == CheckFormat::Html) {
+        if (d->spoolInMemory) {
+            auto buffer = std::make_unique<QBuffer>();
+            buffer->open(QIODevice::ReadWrite);
+            d->spool = std::move(buffer);
+        } else {
+            auto file = std::make_unique<QTemporaryFile>();
+            if (!file->open()) {
+                d->error = QStringLiteral("cannot make a temporary file: %1").arg(file->errorString());
+                return false;
+            }
+            d->spool = std::move(file);
+        }
+    }
+    switch (d->format) {
+    case CheckFormat::Text:
+    case CheckFormat::Json:
+    case CheckFormat::Github:
+        return d->listFindings(frame.productFindings);
+    case CheckFormat::Sarif: {
+        const std::vector<CheckInfo> &checks = allChecks();
+        for (size_t i = 0; i < checks.size(); ++i)
+            d->ruleIndex.insert(checks[i].id, int(i));
+        JsonWriter json;
+        json.beginObject();
+        json.member(u"$schema", QStringLiteral("https://json.schemastore.org/sarif-2.1.0.json"));
+        json.member(u"version", QStringLiteral("2.1.0"));
+        json.key(u"runs");
+        json.beginArray();
+        json.beginObject();
+        json.key(u"tool");
+        json.beginObject();
+        json.key(u"driver");
+        json.beginObject();
+        json.member(u"name", QStringLiteral("glossa"));
+        json.key(u"rules");
+        json.beginArray();
+        for (const CheckInfo &info : checks) {
+            json.beginObject();
+            json.member(u"id", info.id);
+            json.key(u"shortDescription");
+            json.beginObject();
+            json.member(u"text", info.summary);
+            json.endObject();
+            json.key(u"defaultConfiguration");
+            json.beginObject();
+            json.member(u"level", sarifLevel(info.severity));
+            json.endObject();
+            json.endObject();
+        }
+        json.endArray();
+        json.endObject(); // driver
+        json.endObject(); // tool
+        // The files are named relative to the product directory.
+        json.key(u"originalUriBaseIds");
+        json.beginObject();
+        json.key(u"PRODUCTROOT");
+        json.beginObject();
+        QString root = QUrl::fromLocalFile(frame.product).toString(QUrl::FullyEncoded);
+        if (!root.endsWith(u'/'))
+            root += u'/';
+        json.member(u"uri", root);
+        json.endObject();
+        json.endObject();
+        json.key(u"results");
+        json.beginArray();
+        // The first result's separator goes: the array is still empty.
+        QByteArray head = json.take();
+        if (!d->put(head))
+            return false;
+        QByteArray results;
+        for (const Finding &finding : frame.productFindings)
+            results += d->sarifResult(finding);
+        if (!results.isEmpty()) {
+            results.remove(0, 1);
+            d->wroteFinding = true;
+        }
+        return d->put(results);
+    }
+    case CheckFormat::Junit: {
+        const QStringList ids = d->options.checks.isEmpty() ? allCheckIds() : d->options.checks;
+        d->languageCases = ids;
+        // The index check belongs to no language: a suite of its own, when it ran.
+        if (d->languageCases.removeAll(QStringLiteral("index")) > 0) {
+            d->indexSuite = true;
+            return d->toSpool(d->junitSuite(QStringLiteral("language index"), frame.productFindings,
+                                            {QStringLiteral("index")}, {}));
+        }
+        return true;
+    }
+    case CheckFormat::Html:
+        return d->toSpool(d->htmlSection(languageIndexFile(), QStringLiteral("index"), frame.productFindings));
+    }
+    return true;
+}
+
+bool CheckReportWriter::addLanguage(const LanguageReport &language)
+{
+    LanguageReport summary;
+    summary.catalogueRow = language.catalogueRow;
+    summary.name = language.name;
+    summary.code = language.code;
+    summary.file = language.file;
+    summary.encoding = language.encoding;
+    summary.isMaster = language.isMaster;
+    summary.readable = language.readable;
+    summary.attributes = language.attributes;
+    summary.translated = language.translated;
+    summary.blank = language.blank;
+    summary.missing = language.missing;
+    summary.errors = language.errors;
+    summary.warnings = language.warnings;
+    summary.infos = language.infos;
+    summary.redundant = language.redundant;
+    if (language.isMaster && d->masterSummary < 0)
+        d->masterSummary = int(d->summaries.size());
+    d->summaries.push_back(std::move(summary));
+    d->count(language.findings);
+
+    // Findings that needed every language are listed after every language's.
+    const auto isLate = [](const Finding &f) { return f.check == u"source-widespread"; };
+    const bool hasLate = language.isMaster && std::any_of(language.findings.begin(), language.findings.end(), isLate);
+    std::vector<Finding> own;
+    if (hasLate) {
+        for (const Finding &finding : language.findings)
+            (isLate(finding) ? d->late : own).push_back(finding);
+    }
+    const std::vector<Finding> &findings = hasLate ? own : language.findings;
+
+    switch (d->format) {
+    case CheckFormat::Text:
+    case CheckFormat::Json:
+    case CheckFormat::Github:
+        return d->listFindings(findings);
+    case CheckFormat::Sarif: {
+        QByteArray results;
+        for (const Finding &finding : findings) {
+            results += d->sarifResult(finding);
+            if (results.size() > (1 << 20)) {
+                if (!d->wroteFinding)
+                    results.remove(0, 1);
+                d->wroteFinding = true;
+                if (!d->put(results))
+                    return false;
+                results.clear();
+            }
+        }
+        if (!results.isEmpty() && !d->wroteFinding) {
+            results.remove(0, 1);
+        }
+        d->wroteFinding = d->wroteFinding || !results.isEmpty();
+        return d->put(results);
+    }
+    case CheckFormat::Junit:
+        if (language.isMaster && !d->heldMaster) {
+            // Its suite waits for the findings that need every language.
+            d->masterSlot = d->spool->pos();
+            d->heldMaster = std::make_unique<LanguageReport>(language);
+            return true;
+        }
+        return d->toSpool(d->junitSuite(language.name, language.findings, d->languageCases, d->options.skippedChecks));
+    case CheckFormat::Html:
+        return d->toSpool(d->htmlSection(language.name, QStringLiteral("l%1").arg(d->summaries.size() - 1), findings));
+    }
+    return true;
+}
+
+bool CheckReportWriter::finish(bool cancelled, const std::vector<Finding> &late)
+{
+    for (const Finding &finding : late) {
+        d->late.push_back(finding);
+        ++d->totals[int(finding.severity)];
+        if (d->masterSummary >= 0) {
+            LanguageReport &master = d->summaries[size_t(d->masterSummary)];
+            (finding.severity == FindingSeverity::Error ? master.errors
+             : finding.severity == FindingSeverity::Warning ? master.warnings : master.infos)++;
+        }
+        if (d->heldMaster) {
+            d->heldMaster->findings.push_back(finding);
+            (finding.severity == FindingSeverity::Error ? d->heldMaster->errors
+             : finding.severity == FindingSeverity::Warning ? d->heldMaster->warnings : d->heldMaster->infos)++;
+        }
+    }
+    if (d->heldMaster)
+        std::stable_sort(d->heldMaster->findings.begin(), d->heldMaster->findings.end(),
+                         [](const Finding &a, const Finding &b) { return a.line < b.line; });
+    if (!d->error.isEmpty())
+        return false;
+
+    switch (d->format) {
+    case CheckFormat::Text: {
+        if (!d->listFindings(d->late))
+            return false;
+        QByteArray bytes;
+        if (d->wroteFinding)
+            bytes += '\n';
+        QList<QStringList> rows;
+        const std::vector<Finding> &product = d->frame.productFindings;
+        if (!product.empty())
+            rows.append({QStringLiteral("%1:").arg(languageIndexFile()),
+                         countsText(countIn(product, FindingSeverity::Error), countIn(product, FindingSeverity::Warning),
+                                    countIn(product, FindingSeverity::Info))});
+        for (const LanguageReport &language : d->summaries)
+            rows.append({language.name + u':', countsText(language.errors, language.warnings, language.infos)});
+        bytes += table(rows, {});
+        const QString total = QStringLiteral("total: %1 in %2")
+                                  .arg(countsText(d->totals[0], d->totals[1], d->totals[2]),
+                                       plural(int(d->summaries.size()), QStringLiteral("language"),
+                                              QStringLiteral("languages")));
+        bytes += total.toUtf8();
+        if (cancelled)
+            bytes += " (cancelled)";
+        bytes += '\n';
+        return d->put(bytes);
+    }
+    case CheckFormat::Github:
+        return d->listFindings(d->late);
+    case CheckFormat::Sarif: {
+        QByteArray results;
+        for (const Finding &finding : d->late)
+            results += d->sarifResult(finding);
+        if (!results.isEmpty() && !d->wroteFinding)
+            results.remove(0, 1);
+        d->wroteFinding = d->wroteFinding || !results.isEmpty();
+        JsonWriter json(4, !d->wroteFinding);
+        json.endArray(); // results
+        json.endObject(); // the run
+        json.endArray();
+        json.endObject();
+        QByteArray tail = json.take();
+        tail += '\n';
+        return d->put(results) && d->put(tail);
+    }
+    case CheckFormat::Json: {
+        if (!d->listFindings(d->late))
+            return false;
+        JsonWriter json;
+        json.beginObject();
+        json.member(u"product", d->frame.product);
+        json.member(u"master", d->frame.master);
+        json.member(u"attributes", d->frame.attributes);
+        json.key(u"languages");
+        json.beginArray();
+        for (const LanguageReport &language : d->summaries)
+            writeLanguage(json, language);
+        json.endArray();
+        json.key(u"findings");
+        json.beginArray();
+        if (!d->put(json.take()))
+            return false;
+        const qint64 size = d->spool->size();
+        // Every spooled finding starts with its separator; the first needs none.
+        if (size > 0 && !d->copySpool(0, size, 1))
+            return false;
+        json.setWritten(size > 0);
+        json.endArray();
+        json.key(u"summary");
+        json.beginObject();
+        json.member(u"errors", d->totals[0]);
+        json.member(u"warnings", d->totals[1]);
+        json.member(u"infos", d->totals[2]);
+        json.endObject();
+        json.endObject();
+        QByteArray tail = json.take();
+        tail += '\n';
+        return d->put(tail);
+    }
+    case CheckFormat::Junit: {
+        QByteArray masterSuite;
+        if (d->heldMaster)
+            masterSuite = d->junitSuite(d->heldMaster->name, d->heldMaster->findings, d->languageCases,
+                                        d->options.skippedChecks);
+        QByteArray head;
+        QXmlStreamWriter xml(&head);
+        xml.setAutoFormatting(true);
+        xml.setAutoFormattingIndent(2);
+        xml.writeStartDocument();
+        xml.writeStartElement(QStringLiteral("testsuites"));
+        xml.writeAttribute(QStringLiteral("name"), QStringLiteral("glossa check"));
+        xml.writeAttribute(QStringLiteral("tests"), QString::number(d->junitTests));
+        xml.writeAttribute(QStringLiteral("failures"), QString::number(d->junitFailures));
+        if (d->suites == 0) {
+            xml.writeEndElement();
+            xml.writeEndDocument();
+            return d->put(head);
+        }
+        head += '>';
+        const qint64 size = d->spool->size();
+        const qint64 slot = d->masterSlot >= 0 ? d->masterSlot : size;
+        return d->put(head) && d->copySpool(0, slot) && d->put(masterSuite) && d->copySpool(slot, size)
+               && d->put("\n</testsuites>\n");
+    }
+    case CheckFormat::Html: {
+        QByteArray lateSection = d->htmlSection(
+            d->frame.master + QStringLiteral(": texts at fault in several languages"), QStringLiteral("late"), d->late);
+        QByteArray head = d->htmlHead();
+        if (cancelled)
+            head += "<p class=\"totals\">The check was cancelled: the languages above are those it finished.</p>\n";
+        const qint64 size = d->spool->size();
+        QByteArray tail = lateSection;
+        if (size == 0 && lateSection.isEmpty())
+            tail += "<p>No findings.</p>\n";
+        tail += "<script>\n";
+        tail += HtmlScript;
+        tail += "\n</script>\n</body>\n</html>\n";
+        return d->put(head) && d->copySpool(0, size) && d->put(tail);
+    }
+    }
+    return true;
+}
+
+QByteArray formatCheckReport(const ProductReport &report, CheckFormat format, const ReportOptions &options)
+{
+    ReportOptions chosen = options;
+    if (format == CheckFormat::Junit && chosen.checks.isEmpty()) {
+        // Every check, but reference-changed only where it ran: without an earlier
+        // release it has no findings and would read as a passed test.
+        chosen.checks = allCheckIds();
+        bool ran = false;
+        for (const LanguageReport &language : report.languages)
+            ran = ran || std::any_of(language.findings.begin(), language.findings.end(),
+                                     [](const Finding &f) { return f.check == u"reference-changed"; });
+        if (!ran)
+            chosen.checks.removeAll(QStringLiteral("reference-changed"));
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    CheckReportWriter writer(&buffer, format, chosen, true);
+    writer.begin(report);
+    for (const LanguageReport &language : report.languages)
+        writer.addLanguage(language);
+    writer.finish(report.cancelled);
     return bytes;
+}
+
+QByteArray checkReportText(const ProductReport &report, bool colour)
+{
+    ReportOptions options;
+    options.colour = colour;
+    return formatCheckReport(report, CheckFormat::Text, options);
+}
+
+QByteArray checkReportJson(const ProductReport &report)
+{
+    return formatCheckReport(report, CheckFormat::Json);
+}
+
+QByteArray checkReportJunit(const ProductReport &report, const QStringList &checks)
+{
+    ReportOptions options;
+    options.checks = checks;
+    return formatCheckReport(report, CheckFormat::Junit, options);
 }
 
 QByteArray checkReportSarif(const ProductReport &report)
 {
-    const std::vector<CheckInfo> &checks = allChecks();
-    QHash<QString, int> ruleIndex;
-    for (size_t i = 0; i < checks.size(); ++i)
-        ruleIndex.insert(checks[i].id, int(i));
-
-    JsonWriter json;
-    json.beginObject();
-    json.member(u"$schema", QStringLiteral("https://json.schemastore.org/sarif-2.1.0.json"));
-    json.member(u"version", QStringLiteral("2.1.0"));
-    json.key(u"runs");
-    json.beginArray();
-    json.beginObject();
-
-    json.key(u"tool");
-    json.beginObject();
-    json.key(u"driver");
-    json.beginObject();
-    json.member(u"name", QStringLiteral("glossa"));
-    json.key(u"rules");
-    json.beginArray();
-    for (const CheckInfo &info : checks) {
-        json.beginObject();
-        json.member(u"id", info.id);
-        json.key(u"shortDescription");
-        json.beginObject();
-        json.member(u"text", info.summary);
-        json.endObject();
-        json.key(u"defaultConfiguration");
-        json.beginObject();
-        json.member(u"level", sarifLevel(info.severity));
-        json.endObject();
-        json.endObject();
-    }
-    json.endArray();
-    json.endObject(); // driver
-    json.endObject(); // tool
-
-    // The files are named relative to the product directory.
-    json.key(u"originalUriBaseIds");
-    json.beginObject();
-    json.key(u"PRODUCTROOT");
-    json.beginObject();
-    QString root = QUrl::fromLocalFile(report.product).toString(QUrl::FullyEncoded);
-    if (!root.endsWith(u'/'))
-        root += u'/';
-    json.member(u"uri", root);
-    json.endObject();
-    json.endObject();
-
-    json.key(u"results");
-    json.beginArray();
-    for (const Finding *finding : allFindings(report)) {
-        json.beginObject();
-        json.member(u"ruleId", finding->check);
-        const auto rule = ruleIndex.find(finding->check);
-        if (rule != ruleIndex.end())
-            json.member(u"ruleIndex", *rule);
-        json.member(u"level", sarifLevel(finding->severity));
-        json.key(u"message");
-        json.beginObject();
-        json.member(u"text", finding->key.isEmpty() ? finding->message
-                                                    : finding->key + QStringLiteral(": ") + finding->message);
-        json.endObject();
-        json.key(u"locations");
-        json.beginArray();
-        json.beginObject();
-        json.key(u"physicalLocation");
-        json.beginObject();
-        json.key(u"artifactLocation");
-        json.beginObject();
-        json.member(u"uri", relativeUri(fileOf(*finding)));
-        json.member(u"uriBaseId", QStringLiteral("PRODUCTROOT"));
-        json.endObject();
-        if (finding->line > 0) {
-            json.key(u"region");
-            json.beginObject();
-            json.member(u"startLine", finding->line);
-            json.endObject();
-        }
-        json.endObject(); // physicalLocation
-        json.endObject();
-        json.endArray(); // locations
-        json.key(u"properties");
-        json.beginObject();
-        json.key(u"language");
-        json.valueOrNull(finding->language);
-        json.key(u"key");
-        json.valueOrNull(finding->key);
-        json.endObject();
-        json.endObject();
-    }
-    json.endArray(); // results
-
-    json.endObject(); // the run
-    json.endArray();
-    json.endObject();
-    QByteArray bytes = json.take();
-    bytes += '\n';
-    return bytes;
+    return formatCheckReport(report, CheckFormat::Sarif);
 }
 
 QByteArray checkReportGithub(const ProductReport &report, const QString &pathPrefix)
 {
-    QString out;
-    for (const Finding *finding : allFindings(report)) {
-        const QString command = finding->severity == FindingSeverity::Error     ? QStringLiteral("error")
-                                : finding->severity == FindingSeverity::Warning ? QStringLiteral("warning")
-                                                                                : QStringLiteral("notice");
-        out += QStringLiteral("::") + command + QStringLiteral(" file=")
-               + githubEscapeProperty(pathPrefix + fileOf(*finding));
-        if (finding->line > 0)
-            out += QStringLiteral(",line=") + QString::number(finding->line);
-        out += QStringLiteral(",title=") + githubEscapeProperty(finding->check) + QStringLiteral("::");
-        const QString message = finding->key.isEmpty() ? finding->message
-                                                       : finding->key + QStringLiteral(": ") + finding->message;
-        out += githubEscapeData(message) + u'\n';
-    }
-    return out.toUtf8();
+    ReportOptions options;
+    options.pathPrefix = pathPrefix;
+    return formatCheckReport(report, CheckFormat::Github, options);
+}
+
+QByteArray checkReportHtml(const ProductReport &report)
+{
+    return formatCheckReport(report, CheckFormat::Html);
 }
 
 QByteArray statsText(const ProductReport &report)
@@ -630,37 +1148,9 @@ QByteArray statsCsv(const ProductReport &report)
 
 QByteArray jsonString(QStringView text)
 {
-    QString out;
-    out.reserve(text.size() + 2);
-    out += u'"';
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case u'"':
-            out += QStringLiteral("\\\"");
-            break;
-        case u'\\':
-            out += QStringLiteral("\\\\");
-            break;
-        case u'\n':
-            out += QStringLiteral("\\n");
-            break;
-        case u'\r':
-            out += QStringLiteral("\\r");
-            break;
-        case u'\t':
-            out += QStringLiteral("\\t");
-            break;
-        default:
-            // Control characters, and U+2028/U+2029 that JavaScript reads as line breaks.
-            // Surrogates too: a lone half of a pair has no UTF-8, an escape keeps it.
-            if (c.unicode() < 0x20 || c.unicode() == 0x2028 || c.unicode() == 0x2029 || c.isSurrogate())
-                out += QStringLiteral("\\u%1").arg(int(c.unicode()), 4, 16, QLatin1Char('0'));
-            else
-                out += c;
-        }
-    }
-    out += u'"';
-    return out.toUtf8();
+    QByteArray out;
+    appendJsonString(out, text);
+    return out;
 }
 
 QString githubEscapeData(QStringView text)

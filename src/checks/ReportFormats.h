@@ -7,17 +7,20 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <memory>
 #include <optional>
+
+class QIODevice;
 
 // A check engine's report as the bytes of a report file: what `glossa check`
 // and `glossa stats` print and what the windows' "Save Report…" writes. Every
 // function here is pure: the same report gives the same bytes (UTF-8).
 namespace Glossa {
 
-enum class CheckFormat { Text, Json, Junit, Sarif, Github };
+enum class CheckFormat { Text, Json, Junit, Sarif, Github, Html };
 enum class StatsFormat { Text, Json, Csv };
 
-// "text", "json", "junit", "sarif", "github"; nullopt for any other name.
+// "text", "json", "junit", "sarif", "github", "html"; nullopt for any other name.
 std::optional<CheckFormat> checkFormatFromName(const QString &name);
 // "text", "json", "csv".
 std::optional<StatsFormat> statsFormatFromName(const QString &name);
@@ -37,6 +40,40 @@ struct ReportOptions
     // GitHub: put before every file path, so that the annotations name files
     // relative to the repository ("products/camera/"); empty for none.
     QString pathPrefix;
+    // JUnit: checks left out of the default set that did not run, listed as
+    // skipped test cases, so that a default run still names every check.
+    QStringList skippedChecks;
+};
+
+// Writes a check report to a device as the engine hands over its languages,
+// one at a time in catalogue order, keeping only their counts. The formats
+// whose head needs every language's counts (JSON, JUnit, HTML) keep the
+// findings' bytes in a spool (a temporary file, or memory) until finish().
+// The bytes are those of formatCheckReport on the whole report.
+class CheckReportWriter
+{
+public:
+    CheckReportWriter(QIODevice *out, CheckFormat format, const ReportOptions &options = {}, bool spoolInMemory = false);
+    ~CheckReportWriter();
+    CheckReportWriter(const CheckReportWriter &) = delete;
+    CheckReportWriter &operator=(const CheckReportWriter &) = delete;
+
+    // The product's frame: product, master, attributes and the product's own
+    // findings; its languages are not read.
+    bool begin(const ProductReport &frame);
+    bool addLanguage(const LanguageReport &language);
+    // Writes the rest. late: findings on the master that needed every
+    // language (source-widespread), listed after every language's findings
+    // and counted with the master.
+    bool finish(bool cancelled, const std::vector<Finding> &late = {});
+
+    // Findings of a severity written so far, the product's own included.
+    int count(FindingSeverity severity) const;
+    QString error() const;
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
 };
 
 QByteArray formatCheckReport(const ProductReport &report, CheckFormat format, const ReportOptions &options = {});
@@ -47,6 +84,7 @@ QByteArray checkReportJson(const ProductReport &report);
 QByteArray checkReportJunit(const ProductReport &report, const QStringList &checks = {});
 QByteArray checkReportSarif(const ProductReport &report);
 QByteArray checkReportGithub(const ProductReport &report, const QString &pathPrefix = {});
+QByteArray checkReportHtml(const ProductReport &report);
 
 QByteArray statsText(const ProductReport &report);
 QByteArray statsJson(const ProductReport &report);

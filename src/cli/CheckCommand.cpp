@@ -4,8 +4,14 @@
 #include "checks/ReportFormats.h"
 #include "cli/ChangesCommand.h"
 
+#include "model/Constants.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
+
+#include <cstdio>
 
 #include <optional>
 
@@ -16,7 +22,7 @@ namespace {
 const QCommandLineOption &formatOption(bool forCheck)
 {
     static const QCommandLineOption check(
-        QStringLiteral("format"), QStringLiteral("Report format: text (default), json, junit, sarif or github."),
+        QStringLiteral("format"), QStringLiteral("Report format: text (default), json, junit, sarif, github or html."),
         QStringLiteral("FORMAT"), QStringLiteral("text"));
     static const QCommandLineOption stats(QStringLiteral("format"),
                                           QStringLiteral("Table format: text (default), json or csv."),
@@ -198,21 +204,56 @@ int runCheck(const QCommandLineParser &parser)
             return ExitUsage;
         }
     }
-    const ProductReport report = engine.run(options);
-
     ReportOptions reportOptions;
     const bool toStdout = output.isEmpty() || output == u"-";
     reportOptions.colour = toStdout && standardOutputIsTerminal() && qEnvironmentVariableIsEmpty("NO_COLOR");
     // A check that did not run is no passed test case: reference-changed runs only with --since.
-    for (const CheckInfo &check : allChecks())
+    for (const CheckInfo &check : allChecks()) {
         if (options.wants(check.id) && (check.id != u"reference-changed" || parser.isSet(sinceOption())))
             reportOptions.checks.append(check.id);
+        else if (options.only.isEmpty() && !check.byDefault && !options.ignore.contains(check.id))
+            reportOptions.skippedChecks.append(check.id);
+    }
     reportOptions.pathPrefix = githubPathPrefix(engine.productDirectory());
-    if (!writeOutput(output, formatCheckReport(report, *format, reportOptions)))
-        return ExitUsage;
 
-    const bool failed = countFindings(report, FindingSeverity::Error) > 0
-                        || (parser.isSet(strictOption()) && countFindings(report, FindingSeverity::Warning) > 0);
+    // Each language's findings go out as it is done; a file is replaced only
+    // when the whole report is written.
+    QFile standardOutput;
+    QSaveFile file(output);
+    QIODevice *device = &file;
+    if (toStdout) {
+        std::fflush(stdout);
+        standardOutput.open(stdout, QIODevice::WriteOnly);
+        device = &standardOutput;
+    } else if (!file.open(QIODevice::WriteOnly)) {
+        printError(QStringLiteral("cannot write %1: %2").arg(output, file.errorString()));
+        return ExitUsage;
+    }
+    CheckReportWriter writer(device, *format, reportOptions);
+    ProductReport frame;
+    frame.product = engine.productDirectory();
+    frame.master = MasterLanguageFileName.chopped(4);
+    frame.attributes = int(engine.attributeNames().size());
+    if (options.wants(QStringLiteral("index")))
+        frame.productFindings = engine.indexFindings();
+    bool written = writer.begin(frame);
+    const ProductReport report = engine.stream(options, [&](const LanguageReport &language) {
+        written = written && writer.addLanguage(language);
+    });
+    written = written && writer.finish(report.cancelled, report.lateFindings);
+    if (toStdout)
+        standardOutput.flush();
+    if (!written || (!toStdout && !file.commit())) {
+        printError(QStringLiteral("cannot write %1: %2")
+                       .arg(toStdout ? QStringLiteral("the report") : output,
+                            writer.error().isEmpty() ? device->errorString() : writer.error()));
+        if (!toStdout)
+            file.cancelWriting();
+        return ExitUsage;
+    }
+
+    const bool failed = writer.count(FindingSeverity::Error) > 0
+                        || (parser.isSet(strictOption()) && writer.count(FindingSeverity::Warning) > 0);
     return failed ? ExitFindings : ExitOk;
 }
 
@@ -235,7 +276,7 @@ int runStats(const QCommandLineParser &parser)
 Subcommand checkSubcommand()
 {
     return {QStringLiteral("check"),
-            QStringLiteral("[PRODUCT_DIR] [--format text|json|junit|sarif|github] [-o FILE]\n"
+            QStringLiteral("[PRODUCT_DIR] [--format text|json|junit|sarif|github|html] [-o FILE]\n"
                            "               [--language NAME]... [--checks ID,...] [--ignore ID,...] [--strict] [--jobs N]"),
             QStringLiteral("Check every language of the product and report what is wrong."), &setUpCheck, &runCheck};
 }

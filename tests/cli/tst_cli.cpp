@@ -8,6 +8,8 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
+#include <QUrl>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
@@ -102,6 +104,8 @@ private Q_SLOTS:
     void stats_data();
     void stats();
     void demoProduct();
+    void htmlReportInABrowser();
+    void htmlReportShowsAThousand();
     void sinceEarlierRelease();
 
     void githubEscapes_data();
@@ -538,6 +542,75 @@ void TestCli::demoProduct()
     QCOMPARE(stats.exitCode, 0);
     QVERIFY(QDir(product).exists(QStringLiteral("language")));
     QCOMPARE(TestSupport::snapshotTree(product), before);
+}
+
+void TestCli::htmlReportInABrowser()
+{
+    QTemporaryDir dir;
+    const QString product = dir.path() + QStringLiteral("/demo");
+    QVERIFY(TestSupport::copyTree(TestSupport::demoProductDir(), product));
+    const QString html = dir.path() + QStringLiteral("/report.html");
+    const Run run = glossa({QStringLiteral("check"), product, QStringLiteral("--format=html"), QStringLiteral("-o"), html});
+    QCOMPARE(run.exitCode, 1);
+    const QByteArray bytes = TestSupport::readBytes(html);
+    // Self-contained: nothing is fetched from anywhere.
+    QVERIFY(!bytes.contains("<link"));
+    QVERIFY(!bytes.contains(" src="));
+    QVERIFY(!bytes.contains("@import"));
+
+    const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
+    if (chromium.isEmpty())
+        QSKIP("chromium is not installed (scripts/setup.sh installs it)");
+    QTemporaryDir profile;
+    QProcess browser;
+    // Sorted by the Errors column, descending, as the address asks.
+    browser.start(chromium, {QStringLiteral("--headless"), QStringLiteral("--no-sandbox"), QStringLiteral("--disable-gpu"),
+                             QStringLiteral("--disable-quic"), QStringLiteral("--no-first-run"),
+                             QStringLiteral("--disable-background-networking"),
+                             QStringLiteral("--disable-component-update"), QStringLiteral("--disable-sync"),
+                             QStringLiteral("--user-data-dir=") + profile.path(), QStringLiteral("--dump-dom"),
+                             QUrl::fromLocalFile(html).toString() + QStringLiteral("#sort=6-")});
+    QVERIFY(browser.waitForFinished(120000));
+    const QString dom = QString::fromUtf8(browser.readAllStandardOutput());
+    QVERIFY2(dom.contains(QStringLiteral("<table class=\"languages\"")), browser.readAllStandardError().constData());
+    const QRegularExpression row(QStringLiteral("<tr class=\"language\"><td>(?:<a href=\"#l\\d+\">)?([^<]+)"));
+    QStringList languages;
+    for (auto it = row.globalMatch(dom); it.hasNext();)
+        languages.append(it.next().captured(1));
+    QCOMPARE(languages.size(), 5);
+    for (const QString &name : {QStringLiteral("Chinese (PRC)"), QStringLiteral("English (United States)"),
+                                QStringLiteral("French (France)"), QStringLiteral("German (Germany)"),
+                                QStringLiteral("Japanese (Japan)")})
+        QVERIFY2(languages.contains(name), qPrintable(name));
+    // The script ran: French, the only language with errors, now comes first.
+    QCOMPARE(languages.first(), QStringLiteral("French (France)"));
+    QVERIFY(dom.contains(QStringLiteral("aria-sort=\"descending\"")));
+    // Each language's findings underneath, collapsed.
+    QVERIFY(dom.contains(QStringLiteral("<details class=\"findings\"")));
+    QVERIFY(!dom.contains(QStringLiteral("<details class=\"findings\" open")));
+}
+
+void TestCli::htmlReportShowsAThousand()
+{
+    Glossa::ProductReport report;
+    report.product = QStringLiteral("/p");
+    report.master = QStringLiteral("English (United States)");
+    report.attributes = 2000;
+    Glossa::LanguageReport german;
+    german.name = QStringLiteral("German <Germany> & \"co\"");
+    german.attributes = 2000;
+    german.translated = 1000;
+    for (int i = 0; i < 1004; ++i)
+        german.findings.push_back({QStringLiteral("blank"), Glossa::FindingSeverity::Warning, german.name, QStringLiteral("f"),
+                                   i + 1, QStringLiteral("K%1").arg(i), QStringLiteral("<b>the value is blank</b>")});
+    german.warnings = 1004;
+    report.languages.push_back(german);
+    const QString html = QString::fromUtf8(Glossa::checkReportHtml(report));
+    QCOMPARE(html.count(QStringLiteral("<td class=\"warning\">warning</td>")), 1000);
+    QVERIFY(html.contains(QStringLiteral("and 4 more")));
+    QVERIFY(html.contains(QStringLiteral("German &lt;Germany&gt; &amp; &quot;co&quot;")));
+    QVERIFY(!html.contains(QStringLiteral("<b>the value")));
+    QVERIFY(html.contains(QStringLiteral("<progress value=\"1000\" max=\"2000\"></progress> 50.0%")));
 }
 
 void TestCli::githubEscapes_data()

@@ -1,0 +1,576 @@
+#include "checks/ValueChecks.h"
+
+#include <QSet>
+
+#include <algorithm>
+#include <map>
+
+namespace Glossa {
+
+namespace {
+
+bool isAsciiLetter(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// Where a placeholder that holds digits (%1, %2$s, {0}) starting at i ends; i when none starts there.
+qsizetype placeholderEnd(QStringView text, qsizetype i)
+{
+    const qsizetype n = text.size();
+    if (text[i] == u'%') {
+        qsizetype j = i + 1;
+        while (j < n && isAsciiDigit(text[j]))
+            ++j;
+        if (j == i + 1)
+            return i;
+        if (j < n && text[j] == u'$')
+            ++j;
+        return j;
+    }
+    if (text[i] == u'{') {
+        qsizetype j = i + 1;
+        while (j < n && isAsciiDigit(text[j]))
+            ++j;
+        return j > i + 1 && j < n && text[j] == u'}' ? j + 1 : i;
+    }
+    return i;
+}
+
+enum class Separator { None, Dot, Comma, Group, Decimal };
+
+Separator separatorOf(QChar c)
+{
+    switch (c.unicode()) {
+    case u'.':
+        return Separator::Dot;
+    case u',':
+        return Separator::Comma;
+    case 0x00A0: // no-break space
+    case 0x202F: // narrow no-break space, French grouping
+    case 0x066C: // Arabic thousands separator
+    case u'\'':  // Swiss grouping
+        return Separator::Group;
+    case 0x066B: // Arabic decimal separator
+        return Separator::Decimal;
+    default:
+        return Separator::None;
+    }
+}
+
+constexpr quint64 FnvOffset = 14695981039346656037ull;
+constexpr quint64 FnvPrime = 1099511628211ull;
+
+// Reads the number whose first digit is at i; returns where it ends.
+qsizetype readNumber(QStringView text, qsizetype i, quint64 *value)
+{
+    const qsizetype n = text.size();
+    // Digit runs and the single separators between them.
+    struct Run
+    {
+        qsizetype start, end;
+        Separator before;
+    };
+    QVarLengthArray<Run, 6> runs;
+    qsizetype j = i;
+    Separator before = Separator::None;
+    for (;;) {
+        const qsizetype start = j;
+        while (j < n && text[j].isDigit())
+            ++j;
+        runs.append({start, j, before});
+        if (j + 1 < n && text[j + 1].isDigit()) {
+            const Separator s = separatorOf(text[j]);
+            if (s != Separator::None) {
+                before = s;
+                ++j;
+                continue;
+            }
+        }
+        break;
+    }
+    // Which separator is the decimal point: the last one, unless it groups thousands.
+    qsizetype decimalRun = -1;
+    const qsizetype last = runs.size() - 1;
+    if (last > 0) {
+        const Separator s = runs[last].before;
+        const qsizetype digitsAfter = runs[last].end - runs[last].start;
+        bool sameAsEarlier = false;
+        for (qsizetype r = 1; r < last; ++r)
+            sameAsEarlier = sameAsEarlier || runs[r].before == s;
+        if (s == Separator::Decimal)
+            decimalRun = last;
+        else if (s == Separator::Dot || s == Separator::Comma)
+            decimalRun = (sameAsEarlier || (last == 1 && digitsAfter == 3)) ? -1 : last;
+    }
+    quint64 hash = FnvOffset;
+    bool leading = true;
+    const qsizetype integerRuns = decimalRun < 0 ? last + 1 : decimalRun;
+    for (qsizetype r = 0; r <= last; ++r) {
+        if (r == decimalRun) {
+            hash = (hash ^ quint64('.')) * FnvPrime;
+            leading = false;
+        }
+        for (qsizetype k = runs[r].start; k < runs[r].end; ++k) {
+            const int digit = text[k].digitValue();
+            const bool lastIntegerDigit = r == integerRuns - 1 && k == runs[r].end - 1;
+            if (leading && digit == 0 && r < integerRuns && !lastIntegerDigit)
+                continue; // leading zeros: "05" is 5
+            leading = false;
+            hash = (hash ^ quint64('0' + digit)) * FnvPrime;
+        }
+    }
+    *value = hash;
+    return j;
+}
+
+QString timesText(int count)
+{
+    switch (count) {
+    case 0:
+        return QStringLiteral("never");
+    case 1:
+        return QStringLiteral("once");
+    case 2:
+        return QStringLiteral("twice");
+    default:
+        return QStringLiteral("%1 times").arg(count);
+    }
+}
+
+bool isWordChar(QChar c)
+{
+    return c.isLetter() || c.isMark();
+}
+
+// Words a language repeats by its grammar: reflexive pronouns, relative after article.
+bool isGrammaticalRepeat(QStringView word, QStringView languageName)
+{
+    struct Exception
+    {
+        const char16_t *language;
+        std::initializer_list<const char16_t *> words;
+    };
+    static const Exception exceptions[] = {
+        {u"French", {u"vous", u"nous"}},
+        {u"German", {u"die", u"der", u"das"}},
+        {u"Dutch", {u"dat", u"die"}},
+        {u"English", {u"that", u"had"}},
+    };
+    for (const Exception &e : exceptions) {
+        if (!languageName.startsWith(QStringView(e.language)))
+            continue;
+        for (const char16_t *w : e.words)
+            if (word.compare(QStringView(w), Qt::CaseInsensitive) == 0)
+                return true;
+    }
+    return false;
+}
+
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == QChar(0x00A0) || c == QChar(0x3000);
+}
+
+const QSet<QString> &htmlNames()
+{
+    static const QSet<QString> names = {
+        QStringLiteral("a"),      QStringLiteral("b"),      QStringLiteral("i"),     QStringLiteral("u"),
+        QStringLiteral("s"),      QStringLiteral("br"),     QStringLiteral("p"),     QStringLiteral("span"),
+        QStringLiteral("strong"), QStringLiteral("em"),     QStringLiteral("font"),  QStringLiteral("div"),
+        QStringLiteral("img"),    QStringLiteral("hr"),     QStringLiteral("li"),    QStringLiteral("ul"),
+        QStringLiteral("ol"),     QStringLiteral("sup"),    QStringLiteral("sub"),   QStringLiteral("small"),
+        QStringLiteral("big"),    QStringLiteral("code"),   QStringLiteral("tt"),    QStringLiteral("pre"),
+        QStringLiteral("h1"),     QStringLiteral("h2"),     QStringLiteral("h3"),    QStringLiteral("h4"),
+        QStringLiteral("table"),  QStringLiteral("tr"),     QStringLiteral("td"),    QStringLiteral("th"),
+        QStringLiteral("center"), QStringLiteral("strike"), QStringLiteral("nobr"),  QStringLiteral("kbd"),
+        QStringLiteral("mark"),   QStringLiteral("q"),      QStringLiteral("link"),  QStringLiteral("html"),
+        QStringLiteral("body"),   QStringLiteral("head"),   QStringLiteral("title"), QStringLiteral("wbr"),
+    };
+    return names;
+}
+
+bool isVoidElement(QStringView name)
+{
+    static const QSet<QString> names = {QStringLiteral("br"),  QStringLiteral("hr"),    QStringLiteral("img"),
+                                        QStringLiteral("wbr"), QStringLiteral("input"), QStringLiteral("meta"),
+                                        QStringLiteral("col"), QStringLiteral("area"),  QStringLiteral("link")};
+    return names.contains(name.toString().toLower());
+}
+
+bool isLinkChar(QChar c)
+{
+    return !(c.isSpace() || c == u'"' || c == u'<' || c == u'>' || c == u'\'' || c == QChar(0x3000));
+}
+
+// A link's end without the punctuation of the sentence around it.
+qsizetype trimLinkEnd(QStringView text, qsizetype start, qsizetype end)
+{
+    while (end > start && QStringView(u".,;:!?)]}").contains(text[end - 1]))
+        --end;
+    return end;
+}
+
+} // namespace
+
+Numbers numbersOf(QStringView text)
+{
+    Numbers numbers;
+    const qsizetype n = text.size();
+    bool any = false;
+    for (QChar c : text)
+        if (c.isDigit()) {
+            any = true;
+            break;
+        }
+    if (!any)
+        return numbers;
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = text[i];
+        if (c == u'%' || c == u'{') {
+            const qsizetype end = placeholderEnd(text, i);
+            if (end > i) {
+                i = end;
+                continue;
+            }
+        } else if (c == u'\\') {
+            i += 2;
+            continue;
+        }
+        if (c.isDigit()) {
+            quint64 value = 0;
+            const qsizetype end = readNumber(text, i, &value);
+            numbers.append({value, i, end - i});
+            i = end;
+            continue;
+        }
+        ++i;
+    }
+    std::sort(numbers.begin(), numbers.end(), [](const NumberAt &a, const NumberAt &b) { return a.value < b.value; });
+    return numbers;
+}
+
+QStringList missingNumbers(QStringView value, QStringView reference, const Numbers &referenceNumbers)
+{
+    if (referenceNumbers.isEmpty())
+        return {};
+    const Numbers have = numbersOf(value);
+    QStringList missing;
+    qsizetype h = 0;
+    for (const NumberAt &number : referenceNumbers) {
+        while (h < have.size() && have[h].value < number.value)
+            ++h;
+        if (h < have.size() && have[h].value == number.value)
+            ++h;
+        else
+            missing.append(reference.sliced(number.start, number.length).toString());
+    }
+    return missing;
+}
+
+QStringView repeatedWord(QStringView text, QStringView languageName)
+{
+    const qsizetype n = text.size();
+    QStringView previous;
+    qsizetype i = 0;
+    while (i < n) {
+        // Blanks, and the \n and \t escapes, separate words.
+        bool gap = false;
+        while (i < n) {
+            if (isBlank(text[i])) {
+                ++i;
+                gap = true;
+            } else if (text[i] == u'\\' && i + 1 < n && (text[i + 1] == u'n' || text[i + 1] == u't')) {
+                i += 2;
+                gap = true;
+            } else {
+                break;
+            }
+        }
+        if (i >= n)
+            break;
+        const qsizetype start = i;
+        bool word = true;
+        while (i < n && !isBlank(text[i]) && !(text[i] == u'\\' && i + 1 < n && (text[i + 1] == u'n' || text[i + 1] == u't'))) {
+            word = word && isWordChar(text[i]);
+            ++i;
+        }
+        const QStringView token = text.sliced(start, i - start);
+        if (word && gap && !previous.isEmpty() && previous.compare(token, Qt::CaseInsensitive) == 0
+            && !isGrammaticalRepeat(token, languageName))
+            return token;
+        previous = word ? token : QStringView();
+    }
+    return {};
+}
+
+bool hasInnerDoubleSpace(QStringView text)
+{
+    const qsizetype at = text.indexOf(u"  ");
+    if (at < 0)
+        return false;
+    qsizetype first = 0;
+    while (first < text.size() && text[first].isSpace())
+        ++first;
+    qsizetype last = text.size();
+    while (last > first && text[last - 1].isSpace())
+        --last;
+    for (qsizetype i = std::max(at, first); i + 1 < last; ++i)
+        if (text[i] == u' ' && text[i + 1] == u' ')
+            return true;
+    return false;
+}
+
+QStringList linksOf(QStringView text)
+{
+    QStringList links;
+    if (!text.contains(u"://") && !text.contains(u"www.") && !text.contains(u'@'))
+        return links;
+    const qsizetype n = text.size();
+    std::vector<std::pair<qsizetype, qsizetype>> spans;
+    auto taken = [&spans](qsizetype at) {
+        return std::any_of(spans.begin(), spans.end(), [at](const auto &s) { return at >= s.first && at < s.second; });
+    };
+    // scheme://...
+    for (qsizetype at = text.indexOf(u"://"); at >= 0; at = text.indexOf(u"://", at + 3)) {
+        qsizetype start = at;
+        while (start > 0 && (isAsciiLetter(text[start - 1]) || isAsciiDigit(text[start - 1]) || text[start - 1] == u'+'
+                             || text[start - 1] == u'-' || text[start - 1] == u'.'))
+            --start;
+        while (start < at && !isAsciiLetter(text[start]))
+            ++start;
+        if (start == at)
+            continue;
+        qsizetype end = at + 3;
+        while (end < n && isLinkChar(text[end]))
+            ++end;
+        end = trimLinkEnd(text, start, end);
+        if (end > at + 3)
+            spans.emplace_back(start, end);
+    }
+    // www. at the start of a word
+    for (qsizetype at = text.indexOf(u"www."); at >= 0; at = text.indexOf(u"www.", at + 4)) {
+        if (taken(at) || (at > 0 && (text[at - 1].isLetterOrNumber() || text[at - 1] == u'/')))
+            continue;
+        qsizetype end = at + 4;
+        while (end < n && isLinkChar(text[end]))
+            ++end;
+        end = trimLinkEnd(text, at, end);
+        if (end > at + 4)
+            spans.emplace_back(at, end);
+    }
+    // name@domain.tld
+    for (qsizetype at = text.indexOf(u'@'); at >= 0; at = text.indexOf(u'@', at + 1)) {
+        if (taken(at))
+            continue;
+        auto local = [](QChar c) {
+            return isAsciiLetter(c) || isAsciiDigit(c) || QStringView(u"._%+-").contains(c);
+        };
+        auto domain = [](QChar c) { return isAsciiLetter(c) || isAsciiDigit(c) || c == u'.' || c == u'-'; };
+        qsizetype start = at;
+        while (start > 0 && local(text[start - 1]))
+            --start;
+        qsizetype end = at + 1;
+        while (end < n && domain(text[end]))
+            ++end;
+        while (end > at + 1 && (text[end - 1] == u'.' || text[end - 1] == u'-'))
+            --end;
+        const QStringView host = text.sliced(at + 1, end - at - 1);
+        if (start < at && host.contains(u'.') && !host.startsWith(u'.'))
+            spans.emplace_back(start, end);
+    }
+    std::sort(spans.begin(), spans.end());
+    for (const auto &[start, end] : spans)
+        links.append(text.sliced(start, end - start).toString());
+    return links;
+}
+
+std::vector<TagAt> tagsOf(QStringView text)
+{
+    std::vector<TagAt> tags;
+    const qsizetype n = text.size();
+    for (qsizetype at = text.indexOf(u'<'); at >= 0 && at < n; at = text.indexOf(u'<', at + 1)) {
+        qsizetype i = at + 1;
+        TagAt tag;
+        if (i < n && text[i] == u'/') {
+            tag.closing = true;
+            ++i;
+        }
+        const qsizetype nameStart = i;
+        if (i >= n || !isAsciiLetter(text[i]))
+            continue;
+        while (i < n && (isAsciiLetter(text[i]) || isAsciiDigit(text[i]) || text[i] == u':' || text[i] == u'-'))
+            ++i;
+        tag.name = text.sliced(nameStart, i - nameStart);
+        bool attributes = false;
+        if (i < n && text[i].isSpace()) {
+            while (i < n && text[i] != u'>' && text[i] != u'<')
+                ++i;
+            attributes = true;
+        }
+        if (i < n && text[i] == u'/' && !tag.closing) {
+            tag.selfClosing = true;
+            ++i;
+        }
+        if (i >= n || text[i] != u'>')
+            continue;
+        if (attributes && text[i - 1] == u'/')
+            tag.selfClosing = !tag.closing;
+        tag.text = text.sliced(at, i + 1 - at);
+        // "<none>" is a word in brackets; a tag is closed, empty, has attributes or is HTML's.
+        if (!tag.closing && !tag.selfClosing && !attributes && !htmlNames().contains(tag.name.toString().toLower()))
+            continue;
+        tags.push_back(tag);
+        at = i;
+    }
+    return tags;
+}
+
+bool tagsNested(const std::vector<TagAt> &tags, QString *why)
+{
+    std::vector<const TagAt *> open;
+    for (const TagAt &tag : tags) {
+        if (tag.selfClosing || (!tag.closing && isVoidElement(tag.name)))
+            continue;
+        if (!tag.closing) {
+            open.push_back(&tag);
+            continue;
+        }
+        if (open.empty() || open.back()->name.compare(tag.name, Qt::CaseInsensitive) != 0) {
+            if (why)
+                *why = open.empty() ? QStringLiteral("%1 closes no open tag").arg(tag.text.toString())
+                                    : QStringLiteral("%1 closes %2").arg(tag.text.toString(), open.back()->text.toString());
+            return false;
+        }
+        open.pop_back();
+    }
+    if (!open.empty() && why)
+        *why = QStringLiteral("%1 is never closed").arg(open.back()->text.toString());
+    return open.empty();
+}
+
+QString tagsMessage(QStringView value, const std::vector<TagAt> &referenceTags, bool referenceNested)
+{
+    const std::vector<TagAt> tags = tagsOf(value);
+    if (tags.empty() && referenceTags.empty())
+        return {};
+    std::map<QString, std::pair<int, int>> counts; // tag -> (reference, value)
+    for (const TagAt &tag : referenceTags)
+        ++counts[tag.text.toString()].first;
+    for (const TagAt &tag : tags)
+        ++counts[tag.text.toString()].second;
+    QStringList parts;
+    for (const auto &[text, count] : counts)
+        if (count.first != count.second)
+            parts.append(QStringLiteral("%1: the reference has it %2, the value %3")
+                             .arg(text, timesText(count.first), timesText(count.second)));
+    if (parts.isEmpty() && referenceNested) {
+        QString why;
+        if (!tagsNested(tags, &why))
+            parts.append(QStringLiteral("the tags are not well nested: ") + why);
+    }
+    return parts.join(QStringLiteral("; "));
+}
+
+QStringList unnumberedPlaceholders(QStringView text)
+{
+    QStringList found;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i + 1 < n; ++i) {
+        if (text[i] != u'%')
+            continue;
+        if (text[i + 1] == u'%') {
+            ++i;
+            continue;
+        }
+        qsizetype j = i + 1;
+        if (j < n && (text[j] == u'l' || text[j] == u'h'))
+            ++j;
+        if (j < n && text[j] == u'l')
+            ++j;
+        if (j < n && QStringView(u"diouxXscfeEgGp").contains(text[j])) {
+            found.append(text.sliced(i, j + 1 - i).toString());
+            i = j;
+        }
+    }
+    return found;
+}
+
+QStringList spellingWords(QStringView text)
+{
+    // Links and tags go first, as whole spans; then placeholders and accelerators.
+    QString cleaned = text.toString();
+    for (const QString &link : linksOf(text))
+        cleaned.replace(link, QStringLiteral(" "));
+    for (const TagAt &tag : tagsOf(text))
+        cleaned.replace(tag.text.toString(), QStringLiteral(" "));
+    QString plain;
+    plain.reserve(cleaned.size());
+    const qsizetype n = cleaned.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = cleaned[i];
+        if (c == u'%') {
+            qsizetype j = i + 1;
+            while (j < n && (isAsciiDigit(cleaned[j]) || cleaned[j] == u'$' || cleaned[j] == u'l'))
+                ++j;
+            i = j < n ? j : n;
+            plain += u' ';
+            continue;
+        }
+        if (c == u'\\') {
+            ++i;
+            plain += u' ';
+            continue;
+        }
+        if (c == u'{') {
+            const qsizetype close = cleaned.indexOf(u'}', i);
+            if (close > i) {
+                i = close;
+                plain += u' ';
+                continue;
+            }
+        }
+        if (c == u'&') {
+            if (i + 1 < n && cleaned[i + 1] == u'&')
+                ++i; // "&&" is a literal ampersand
+            continue;
+        }
+        plain += c;
+    }
+    QStringList words;
+    qsizetype i = 0;
+    const qsizetype m = plain.size();
+    while (i < m) {
+        while (i < m && !plain[i].isLetterOrNumber())
+            ++i;
+        const qsizetype start = i;
+        // A word: letters, marks and digits, with inner apostrophes and hyphens.
+        while (i < m && (plain[i].isLetterOrNumber() || plain[i].isMark()
+                         || ((plain[i] == u'\'' || plain[i] == u'-' || plain[i] == QChar(0x2019)) && i + 1 < m
+                             && plain[i + 1].isLetter())))
+            ++i;
+        if (i == start)
+            continue;
+        const QString word = plain.mid(start, i - start);
+        if (!word[0].isLetter())
+            continue;
+        bool digits = false;
+        bool lower = false;
+        for (QChar c : word) {
+            digits = digits || c.isDigit();
+            lower = lower || c.isLower();
+        }
+        if (digits || (!lower && word.size() > 1))
+            continue;
+        words.append(word);
+    }
+    return words;
+}
+
+} // namespace Glossa

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <QVarLengthArray>
+
+#include <vector>
+
+// The value checks that read a text's words, numbers, links and tags. Each
+// pass reads the text once without allocating for the common case, since the
+// engine runs them on every value of every language.
+namespace Glossa {
+
+// A number of a text: its value as a hash of its canonical digits
+// ("1,000", "1.000", "1 000" and "١٠٠٠" are one number), and where it stands.
+struct NumberAt
+{
+    quint64 value;
+    qsizetype start;
+    qsizetype length;
+};
+using Numbers = QVarLengthArray<NumberAt, 4>;
+
+// The numbers of a text outside placeholders (%1, %2$s, {0}), sorted by value.
+Numbers numbersOf(QStringView text);
+// The reference's numbers the value lacks, as the reference writes them,
+// counted as a multiset; empty when the value holds them all.
+QStringList missingNumbers(QStringView value, QStringView reference, const Numbers &referenceNumbers);
+
+// The first word the text holds twice in a row with only white space (or a
+// \n escape) between, letter case ignored; empty when none. Words that a
+// language repeats by its grammar ("vous vous", "die die") do not count.
+QStringView repeatedWord(QStringView text, QStringView languageName);
+
+// Two spaces in a row between the text's first and last non-blank characters.
+bool hasInnerDoubleSpace(QStringView text);
+
+// URLs (scheme://..., www....) and e-mail addresses, in text order.
+QStringList linksOf(QStringView text);
+
+// An HTML or XML-like tag: "<b>", "</b>", "<br/>", "<a href=\"...\">".
+struct TagAt
+{
+    QStringView text;
+    QStringView name;
+    bool closing = false;
+    bool selfClosing = false;
+};
+std::vector<TagAt> tagsOf(QStringView text);
+// Why the value's tags do not match the reference's (a multiset) or are
+// not well nested; empty when they are fine.
+QString tagsMessage(QStringView value, const std::vector<TagAt> &referenceTags, bool referenceNested);
+// True when every closing tag closes the last open one and none stays open.
+bool tagsNested(const std::vector<TagAt> &tags, QString *why = nullptr);
+
+// Unnumbered printf placeholders (%s, %d, %ld, ...) of a text, in order.
+QStringList unnumberedPlaceholders(QStringView text);
+
+// The words a spelling check reads: placeholders, "&" accelerators, links and
+// tags removed; tokens that do not start with a letter, ALLCAPS words and
+// words with digits left out.
+QStringList spellingWords(QStringView text);
+
+} // namespace Glossa
