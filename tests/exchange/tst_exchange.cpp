@@ -728,6 +728,8 @@ void TestExchange::undecodableFilesAreNeitherReadNorWritten()
     QVERIFY(store.lastError().contains(u"\"French (France).ini\" cannot be read as text"_qs));
     QVERIFY(!store.CreateLanguageFile(French));
     QCOMPARE(TestSupport::readBytes(french), cut);
+}
+
 void TestExchange::importHonoursTheLock_data()
 {
     QTest::addColumn<qint64>("pid");   // the holder's; 0 for no lock file
