@@ -1,6 +1,7 @@
 #include "cli/ExchangeCommands.h"
 
 #include "exchange/ProductExchange.h"
+#include "recovery/LanguageLock.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -128,7 +129,13 @@ int runImport(const QStringList &arguments)
     const QCommandLineOption acceptErrors(QStringLiteral("accept-errors"), QStringLiteral("Let in values that fail the placeholder check."));
     const QCommandLineOption onlyCurrentSource(QStringLiteral("only-current-source"), QStringLiteral("Leave out units translated from an English that has changed since."));
     const QCommandLineOption format(QStringLiteral("format"), QStringLiteral("text (the default) or json: the summary for scripts on standard output."), QStringLiteral("FORMAT"), QStringLiteral("text"));
-    parser.addOptions({languageOption, dryRun, acceptErrors, onlyCurrentSource, format});
+    const QCommandLineOption force(QStringLiteral("force"),
+                                   QStringLiteral("Import into a language that is open in Glossa Desk (its lock file "
+                                                  "\".NAME.ini.lock\" names the holder). Without it such a language is "
+                                                  "refused with exit status 2. Either way the file is read, merged key by "
+                                                  "key and written under the lock: a value another program changed "
+                                                  "since it was read is kept and reported."));
+    parser.addOptions({languageOption, dryRun, acceptErrors, onlyCurrentSource, format, force});
     parser.addHelpOption();
 
     QString message;
@@ -164,6 +171,13 @@ int runImport(const QStringList &arguments)
         return failed(command, QStringLiteral("\"%1\" is refused: %2").arg(positional[0], exchange.error()));
     if (!exchange.warning().isEmpty())
         printTo(stderr, QStringLiteral("glossa import: warning: %1\n").arg(exchange.warning()));
+    // The lock is held from the read to the write, so that an editor opening the
+    // language meanwhile is told, and one open on it sees the import as a change from outside.
+    LanguageLock lock;
+    if (!parser.isSet(dryRun) && lock.acquire(exchange.languageFilePath(language)) == LanguageLock::State::HeldByOther
+        && !parser.isSet(force))
+        return failed(command, QStringLiteral("%1; nothing was written (--force imports all the same)")
+                                   .arg(LanguageLock::describeHolder(language, lock.holder())));
     ImportTarget target;
     if (!exchange.importTarget(language, target))
         return failed(command, exchange.error());
@@ -175,14 +189,18 @@ int runImport(const QStringList &arguments)
         return failed(command, QStringLiteral("\"%1\" is refused: %2").arg(positional[0], plan.error));
 
     const bool dry = parser.isSet(dryRun);
-    if (!dry && !exchange.apply(language, plan))
+    std::vector<MergeConflict> conflicts;
+    if (!dry && !exchange.apply(language, plan, &target, &conflicts))
         return failed(command, QStringLiteral("nothing was written: %1").arg(exchange.error()));
-    const int status = plan.refusals.empty() ? 0 : 1;
+    const int status = plan.refusals.empty() && conflicts.empty() ? 0 : 1;
 
     if (json) {
         QJsonArray refused;
         for (const ImportRefusal &refusal : plan.refusals)
             refused.append(QJsonObject{{QStringLiteral("key"), refusal.key}, {QStringLiteral("reason"), refusal.reason}});
+        for (const MergeConflict &conflict : conflicts)
+            refused.append(QJsonObject{{QStringLiteral("key"), conflict.key},
+                                       {QStringLiteral("reason"), QStringLiteral("changed on disk while importing")}});
         QJsonArray sourceChanged;
         for (const QString &key : plan.sourceChanged)
             sourceChanged.append(key);
@@ -193,7 +211,7 @@ int runImport(const QStringList &arguments)
         const QJsonObject summary{
             {QStringLiteral("file"), positional[0]},
             {QStringLiteral("language"), language},
-            {QStringLiteral("changed"), int(plan.changes.size())},
+            {QStringLiteral("changed"), int(plan.changes.size() - conflicts.size())},
             {QStringLiteral("skipped"), plan.unchanged + plan.skipped},
             {QStringLiteral("refused"), refused},
             {QStringLiteral("source_changed"), sourceChanged},
@@ -207,6 +225,9 @@ int runImport(const QStringList &arguments)
 
     for (const ImportRefusal &refusal : plan.refusals)
         printTo(stderr, QStringLiteral("refused %1: %2\n").arg(refusal.key, refusal.reason));
+    for (const MergeConflict &conflict : conflicts)
+        printTo(stderr, QStringLiteral("refused %1: changed on disk while importing, to %2\n")
+                            .arg(conflict.key, conflict.disk.value_or(QString())));
     if (!plan.sourceChanged.empty()) {
         QStringList keys;
         for (size_t i = 0; i < plan.sourceChanged.size() && i < 10; ++i)
@@ -227,9 +248,10 @@ int runImport(const QStringList &arguments)
     if (!exchange.notice().isEmpty())
         printTo(stderr, exchange.notice() + u'\n');
     printTo(stderr, QStringLiteral("%1: %2 %3, %4 refused, %5 unchanged\n")
-                        .arg(language, QString::number(plan.changes.size()),
+                        .arg(language, QString::number(plan.changes.size() - conflicts.size()),
                              dry ? QStringLiteral("would change") : QStringLiteral("changed"),
-                             QString::number(plan.refusals.size()), QString::number(plan.unchanged + plan.skipped)));
+                             QString::number(plan.refusals.size() + conflicts.size()),
+                             QString::number(plan.unchanged + plan.skipped)));
     return status;
 }
 

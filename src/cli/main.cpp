@@ -27,7 +27,7 @@ int main(int argc, char *argv[])
                         "[--reference NAME] [-o FILE]"),
          QStringLiteral("A language's entries as XLIFF 1.2 or CSV, for an outside translator"), nullptr, nullptr,
          &Glossa::runExport},
-        {QStringLiteral("import"), QStringLiteral("FILE [PRODUCT_DIR] [--language NAME] [--dry-run] [--accept-errors]"),
+        {QStringLiteral("import"), QStringLiteral("FILE [PRODUCT_DIR] [--language NAME] [--dry-run] [--accept-errors] [--force]"),
          QStringLiteral("Translated XLIFF or CSV back into the language file, checked"), nullptr, nullptr,
          &Glossa::runImport},
     };

@@ -200,6 +200,8 @@ private:
     friend class EditorFilterBar;
     friend class EditorReview;
     friend class EditorSaving;
+    // The lock, the recovery journal and the merge at Save reach the fields and rows.
+    friend class EditorRecovery;
 
     void buildControls();
     // target: the control the key was sent to.

@@ -171,7 +171,8 @@ bool ProductExchange::importTarget(const QString &language, ImportTarget &target
     return readValues(language, target.currentValues, missing);
 }
 
-bool ProductExchange::apply(const QString &language, const ImportPlan &plan)
+bool ProductExchange::apply(const QString &language, const ImportPlan &plan, const ImportTarget *readAs,
+                            std::vector<MergeConflict> *conflicts)
 {
     m_error.clear();
     m_notice.clear();
@@ -180,11 +181,39 @@ bool ProductExchange::apply(const QString &language, const ImportPlan &plan)
         m_error = plan.error;
         return false;
     }
+    std::vector<std::pair<QString, QString>> writes;
+    writes.reserve(plan.changes.size());
+    for (const ImportChange &change : plan.changes)
+        writes.emplace_back(change.key, change.newValue);
+    if (readAs) {
+        // Values compare as the file holds them (a missing key as an empty value), so the
+        // plan's are quoted as a save writes them.
+        auto asHeld = [](const QStringList &names, const QStringList &values) {
+            QHash<QString, QString> held;
+            held.reserve(names.size());
+            for (qsizetype i = 0; i < names.size() && i < values.size(); ++i)
+                held.insert(names[i], values[i]);
+            return held;
+        };
+        QStringList now;
+        std::vector<bool> missing;
+        if (!readValues(language, now, missing))
+            return false;
+        std::vector<std::pair<QString, QString>> mine;
+        mine.reserve(writes.size());
+        for (const auto &[key, value] : writes)
+            mine.emplace_back(key, LanguageStore::quotedForSaving(value));
+        MergeOutcome outcome = mergeChanges(asHeld(readAs->attributeNames, readAs->currentValues),
+                                            asHeld(m_engine.attributeNames(), now), mine);
+        writes = std::move(outcome.writes);
+        if (conflicts)
+            *conflicts = std::move(outcome.conflicts);
+    }
     LanguageValues values;
-    for (const ImportChange &change : plan.changes) {
-        const std::optional<AttributeId> id = m_store.findAttribute(change.key);
+    for (const auto &[key, value] : writes) {
+        const std::optional<AttributeId> id = m_store.findAttribute(key);
         if (id)
-            values.insert(*id, change.newValue);
+            values.insert(*id, value);
     }
     if (values.isEmpty())
         return true;

@@ -3,6 +3,7 @@
 #include "checks/CheckEngine.h"
 #include "exchange/Exchange.h"
 #include "model/LanguageStore.h"
+#include "recovery/ThreeWayMerge.h"
 
 #include <QByteArray>
 #include <QString>
@@ -41,7 +42,13 @@ public:
     // The language's current values for planImport; false, with error(), when its file cannot be read.
     bool importTarget(const QString &language, ImportTarget &target);
     // Writes the plan's changes with one SaveLanguageFile; false, with error(), when nothing could be written.
-    bool apply(const QString &language, const ImportPlan &plan);
+    // With the target the plan was made from, the file is read again first and merged key by key
+    // against it: a key another program changed meanwhile keeps its value, and one changed there
+    // differently from the plan is not written but added to conflicts.
+    bool apply(const QString &language, const ImportPlan &plan, const ImportTarget *readAs = nullptr,
+               std::vector<MergeConflict> *conflicts = nullptr);
+    // The language's file, absolute.
+    QString languageFilePath(const QString &language) const { return m_store.filePathFor(language); }
 
 private:
     bool readValues(const QString &language, QStringList &values, std::vector<bool> &missing);

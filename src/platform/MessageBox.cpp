@@ -1,5 +1,6 @@
 #include "platform/MessageBox.h"
 
+#include <QAbstractButton>
 #include <QList>
 
 namespace Glossa {
@@ -30,6 +31,25 @@ QMessageBox::StandardButton MessageBox::show(QWidget *parent, QMessageBox::Icon 
 
     QMessageBox box(icon, caption, text, buttons, parent);
     box.setAccessibleName(caption);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QMessageBox::StandardButton MessageBox::ask(QWidget *parent, QMessageBox::Icon icon, const QString &caption,
+                                            const QString &text,
+                                            const QList<std::pair<QMessageBox::StandardButton, QString>> &buttons)
+{
+    TestHooks &hooks = testHooks();
+    hooks.shown.append(caption + QLatin1Char('\n') + text);
+    if (!hooks.answers.isEmpty())
+        return hooks.answers.takeFirst();
+
+    QMessageBox box(icon, caption, text, QMessageBox::NoButton, parent);
+    box.setAccessibleName(caption);
+    for (const auto &[standard, label] : buttons) {
+        box.addButton(standard);
+        box.button(standard)->setText(label);
+        box.button(standard)->setAccessibleName(label);
+    }
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

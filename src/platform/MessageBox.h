@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+
 class QWidget;
 
 // Every window shows its notices and questions through here, so that tests can give
@@ -18,6 +20,12 @@ public:
     static QMessageBox::StandardButton show(QWidget *parent, QMessageBox::Icon icon, const QString &caption,
                                             const QString &text,
                                             QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+
+    // The same with buttons of the caller's own texts, each standing for one of the
+    // standard buttons (which a test queues as the answer), in the order given.
+    static QMessageBox::StandardButton ask(QWidget *parent, QMessageBox::Icon icon, const QString &caption,
+                                           const QString &text,
+                                           const QList<std::pair<QMessageBox::StandardButton, QString>> &buttons);
 
     // Test hooks. Answers are used in the order they were queued. Every message, answered
     // from the queue or by the user, is recorded as caption + '\n' + text.

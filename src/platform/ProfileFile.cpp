@@ -1,5 +1,6 @@
 #include "platform/ProfileFile.h"
 
+#include "platform/Durability.h"
 #include "platform/ProfileLine.h"
 
 #include <QDir>
@@ -11,10 +12,6 @@
 
 #include <algorithm>
 
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace Glossa {
 
@@ -96,21 +93,6 @@ private:
     std::optional<QStringEncoder> m_encoder;
     bool m_failed = false;
 };
-
-void syncDirectoryOf(const QString &filePath)
-{
-#ifdef Q_OS_UNIX
-    // The rename that replaced the file is durable only once its directory is.
-    const QByteArray dir = QFile::encodeName(QFileInfo(filePath).absolutePath());
-    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-#else
-    Q_UNUSED(filePath);
-#endif
-}
 
 // Why bytes without a UTF-16 byte-order mark are no text: NUL bytes never stand
 // in UTF-8 or the code page's text. Empty when the file has none.
@@ -811,7 +793,8 @@ bool ProfileFile::commit()
         file.cancelWriting();
         return false;
     }
-    syncDirectoryOf(m_path);
+    // The rename that replaced the file is durable only once its directory is.
+    syncDirectory(QFileInfo(m_path).absolutePath());
     // What an interrupted save of this file left behind is no use now that one succeeded.
     for (const QString &leftover : leftoversOf(m_path))
         QFile::remove(leftover);

@@ -3,7 +3,10 @@
 #include "checks/CheckEngine.h"
 #include "cli/ExchangeCommands.h"
 #include "exchange/Exchange.h"
+#include "exchange/ProductExchange.h"
 #include "model/LanguageStore.h"
+#include "platform/ProfileFile.h"
+#include "recovery/LanguageLock.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +16,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
@@ -113,6 +117,9 @@ private Q_SLOTS:
     void dryRunWritesNothing();
     void importTellsTheWholeTruth();
     void undecodableFilesAreNeitherReadNorWritten();
+    void importHonoursTheLock_data();
+    void importHonoursTheLock();
+    void importMergesWithTheFileAsRead();
 
 private:
     QString exportTo(const QString &language, const QStringList &options = {});
@@ -721,6 +728,104 @@ void TestExchange::undecodableFilesAreNeitherReadNorWritten()
     QVERIFY(store.lastError().contains(u"\"French (France).ini\" cannot be read as text"_qs));
     QVERIFY(!store.CreateLanguageFile(French));
     QCOMPARE(TestSupport::readBytes(french), cut);
+}
+
+void TestExchange::importHonoursTheLock_data()
+{
+    QTest::addColumn<qint64>("pid");   // the holder's; 0 for no lock file
+    QTest::addColumn<bool>("force");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<bool>("written");
+    QTest::addColumn<bool>("lockStays");
+    QTest::newRow("no lock") << qint64(0) << false << 0 << true << false;
+    QTest::newRow("open elsewhere") << qint64(1) << false << 2 << false << true;
+    QTest::newRow("open elsewhere, forced") << qint64(1) << true << 0 << true << true;
+    QTest::newRow("stale lock") << qint64(0x7ffffff0) << false << 0 << true << false;
+}
+
+void TestExchange::importHonoursTheLock()
+{
+    QFETCH(qint64, pid);
+    QFETCH(bool, force);
+    QFETCH(int, status);
+    QFETCH(bool, written);
+    QFETCH(bool, lockStays);
+    const QString file = m_dir.filePath(QStringLiteral("locked.xlf"));
+    QVERIFY(TestSupport::writeBytes(file, xliff(QStringLiteral("fr-FR"),
+        unit(QStringLiteral("IDS_MENU_FILE"), QStringLiteral("Fichier neuf"))).toUtf8()));
+    const QString lockPath = LanguageLock::lockPathFor(languageFile(m_product, French));
+    const QByteArray lock = QStringLiteral("pid=%1\nhost=%2\nstarted=2026-12-01T09:30:00.000Z\n")
+                                .arg(pid).arg(QSysInfo::machineHostName()).toUtf8();
+    if (pid)
+        QVERIFY(TestSupport::writeBytes(lockPath, lock));
+    const QByteArray before = TestSupport::readBytes(languageFile(m_product, French));
+    QStringList arguments{file, m_product};
+    if (force)
+        arguments << QStringLiteral("--force");
+    QCOMPARE(runImport(arguments), status);
+    const QByteArray after = TestSupport::readBytes(languageFile(m_product, French));
+    QCOMPARE(after != before, written);
+    if (written) {
+        CheckEngine engine;
+        QVERIFY(engine.open(m_product));
+        const QStringList names = engine.attributeNames();
+        QCOMPARE(valuesOf(m_product, French, names)[names.indexOf(QStringLiteral("IDS_MENU_FILE"))],
+                 QStringLiteral("\"Fichier neuf\""));
+    }
+    QCOMPARE(QFile::exists(lockPath), lockStays);
+    if (lockStays)
+        QCOMPARE(TestSupport::readBytes(lockPath), lock); // a lock of another is never touched
+}
+
+void TestExchange::importMergesWithTheFileAsRead()
+{
+    // Between the import's read and its write another program changed two keys;
+    // the import changes one of them differently and one other.
+    const QString path = m_dir.filePath(QStringLiteral("merge.xlf"));
+    QVERIFY(TestSupport::writeBytes(path, xliff(QStringLiteral("fr-FR"),
+        unit(QStringLiteral("IDS_MENU_FILE"), QStringLiteral("Fichier neuf"))
+        + unit(QStringLiteral("IDS_MENU_VIEW"), QStringLiteral("Vue neuve"))).toUtf8()));
+    ExchangeFile parsed;
+    QString error;
+    QVERIFY(readExchangeFile(TestSupport::readBytes(path), parsed, error));
+    ProductExchange exchange;
+    QVERIFY(exchange.open(m_product));
+    ImportTarget target;
+    QVERIFY(exchange.importTarget(French, target));
+    const ImportPlan plan = planImport(parsed, target);
+    QCOMPARE(plan.changes.size(), size_t(2));
+
+    const QString french = languageFile(m_product, French);
+    auto setValues = [](const QString &file, const QList<std::pair<QString, QString>> &values) {
+        ProfileFile profile(file);
+        if (!profile.load())
+            return false;
+        for (const auto &[key, value] : values)
+            if (!profile.setValue(QStringLiteral("text"), key, value))
+                return false;
+        return profile.commit();
+    };
+    QVERIFY(setValues(french, {{QStringLiteral("IDS_MENU_VIEW"), QStringLiteral("\"Vue d'ailleurs\"")},
+                               {QStringLiteral("IDS_MENU_HELP"), QStringLiteral("\"Aide d'ailleurs\"")}}));
+    const QString expected = m_dir.filePath(QStringLiteral("expected.ini"));
+    QFile::remove(expected);
+    QVERIFY(QFile::copy(french, expected));
+
+    std::vector<MergeConflict> conflicts;
+    QVERIFY(exchange.apply(French, plan, &target, &conflicts));
+    const QStringList names = exchange.engine().attributeNames();
+    const QStringList after = valuesOf(m_product, French, names);
+    QCOMPARE(after[names.indexOf(QStringLiteral("IDS_MENU_FILE"))], QStringLiteral("\"Fichier neuf\""));  // only the import's
+    QCOMPARE(after[names.indexOf(QStringLiteral("IDS_MENU_VIEW"))], QStringLiteral("\"Vue d'ailleurs\"")); // conflict: the disk's
+    QCOMPARE(after[names.indexOf(QStringLiteral("IDS_MENU_HELP"))], QStringLiteral("\"Aide d'ailleurs\"")); // only the disk's
+    QCOMPARE(conflicts.size(), size_t(1));
+    QCOMPARE(conflicts[0].key, QStringLiteral("IDS_MENU_VIEW"));
+    QCOMPARE(conflicts[0].loaded.value_or(QString()), QStringLiteral("\"Affichage\""));
+    QCOMPARE(conflicts[0].disk.value_or(QString()), QStringLiteral("\"Vue d'ailleurs\""));
+    QCOMPARE(conflicts[0].mine, QStringLiteral("\"Vue neuve\""));
+    // Apart from the one key written, every byte is the other program's.
+    QVERIFY(setValues(expected, {{QStringLiteral("IDS_MENU_FILE"), QStringLiteral("\"Fichier neuf\"")}}));
+    QCOMPARE(TestSupport::readBytes(french), TestSupport::readBytes(expected));
 }
 
 QTEST_GUILESS_MAIN(TestExchange)

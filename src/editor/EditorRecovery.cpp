@@ -1,0 +1,408 @@
+#include "editor/EditorRecovery.h"
+
+#include "checks/PlaceholderCheck.h"
+#include "editor/ChangeListDlg.h"
+#include "editor/EditorOwner.h"
+#include "editor/EntryListModel.h"
+#include "editor/VuduzLanguageMapDlg.h"
+#include "model/Constants.h"
+#include "model/LanguageStore.h"
+#include "platform/MessageBox.h"
+#include "platform/ProfileFile.h"
+#include "recovery/Recovery.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+
+namespace Glossa {
+
+namespace {
+
+bool isMarkedState(const QString &state)
+{
+    return state == StatusModified || state == StatusError;
+}
+
+QString shown(const MergeValue &value)
+{
+    return value ? *value : QStringLiteral("(none)");
+}
+
+QString timeText(qint64 ms)
+{
+    return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
+} // namespace
+
+EditorRecovery::EditorRecovery(CVuduzLanguageMapDlg &editor)
+    : QObject(&editor)
+    , m_editor(editor)
+{
+    m_typingTimer.setSingleShot(true);
+    m_typingTimer.setInterval(TypingRestMs);
+    connect(&m_typingTimer, &QTimer::timeout, this, &EditorRecovery::writePending);
+    connect(&m_watcher, &LanguageFileWatcher::changed, this, [this] { report(changedOnDiskText()); });
+}
+
+EditorRecovery::~EditorRecovery()
+{
+    // Whatever was not saved stays in the journal, synced, for the next start.
+    m_journal.close();
+    m_watcher.stop();
+}
+
+QString EditorRecovery::changedOnDiskText() const
+{
+    return QStringLiteral("%1 changed on disk: Save will keep the other changes")
+        .arg(LanguageStore::fileNameFor(m_editor.m_languageName));
+}
+
+void EditorRecovery::report(const QString &text)
+{
+    m_editor.m_status->setText(text);
+}
+
+bool EditorRecovery::start()
+{
+    LanguageStore &store = m_editor.m_owner->languageStore();
+    m_filePath = QDir::cleanPath(store.filePathFor(m_editor.m_languageName));
+    m_journalPath = journalPathFor(m_filePath, m_editor.m_languageName);
+    if (!askAboutLock())
+        return false;
+    m_loaded = FileFingerprint::of(m_filePath);
+    if (!m_readOnly)
+        offerJournal();
+    m_watcher.watch(m_filePath, m_loaded);
+    connect(m_editor.m_valueEdit, &QLineEdit::textEdited, this, &EditorRecovery::valueEdited, Qt::UniqueConnection);
+    return true;
+}
+
+bool EditorRecovery::askAboutLock()
+{
+    switch (m_lock.acquire(m_filePath)) {
+    case LanguageLock::State::Held:
+    case LanguageLock::State::None:
+        return true;
+    case LanguageLock::State::Unavailable:
+        report(QStringLiteral("No lock file can be made beside %1: another copy of Glossa Desk opening it will not "
+                              "be told that it is open here")
+                   .arg(LanguageStore::fileNameFor(m_editor.m_languageName)));
+        return true;
+    case LanguageLock::State::HeldByOther:
+        break;
+    }
+    const auto answer = MessageBox::ask(&m_editor, QMessageBox::Warning, ProgramName,
+                                        LanguageLock::describeHolder(m_editor.m_languageName, m_lock.holder()),
+                                        {{OpenReadOnlyAnswer, QStringLiteral("Open Read-Only")},
+                                         {OpenAnywayAnswer, QStringLiteral("Open Anyway")},
+                                         {QMessageBox::Cancel, QStringLiteral("Cancel")}});
+    if (answer == OpenReadOnlyAnswer) {
+        m_readOnly = true;
+        return true;
+    }
+    // Open Anyway: both copies may save; each save merges with what the other wrote.
+    if (answer == OpenAnywayAnswer)
+        return true;
+    m_readOnly = true; // Cancel: the editor closes and must write nothing on its way out
+    return false;
+}
+
+void EditorRecovery::offerJournal()
+{
+    if (!QFile::exists(m_journalPath))
+        return;
+    JournalContents journal;
+    QString why;
+    const bool readable = readJournal(m_journalPath, journal, &why);
+    if (!readable || !QFile::exists(journal.header.filePath)) {
+        if (readable)
+            why = QStringLiteral("its language file \"%1\" is gone.").arg(QDir::toNativeSeparators(journal.header.filePath));
+        const QString aside = keepJournalAside(m_journalPath);
+        MessageBox::show(&m_editor, QMessageBox::Warning, ProgramName,
+                         QStringLiteral("The recovery journal of %1 cannot be used: %2\n\nIt has been kept as \"%3\".")
+                             .arg(m_editor.m_languageName, why, QDir::toNativeSeparators(aside.isEmpty() ? m_journalPath : aside)));
+        return;
+    }
+    if (journal.changeCount() == 0) {
+        QFile::remove(m_journalPath); // every step was taken back: nothing to offer
+        return;
+    }
+    ProfileFile file(m_filePath);
+    QHash<QString, QString> disk;
+    if (file.load())
+        file.forEachEntry(TextSectionName, [&](QStringView key, QStringView value) {
+            if (!disk.contains(key.toString()))
+                disk.insert(key.toString(), value.toString());
+        });
+    const RecoveryPlan plan = planRecovery(journal, FileFingerprint::of(m_filePath), disk);
+    QString text = QStringLiteral("%1 has %2 unsaved changes, made between %3 and %4, kept in its recovery journal.")
+                       .arg(m_editor.m_languageName, QString::number(journal.changeCount()),
+                            timeText(journal.header.createdMs), timeText(journal.lastChangeMs()));
+    if (plan.fileChanged)
+        text += QStringLiteral("\n\nThe file has changed on disk since: a value changed there and in the journal "
+                               "is asked about.");
+    for (;;) {
+        const auto answer = MessageBox::ask(&m_editor, QMessageBox::Question, ProgramName, text,
+                                            {{RestoreAnswer, QStringLiteral("Restore")},
+                                             {DiscardAnswer, QStringLiteral("Discard")},
+                                             {ShowChangesAnswer, QStringLiteral("Show Changes")}});
+        if (answer == ShowChangesAnswer) {
+            showChanges(plan);
+            continue;
+        }
+        if (answer == RestoreAnswer) {
+            if (restore(journal, plan))
+                return;
+            continue; // "Cancel" in the conflicts: the question again
+        }
+        if (answer == DiscardAnswer) {
+            QFile::remove(m_journalPath);
+            return;
+        }
+        // Closed without an answer: the journal is not thrown away.
+        const QString aside = keepJournalAside(m_journalPath);
+        report(QStringLiteral("The recovery journal has been kept as \"%1\"").arg(QDir::toNativeSeparators(aside)));
+        return;
+    }
+}
+
+void EditorRecovery::showChanges(const RecoveryPlan &plan)
+{
+    QList<QStringList> rows;
+    for (const RecoveryChange &change : plan.changes)
+        rows.append({change.key, change.fileValue, change.journalValue});
+    ChangeListDlg dialog(&m_editor, QStringLiteral("Show Changes"),
+                         QStringLiteral("The changes the recovery journal of %1 holds:").arg(m_editor.m_languageName),
+                         {QStringLiteral("Attribute"), QStringLiteral("Value in the File"),
+                          QStringLiteral("Value in the Journal")},
+                         rows, {{QStringLiteral("Close"), 0}});
+    dialog.exec();
+}
+
+bool EditorRecovery::restore(const JournalContents &journal, const RecoveryPlan &plan)
+{
+    bool keepMine = true;
+    if (!plan.conflicts.empty()) {
+        QList<QStringList> rows;
+        for (const MergeConflict &conflict : plan.conflicts)
+            rows.append({conflict.key, shown(conflict.loaded), shown(conflict.disk), conflict.mine});
+        ChangeListDlg dialog(&m_editor, QStringLiteral("Changed on Disk"),
+                             QStringLiteral("These values were changed both in the file, since the journal began, and "
+                                            "in the journal:"),
+                             {QStringLiteral("Attribute"), QStringLiteral("Loaded"), QStringLiteral("On Disk"),
+                              QStringLiteral("Journal")},
+                             rows, {{QStringLiteral("Keep Mine"), KeepMine}, {QStringLiteral("Take Theirs"), TakeTheirs},
+                                    {QStringLiteral("Cancel"), CancelSave}});
+        const int choice = dialog.exec();
+        if (choice == CancelSave)
+            return false;
+        keepMine = choice == KeepMine;
+    }
+    const std::vector<JournalEntry> entries = restoredEntries(plan, keepMine);
+
+    // Each value goes back into its row as Modify puts it, checked; the undo
+    // history starts from here, so it is not a step of its own.
+    const LanguageStore &store = m_editor.m_owner->languageStore();
+    QHash<AttributeId, QString> values;
+    values.reserve(qsizetype(entries.size()));
+    for (const JournalEntry &entry : entries)
+        if (const std::optional<AttributeId> id = store.findAttribute(entry.key))
+            values.insert(*id, entry.value);
+    EntryListModel *model = m_editor.entries();
+    const int status = model->statusColumn();
+    JournalStep step{QDateTime::currentMSecsSinceEpoch(), JournalStepKind::Restore, {}};
+    step.entries.reserve(entries.size());
+    model->updateRows([&](EntryRow &row) {
+        const auto it = values.constFind(row.id);
+        if (it == values.cend())
+            return;
+        m_loadedValues.insert(row.id, row.cells[1]);
+        step.entries.push_back({row.cells[0], row.cells[1], it.value(), true});
+        row.cells[1] = it.value();
+        row.cells[size_t(status)] = CheckPlaceholders(row.cells[1], row.cells[2], row.id) ? StatusModified : StatusError;
+    });
+    m_editor.updateCounts();
+
+    // The journal starts again on the file as it is now, with the restored values as its first step.
+    QFile::remove(m_journalPath);
+    if (ensureJournal() && !step.entries.empty())
+        m_journal.appendStep(step);
+    if (plan.pending) {
+        if (const std::optional<AttributeId> id = store.findAttribute(plan.pending->key)) {
+            const int row = model->findRowById(*id);
+            if (row >= 0) {
+                m_editor.ShowEntry(row);
+                m_editor.m_valueEdit->setText(plan.pending->text);
+                writePending();
+            }
+        }
+    }
+    Q_UNUSED(journal);
+    report(QStringLiteral("%1 changes restored from the recovery journal: nothing is written until you save")
+               .arg(entries.size() + (plan.pending ? 1 : 0)));
+    return true;
+}
+
+bool EditorRecovery::ensureJournal()
+{
+    if (m_journal.isOpen())
+        return true;
+    JournalHeader header;
+    header.filePath = m_filePath;
+    header.language = m_editor.m_languageName;
+    header.loaded = m_loaded;
+    header.createdMs = QDateTime::currentMSecsSinceEpoch();
+    if (m_journal.create(m_journalPath, header))
+        return true;
+    report(QStringLiteral("The recovery journal cannot be written: %1").arg(m_journal.error()));
+    return false;
+}
+
+JournalEntry EditorRecovery::entryFor(const RowChange &change)
+{
+    auto loaded = m_loadedValues.constFind(change.id);
+    if (loaded == m_loadedValues.cend())
+        loaded = m_loadedValues.insert(change.id, change.before.value);
+    return {m_editor.m_owner->languageStore().attributes().value(change.id), loaded.value(), change.after.value,
+            isMarkedState(change.after.state)};
+}
+
+void EditorRecovery::recordStep(JournalStepKind kind, const std::vector<RowChange> &rows)
+{
+    if (m_readOnly || rows.empty() || !ensureJournal())
+        return;
+    JournalStep step{QDateTime::currentMSecsSinceEpoch(), kind, {}};
+    step.entries.reserve(rows.size());
+    for (const RowChange &change : rows)
+        step.entries.push_back(entryFor(change));
+    m_journal.appendStep(step);
+    if (m_pendingWritten) {
+        m_journal.setPending({step.timeMs, QString(), QString()});
+        m_pendingWritten = false;
+    }
+}
+
+void EditorRecovery::valueEdited()
+{
+    if (!m_readOnly)
+        m_typingTimer.start();
+}
+
+void EditorRecovery::entryShown()
+{
+    m_typingTimer.stop();
+    if (m_pendingWritten && m_journal.isOpen()) {
+        m_journal.setPending({QDateTime::currentMSecsSinceEpoch(), QString(), QString()});
+        m_pendingWritten = false;
+    }
+}
+
+void EditorRecovery::writePending()
+{
+    m_typingTimer.stop();
+    if (m_readOnly || !m_editor.m_shownEntry)
+        return;
+    const EntryListModel *model = m_editor.entries();
+    const int row = model->findRowById(*m_editor.m_shownEntry);
+    if (row < 0)
+        return;
+    const QString text = m_editor.m_valueEdit->text();
+    if (text == model->text(row, 1)) {
+        entryShown(); // nothing unapplied any more
+        return;
+    }
+    if (!ensureJournal())
+        return;
+    m_journal.setPending({QDateTime::currentMSecsSinceEpoch(), model->text(row, 0), text});
+    m_pendingWritten = true;
+}
+
+QHash<QString, QString> EditorRecovery::diskValues()
+{
+    QHash<QString, QString> disk;
+    ProfileFile file(m_filePath);
+    if (file.load())
+        file.forEachEntry(TextSectionName, [&](QStringView key, QStringView value) {
+            const QString name = key.toString();
+            if (!disk.contains(name)) // the first of two equal keys is the one read
+                disk.insert(name, value.toString());
+        });
+    return disk;
+}
+
+bool EditorRecovery::mergeForSave(LanguageValues &saveList, LanguageValues &applied)
+{
+    applied = saveList;
+    const FileFingerprint now = FileFingerprint::of(m_filePath);
+    if (now.sameContent(m_loaded))
+        return true;
+
+    const LanguageStore &store = m_editor.m_owner->languageStore();
+    const QHash<QString, QString> disk = diskValues();
+    const EntryListModel *model = m_editor.entries();
+    QHash<QString, QString> loaded;
+    std::vector<std::pair<QString, QString>> mine;
+    QHash<QString, AttributeId> idOf;
+    mine.reserve(size_t(saveList.size()));
+    for (auto it = saveList.cbegin(); it != saveList.cend(); ++it) {
+        const QString name = store.attributes().value(it.key());
+        idOf.insert(name, it.key());
+        // A row marked but never changed (an error found at opening) holds the file's value.
+        const QString before = m_loadedValues.contains(it.key())
+            ? m_loadedValues.value(it.key())
+            : model->text(model->findRowById(it.key()), 1);
+        loaded.insert(name, before);
+        mine.emplace_back(name, LanguageStore::quotedForSaving(it.value()));
+    }
+    const MergeOutcome outcome = mergeChanges(loaded, disk, mine);
+    bool keepMine = true;
+    if (!outcome.conflicts.empty()) {
+        QList<QStringList> rows;
+        for (const MergeConflict &conflict : outcome.conflicts)
+            rows.append({conflict.key, shown(conflict.loaded), shown(conflict.disk),
+                         saveList.value(idOf.value(conflict.key))});
+        ChangeListDlg dialog(&m_editor, QStringLiteral("Changed on Disk"),
+                             QStringLiteral("%1 was changed on disk while it was open here, and these values were "
+                                            "changed on both sides:")
+                                 .arg(LanguageStore::fileNameFor(m_editor.m_languageName)),
+                             {QStringLiteral("Attribute"), QStringLiteral("Loaded"), QStringLiteral("On Disk"),
+                              QStringLiteral("Here")},
+                             rows, {{QStringLiteral("Keep Mine"), KeepMine}, {QStringLiteral("Take Theirs"), TakeTheirs},
+                                    {QStringLiteral("Cancel"), CancelSave}});
+        const int choice = dialog.exec();
+        if (choice == CancelSave)
+            return false;
+        keepMine = choice == KeepMine;
+    }
+
+    LanguageValues merged;
+    for (const auto &[name, value] : resolvedWrites(outcome, keepMine)) {
+        const AttributeId id = idOf.value(name);
+        merged.insert(id, saveList.value(id));
+    }
+    // The owner's rows take the file as it will be: the other program's values and ours.
+    applied.clear();
+    if (m_editor.sourceList) {
+        for (const EntryRow &row : m_editor.sourceList->rows()) {
+            const auto it = disk.constFind(row.cells[0]);
+            if (it != disk.cend() && it.value() != row.cells[1])
+                applied.insert(row.id, it.value());
+        }
+    }
+    for (auto it = merged.cbegin(); it != merged.cend(); ++it)
+        applied.insert(it.key(), it.value());
+    saveList = merged;
+    return true;
+}
+
+void EditorRecovery::finish()
+{
+    m_typingTimer.stop();
+    if (m_journal.isOpen())
+        m_journal.remove();
+}
+
+} // namespace Glossa

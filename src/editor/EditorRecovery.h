@@ -1,0 +1,97 @@
+#pragma once
+
+#include "editor/EditHistory.h"
+#include "model/Types.h"
+#include "recovery/FileFingerprint.h"
+#include "recovery/Journal.h"
+#include "recovery/LanguageFileWatcher.h"
+#include "recovery/LanguageLock.h"
+#include "recovery/ThreeWayMerge.h"
+
+#include <QHash>
+#include <QMessageBox>
+#include <QObject>
+#include <QTimer>
+
+#include <vector>
+
+namespace Glossa {
+
+class CVuduzLanguageMapDlg;
+struct RecoveryPlan;
+
+// That no work is lost while the editor is open: the language's lock (asking
+// when another copy holds it), the recovery journal of every step and of the
+// typing not yet applied, offering a journal's changes back, the watch on the
+// file for changes from outside, and the merge at Save when there were some.
+class EditorRecovery : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The standard buttons the questions' own buttons stand for, as a test answers them.
+    static constexpr QMessageBox::StandardButton RestoreAnswer = QMessageBox::Yes;
+    static constexpr QMessageBox::StandardButton DiscardAnswer = QMessageBox::Discard;
+    static constexpr QMessageBox::StandardButton ShowChangesAnswer = QMessageBox::Open;
+    static constexpr QMessageBox::StandardButton OpenReadOnlyAnswer = QMessageBox::Open;
+    static constexpr QMessageBox::StandardButton OpenAnywayAnswer = QMessageBox::Ignore;
+    // Results of "Changed on Disk".
+    enum ConflictChoice { CancelSave = 0, KeepMine = 1, TakeTheirs = 2 };
+    // How long typing rests before it is journaled.
+    static constexpr int TypingRestMs = 1000;
+
+    explicit EditorRecovery(CVuduzLanguageMapDlg &editor);
+    ~EditorRecovery() override;
+
+    // At the start of the editor's run, its rows in place: takes the lock (asking
+    // when another copy has the language), offers the changes of a journal back,
+    // starts watching the file. False when the user chose Cancel.
+    bool start();
+    bool isReadOnly() const { return m_readOnly; }
+
+    // After every step that changed rows, with the rows as they were before and after.
+    void recordStep(JournalStepKind kind, const std::vector<RowChange> &rows);
+    // The user typed into "Value"; the text is journaled once typing rests.
+    void valueEdited();
+    // The fields show another entry (the typing went to the undo history).
+    void entryShown();
+
+    // At Save, with the values to write: when the file changed on disk since it
+    // was loaded, merges key by key and asks about conflicts. saveList becomes what
+    // to write, applied what the owner's rows take. False when the user cancelled.
+    bool mergeForSave(LanguageValues &saveList, LanguageValues &applied);
+    // The editor's run ends with its changes saved or dropped: the journal goes.
+    void finish();
+
+    QString journalPath() const { return m_journalPath; }
+    const LanguageLock &lock() const { return m_lock; }
+    LanguageFileWatcher &watcher() { return m_watcher; }
+    // The text the status line shows when the file changed on disk.
+    QString changedOnDiskText() const;
+
+private:
+    bool askAboutLock();
+    void offerJournal();
+    bool restore(const JournalContents &journal, const RecoveryPlan &plan);
+    void showChanges(const RecoveryPlan &plan);
+    bool ensureJournal();
+    void writePending();
+    JournalEntry entryFor(const RowChange &change);
+    QHash<QString, QString> diskValues();
+    void report(const QString &text);
+
+    CVuduzLanguageMapDlg &m_editor;
+    QString m_filePath;
+    QString m_journalPath;
+    LanguageLock m_lock;
+    LanguageFileWatcher m_watcher;
+    FileFingerprint m_loaded;
+    JournalWriter m_journal;
+    QTimer m_typingTimer;
+    bool m_readOnly = false;
+    bool m_pendingWritten = false;
+    // Each changed row's value as the file held it when loaded: its value before its first step.
+    QHash<AttributeId, QString> m_loadedValues;
+};
+
+} // namespace Glossa
