@@ -2,6 +2,7 @@
 
 #include "checks/PlaceholderCheck.h"
 #include "checks/Spelling.h"
+#include "checks/ValueChecks.h"
 #include "model/Constants.h"
 #include "model/LanguageStore.h"
 #include "model/LocaleCatalogue.h"
@@ -56,19 +57,6 @@ QString encodingId(TextEncoding encoding)
     return {};
 }
 
-QString timesWord(int count)
-{
-    switch (count) {
-    case 0:
-        return QStringLiteral("never");
-    case 1:
-        return QStringLiteral("once");
-    case 2:
-        return QStringLiteral("twice");
-    default:
-        return QStringLiteral("%1 times").arg(count);
-    }
-}
 
 // "%d: the reference has it once, the value never" for each placeholder whose counts differ.
 QString countsMessage(const PlaceholderCounts &value, const PlaceholderCounts &reference)
@@ -86,7 +74,7 @@ QString countsMessage(const PlaceholderCounts &value, const PlaceholderCounts &r
         const int inReference = r == reference.end() ? 0 : r->second;
         if (inValue != inReference)
             parts.append(QStringLiteral("%1: the reference has it %2, the value %3")
-                             .arg(name, timesWord(inReference), timesWord(inValue)));
+                             .arg(name, timesText(inReference), timesText(inValue)));
     }
     return parts.join(QStringLiteral("; "));
 }
@@ -738,9 +726,7 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
     return report;
 }
 
-ProductReport CheckEngine::run(const CheckOptions &options, const std::function<void(int, int)> &progress,
-                               const std::atomic_bool *cancel,
-                               const std::function<void(const LanguageReport &)> &languageDone) const
+ProductReport CheckEngine::startReport(const CheckOptions &options, QStringList &chosen) const
 {
     ProductReport report;
     report.product = m_product;
@@ -749,10 +735,18 @@ ProductReport CheckEngine::run(const CheckOptions &options, const std::function<
     if (options.wants(QStringLiteral("index")))
         report.productFindings = m_indexFindings;
 
-    QStringList chosen;
     for (const QString &name : m_present)
         if (options.languages.isEmpty() || options.languages.contains(name))
             chosen.append(name);
+    return report;
+}
+
+ProductReport CheckEngine::run(const CheckOptions &options, const std::function<void(int, int)> &progress,
+                               const std::atomic_bool *cancel,
+                               const std::function<void(const LanguageReport &)> &languageDone) const
+{
+    QStringList chosen;
+    ProductReport report = startReport(options, chosen);
     const int total = int(chosen.size());
     std::vector<LanguageReport> results(static_cast<size_t>(total));
     std::vector<bool> done(static_cast<size_t>(total), false);
@@ -812,17 +806,8 @@ ProductReport CheckEngine::run(const CheckOptions &options, const std::function<
 ProductReport CheckEngine::stream(const CheckOptions &options, const std::function<void(const LanguageReport &)> &deliver,
                                   const std::atomic_bool *cancel) const
 {
-    ProductReport report;
-    report.product = m_product;
-    report.master = MasterLanguageFileName.chopped(4);
-    report.attributes = int(m_names.size());
-    if (options.wants(QStringLiteral("index")))
-        report.productFindings = m_indexFindings;
-
     QStringList chosen;
-    for (const QString &name : m_present)
-        if (options.languages.isEmpty() || options.languages.contains(name))
-            chosen.append(name);
+    ProductReport report = startReport(options, chosen);
     const int total = int(chosen.size());
     const int jobs = std::clamp(options.jobs > 0 ? options.jobs : QThread::idealThreadCount(), 1, std::max(1, total));
     // A worker waits rather than run further ahead of the next language to deliver.

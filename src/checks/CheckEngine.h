@@ -157,6 +157,8 @@ public:
     LanguageReport checkLanguage(const QString &displayName, const CheckOptions &options = {}) const;
 
 private:
+    // A report of no language yet, and the languages of options to check, in catalogue order.
+    ProductReport startReport(const CheckOptions &options, QStringList &chosen) const;
     // Counts, per attribute, the languages whose value of it has an error.
     void countErrors(const LanguageReport &language, std::vector<int> &errorLanguages) const;
     // source-widespread: the master's findings for attributes at fault in three or more languages.

@@ -129,19 +129,6 @@ qsizetype readNumber(QStringView text, qsizetype i, quint64 *value)
     return j;
 }
 
-QString timesText(int count)
-{
-    switch (count) {
-    case 0:
-        return QStringLiteral("never");
-    case 1:
-        return QStringLiteral("once");
-    case 2:
-        return QStringLiteral("twice");
-    default:
-        return QStringLiteral("%1 times").arg(count);
-    }
-}
 
 bool isWordChar(QChar c)
 {
@@ -217,6 +204,20 @@ qsizetype trimLinkEnd(QStringView text, qsizetype start, qsizetype end)
 }
 
 } // namespace
+
+QString timesText(int count)
+{
+    switch (count) {
+    case 0:
+        return QStringLiteral("never");
+    case 1:
+        return QStringLiteral("once");
+    case 2:
+        return QStringLiteral("twice");
+    default:
+        return QStringLiteral("%1 times").arg(count);
+    }
+}
 
 Numbers numbersOf(QStringView text)
 {

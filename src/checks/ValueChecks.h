@@ -36,6 +36,9 @@ QStringView repeatedWord(QStringView text, QStringView languageName);
 // Two spaces in a row between the text's first and last non-blank characters.
 bool hasInnerDoubleSpace(QStringView text);
 
+// "never", "once", "twice", "3 times": how often a message says something stands.
+QString timesText(int count);
+
 // URLs (scheme://..., www....) and e-mail addresses, in text order.
 QStringList linksOf(QStringView text);
 
