@@ -195,8 +195,11 @@ std::vector<MemoryMatch> TranslationMemory::suggest(const MatchQuery &query) con
         candidates.push_back({{score, textString, source, origin, key, language, file, 1, differ}, rank});
     };
 
+    const auto hitsIn = [&](const TextIndex &index) {
+        return query.scanEveryUnit ? index.matchByScan(english, rule, minScore) : index.match(english, rule, minScore);
+    };
     const ProductEnglish &product = *m_english;
-    for (const TextIndex::Hit &hit : product.index().match(english, rule, minScore)) {
+    for (const TextIndex::Hit &hit : hitsIn(product.index())) {
         for (const int attribute : product.index().positions(hit.text)) {
             if (m_offerable[0][size_t(attribute)] && attribute != query.attribute)
                 offer(hit.score, m_own.values[attribute], product.english(attribute), MatchOrigin::Product,
@@ -208,7 +211,7 @@ std::vector<MemoryMatch> TranslationMemory::suggest(const MatchQuery &query) con
         }
     }
     const auto offerUnits = [&](const UnitSet &units, int rank) {
-        for (const TextIndex::Hit &hit : units.index().match(english, rule, minScore))
+        for (const TextIndex::Hit &hit : hitsIn(units.index()))
             for (const int position : units.index().positions(hit.text)) {
                 const TranslationPair &pair = units.pairs()[size_t(position)];
                 offer(hit.score, pair.target, pair.source, units.origin(), rank, pair.key, m_own.name, units.name());

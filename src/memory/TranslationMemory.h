@@ -115,6 +115,7 @@ struct MatchQuery
     QString currentValue;     // the entry's own value: never offered
     int minScore = 70;
     int maxMatches = 5;       // negative: every match
+    bool scanEveryUnit = false; // score every unit instead of the index's candidates: what the index is measured against
 };
 
 // Where a match comes from, as the user reads it: "this product: IDS_X",
