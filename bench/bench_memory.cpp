@@ -156,6 +156,7 @@ double processMs(const QStringList &arguments)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     QTemporaryDir tmp;
     const QStringList english = englishTexts(Attributes, 1);
     const Product product = makeProduct(tmp.filePath(QStringLiteral("product")), english);
@@ -182,6 +183,10 @@ int main(int argc, char **argv)
     std::shared_ptr<const UnitSet> tmx;
     QString error;
     const double tmxLoad = Bench::bestMs([&] { tmx = loadTmxMemory(tmxPath, QStringLiteral("en-US"), QStringLiteral("de-DE"), error); }, 3);
+    if (!tmx) {
+        std::printf("%s\n", qPrintable(error));
+        return 1;
+    }
     std::vector<TranslationPair> pairs = tmx->pairs();
     const double tmxIndex = Bench::bestMs([&] { UnitSet built(MatchOrigin::Tmx, tmxPath, pairs); }, 3);
     Bench::printRow(QStringLiteral("read + index the TMX file (200,000)"), tmxLoad);

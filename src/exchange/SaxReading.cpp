@@ -5,7 +5,9 @@
 #include <libxml/parserInternals.h>
 #include <libxml/xmlerror.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
 #include <mutex>
 
 namespace Glossa::Sax {
@@ -21,6 +23,9 @@ void quietGeneric(void *, const char *, ...) {}
 
 QString text(const xmlChar *start, qsizetype length)
 {
+    const char *bytes = reinterpret_cast<const char *>(start);
+    if (length < 3 || std::memcmp(bytes, "\xEF\xBB\xBF", 3) != 0)
+        return QString::fromUtf8(bytes, length);
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     return decoder.decode(QByteArrayView(reinterpret_cast<const char *>(start), length));
 }
@@ -58,7 +63,19 @@ QString parse(const QByteArray &bytes, xmlSAXHandler &handler, void *data, xmlPa
     xmlCtxtUseOptions(context, XML_PARSE_NONET | XML_PARSE_NOXINCNODE);
     context->replaceEntities = 0;
     context->loadsubset = 0;
-    xmlParseChunk(context, bytes.constData(), int(bytes.size()), 1);
+    // In pieces: libxml2 refuses to look ahead through one chunk of many megabytes, and
+    // its limits on a single text stay in force.
+    constexpr qsizetype Piece = 1 << 20;
+    qsizetype at = 0;
+    do {
+        const qsizetype length = std::min(Piece, bytes.size() - at);
+        const bool last = at + length >= bytes.size();
+        if (xmlParseChunk(context, bytes.constData() + at, int(length), last ? 1 : 0) != 0 && !context->wellFormed)
+            break;
+        if (context->instate == XML_PARSER_EOF)
+            break;
+        at += length;
+    } while (at < bytes.size());
     const bool wellFormed = context->wellFormed != 0;
     const xmlError *last = xmlCtxtGetLastError(context);
     QString message;
