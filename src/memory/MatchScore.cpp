@@ -114,6 +114,55 @@ int editDistance(std::u32string_view a, std::u32string_view b, int limit)
     return std::min(previous[m], limit + 1);
 }
 
+BitParallelDistance::BitParallelDistance(std::u32string_view pattern)
+    : m_length(int(std::min(pattern.size(), MaxLength)))
+{
+    for (int i = 0; i < m_length; ++i) {
+        const char32_t symbol = pattern[size_t(i)];
+        size_t slot = (symbol * 2654435761u) % Slots;
+        while (m_used[slot] && m_symbols[slot] != symbol)
+            slot = (slot + 1) % Slots;
+        m_used[slot] = true;
+        m_symbols[slot] = symbol;
+        m_masks[slot] |= std::uint64_t(1) << i;
+    }
+}
+
+std::uint64_t BitParallelDistance::mask(char32_t symbol) const
+{
+    for (size_t slot = (symbol * 2654435761u) % Slots; m_used[slot]; slot = (slot + 1) % Slots)
+        if (m_symbols[slot] == symbol)
+            return m_masks[slot];
+    return 0;
+}
+
+int BitParallelDistance::distance(std::u32string_view text) const
+{
+    if (m_length == 0)
+        return int(text.size());
+    const std::uint64_t last = std::uint64_t(1) << (m_length - 1);
+    std::uint64_t positive = ~std::uint64_t(0); // vertical deltas of +1
+    std::uint64_t negative = 0;                 // vertical deltas of -1
+    int score = m_length;
+    for (const char32_t symbol : text) {
+        const std::uint64_t equal = mask(symbol);
+        const std::uint64_t xv = equal | negative;
+        const std::uint64_t xh = (((equal & positive) + positive) ^ positive) | equal;
+        std::uint64_t ph = negative | ~(xh | positive);
+        std::uint64_t mh = positive & xh;
+        if (ph & last)
+            ++score;
+        else if (mh & last)
+            --score;
+        // The table's first row counts up: each column starts one more than the last.
+        ph = (ph << 1) | 1;
+        mh <<= 1;
+        positive = mh | ~(xv | ph);
+        negative = ph & xv;
+    }
+    return score;
+}
+
 int fuzzyScore(int distance, int longer)
 {
     if (longer <= 0)

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -25,6 +27,26 @@ QString looseForm(QStringView text);
 
 // Levenshtein distance of a and b; any value above limit is returned as limit + 1.
 int editDistance(std::u32string_view a, std::u32string_view b, int limit);
+
+// The same distance from one text of at most 64 symbols to many others, 64 cells
+// of the distance table at a time (Myers' bit-parallel method, Hyyrö's form for whole
+// texts): built once per query, then as cheap as a walk over the other text.
+class BitParallelDistance
+{
+public:
+    static constexpr size_t MaxLength = 64;
+    // pattern: at most MaxLength symbols.
+    explicit BitParallelDistance(std::u32string_view pattern);
+    int distance(std::u32string_view text) const;
+
+private:
+    std::uint64_t mask(char32_t symbol) const;
+    static constexpr size_t Slots = 128; // open addressing, at most 64 used
+    std::array<char32_t, Slots> m_symbols{};
+    std::array<std::uint64_t, Slots> m_masks{};
+    std::array<bool, Slots> m_used{};
+    int m_length = 0;
+};
 
 // 100 × (1 − distance / longer), rounded down; 100 when both are empty.
 int fuzzyScore(int distance, int longer);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <optional>
 
 namespace Glossa {
 
@@ -54,6 +55,30 @@ void forEachDistinct(const std::vector<std::uint64_t> &grams, Each each)
     }
 }
 
+std::array<std::uint8_t, 32> bagOf(const std::u32string &symbols)
+{
+    std::array<std::uint8_t, 32> bag{};
+    for (const char32_t s : symbols) {
+        std::uint8_t &bin = bag[(s ^ (s >> 5) ^ (s >> 24)) & 31];
+        if (bin < 255)
+            ++bin;
+    }
+    return bag;
+}
+
+// Each edit changes one symbol: a distance of d leaves at most d symbols of either
+// text unmatched in the other. Capped bins only make the bound smaller.
+int bagDistance(const std::array<std::uint8_t, 32> &a, const std::array<std::uint8_t, 32> &b)
+{
+    int extraA = 0;
+    int extraB = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const int d = int(a[i]) - int(b[i]);
+        (d > 0 ? extraA : extraB) += std::abs(d);
+    }
+    return std::max(extraA, extraB);
+}
+
 bool isBlank(const QString &text)
 {
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.isSpace(); });
@@ -98,6 +123,7 @@ TextIndex::TextIndex(const QStringList &texts)
         m_byText.insert(distinct[size_t(from)], id);
         m_byLoose[looseForm(distinct[size_t(from)])].push_back(id);
         m_texts.push_back(std::move(distinct[size_t(from)]));
+        m_bags.push_back(bagOf(symbols[size_t(from)]));
         m_symbols.push_back(std::move(symbols[size_t(from)]));
         m_positions.push_back(std::move(positions[size_t(from)]));
     }
@@ -142,7 +168,7 @@ int TextIndex::find(QStringView text) const
 }
 
 void TextIndex::scoreInto(int id, QStringView query, const std::u32string &symbols, PlaceholderRule rule,
-                          int minScore, std::vector<Hit> &hits) const
+                          int minScore, std::vector<Hit> &hits, const BitParallelDistance *fast) const
 {
     const QString &text = m_texts[size_t(id)];
     if (text == query) {
@@ -153,7 +179,7 @@ void TextIndex::scoreInto(int id, QStringView query, const std::u32string &symbo
     const std::u32string &other = rule == PlaceholderRule::Percent ? m_symbols[size_t(id)] : own;
     const int longer = int(std::max(symbols.size(), other.size()));
     const int limit = distanceLimit(longer, minScore);
-    const int distance = editDistance(symbols, other, limit);
+    const int distance = fast ? fast->distance(other) : editDistance(symbols, other, limit);
     if (distance <= limit) {
         const int score = fuzzyScore(distance, longer);
         if (score >= minScore)
@@ -201,6 +227,10 @@ std::vector<TextIndex::Hit> TextIndex::match(QStringView query, PlaceholderRule 
     }
 
     const std::u32string symbols = matchSymbols(query, rule);
+    const Bag queryBag = bagOf(symbols);
+    std::optional<BitParallelDistance> fast;
+    if (symbols.size() <= BitParallelDistance::MaxLength)
+        fast.emplace(symbols);
     const int n = int(symbols.size());
     const int longest = int(m_lengthStart.size()) - 2;
     const int shortest = (n * minScore + 99) / 100;
@@ -241,7 +271,9 @@ std::vector<TextIndex::Hit> TextIndex::match(QStringView query, PlaceholderRule 
         const int needed = longer + 2 - 3 * limit;
         if (needed > 0 && shared[size_t(id - idLow)] < needed)
             continue;
-        scoreInto(id, query, symbols, rule, minScore, hits);
+        if (bagDistance(queryBag, m_bags[size_t(id)]) > limit)
+            continue;
+        scoreInto(id, query, symbols, rule, minScore, hits, fast ? &*fast : nullptr);
     }
     std::sort(hits.begin(), hits.end(), [](const Hit &a, const Hit &b) { return a.text < b.text; });
     return hits;

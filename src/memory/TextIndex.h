@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -54,12 +55,16 @@ public:
 private:
     using Gram = std::uint64_t;
     void scoreInto(int id, QStringView query, const std::u32string &symbols, PlaceholderRule rule, int minScore,
-                   std::vector<Hit> &hits) const;
+                   std::vector<Hit> &hits, const class BitParallelDistance *fast = nullptr) const;
 
     // Ids are given in order of symbol length (by the percent rule), so that the
     // texts of one length window are one id range.
     std::vector<QString> m_texts;
     std::vector<std::u32string> m_symbols;
+    // Symbols counted into 32 bins: the excess of one text's bins over another's is a
+    // lower bound of their edit distance (bag distance), far cheaper than the distance.
+    using Bag = std::array<std::uint8_t, 32>;
+    std::vector<Bag> m_bags;
     std::vector<std::vector<int>> m_positions;
     std::vector<int> m_lengthStart; // first id of each symbol length; one past the longest at the end
     QHash<QString, int> m_byText;

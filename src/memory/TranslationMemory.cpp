@@ -173,17 +173,18 @@ std::vector<MemoryMatch> TranslationMemory::suggest(const MatchQuery &query) con
     const auto offer = [&](int score, QStringView target, const QString &source, MatchOrigin origin, int rank,
                            const QString &key, const QString &language, const QString &file) {
         const QStringView text = valueText(target);
-        if (text == current)
+        if (text == current || score < minScore)
             return;
-        const bool differ = countPlaceholders(text, rule) != wanted;
-        if (differ)
-            score -= 10;
-        if (score < minScore)
-            return;
+        // One translation has one placeholder verdict: worked out when it is first seen.
         const QString textString = text.toString();
         const auto found = byText.constFind(textString);
         if (found != byText.cend()) {
             Candidate &held = candidates[size_t(found.value())];
+            const bool differ = held.match.placeholdersDiffer;
+            if (differ)
+                score -= 10;
+            if (score < minScore)
+                return;
             ++held.match.uses;
             if (score < held.match.score || (score == held.match.score && rank >= held.rank))
                 return;
@@ -191,6 +192,11 @@ std::vector<MemoryMatch> TranslationMemory::suggest(const MatchQuery &query) con
             held = Candidate{{score, textString, source, origin, key, language, file, uses, differ}, rank};
             return;
         }
+        const bool differ = countPlaceholders(text, rule) != wanted;
+        if (differ)
+            score -= 10;
+        if (score < minScore)
+            return;
         byText.insert(textString, int(candidates.size()));
         candidates.push_back({{score, textString, source, origin, key, language, file, 1, differ}, rank});
     };
