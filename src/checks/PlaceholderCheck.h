@@ -51,6 +51,30 @@ void forEachBracePlaceholder(QStringView text, Found found)
     }
 }
 
+// Calls found(start, length) for each placeholder of text by rule, as non-overlapping
+// spans in text order: "%" plus one character ("%l" plus two) and "\\" plus one, cut
+// short at the end, or the brace rule's "{digits}". What marks a placeholder as one
+// piece (an XLIFF export's <ph>, the memory's one-character placeholders).
+template<typename Found>
+void forEachPlaceholderSpan(QStringView text, PlaceholderRule rule, Found found)
+{
+    if (rule == PlaceholderRule::Brace) {
+        forEachBracePlaceholder(text, found);
+        return;
+    }
+    for (qsizetype i = 0; i < text.size();) {
+        const QChar c = text[i];
+        if (c != u'%' && c != u'\\') {
+            ++i;
+            continue;
+        }
+        const bool isLong = c == u'%' && i + 1 < text.size() && text[i + 1] == u'l';
+        const qsizetype length = std::min<qsizetype>(isLong ? 3 : 2, text.size() - i);
+        found(i, length);
+        i += length;
+    }
+}
+
 // True when value and reference hold the same placeholders equally often, in any order.
 bool CheckPlaceholders(const QString &value, const QString &reference, AttributeId attributeId);
 

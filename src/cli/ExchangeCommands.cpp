@@ -2,6 +2,9 @@
 
 #include "exchange/ProductExchange.h"
 #include "recovery/LanguageLock.h"
+#include "exchange/Tmx.h"
+#include "memory/ProductMemory.h"
+#include "model/LocaleCatalogue.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -54,7 +57,9 @@ int runExport(const QStringList &arguments)
     const QCommandLineOption only(QStringLiteral("only"), QStringLiteral("all (the default), untranslated or problems."), QStringLiteral("WHICH"), QStringLiteral("all"));
     const QCommandLineOption reference(QStringLiteral("reference"), QStringLiteral("The language whose values are the source; the master by default."), QStringLiteral("NAME"));
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("The file to write; standard output by default."), QStringLiteral("FILE"));
-    parser.addOptions({format, only, reference, output});
+    const QCommandLineOption suggestionsOption(QStringLiteral("suggestions"), QStringLiteral("Give each unit up to three translation memory matches as <alt-trans>, for the agency's tool (XLIFF only)."));
+    const QCommandLineOption tm(QStringLiteral("tm"), QStringLiteral("With --suggestions: a TMX file whose units are offered too; may be repeated."), QStringLiteral("FILE"));
+    parser.addOptions({format, only, reference, suggestionsOption, tm, output});
     parser.addHelpOption();
 
     QString message;
@@ -101,8 +106,32 @@ int runExport(const QStringList &arguments)
             return failed(command, QStringLiteral("the product has no language \"%1\"").arg(parser.value(reference)));
     }
 
+    if (parser.isSet(tm) && !parser.isSet(suggestionsOption))
+        return failed(command, QStringLiteral("--tm goes with --suggestions"));
+    std::shared_ptr<const TranslationMemory> memory;
+    if (parser.isSet(suggestionsOption)) {
+        if (exchangeFormat != ExchangeFormat::Xliff)
+            return failed(command, QStringLiteral("--suggestions needs --format xliff: a CSV file has no place for them"));
+        const QString master = LocaleCatalogue::DisplayNameForCode(QStringLiteral("0x0409"));
+        std::vector<std::shared_ptr<const UnitSet>> tmx;
+        for (const QString &path : parser.values(tm)) {
+            QString error;
+            std::shared_ptr<const UnitSet> units = loadTmxMemory(path, LocaleCatalogue::Bcp47ForDisplayName(master),
+                                                                 LocaleCatalogue::Bcp47ForDisplayName(language), error);
+            if (!units)
+                return failed(command, error);
+            tmx.push_back(std::move(units));
+        }
+        ProductMemory product;
+        if (!product.open(exchange.engine().productDirectory()))
+            return failed(command, product.error());
+        memory = product.memoryFor(language, QString(), std::move(tmx));
+        if (!memory)
+            return failed(command, product.error());
+    }
+
     QByteArray bytes;
-    if (!exchange.exportLanguage(language, referenceLanguage, selection, exchangeFormat, bytes))
+    if (!exchange.exportLanguage(language, referenceLanguage, selection, exchangeFormat, bytes, memory.get()))
         return failed(command, exchange.error());
 
     if (!parser.isSet(output)) {

@@ -2,6 +2,7 @@
 #include "cli/CheckCommand.h"
 #include "cli/ExchangeCommands.h"
 #include "cli/Command.h"
+#include "cli/MemoryCommands.h"
 
 #include <QCoreApplication>
 
@@ -24,12 +25,24 @@ int main(int argc, char *argv[])
          nullptr, &Glossa::runChanges},
         {QStringLiteral("export"),
          QStringLiteral("LANGUAGE [PRODUCT_DIR] [--format xliff|csv] [--only all|untranslated|problems] "
-                        "[--reference NAME] [-o FILE]"),
+                        "[--reference NAME] [--suggestions] [--tm FILE]... [-o FILE]"),
          QStringLiteral("A language's entries as XLIFF 1.2 or CSV, for an outside translator"), nullptr, nullptr,
          &Glossa::runExport},
         {QStringLiteral("import"), QStringLiteral("FILE [PRODUCT_DIR] [--language NAME] [--dry-run] [--accept-errors] [--force]"),
          QStringLiteral("Translated XLIFF or CSV back into the language file, checked"), nullptr, nullptr,
          &Glossa::runImport},
+        {QStringLiteral("suggest"),
+         QStringLiteral("LANGUAGE [PRODUCT_DIR] [--key KEY]... [--untranslated] [--tm FILE]... [--since EARLIER] "
+                        "[--min SCORE] [--max N] [--format text|json]"),
+         QStringLiteral("The translation memory's matches for entries of a language"), nullptr, nullptr,
+         &Glossa::runSuggest},
+        {QStringLiteral("tm"), QStringLiteral("export LANGUAGE [PRODUCT_DIR] [-o FILE]"),
+         QStringLiteral("A language's translations as a TMX 1.4b translation memory"), nullptr, nullptr,
+         &Glossa::runTm},
+        {QStringLiteral("pretranslate"),
+         QStringLiteral("LANGUAGE [PRODUCT_DIR] [--tm FILE]... [--since EARLIER] [--dry-run]"),
+         QStringLiteral("Fills blank and missing values with 100 matches that all agree"), nullptr, nullptr,
+         &Glossa::runPretranslate},
     };
     return Glossa::Cli::dispatch(QCoreApplication::arguments(), subcommands);
 }

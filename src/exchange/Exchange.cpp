@@ -274,22 +274,8 @@ std::vector<PlaceholderSpan> placeholderSpans(QStringView text, int attributeInd
 {
     std::vector<PlaceholderSpan> spans;
     // Attribute ids and master rows agree: row 0 is the first attribute.
-    if (placeholderRuleFor(AttributeId(attributeIndex)) == PlaceholderRule::Percent) {
-        // "%" plus one character ("%l" plus two) and "\" plus one; cut short at the end.
-        for (qsizetype i = 0; i < text.size();) {
-            const QChar c = text[i];
-            if (c != u'%' && c != u'\\') {
-                ++i;
-                continue;
-            }
-            const bool isLong = c == u'%' && i + 1 < text.size() && text[i + 1] == u'l';
-            const qsizetype length = std::min<qsizetype>(isLong ? 3 : 2, text.size() - i);
-            spans.push_back({i, length});
-            i += length;
-        }
-    } else {
-        forEachBracePlaceholder(text, [&](qsizetype start, qsizetype length) { spans.push_back({start, length}); });
-    }
+    forEachPlaceholderSpan(text, placeholderRuleFor(AttributeId(attributeIndex)),
+                           [&](qsizetype start, qsizetype length) { spans.push_back({start, length}); });
     return spans;
 }
 
@@ -369,6 +355,16 @@ QByteArray writeXliff(const ExchangeDocument &document)
             out += QStringLiteral("        <note>");
             appendEscaped(out, withoutNonXmlChars(note), false);
             out += QStringLiteral("</note>\n");
+        }
+        for (const AlternativeTranslation &alternative : entry.alternatives) {
+            out += QStringLiteral("        <alt-trans");
+            attribute(u"match-quality", QString::number(alternative.quality));
+            attribute(u"origin", withoutNonXmlChars(alternative.origin));
+            out += QStringLiteral(">\n          <source>");
+            appendEscaped(out, withoutNonXmlChars(alternative.source), false);
+            out += QStringLiteral("</source>\n          <target>");
+            appendEscaped(out, withoutNonXmlChars(alternative.target), false);
+            out += QStringLiteral("</target>\n        </alt-trans>\n");
         }
         out += QStringLiteral("      </trans-unit>\n");
     }

@@ -20,6 +20,15 @@ inline const QString StateTranslated = QStringLiteral("translated");
 inline const QString StateNeedsTranslation = QStringLiteral("needs-translation");
 inline const QString StateNeedsReview = QStringLiteral("needs-review-translation");
 
+// A translation memory's match carried along in an XLIFF unit's <alt-trans>.
+struct AlternativeTranslation
+{
+    int quality = 0;    // match-quality, the memory's score
+    QString origin;     // where the match comes from, as the user reads it
+    QString source;     // its English
+    QString target;     // its translation
+};
+
 // One attribute as it goes out.
 struct ExchangeEntry
 {
@@ -30,6 +39,7 @@ struct ExchangeEntry
     bool missing = false;    // the file has no line for the key
     QString state;           // one of the three states above
     QString note;            // the check engine's messages; empty when none
+    std::vector<AlternativeTranslation> alternatives; // XLIFF only: best first
 };
 
 // An entry with its state and note from the check engine's value checks: blank or

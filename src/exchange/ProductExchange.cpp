@@ -78,7 +78,7 @@ bool ProductExchange::readValues(const QString &language, QStringList &values, s
 }
 
 bool ProductExchange::exportLanguage(const QString &language, const QString &reference, ExportSelection selection,
-                                     ExchangeFormat format, QByteArray &bytes)
+                                     ExchangeFormat format, QByteArray &bytes, const TranslationMemory *suggestions)
 {
     m_error.clear();
     const QString master = LocaleCatalogue::DisplayNameForCode(QStringLiteral("0x0409"));
@@ -118,6 +118,9 @@ bool ProductExchange::exportLanguage(const QString &language, const QString &ref
             continue;
         ExchangeEntry entry = makeExchangeEntry(names[i], i, values[i], isMissing, masterValues[i], language, isMaster);
         entry.reference = referenceValues[i];
+        if (suggestions && format == ExchangeFormat::Xliff)
+            for (const MemoryMatch &match : suggestions->suggest({masterValues[i], i, values[i], 70, 3}))
+                entry.alternatives.push_back({match.score, originLabel(match), match.source, match.text});
         document.entries.push_back(std::move(entry));
     }
     bytes = writeExchange(document, format);

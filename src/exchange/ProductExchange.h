@@ -2,6 +2,7 @@
 
 #include "checks/CheckEngine.h"
 #include "exchange/Exchange.h"
+#include "memory/TranslationMemory.h"
 #include "model/LanguageStore.h"
 #include "recovery/ThreeWayMerge.h"
 
@@ -31,9 +32,10 @@ public:
 
     // The language's entries, in catalogue order, chosen by selection, with the
     // reference's values as their source (an empty reference: the master).
-    // Both names are display names of present languages.
+    // Both names are display names of present languages. With a memory of the
+    // language, each XLIFF unit carries up to three of its matches as <alt-trans>.
     bool exportLanguage(const QString &language, const QString &reference, ExportSelection selection,
-                        ExchangeFormat format, QByteArray &bytes);
+                        ExchangeFormat format, QByteArray &bytes, const TranslationMemory *suggestions = nullptr);
 
     // The language an exchange file goes into: the given name or code, else the
     // file's target language. Empty, with error(), when there is none, they

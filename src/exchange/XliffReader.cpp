@@ -1,15 +1,10 @@
 #include "exchange/XliffReader.h"
 
+#include "exchange/SaxReading.h"
+
 #include <QSet>
-#include <QStringDecoder>
 
-#include <libxml/parser.h>
-#include <libxml/parserInternals.h>
-#include <libxml/xmlerror.h>
-
-#include <climits>
 #include <cstring>
-#include <mutex>
 
 namespace Glossa {
 
@@ -19,40 +14,9 @@ constexpr char XliffNamespace[] = "urn:oasis:names:tc:xliff:document:1.2";
 // XLIFF 1.1 (what po2xliff and older tools write) has the same elements we read.
 constexpr char Xliff11Namespace[] = "urn:oasis:names:tc:xliff:document:1.1";
 
-bool equals(const xmlChar *a, const char *b)
-{
-    return a && std::strcmp(reinterpret_cast<const char *>(a), b) == 0;
-}
-
-// The reader hands text on as UTF-8. A U+FEFF that starts a piece of text is text
-// too: QString::fromUtf8 would drop it as a byte-order mark.
-QString text(const xmlChar *start, qsizetype length)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    return decoder.decode(QByteArrayView(reinterpret_cast<const char *>(start), length));
-}
-
-QString text(const xmlChar *start, const xmlChar *end)
-{
-    return text(start, end - start);
-}
-
-// The value of an attribute without a prefix, as SAX2 hands them: five pointers each
-// (local name, prefix, namespace, value start, value end).
-QString attribute(int count, const xmlChar **attributes, const char *name)
-{
-    for (int i = 0; i < count; ++i) {
-        const xmlChar **a = attributes + 5 * i;
-        if (!a[1] && equals(a[0], name)) {
-            // Without entity replacement the reader hands every "&" of a value on as "&#38;",
-            // and that is the only reference left in it.
-            QString value = text(a[3], a[4]);
-            value.replace(QLatin1String("&#38;"), QLatin1String("&"));
-            return value;
-        }
-    }
-    return {};
-}
+using Sax::attribute;
+using Sax::equals;
+using Sax::text;
 
 // What the parser's callbacks build, and where they are in the document.
 struct Reading
@@ -185,31 +149,15 @@ void documentType(void *data, const xmlChar *, const xmlChar *, const xmlChar *)
 void entityDeclaration(void *data, const xmlChar *name, int, const xmlChar *, const xmlChar *, xmlChar *)
 {
     readingOf(data)->refuse(QStringLiteral("the file declares the entity \"%1\"; entities are not expanded")
-                                .arg(text(name, qsizetype(std::strlen(reinterpret_cast<const char *>(name))))));
+                                .arg(text(name)));
 }
-
-// The parser's own messages are taken from its last error once it stops; none goes to
-// standard error.
-void quiet(void *, xmlErrorPtr) {}
-void quietGeneric(void *, const char *, ...) {}
 
 } // namespace
 
 bool readXliffFile(const QByteArray &bytes, ExchangeFile &file, QString &error)
 {
-    static std::once_flag initialised;
-    std::call_once(initialised, [] { xmlInitParser(); });
-    // The handlers of the encoding layer are the thread's own.
-    xmlSetGenericErrorFunc(nullptr, quietGeneric);
-    xmlSetStructuredErrorFunc(nullptr, quiet);
-    if (bytes.size() > INT_MAX) {
-        error = QStringLiteral("the file is too large to read");
-        return false;
-    }
-
     xmlSAXHandler sax;
     std::memset(&sax, 0, sizeof sax);
-    sax.initialized = XML_SAX2_MAGIC;
     sax.startElementNs = startElement;
     sax.endElementNs = endElement;
     sax.characters = characters;
@@ -218,35 +166,17 @@ bool readXliffFile(const QByteArray &bytes, ExchangeFile &file, QString &error)
     sax.internalSubset = documentType;
     sax.externalSubset = documentType;
     sax.entityDecl = entityDeclaration;
-    sax.serror = quiet;
 
     file.format = ExchangeFormat::Xliff;
     Reading reading;
     reading.file = &file;
-    xmlParserCtxtPtr context = xmlCreatePushParserCtxt(&sax, &reading, nullptr, 0, nullptr);
-    if (!context) {
-        error = QStringLiteral("the XML reader could not be started");
-        return false;
-    }
-    reading.context = context;
-    // Never the network, never an entity expanded, no external document loaded.
-    xmlCtxtUseOptions(context, XML_PARSE_NONET | XML_PARSE_NOXINCNODE);
-    context->replaceEntities = 0;
-    context->loadsubset = 0;
-    xmlParseChunk(context, bytes.constData(), int(bytes.size()), 1);
-    const bool wellFormed = context->wellFormed != 0;
-    const xmlError *last = xmlCtxtGetLastError(context);
-    if (!reading.error.isEmpty()) {
+    const QString parsed = Sax::parse(bytes, sax, &reading, reading.context);
+    if (!reading.error.isEmpty())
         error = reading.error;
-    } else if (!wellFormed || (last && last->level >= XML_ERR_ERROR)) {
-        error = QStringLiteral("the file is not well-formed XML: line %1, column %2: %3")
-                    .arg(last ? last->line : 0)
-                    .arg(last ? last->int2 : 0)
-                    .arg(last && last->message ? QString::fromUtf8(last->message).trimmed() : QStringLiteral("unreadable"));
-    } else if (!reading.seenRoot) {
+    else if (!parsed.isEmpty())
+        error = parsed;
+    else if (!reading.seenRoot)
         error = QStringLiteral("the file is not XLIFF 1.2 or 1.1: it holds no element");
-    }
-    xmlFreeParserCtxt(context);
     return error.isEmpty();
 }
 

@@ -1,0 +1,376 @@
+#include "cli/MemoryCommands.h"
+
+#include "cli/Command.h"
+#include "exchange/ProductExchange.h"
+#include "exchange/Tmx.h"
+#include "memory/ProductMemory.h"
+#include "model/Constants.h"
+#include "model/LanguageStore.h"
+#include "model/LocaleCatalogue.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+#include <thread>
+
+namespace Glossa {
+
+namespace {
+
+void printTo(std::FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+}
+
+int failed(const QString &command, const QString &message)
+{
+    printTo(stderr, QStringLiteral("glossa %1: %2\n").arg(command, message));
+    return Cli::ExitUsage;
+}
+
+bool parse(QCommandLineParser &parser, const QString &command, const QStringList &arguments, QString &message)
+{
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    if (!parser.parse(QStringList{QStringLiteral("glossa ") + command} + arguments)) {
+        message = parser.errorText();
+        return false;
+    }
+    return true;
+}
+
+const QString MasterName = MasterLanguageFileName.chopped(4);
+
+void addLanguageArguments(QCommandLineParser &parser)
+{
+    parser.addPositionalArgument(QStringLiteral("LANGUAGE"),
+                                 QStringLiteral("Display name (\"German (Germany)\") or locale code (\"0x0407\")."));
+    parser.addPositionalArgument(QStringLiteral("PRODUCT_DIR"),
+                                 QStringLiteral("The product directory; the working directory by default."),
+                                 QStringLiteral("[PRODUCT_DIR]"));
+}
+
+const QCommandLineOption TmOption(QStringLiteral("tm"),
+                                  QStringLiteral("A TMX file whose units of the language are offered too; may be repeated."),
+                                  QStringLiteral("FILE"));
+const QCommandLineOption SinceOption(QStringLiteral("since"),
+                                     QStringLiteral("An earlier release (its product folder or master file) whose "
+                                                    "translations of the language are offered too."),
+                                     QStringLiteral("EARLIER"));
+
+// The product, the language and its memory, as the memory commands open them.
+struct Opened
+{
+    ProductMemory product;
+    QString language;
+    std::shared_ptr<const TranslationMemory> memory;
+};
+
+// Opens PRODUCT_DIR and builds LANGUAGE's memory with the TMX files and earlier
+// release of the options. 0, or the exit status after the message is printed.
+int openMemory(const QString &command, const QStringList &positional, const QCommandLineParser &parser, Opened &opened)
+{
+    if (positional.isEmpty() || positional.size() > 2)
+        return failed(command, QStringLiteral("give LANGUAGE and at most one PRODUCT_DIR"));
+    if (!opened.product.open(positional.size() > 1 ? positional[1] : QDir::currentPath()))
+        return failed(command, opened.product.error());
+    opened.language = opened.product.engine().resolveLanguage(positional[0]);
+    if (opened.language.isEmpty())
+        return failed(command, QStringLiteral("the product has no language \"%1\"").arg(positional[0]));
+    if (opened.language == MasterName)
+        return failed(command, QStringLiteral("%1 is the master: its English is the source of every match").arg(MasterName));
+    const QString source = LocaleCatalogue::Bcp47ForDisplayName(MasterName);
+    const QString target = LocaleCatalogue::Bcp47ForDisplayName(opened.language);
+    std::vector<std::shared_ptr<const UnitSet>> tmx;
+    for (const QString &path : parser.values(TmOption)) {
+        QString error;
+        int others = 0;
+        std::shared_ptr<const UnitSet> units = loadTmxMemory(path, source, target, error, &others);
+        if (!units)
+            return failed(command, error);
+        if (others > 0)
+            printTo(stderr, QStringLiteral("%1: %2 units of other languages skipped\n").arg(path).arg(others));
+        tmx.push_back(std::move(units));
+    }
+    opened.memory = opened.product.memoryFor(opened.language, parser.value(SinceOption), std::move(tmx));
+    if (!opened.memory)
+        return failed(command, opened.product.error());
+    return Cli::ExitOk;
+}
+
+// The first row of each key in master order: a key the master repeats is one entry.
+std::vector<int> firstRows(const QStringList &names)
+{
+    std::vector<int> rows;
+    QSet<QString> seen;
+    for (int i = 0; i < int(names.size()); ++i)
+        if (!seen.contains(names[i])) {
+            seen.insert(names[i]);
+            rows.push_back(i);
+        }
+    return rows;
+}
+
+// The matches of many entries, on every core: the memory is immutable and its lookups are const.
+std::vector<std::vector<MemoryMatch>> suggestAll(const TranslationMemory &memory, const std::vector<int> &rows,
+                                                 int minScore, int maxMatches)
+{
+    std::vector<std::vector<MemoryMatch>> results(rows.size());
+    const size_t threads = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 16);
+    const size_t perThread = (rows.size() + threads - 1) / std::max<size_t>(threads, 1);
+    std::vector<std::thread> pool;
+    for (size_t t = 0; t < threads && t * perThread < rows.size(); ++t)
+        pool.emplace_back([&, t] {
+            const size_t end = std::min(rows.size(), (t + 1) * perThread);
+            for (size_t i = t * perThread; i < end; ++i)
+                results[i] = memory.suggestFor(rows[i], minScore, maxMatches);
+        });
+    for (std::thread &thread : pool)
+        thread.join();
+    return results;
+}
+
+QJsonValue textOrNull(const QString &text)
+{
+    return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text);
+}
+
+} // namespace
+
+int runSuggest(const QStringList &arguments)
+{
+    const QString command = QStringLiteral("suggest");
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Prints the translation memory's matches for entries of a language: other keys of the product and of\n"
+        "languages with the same base language, an earlier release and TMX files. A score is 100 for the\n"
+        "same English, 99 when only letter case, white space, the closing punctuation or an & differ, else\n"
+        "100 x (1 - edit distance / longer length) with each placeholder one character; a match whose\n"
+        "placeholders differ from the entry's English loses 10."));
+    addLanguageArguments(parser);
+    const QCommandLineOption key(QStringLiteral("key"), QStringLiteral("An entry to match; may be repeated."), QStringLiteral("KEY"));
+    const QCommandLineOption untranslated(QStringLiteral("untranslated"), QStringLiteral("Match every blank or missing entry."));
+    const QCommandLineOption minimum(QStringLiteral("min"), QStringLiteral("The lowest score shown, 0 to 100 (default 70)."), QStringLiteral("SCORE"), QStringLiteral("70"));
+    const QCommandLineOption maximum(QStringLiteral("max"), QStringLiteral("At most N matches per entry (default 5)."), QStringLiteral("N"), QStringLiteral("5"));
+    const QCommandLineOption format(QStringLiteral("format"), QStringLiteral("text (the default) or json."), QStringLiteral("FORMAT"), QStringLiteral("text"));
+    parser.addOptions({key, untranslated, TmOption, SinceOption, minimum, maximum, format});
+    parser.addHelpOption();
+
+    QString message;
+    if (!parse(parser, command, arguments, message))
+        return failed(command, message);
+    if (parser.isSet(QStringLiteral("help"))) {
+        printTo(stdout, parser.helpText());
+        return Cli::ExitOk;
+    }
+    bool ok = false;
+    const int minScore = parser.value(minimum).toInt(&ok);
+    if (!ok || minScore < 0 || minScore > 100)
+        return failed(command, QStringLiteral("--min takes a score from 0 to 100, not \"%1\"").arg(parser.value(minimum)));
+    const int maxMatches = parser.value(maximum).toInt(&ok);
+    if (!ok || maxMatches < 1)
+        return failed(command, QStringLiteral("--max takes a number from 1 up, not \"%1\"").arg(parser.value(maximum)));
+    const QString formatName = parser.value(format);
+    if (formatName != u"text" && formatName != u"json")
+        return failed(command, QStringLiteral("unknown format \"%1\": text or json").arg(formatName));
+    if (!parser.isSet(key) && !parser.isSet(untranslated))
+        return failed(command, QStringLiteral("give the entries: --key KEY or --untranslated"));
+
+    Opened opened;
+    if (const int status = openMemory(command, parser.positionalArguments(), parser, opened); status != Cli::ExitOk)
+        return status;
+    const TranslationMemory &memory = *opened.memory;
+    const QStringList &names = opened.product.engine().attributeNames();
+
+    std::set<int> wanted;
+    for (const QString &name : parser.values(key)) {
+        const qsizetype row = names.indexOf(name);
+        if (row < 0)
+            return failed(command, QStringLiteral("the master has no key \"%1\"").arg(name));
+        wanted.insert(int(row));
+    }
+    if (parser.isSet(untranslated))
+        for (const int row : firstRows(names))
+            if (isBlankValue(memory.language().values[row]))
+                wanted.insert(row);
+    const std::vector<int> rows(wanted.begin(), wanted.end());
+    const std::vector<std::vector<MemoryMatch>> results = suggestAll(memory, rows, minScore, maxMatches);
+
+    QByteArray out;
+    if (formatName == u"json") {
+        QJsonArray entries;
+        for (size_t i = 0; i < rows.size(); ++i) {
+            QJsonArray suggestions;
+            for (const MemoryMatch &match : results[i])
+                suggestions.append(QJsonObject{
+                    {QStringLiteral("score"), match.score},
+                    {QStringLiteral("text"), match.text},
+                    {QStringLiteral("source"), match.source},
+                    {QStringLiteral("origin"), QJsonObject{{QStringLiteral("kind"), originKindName(match.origin)},
+                                                           {QStringLiteral("key"), textOrNull(match.key)},
+                                                           {QStringLiteral("language"), match.language},
+                                                           {QStringLiteral("file"), match.file}}},
+                    {QStringLiteral("uses"), match.uses},
+                    {QStringLiteral("placeholders_differ"), match.placeholdersDiffer},
+                });
+            entries.append(QJsonObject{{QStringLiteral("key"), names[rows[i]]},
+                                       {QStringLiteral("reference"), memory.english().english(rows[i])},
+                                       {QStringLiteral("suggestions"), suggestions}});
+        }
+        out = QJsonDocument(QJsonObject{{QStringLiteral("language"), opened.language},
+                                        {QStringLiteral("code"), LocaleCatalogue::CodeForDisplayName(opened.language)},
+                                        {QStringLiteral("entries"), entries}})
+                  .toJson(QJsonDocument::Indented);
+    } else {
+        QString text;
+        for (size_t i = 0; i < rows.size(); ++i) {
+            text += QStringLiteral("%1: %2\n").arg(names[rows[i]], memory.english().english(rows[i]));
+            if (results[i].empty())
+                text += QStringLiteral("       no match\n");
+            for (const MemoryMatch &match : results[i]) {
+                QString notes = originLabel(match);
+                if (match.uses > 1)
+                    notes += QStringLiteral(", %1 uses").arg(match.uses);
+                if (match.placeholdersDiffer)
+                    notes += QStringLiteral(", placeholders differ");
+                text += QStringLiteral("  %1  %2  (%3)\n").arg(match.score, 3).arg(match.text, notes);
+            }
+        }
+        out = text.toUtf8();
+    }
+    Cli::printOut(out);
+    return std::ferror(stdout) ? failed(command, QStringLiteral("standard output cannot be written")) : Cli::ExitOk;
+}
+
+int runTm(const QStringList &arguments)
+{
+    const QString command = QStringLiteral("tm export");
+    if (arguments.isEmpty() || arguments.front() != u"export") {
+        if (!arguments.isEmpty() && (arguments.front() == u"--help" || arguments.front() == u"-h")) {
+            printTo(stdout, QStringLiteral("Usage: glossa tm export LANGUAGE [PRODUCT_DIR] [-o FILE]\n"
+                                           "Writes the language's translations as a TMX 1.4b translation memory.\n"
+                                           "glossa tm export --help shows its options.\n"));
+            return Cli::ExitOk;
+        }
+        return failed(QStringLiteral("tm"), QStringLiteral("give what to do: glossa tm export LANGUAGE [PRODUCT_DIR] [-o FILE]"));
+    }
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes the language's translations as TMX 1.4b: one unit per translated attribute (its key as the\n"
+        "tuid), the English and the translation as the files hold them, placeholders as literal text."));
+    addLanguageArguments(parser);
+    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("The file to write; standard output by default."), QStringLiteral("FILE"));
+    parser.addOption(output);
+    parser.addHelpOption();
+    QString message;
+    if (!parse(parser, command, arguments.mid(1), message))
+        return failed(command, message);
+    if (parser.isSet(QStringLiteral("help"))) {
+        printTo(stdout, parser.helpText());
+        return Cli::ExitOk;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty() || positional.size() > 2)
+        return failed(command, QStringLiteral("give LANGUAGE and at most one PRODUCT_DIR"));
+    ProductMemory product;
+    if (!product.open(positional.size() > 1 ? positional[1] : QDir::currentPath()))
+        return failed(command, product.error());
+    const QString language = product.engine().resolveLanguage(positional[0]);
+    if (language.isEmpty())
+        return failed(command, QStringLiteral("the product has no language \"%1\"").arg(positional[0]));
+    if (language == MasterName)
+        return failed(command, QStringLiteral("%1 is the master: a memory pairs it with another language").arg(MasterName));
+    LanguageColumn column;
+    if (!product.readColumn(language, column))
+        return failed(command, product.error());
+
+    TmxDocument document;
+    document.sourceLanguage = LocaleCatalogue::Bcp47ForDisplayName(MasterName);
+    document.targetLanguage = LocaleCatalogue::Bcp47ForDisplayName(language);
+    document.toolVersion = QStringLiteral(GLOSSA_VERSION);
+    const QStringList &names = product.engine().attributeNames();
+    for (const int row : firstRows(names))
+        if (!isBlankValue(column.values[row]))
+            document.units.push_back({names[row], product.english()->english(row), valueText(column.values[row]).toString()});
+    int skipped = 0;
+    const QByteArray bytes = writeTmx(document, &skipped);
+    if (skipped > 0)
+        printTo(stderr, QStringLiteral("%1 units left out: they hold characters XML cannot carry\n").arg(skipped));
+    if (!Cli::writeOutput(parser.value(output), bytes))
+        return Cli::ExitUsage;
+    return Cli::ExitOk;
+}
+
+int runPretranslate(const QStringList &arguments)
+{
+    const QString command = QStringLiteral("pretranslate");
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Fills the language's blank and missing values with the translation memory's 100 matches, where\n"
+        "every 100 match agrees; entries whose 100 matches differ are listed and left alone. A translated\n"
+        "value is never changed. The file is written once, as Save writes it.\n\n"
+        "Exit status: 0 filled or nothing to do, 1 some entries ambiguous, 2 a usage error or a file that\n"
+        "cannot be read or written."));
+    addLanguageArguments(parser);
+    const QCommandLineOption dryRun(QStringLiteral("dry-run"), QStringLiteral("Write nothing; list what would change."));
+    parser.addOptions({TmOption, SinceOption, dryRun});
+    parser.addHelpOption();
+    QString message;
+    if (!parse(parser, command, arguments, message))
+        return failed(command, message);
+    if (parser.isSet(QStringLiteral("help"))) {
+        printTo(stdout, parser.helpText());
+        return Cli::ExitOk;
+    }
+    Opened opened;
+    if (const int status = openMemory(command, parser.positionalArguments(), parser, opened); status != Cli::ExitOk)
+        return status;
+    const TranslationMemory &memory = *opened.memory;
+    const QStringList &names = opened.product.engine().attributeNames();
+
+    std::vector<int> blank;
+    for (const int row : firstRows(names))
+        if (isBlankValue(memory.language().values[row]))
+            blank.push_back(row);
+    const std::vector<std::vector<MemoryMatch>> results = suggestAll(memory, blank, 100, -1);
+
+    ImportPlan plan;
+    int ambiguous = 0;
+    const bool dry = parser.isSet(dryRun);
+    for (size_t i = 0; i < blank.size(); ++i) {
+        const std::vector<MemoryMatch> &matches = results[i];
+        const QString &name = names[blank[i]];
+        if (matches.size() == 1) {
+            plan.changes.push_back({name, blank[i], memory.language().values[blank[i]], matches.front().text});
+            printTo(stdout, QStringLiteral("%1: %2 -> %3\n")
+                                .arg(name, memory.language().values[blank[i]],
+                                     LanguageStore::quotedForSaving(matches.front().text)));
+        } else if (matches.size() > 1) {
+            ++ambiguous;
+            QStringList texts;
+            for (const MemoryMatch &match : matches)
+                texts.append(LanguageStore::quotedForSaving(match.text) + QStringLiteral(" (") + originLabel(match) + u')');
+            printTo(stdout, QStringLiteral("ambiguous %1: %2\n").arg(name, texts.join(QStringLiteral(", "))));
+        }
+    }
+    if (!dry && !plan.changes.empty()) {
+        ProductExchange exchange;
+        if (!exchange.open(opened.product.engine().productDirectory()) || !exchange.apply(opened.language, plan))
+            return failed(command, QStringLiteral("nothing was written: %1").arg(exchange.error()));
+    }
+    printTo(stderr, QStringLiteral("%1: %2 %3, %4 ambiguous left alone\n")
+                        .arg(opened.language, QString::number(plan.changes.size()),
+                             dry ? QStringLiteral("would be filled") : QStringLiteral("filled"),
+                             QString::number(ambiguous)));
+    std::fflush(stdout);
+    return ambiguous > 0 ? 1 : Cli::ExitOk;
+}
+
+} // namespace Glossa

@@ -1,0 +1,192 @@
+#include "memory/MatchScore.h"
+
+#include <QVarLengthArray>
+
+#include <algorithm>
+
+namespace Glossa {
+
+namespace {
+
+// Placeholder symbols lie above every UTF-16 code unit; the tag keeps the kinds apart.
+constexpr char32_t PercentTag = 0x01000000;     // "%" plus one character
+constexpr char32_t LongPercentTag = 0x02000000; // "%l" plus one
+constexpr char32_t BackslashTag = 0x03000000;   // "\" plus one
+constexpr char32_t CutShortTag = 0x04000000;    // a lead character at the very end
+constexpr char32_t BraceTag = 0x10000000;       // "{digits}", up to five digits
+constexpr char32_t LongBraceTag = 0x20000000;   // more digits: hashed
+
+char32_t placeholderSymbol(QStringView placeholder)
+{
+    const QChar lead = placeholder.front();
+    if (lead == u'{') {
+        const QStringView digits = placeholder.sliced(1, placeholder.size() - 2);
+        if (digits.size() <= 5)
+            return BraceTag | (char32_t(digits.size()) << 20) | char32_t(digits.toUInt());
+        return LongBraceTag | (char32_t(qHash(digits)) & 0x0FFFFFFF);
+    }
+    if (placeholder.size() == 1)
+        return CutShortTag | lead.unicode();
+    if (placeholder.size() == 3)
+        return LongPercentTag | placeholder[2].unicode();
+    return (lead == u'%' ? PercentTag : BackslashTag) | placeholder[1].unicode();
+}
+
+bool isClosingPunctuation(QChar c)
+{
+    switch (c.unicode()) {
+    case u'.': case u':': case u'!': case u'?': case u';': case u',': case 0x2026:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+std::u32string matchSymbols(QStringView text, PlaceholderRule rule)
+{
+    std::u32string symbols;
+    symbols.reserve(size_t(text.size()));
+    qsizetype at = 0;
+    forEachPlaceholderSpan(text, rule, [&](qsizetype start, qsizetype length) {
+        for (; at < start; ++at)
+            symbols.push_back(text[at].unicode());
+        symbols.push_back(placeholderSymbol(text.sliced(start, length)));
+        at = start + length;
+    });
+    for (; at < text.size(); ++at)
+        symbols.push_back(text[at].unicode());
+    return symbols;
+}
+
+QString looseForm(QStringView text)
+{
+    QString loose;
+    loose.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'&') {
+            if (i + 1 < text.size() && text[i + 1] == u'&') {
+                loose += u'&';
+                ++i;
+            }
+            continue;
+        }
+        if (c.isSpace())
+            continue;
+        loose += c.toCaseFolded();
+    }
+    while (!loose.isEmpty() && isClosingPunctuation(loose.back()))
+        loose.chop(1);
+    return loose;
+}
+
+int editDistance(std::u32string_view a, std::u32string_view b, int limit)
+{
+    if (a.size() < b.size())
+        std::swap(a, b);
+    const int n = int(a.size());
+    const int m = int(b.size());
+    if (n - m > limit)
+        return limit + 1;
+    if (m == 0)
+        return n;
+    QVarLengthArray<int, 256> previous(m + 1);
+    QVarLengthArray<int, 256> current(m + 1);
+    for (int j = 0; j <= m; ++j)
+        previous[j] = j;
+    for (int i = 1; i <= n; ++i) {
+        current[0] = i;
+        int rowMinimum = i;
+        const char32_t ai = a[size_t(i - 1)];
+        for (int j = 1; j <= m; ++j) {
+            const int substitute = previous[j - 1] + (ai == b[size_t(j - 1)] ? 0 : 1);
+            const int cost = std::min({previous[j] + 1, current[j - 1] + 1, substitute});
+            current[j] = cost;
+            rowMinimum = std::min(rowMinimum, cost);
+        }
+        // Every later row is at least this row's minimum.
+        if (rowMinimum > limit)
+            return limit + 1;
+        std::swap(previous, current);
+    }
+    return std::min(previous[m], limit + 1);
+}
+
+BitParallelDistance::BitParallelDistance(std::u32string_view pattern)
+    : m_length(int(std::min(pattern.size(), MaxLength)))
+{
+    for (int i = 0; i < m_length; ++i) {
+        const char32_t symbol = pattern[size_t(i)];
+        size_t slot = (symbol * 2654435761u) % Slots;
+        while (m_used[slot] && m_symbols[slot] != symbol)
+            slot = (slot + 1) % Slots;
+        m_used[slot] = true;
+        m_symbols[slot] = symbol;
+        m_masks[slot] |= std::uint64_t(1) << i;
+    }
+}
+
+std::uint64_t BitParallelDistance::mask(char32_t symbol) const
+{
+    for (size_t slot = (symbol * 2654435761u) % Slots; m_used[slot]; slot = (slot + 1) % Slots)
+        if (m_symbols[slot] == symbol)
+            return m_masks[slot];
+    return 0;
+}
+
+int BitParallelDistance::distance(std::u32string_view text) const
+{
+    if (m_length == 0)
+        return int(text.size());
+    const std::uint64_t last = std::uint64_t(1) << (m_length - 1);
+    std::uint64_t positive = ~std::uint64_t(0); // vertical deltas of +1
+    std::uint64_t negative = 0;                 // vertical deltas of -1
+    int score = m_length;
+    for (const char32_t symbol : text) {
+        const std::uint64_t equal = mask(symbol);
+        const std::uint64_t xv = equal | negative;
+        const std::uint64_t xh = (((equal & positive) + positive) ^ positive) | equal;
+        std::uint64_t ph = negative | ~(xh | positive);
+        std::uint64_t mh = positive & xh;
+        if (ph & last)
+            ++score;
+        else if (mh & last)
+            --score;
+        // The table's first row counts up: each column starts one more than the last.
+        ph = (ph << 1) | 1;
+        mh <<= 1;
+        positive = mh | ~(xv | ph);
+        negative = ph & xv;
+    }
+    return score;
+}
+
+int fuzzyScore(int distance, int longer)
+{
+    if (longer <= 0)
+        return 100;
+    return int((100LL * (longer - distance)) / longer);
+}
+
+int distanceLimit(int longer, int minScore)
+{
+    // score >= s  <=>  100 (L - d) >= s L  <=>  d <= L (100 - s) / 100
+    return int((qint64(longer) * (100 - std::clamp(minScore, 0, 100))) / 100);
+}
+
+int matchScore(QStringView english, QStringView other, PlaceholderRule rule)
+{
+    if (english == other)
+        return 100;
+    const QString loose = looseForm(english);
+    if (!loose.isEmpty() && loose == looseForm(other))
+        return 99;
+    const std::u32string a = matchSymbols(english, rule);
+    const std::u32string b = matchSymbols(other, rule);
+    const int longer = int(std::max(a.size(), b.size()));
+    return fuzzyScore(editDistance(a, b, longer), longer);
+}
+
+} // namespace Glossa

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "checks/PlaceholderCheck.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// How alike two English texts are, as the translation memory scores them:
+// 100 for the same text, 99 when only letter case, white space, the closing
+// punctuation or an "&" accelerator differ, else 100 × (1 − distance / longer)
+// rounded down, over characters with each placeholder counted as one.
+namespace Glossa {
+
+// A text as the memory compares it: one symbol per UTF-16 code unit, one per
+// placeholder (found by rule, as the placeholder check finds them). Two texts
+// give the same symbols only when they are the same text.
+std::u32string matchSymbols(QStringView text, PlaceholderRule rule);
+
+// The text without what the 99 rule lets differ: letters case-folded, white space
+// and "&" accelerators taken out ("&&" stays one "&"), closing punctuation cut off.
+QString looseForm(QStringView text);
+
+// Levenshtein distance of a and b; any value above limit is returned as limit + 1.
+int editDistance(std::u32string_view a, std::u32string_view b, int limit);
+
+// The same distance from one text of at most 64 symbols to many others, 64 cells
+// of the distance table at a time (Myers' bit-parallel method, Hyyrö's form for whole
+// texts): built once per query, then as cheap as a walk over the other text.
+class BitParallelDistance
+{
+public:
+    static constexpr size_t MaxLength = 64;
+    // pattern: at most MaxLength symbols.
+    explicit BitParallelDistance(std::u32string_view pattern);
+    int distance(std::u32string_view text) const;
+
+private:
+    std::uint64_t mask(char32_t symbol) const;
+    static constexpr size_t Slots = 128; // open addressing, at most 64 used
+    std::array<char32_t, Slots> m_symbols{};
+    std::array<std::uint64_t, Slots> m_masks{};
+    std::array<bool, Slots> m_used{};
+    int m_length = 0;
+};
+
+// 100 × (1 − distance / longer), rounded down; 100 when both are empty.
+int fuzzyScore(int distance, int longer);
+
+// The largest distance that still scores minScore between texts whose longer has
+// longer symbols.
+int distanceLimit(int longer, int minScore);
+
+// The score of other against english by the three rules.
+int matchScore(QStringView english, QStringView other, PlaceholderRule rule);
+
+} // namespace Glossa

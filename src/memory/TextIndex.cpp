@@ -1,0 +1,293 @@
+#include "memory/TextIndex.h"
+
+#include "memory/MatchScore.h"
+
+#include <algorithm>
+#include <numeric>
+#include <optional>
+
+namespace Glossa {
+
+namespace {
+
+constexpr std::uint64_t SymbolBits = 21;
+constexpr std::uint64_t Padding = (1u << SymbolBits) - 1;
+constexpr std::uint32_t CountMask = 0xFF;
+
+// Any mapping of symbols keeps the trigram bound (equal symbols stay equal), so
+// letters are case-folded and placeholders squeezed into 21 bits.
+std::uint64_t gramSymbol(char32_t symbol)
+{
+    if (symbol < 0x10000)
+        return QChar(char16_t(symbol)).toCaseFolded().unicode();
+    return 0x10000 | ((symbol ^ (symbol >> 12)) & 0xFFFF);
+}
+
+// The padded trigrams of symbols, sorted: a text of n symbols has n + 2.
+std::vector<std::uint64_t> trigrams(const std::u32string &symbols)
+{
+    std::vector<std::uint64_t> folded;
+    folded.reserve(symbols.size() + 4);
+    folded.push_back(Padding);
+    folded.push_back(Padding);
+    for (const char32_t s : symbols)
+        folded.push_back(gramSymbol(s));
+    folded.push_back(Padding);
+    folded.push_back(Padding);
+    std::vector<std::uint64_t> grams;
+    grams.reserve(folded.size() - 2);
+    for (size_t i = 0; i + 2 < folded.size(); ++i)
+        grams.push_back((folded[i] << (2 * SymbolBits)) | (folded[i + 1] << SymbolBits) | folded[i + 2]);
+    std::sort(grams.begin(), grams.end());
+    return grams;
+}
+
+// Calls each(gram, occurrences) for the distinct grams of a sorted list.
+template<typename Each>
+void forEachDistinct(const std::vector<std::uint64_t> &grams, Each each)
+{
+    for (size_t i = 0; i < grams.size();) {
+        size_t j = i + 1;
+        while (j < grams.size() && grams[j] == grams[i])
+            ++j;
+        each(grams[i], int(j - i));
+        i = j;
+    }
+}
+
+std::array<std::uint8_t, 32> bagOf(const std::u32string &symbols)
+{
+    std::array<std::uint8_t, 32> bag{};
+    for (const char32_t s : symbols) {
+        std::uint8_t &bin = bag[(s ^ (s >> 5) ^ (s >> 24)) & 31];
+        if (bin < 255)
+            ++bin;
+    }
+    return bag;
+}
+
+// Each edit changes one symbol: a distance of d leaves at most d symbols of either
+// text unmatched in the other. Capped bins only make the bound smaller.
+int bagDistance(const std::array<std::uint8_t, 32> &a, const std::array<std::uint8_t, 32> &b)
+{
+    int extraA = 0;
+    int extraB = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const int d = int(a[i]) - int(b[i]);
+        (d > 0 ? extraA : extraB) += std::abs(d);
+    }
+    return std::max(extraA, extraB);
+}
+
+bool isBlank(const QString &text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.isSpace(); });
+}
+
+} // namespace
+
+TextIndex::TextIndex(const QStringList &texts)
+{
+    std::vector<QString> distinct;
+    std::vector<std::vector<int>> positions;
+    QHash<QString, int> first;
+    first.reserve(texts.size());
+    for (int i = 0; i < int(texts.size()); ++i) {
+        const QString &text = texts[i];
+        if (isBlank(text))
+            continue;
+        const auto found = first.constFind(text);
+        if (found != first.cend()) {
+            positions[size_t(found.value())].push_back(i);
+            continue;
+        }
+        first.insert(text, int(distinct.size()));
+        distinct.push_back(text);
+        positions.push_back({i});
+    }
+
+    std::vector<std::u32string> symbols(distinct.size());
+    for (size_t i = 0; i < distinct.size(); ++i)
+        symbols[i] = matchSymbols(distinct[i], PlaceholderRule::Percent);
+    std::vector<int> order(distinct.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return symbols[size_t(a)].size() < symbols[size_t(b)].size(); });
+
+    m_texts.reserve(order.size());
+    m_symbols.reserve(order.size());
+    m_positions.reserve(order.size());
+    m_byText.reserve(qsizetype(order.size()));
+    for (const int from : order) {
+        const int id = int(m_texts.size());
+        m_byText.insert(distinct[size_t(from)], id);
+        m_byLoose[looseForm(distinct[size_t(from)])].push_back(id);
+        m_texts.push_back(std::move(distinct[size_t(from)]));
+        m_bags.push_back(bagOf(symbols[size_t(from)]));
+        m_symbols.push_back(std::move(symbols[size_t(from)]));
+        m_positions.push_back(std::move(positions[size_t(from)]));
+    }
+    m_byLoose.remove(QString()); // texts of punctuation alone match nothing loosely
+
+    const size_t longest = m_symbols.empty() ? 0 : m_symbols.back().size();
+    m_lengthStart.assign(longest + 2, int(m_texts.size()));
+    for (int id = int(m_texts.size()) - 1; id >= 0; --id)
+        m_lengthStart[m_symbols[size_t(id)].size()] = id;
+    for (size_t length = longest; length-- > 0;)
+        m_lengthStart[length] = std::min(m_lengthStart[length], m_lengthStart[length + 1]);
+
+    // Two passes over the grams: give each its id and count its postings, then lay
+    // the postings out gram by gram (ids ascending, as the texts are walked in order).
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> occurrences; // gram id, posting
+    occurrences.reserve(m_texts.size() * 24);
+    std::vector<std::uint32_t> perGram;
+    for (int id = 0; id < int(m_texts.size()); ++id) {
+        forEachDistinct(trigrams(m_symbols[size_t(id)]), [&](Gram gram, int count) {
+            auto found = m_gramIds.find(gram);
+            if (found == m_gramIds.end()) {
+                found = m_gramIds.insert(gram, int(perGram.size()));
+                perGram.push_back(0);
+            }
+            ++perGram[size_t(found.value())];
+            occurrences.emplace_back(std::uint32_t(found.value()),
+                                     (std::uint32_t(id) << 8) | std::uint32_t(std::min(count, int(CountMask))));
+        });
+    }
+    m_gramStart.assign(perGram.size() + 1, 0);
+    for (size_t g = 0; g < perGram.size(); ++g)
+        m_gramStart[g + 1] = m_gramStart[g] + perGram[g];
+    m_postings.resize(occurrences.size());
+    std::vector<std::uint32_t> fill(m_gramStart.begin(), m_gramStart.end() - 1);
+    for (const auto &[gram, posting] : occurrences)
+        m_postings[fill[gram]++] = posting;
+}
+
+int TextIndex::find(QStringView text) const
+{
+    return m_byText.value(text.toString(), -1);
+}
+
+void TextIndex::scoreInto(int id, QStringView query, const std::u32string &symbols, PlaceholderRule rule,
+                          int minScore, std::vector<Hit> &hits, const BitParallelDistance *fast) const
+{
+    const QString &text = m_texts[size_t(id)];
+    if (text == query) {
+        hits.push_back({id, 100});
+        return;
+    }
+    const std::u32string own = rule == PlaceholderRule::Percent ? std::u32string() : matchSymbols(text, rule);
+    const std::u32string &other = rule == PlaceholderRule::Percent ? m_symbols[size_t(id)] : own;
+    const int longer = int(std::max(symbols.size(), other.size()));
+    const int limit = distanceLimit(longer, minScore);
+    const int distance = fast ? fast->distance(other) : editDistance(symbols, other, limit);
+    if (distance <= limit) {
+        const int score = fuzzyScore(distance, longer);
+        if (score >= minScore)
+            hits.push_back({id, score});
+    }
+}
+
+std::vector<TextIndex::Hit> TextIndex::matchByScan(QStringView query, PlaceholderRule rule, int minScore) const
+{
+    std::vector<Hit> hits;
+    const std::vector<int> loose = m_byLoose.value(looseForm(query));
+    const std::u32string symbols = matchSymbols(query, rule);
+    for (int id = 0; id < int(m_texts.size()); ++id) {
+        if (m_texts[size_t(id)] != query && std::binary_search(loose.begin(), loose.end(), id)) {
+            if (minScore <= 99)
+                hits.push_back({id, 99});
+            continue;
+        }
+        scoreInto(id, query, symbols, rule, minScore, hits);
+    }
+    return hits;
+}
+
+std::vector<TextIndex::Hit> TextIndex::match(QStringView query, PlaceholderRule rule, int minScore) const
+{
+    // The trigrams are taken by the percent rule; the brace rule (the first attribute
+    // alone) is scored by scanning.
+    if (rule != PlaceholderRule::Percent || m_texts.empty())
+        return matchByScan(query, rule, minScore);
+    minScore = std::clamp(minScore, 0, 100);
+
+    std::vector<Hit> hits;
+    // Texts equal but for case, space, closing punctuation or "&" may differ in
+    // length beyond any window: they are looked up by their loose form.
+    const int exact = find(query);
+    std::vector<int> loose = m_byLoose.value(looseForm(query));
+    if (exact >= 0 && std::find(loose.begin(), loose.end(), exact) == loose.end())
+        loose.push_back(exact);
+    std::sort(loose.begin(), loose.end());
+    for (const int id : loose) {
+        if (id == exact)
+            hits.push_back({id, 100});
+        else if (minScore <= 99)
+            hits.push_back({id, 99});
+    }
+
+    const std::u32string symbols = matchSymbols(query, rule);
+    const Bag queryBag = bagOf(symbols);
+    std::optional<BitParallelDistance> fast;
+    if (symbols.size() <= BitParallelDistance::MaxLength)
+        fast.emplace(symbols);
+    const int n = int(symbols.size());
+    const int longest = int(m_lengthStart.size()) - 2;
+    const int shortest = (n * minScore + 99) / 100;
+    const int tallest = minScore > 0 ? std::min(longest, (n * 100) / minScore) : longest;
+    if (shortest > tallest || shortest > longest) {
+        std::sort(hits.begin(), hits.end(), [](const Hit &a, const Hit &b) { return a.text < b.text; });
+        return hits;
+    }
+    const int idLow = m_lengthStart[size_t(shortest)];
+    const int idHigh = m_lengthStart[size_t(tallest + 1)];
+
+    std::vector<std::uint16_t> shared(size_t(std::max(0, idHigh - idLow)), 0);
+    forEachDistinct(trigrams(symbols), [&](Gram gram, int queryCount) {
+        const auto found = m_gramIds.constFind(gram);
+        if (found == m_gramIds.cend())
+            return;
+        const auto begin = m_postings.begin() + m_gramStart[size_t(found.value())];
+        const auto end = m_postings.begin() + m_gramStart[size_t(found.value()) + 1];
+        for (auto p = std::lower_bound(begin, end, std::uint32_t(idLow) << 8); p != end; ++p) {
+            const int id = int(*p >> 8);
+            if (id >= idHigh)
+                break;
+            const int count = int(*p & CountMask);
+            const int add = count == int(CountMask) ? queryCount : std::min(queryCount, count);
+            std::uint16_t &cell = shared[size_t(id - idLow)];
+            cell = std::uint16_t(std::min(0xFFFF, cell + add));
+        }
+    });
+
+    for (int id = idLow; id < idHigh; ++id) {
+        if (std::binary_search(loose.begin(), loose.end(), id))
+            continue;
+        const int m = int(m_symbols[size_t(id)].size());
+        const int longer = std::max(n, m);
+        const int limit = distanceLimit(longer, minScore);
+        if (std::abs(n - m) > limit)
+            continue;
+        const int needed = longer + 2 - 3 * limit;
+        if (needed > 0 && shared[size_t(id - idLow)] < needed)
+            continue;
+        if (bagDistance(queryBag, m_bags[size_t(id)]) > limit)
+            continue;
+        scoreInto(id, query, symbols, rule, minScore, hits, fast ? &*fast : nullptr);
+    }
+    std::sort(hits.begin(), hits.end(), [](const Hit &a, const Hit &b) { return a.text < b.text; });
+    return hits;
+}
+
+std::vector<int> TextIndex::containing(QStringView phrase) const
+{
+    std::vector<int> ids;
+    if (phrase.isEmpty())
+        return ids;
+    for (int id = 0; id < int(m_texts.size()); ++id)
+        if (QStringView(m_texts[size_t(id)]).contains(phrase, Qt::CaseInsensitive))
+            ids.push_back(id);
+    return ids;
+}
+
+} // namespace Glossa

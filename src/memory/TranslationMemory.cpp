@@ -1,0 +1,266 @@
+#include "memory/TranslationMemory.h"
+
+#include "checks/CheckEngine.h"
+
+#include <QFileInfo>
+#include <QHash>
+
+#include <algorithm>
+
+namespace Glossa {
+
+namespace {
+
+// Ranks of the origins; siblings and TMX files add their place in the order given.
+constexpr int ProductRank = 0;
+constexpr int SiblingRank = 1000;
+constexpr int EarlierRank = 2000;
+constexpr int TmxRank = 3000;
+
+// A unit of the percent rule: units of an earlier release or a TMX file have no
+// attribute row, and only the first attribute takes the brace rule.
+constexpr AttributeId UnitRuleId = 1;
+
+QStringList textsOf(const QStringList &values)
+{
+    QStringList texts;
+    texts.reserve(values.size());
+    for (const QString &value : values)
+        texts.append(valueText(value).toString());
+    return texts;
+}
+
+QStringList sourcesOf(const std::vector<TranslationPair> &pairs)
+{
+    QStringList sources;
+    sources.reserve(qsizetype(pairs.size()));
+    for (const TranslationPair &pair : pairs)
+        sources.append(pair.source);
+    return sources;
+}
+
+std::vector<TranslationPair> offerablePairs(std::vector<TranslationPair> pairs)
+{
+    std::erase_if(pairs, [](const TranslationPair &pair) {
+        return isBlankValue(pair.target) || isBlankValue(pair.source)
+            || !CheckPlaceholders(pair.target, pair.source, UnitRuleId);
+    });
+    return pairs;
+}
+
+} // namespace
+
+QString originKindName(MatchOrigin origin)
+{
+    switch (origin) {
+    case MatchOrigin::Product: return QStringLiteral("product");
+    case MatchOrigin::Sibling: return QStringLiteral("sibling");
+    case MatchOrigin::Earlier: return QStringLiteral("earlier");
+    case MatchOrigin::Tmx: return QStringLiteral("tmx");
+    }
+    return {};
+}
+
+QString originLabel(const MemoryMatch &match)
+{
+    switch (match.origin) {
+    case MatchOrigin::Product: return QStringLiteral("this product: ") + match.key;
+    case MatchOrigin::Sibling: return match.language;
+    case MatchOrigin::Earlier: {
+        // The release folder's name, or for a master file given alone its folder's.
+        QFileInfo info(match.file);
+        if (info.isFile())
+            info = QFileInfo(info.absolutePath());
+        if (info.fileName() == u"language")
+            info = QFileInfo(info.absolutePath());
+        return QStringLiteral("release ") + info.fileName();
+    }
+    case MatchOrigin::Tmx: return QFileInfo(match.file).fileName();
+    }
+    return {};
+}
+
+ProductEnglish::ProductEnglish(const QStringList &keys, const QStringList &values)
+    : m_keys(keys)
+    , m_english(textsOf(values))
+    , m_index(m_english)
+{
+    while (m_english.size() < m_keys.size())
+        m_english.append(QString());
+    m_textOf.assign(size_t(m_keys.size()), -1);
+    for (int id = 0; id < m_index.textCount(); ++id)
+        for (const int attribute : m_index.positions(id))
+            if (attribute < int(m_textOf.size()))
+                m_textOf[size_t(attribute)] = id;
+}
+
+std::vector<int> ProductEnglish::sameEnglish(int attribute) const
+{
+    std::vector<int> others;
+    if (attribute < 0 || attribute >= int(m_textOf.size()) || m_textOf[size_t(attribute)] < 0)
+        return others;
+    for (const int other : m_index.positions(m_textOf[size_t(attribute)]))
+        if (other != attribute)
+            others.push_back(other);
+    return others;
+}
+
+std::vector<int> ProductEnglish::concordance(QStringView phrase, int limit) const
+{
+    std::vector<int> attributes;
+    for (const int id : m_index.containing(phrase)) {
+        const std::vector<int> &positions = m_index.positions(id);
+        attributes.insert(attributes.end(), positions.begin(), positions.end());
+    }
+    std::sort(attributes.begin(), attributes.end());
+    if (limit >= 0 && int(attributes.size()) > limit)
+        attributes.resize(size_t(limit));
+    return attributes;
+}
+
+UnitSet::UnitSet(MatchOrigin origin, const QString &name, std::vector<TranslationPair> pairs)
+    : m_origin(origin)
+    , m_name(name)
+    , m_pairs(offerablePairs(std::move(pairs)))
+    , m_index(sourcesOf(m_pairs))
+{
+}
+
+TranslationMemory::TranslationMemory(std::shared_ptr<const ProductEnglish> english, LanguageColumn own,
+                                     std::vector<LanguageColumn> siblings, std::shared_ptr<const UnitSet> earlier,
+                                     std::vector<std::shared_ptr<const UnitSet>> tmx)
+    : m_english(std::move(english))
+    , m_own(std::move(own))
+    , m_siblings(std::move(siblings))
+    , m_earlier(std::move(earlier))
+    , m_tmx(std::move(tmx))
+{
+    const int count = m_english->attributeCount();
+    const auto offerable = [&](LanguageColumn &column) {
+        while (column.values.size() < count)
+            column.values.append(QString());
+        std::vector<bool> flags(size_t(count), false);
+        for (int a = 0; a < count; ++a) {
+            const QString &value = column.values[a];
+            flags[size_t(a)] = !isBlankValue(value) && !m_english->english(a).isEmpty()
+                && CheckPlaceholders(value, m_english->english(a), AttributeId(a));
+        }
+        m_offerable.push_back(std::move(flags));
+    };
+    offerable(m_own);
+    for (LanguageColumn &sibling : m_siblings)
+        offerable(sibling);
+}
+
+std::vector<MemoryMatch> TranslationMemory::suggest(const MatchQuery &query) const
+{
+    const QString english = valueText(query.english).toString();
+    if (isBlankValue(english))
+        return {};
+    const PlaceholderRule rule =
+        query.attribute >= 0 ? placeholderRuleFor(AttributeId(query.attribute)) : PlaceholderRule::Percent;
+    const PlaceholderCounts wanted = countPlaceholders(english, rule);
+    const QStringView current = valueText(query.currentValue);
+    const int minScore = std::clamp(query.minScore, 0, 100);
+
+    struct Candidate
+    {
+        MemoryMatch match;
+        int rank = 0;
+    };
+    std::vector<Candidate> candidates;
+    QHash<QString, int> byText;
+    const auto offer = [&](int score, QStringView target, const QString &source, MatchOrigin origin, int rank,
+                           const QString &key, const QString &language, const QString &file) {
+        const QStringView text = valueText(target);
+        if (text == current || score < minScore)
+            return;
+        // One translation has one placeholder verdict: worked out when it is first seen.
+        const QString textString = text.toString();
+        const auto found = byText.constFind(textString);
+        if (found != byText.cend()) {
+            Candidate &held = candidates[size_t(found.value())];
+            const bool differ = held.match.placeholdersDiffer;
+            if (differ)
+                score -= 10;
+            if (score < minScore)
+                return;
+            ++held.match.uses;
+            if (score < held.match.score || (score == held.match.score && rank >= held.rank))
+                return;
+            const int uses = held.match.uses;
+            held = Candidate{{score, textString, source, origin, key, language, file, uses, differ}, rank};
+            return;
+        }
+        const bool differ = countPlaceholders(text, rule) != wanted;
+        if (differ)
+            score -= 10;
+        if (score < minScore)
+            return;
+        byText.insert(textString, int(candidates.size()));
+        candidates.push_back({{score, textString, source, origin, key, language, file, 1, differ}, rank});
+    };
+
+    const auto hitsIn = [&](const TextIndex &index) {
+        return query.scanEveryUnit ? index.matchByScan(english, rule, minScore) : index.match(english, rule, minScore);
+    };
+    const ProductEnglish &product = *m_english;
+    for (const TextIndex::Hit &hit : hitsIn(product.index())) {
+        for (const int attribute : product.index().positions(hit.text)) {
+            if (m_offerable[0][size_t(attribute)] && attribute != query.attribute)
+                offer(hit.score, m_own.values[attribute], product.english(attribute), MatchOrigin::Product,
+                      ProductRank, product.keys()[attribute], m_own.name, m_own.file);
+            for (size_t s = 0; s < m_siblings.size(); ++s)
+                if (m_offerable[s + 1][size_t(attribute)])
+                    offer(hit.score, m_siblings[s].values[attribute], product.english(attribute), MatchOrigin::Sibling,
+                          SiblingRank + int(s), product.keys()[attribute], m_siblings[s].name, m_siblings[s].file);
+        }
+    }
+    const auto offerUnits = [&](const UnitSet &units, int rank) {
+        for (const TextIndex::Hit &hit : hitsIn(units.index()))
+            for (const int position : units.index().positions(hit.text)) {
+                const TranslationPair &pair = units.pairs()[size_t(position)];
+                offer(hit.score, pair.target, pair.source, units.origin(), rank, pair.key, m_own.name, units.name());
+            }
+    };
+    if (m_earlier)
+        offerUnits(*m_earlier, EarlierRank);
+    for (size_t t = 0; t < m_tmx.size(); ++t)
+        offerUnits(*m_tmx[t], TmxRank + int(t));
+
+    std::sort(candidates.begin(), candidates.end(), [](const Candidate &a, const Candidate &b) {
+        if (a.match.score != b.match.score)
+            return a.match.score > b.match.score;
+        if (a.match.uses != b.match.uses)
+            return a.match.uses > b.match.uses;
+        if (a.rank != b.rank)
+            return a.rank < b.rank;
+        return a.match.text < b.match.text;
+    });
+    std::vector<MemoryMatch> matches;
+    const size_t wantedCount = query.maxMatches < 0 ? candidates.size()
+                                                    : std::min(candidates.size(), size_t(query.maxMatches));
+    matches.reserve(wantedCount);
+    for (size_t i = 0; i < wantedCount; ++i)
+        matches.push_back(std::move(candidates[i].match));
+    return matches;
+}
+
+std::vector<MemoryMatch> TranslationMemory::suggestFor(int attribute, int minScore, int maxMatches) const
+{
+    if (attribute < 0 || attribute >= m_english->attributeCount())
+        return {};
+    return suggest({m_english->english(attribute), attribute, m_own.values[attribute], minScore, maxMatches});
+}
+
+SameEnglish TranslationMemory::sameEnglish(int attribute) const
+{
+    SameEnglish same;
+    same.attributes = m_english->sameEnglish(attribute);
+    for (const int other : same.attributes)
+        if (isBlankValue(m_own.values[other]))
+            ++same.untranslated;
+    return same;
+}
+
+} // namespace Glossa

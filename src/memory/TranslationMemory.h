@@ -1,0 +1,170 @@
+#pragma once
+
+#include "memory/TextIndex.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+// The translation memory: what was translated before, offered for an English text.
+//
+// Threads: ProductEnglish, UnitSet and TranslationMemory are immutable once built.
+// Every member function is const and safe to call from several threads at once
+// (the editor asks from a worker thread while its GUI thread reads the same
+// memory). To take edits in, build a new TranslationMemory with the new values
+// (cheap: the indexes are shared through shared_ptr) and swap the pointer.
+namespace Glossa {
+
+// Where a match comes from, in the order matches of one score are ranked.
+enum class MatchOrigin {
+    Product, // another key of this product, this language
+    Sibling, // a key of a language with the same base language (es-MX for es-ES)
+    Earlier, // the earlier release's file of this language
+    Tmx,     // a TMX file the user added
+};
+
+// "product", "sibling", "earlier", "tmx".
+QString originKindName(MatchOrigin origin);
+
+// One unit of an earlier release or a TMX file: texts without enclosing quotes.
+struct TranslationPair
+{
+    QString key; // the attribute key, or the TMX unit's tuid (may be empty)
+    QString source;
+    QString target;
+};
+
+// The English of one product, indexed once and shared by the memories of all its
+// languages: master keys and values in master order, one attribute per row.
+class ProductEnglish
+{
+public:
+    // values as the master holds them (enclosing quotes are taken off).
+    ProductEnglish(const QStringList &keys, const QStringList &values);
+
+    int attributeCount() const { return int(m_keys.size()); }
+    const QStringList &keys() const { return m_keys; }
+    // The English text of an attribute, without enclosing quotes.
+    const QString &english(int attribute) const { return m_english[attribute]; }
+    const TextIndex &index() const { return m_index; }
+
+    // The other attributes whose English is exactly this attribute's, in master
+    // order; none for a blank English text.
+    std::vector<int> sameEnglish(int attribute) const;
+    // Attributes whose English contains phrase, letter case ignored, in master
+    // order; at most limit of them (all for a negative limit).
+    std::vector<int> concordance(QStringView phrase, int limit = -1) const;
+
+private:
+    QStringList m_keys;
+    QStringList m_english;
+    std::vector<int> m_textOf; // attribute -> distinct text id, -1 when blank
+    TextIndex m_index;
+};
+
+// Units of one earlier release or TMX file, with an index over their English.
+// Blank targets and targets whose placeholders differ from their own English are
+// not kept: the memory never offers them.
+class UnitSet
+{
+public:
+    // name: what the user knows the file by (the TMX path, the release folder).
+    UnitSet(MatchOrigin origin, const QString &name, std::vector<TranslationPair> pairs);
+
+    MatchOrigin origin() const { return m_origin; }
+    const QString &name() const { return m_name; }
+    int size() const { return int(m_pairs.size()); }
+    const std::vector<TranslationPair> &pairs() const { return m_pairs; }
+    const TextIndex &index() const { return m_index; }
+
+private:
+    MatchOrigin m_origin;
+    QString m_name;
+    std::vector<TranslationPair> m_pairs;
+    TextIndex m_index;
+};
+
+// One language's values beside the master's: as the file holds them (quotes and
+// all), one per attribute in master order; empty when missing.
+struct LanguageColumn
+{
+    QString name; // display name
+    QString file; // "language/German (Germany).ini"
+    QStringList values;
+};
+
+struct MemoryMatch
+{
+    int score = 0;            // after the 10 points a placeholder difference costs
+    QString text;             // the suggested translation, without enclosing quotes
+    QString source;           // the match's English
+    MatchOrigin origin = MatchOrigin::Product;
+    QString key;              // the attribute key or TMX tuid it was found under
+    QString language;         // the display name of the language it comes from
+    QString file;             // the language file, earlier release or TMX file
+    int uses = 1;             // how many units (keys) above the cut-off give this translation
+    bool placeholdersDiffer = false; // its placeholders differ from the entry's English
+};
+
+struct MatchQuery
+{
+    QString english;          // the entry's English (enclosing quotes are taken off)
+    int attribute = -1;       // the entry's row in master order (its placeholder rule); -1 for none
+    QString currentValue;     // the entry's own value: never offered
+    int minScore = 70;
+    int maxMatches = 5;       // negative: every match
+    bool scanEveryUnit = false; // score every unit instead of the index's candidates: what the index is measured against
+};
+
+// Where a match comes from, as the user reads it: "this product: IDS_X",
+// "Spanish (Mexico)", "release 1.4" (the release folder's name), the TMX file's name.
+QString originLabel(const MemoryMatch &match);
+
+// How many other keys share an entry's English, and how many of them the
+// language leaves blank or missing.
+struct SameEnglish
+{
+    std::vector<int> attributes; // master order
+    int untranslated = 0;
+};
+
+class TranslationMemory
+{
+public:
+    // own: the language's values; siblings: languages with the same base language;
+    // earlier and tmx may be null / empty. tmx in the order the user gave them.
+    TranslationMemory(std::shared_ptr<const ProductEnglish> english, LanguageColumn own,
+                      std::vector<LanguageColumn> siblings = {}, std::shared_ptr<const UnitSet> earlier = {},
+                      std::vector<std::shared_ptr<const UnitSet>> tmx = {});
+
+    const ProductEnglish &english() const { return *m_english; }
+    std::shared_ptr<const ProductEnglish> sharedEnglish() const { return m_english; }
+    const LanguageColumn &language() const { return m_own; }
+    const std::vector<LanguageColumn> &siblings() const { return m_siblings; }
+    const std::shared_ptr<const UnitSet> &earlier() const { return m_earlier; }
+    const std::vector<std::shared_ptr<const UnitSet>> &tmxFiles() const { return m_tmx; }
+
+    // The best matches: ranked by score, then by uses, then by origin (this product,
+    // sibling languages, the earlier release, TMX files in order given); identical
+    // translations are one match. Blank values, values that fail the placeholder
+    // check against their English and the entry's own value are never offered.
+    std::vector<MemoryMatch> suggest(const MatchQuery &query) const;
+    // The same for an attribute of the product with the memory's own current value.
+    std::vector<MemoryMatch> suggestFor(int attribute, int minScore = 70, int maxMatches = 5) const;
+
+    // "Used by N other keys, M untranslated", with the memory's values.
+    SameEnglish sameEnglish(int attribute) const;
+
+private:
+    std::shared_ptr<const ProductEnglish> m_english;
+    LanguageColumn m_own;
+    std::vector<LanguageColumn> m_siblings;
+    std::shared_ptr<const UnitSet> m_earlier;
+    std::vector<std::shared_ptr<const UnitSet>> m_tmx;
+    // Per column (own first, then siblings): whether each value may be offered.
+    std::vector<std::vector<bool>> m_offerable;
+};
+
+} // namespace Glossa

@@ -1,0 +1,197 @@
+#include "exchange/Tmx.h"
+
+#include <QTest>
+#include <QXmlStreamReader>
+
+using namespace Glossa;
+
+namespace {
+
+QByteArray tmx(const QByteArray &header, const QByteArray &body)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tmx version=\"1.4\">\n" + header + "\n<body>\n" + body
+        + "\n</body>\n</tmx>\n";
+}
+
+const QByteArray Header = "<header creationtool=\"x\" creationtoolversion=\"1\" segtype=\"sentence\" o-tmf=\"x\" "
+                          "adminlang=\"en\" srclang=\"en-US\" datatype=\"plaintext\"/>";
+
+} // namespace
+
+class TestTmx : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void writesTmx14();
+    void roundTrip();
+    void readsTheWaysFilesSpellIt_data();
+    void readsTheWaysFilesSpellIt();
+    void refuses_data();
+    void refuses();
+};
+
+void TestTmx::writesTmx14()
+{
+    TmxDocument document{QStringLiteral("en-US"), QStringLiteral("de-DE"), QStringLiteral("1.0.0"),
+                         {{QStringLiteral("IDS_OPEN"), QStringLiteral("Open %d files"), QStringLiteral("%d Dateien öffnen")}}};
+    const QByteArray bytes = writeTmx(document);
+    QVERIFY(bytes.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
+    QVERIFY(!bytes.contains("<!DOCTYPE"));
+    QXmlStreamReader xml(bytes);
+    QStringList languages;
+    QStringList segments;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const QXmlStreamAttributes a = xml.attributes();
+        if (xml.name() == u"tmx") {
+            QCOMPARE(a.value(QStringLiteral("version")), u"1.4");
+        } else if (xml.name() == u"header") {
+            for (const char *name : {"creationtool", "creationtoolversion", "segtype", "o-tmf", "adminlang", "srclang", "datatype"})
+                QVERIFY2(a.hasAttribute(QString::fromLatin1(name)), name);
+            QCOMPARE(a.value(QStringLiteral("segtype")), u"phrase");
+            QCOMPARE(a.value(QStringLiteral("datatype")), u"plaintext");
+            QCOMPARE(a.value(QStringLiteral("srclang")), u"en-US");
+            QCOMPARE(a.value(QStringLiteral("creationtoolversion")), u"1.0.0");
+        } else if (xml.name() == u"tu") {
+            QCOMPARE(a.value(QStringLiteral("tuid")), u"IDS_OPEN");
+        } else if (xml.name() == u"tuv") {
+            languages.append(a.value(QStringLiteral("http://www.w3.org/XML/1998/namespace"), QStringLiteral("lang")).toString());
+        } else if (xml.name() == u"seg") {
+            segments.append(xml.readElementText());
+        }
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QCOMPARE(languages, (QStringList{QStringLiteral("en-US"), QStringLiteral("de-DE")}));
+    QCOMPARE(segments, (QStringList{QStringLiteral("Open %d files"), QStringLiteral("%d Dateien öffnen")}));
+}
+
+void TestTmx::roundTrip()
+{
+    TmxDocument document{QStringLiteral("en-US"), QStringLiteral("fr-FR"), QStringLiteral("1"), {}};
+    document.units = {{QStringLiteral("IDS_A"), QStringLiteral("Save <all> & \"quit\""), QStringLiteral("Tout <enregistrer> & quitter")},
+                      {QStringLiteral("IDS_B"), QStringLiteral("  spaced  "), QStringLiteral(" espacé\tici ")},
+                      {QStringLiteral("IDS_C"), QStringLiteral("Line\\nbreak {0} %ld"), QStringLiteral("Ligne\\n {0} %ld")},
+                      {QStringLiteral("IDS_BAD"), QStringLiteral("bell \u0007"), QStringLiteral("cloche")}};
+    int skipped = 0;
+    const QByteArray bytes = writeTmx(document, &skipped);
+    QCOMPARE(skipped, 1);
+    TmxReadResult read;
+    QString error;
+    QVERIFY2(readTmxFile(bytes, QStringLiteral("en-US"), QStringLiteral("fr-FR"), read, error), qPrintable(error));
+    QCOMPARE(read.units.size(), size_t(3));
+    for (size_t i = 0; i < 3; ++i) {
+        QCOMPARE(read.units[i].key, document.units[i].key);
+        QCOMPARE(read.units[i].source, document.units[i].source);
+        QCOMPARE(read.units[i].target, document.units[i].target);
+    }
+    // For another language the units are skipped and counted.
+    QVERIFY(readTmxFile(bytes, QStringLiteral("en-US"), QStringLiteral("de-DE"), read, error));
+    QCOMPARE(read.units.size(), size_t(0));
+    QCOMPARE(read.otherLanguages, 3);
+}
+
+void TestTmx::readsTheWaysFilesSpellIt_data()
+{
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("skipped");
+
+    const QByteArray two = "<tu><tuv xml:lang=\"en-US\"><seg>Open</seg></tuv><tuv xml:lang=\"de-DE\"><seg>Öffnen</seg></tuv></tu>";
+    QTest::newRow("xml:lang") << Header << two << "Open" << "Öffnen" << 0;
+    QTest::newRow("TMX 1.1 lang") << Header
+        << QByteArray("<tu><tuv lang=\"en-US\"><seg>Open</seg></tuv><tuv lang=\"de-DE\"><seg>Öffnen</seg></tuv></tu>")
+        << "Open" << "Öffnen" << 0;
+    QTest::newRow("letter case and underscore") << Header
+        << QByteArray("<tu><tuv xml:lang=\"EN_us\"><seg>Open</seg></tuv><tuv xml:lang=\"de_DE\"><seg>Öffnen</seg></tuv></tu>")
+        << "Open" << "Öffnen" << 0;
+    QTest::newRow("a language serves its regions") << Header
+        << QByteArray("<tu><tuv xml:lang=\"en\"><seg>Open</seg></tuv><tuv xml:lang=\"DE\"><seg>Öffnen</seg></tuv></tu>")
+        << "Open" << "Öffnen" << 0;
+    QTest::newRow("the exact region wins over the language") << Header
+        << QByteArray("<tu><tuv xml:lang=\"en\"><seg>Open</seg></tuv><tuv xml:lang=\"de\"><seg>Auf</seg></tuv>"
+                      "<tuv xml:lang=\"de-DE\"><seg>Öffnen</seg></tuv></tu>")
+        << "Open" << "Öffnen" << 0;
+    QTest::newRow("another region does not serve") << Header
+        << QByteArray("<tu><tuv xml:lang=\"en-US\"><seg>Open</seg></tuv><tuv xml:lang=\"de-AT\"><seg>Öffnen</seg></tuv></tu>")
+        << "" << "" << 1;
+    QTest::newRow("srclang *all*") << QByteArray(Header).replace("srclang=\"en-US\"", "srclang=\"*all*\"") << two
+        << "Open" << "Öffnen" << 0;
+    QTest::newRow("a tu's own srclang") << Header
+        << QByteArray("<tu srclang=\"de-DE\"><tuv xml:lang=\"de-DE\"><seg>Öffnen</seg></tuv><tuv xml:lang=\"en-US\"><seg>Open</seg></tuv></tu>")
+        << "Open" << "Öffnen" << 0;
+    QTest::newRow("inline elements are their text") << Header
+        << QByteArray("<tu><tuv xml:lang=\"en-US\"><seg>Open <ph x=\"1\">%d</ph> <hi>files</hi><bpt i=\"1\">&lt;b&gt;</bpt>"
+                      "now<ept i=\"1\">&lt;/b&gt;</ept><it pos=\"begin\">{</it><ut>}</ut></seg></tuv>"
+                      "<tuv xml:lang=\"de-DE\"><seg><ph>%d</ph> Dateien<bpt i=\"2\">x<sub>not code</sub></bpt></seg></tuv></tu>")
+        << "Open %d files<b>now</b>{}" << "%d Dateienx" << 0;
+    QTest::newRow("notes and props are no text") << Header
+        << QByteArray("<tu tuid=\"k\"><note>n</note><prop type=\"x\">p</prop><tuv xml:lang=\"en-US\"><prop type=\"y\">q</prop>"
+                      "<seg>Open</seg></tuv><tuv xml:lang=\"de-DE\"><seg>Öffnen</seg><note>m</note></tuv></tu>")
+        << "Open" << "Öffnen" << 0;
+    QTest::newRow("a unit of other languages") << Header
+        << QByteArray(two + "<tu><tuv xml:lang=\"fr-FR\"><seg>Ouvrir</seg></tuv><tuv xml:lang=\"it-IT\"><seg>Apri</seg></tuv></tu>")
+        << "Open" << "Öffnen" << 1;
+    QTest::newRow("CDATA and a character reference") << Header
+        << QByteArray("<tu><tuv xml:lang=\"en-US\"><seg><![CDATA[<Open>]]></seg></tuv><tuv xml:lang=\"de-DE\"><seg>&#214;ffnen</seg></tuv></tu>")
+        << "<Open>" << "Öffnen" << 0;
+}
+
+void TestTmx::readsTheWaysFilesSpellIt()
+{
+    QFETCH(QByteArray, header);
+    QFETCH(QByteArray, body);
+    QFETCH(QString, source);
+    QFETCH(QString, target);
+    QFETCH(int, skipped);
+    TmxReadResult read;
+    QString error;
+    QVERIFY2(readTmxFile(tmx(header, body), QStringLiteral("en-US"), QStringLiteral("de-DE"), read, error), qPrintable(error));
+    QCOMPARE(read.otherLanguages, skipped);
+    if (source.isEmpty()) {
+        QCOMPARE(read.units.size(), size_t(0));
+        return;
+    }
+    QCOMPARE(read.units.size(), size_t(1));
+    QCOMPARE(read.units[0].source, source);
+    QCOMPARE(read.units[0].target, target);
+}
+
+void TestTmx::refuses_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("message");
+    const QByteArray good = tmx(Header, "<tu><tuv xml:lang=\"en-US\"><seg>Open</seg></tuv><tuv xml:lang=\"de-DE\"><seg>Auf</seg></tuv></tu>");
+    QTest::newRow("not well-formed") << QByteArray(good).replace("</seg></tuv></tu>", "</tuv></tu>") << "not well-formed";
+    QTest::newRow("cut short") << good.left(good.size() - 20) << "not well-formed";
+    QTest::newRow("empty") << QByteArray() << "";
+    QTest::newRow("document type") << QByteArray(good).replace("<tmx", "<!DOCTYPE tmx SYSTEM \"tmx14.dtd\">\n<tmx")
+                                   << "document type declaration";
+    QTest::newRow("entity declaration")
+        << QByteArray(good).replace("<tmx version", "<!DOCTYPE tmx [<!ENTITY e \"Öffnen\">]>\n<tmx version").replace(">Auf<", ">&e;<")
+        << "document type declaration";
+    QTest::newRow("external entity")
+        << QByteArray(good).replace("<tmx version", "<!DOCTYPE tmx [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>\n<tmx version").replace(">Auf<", ">&x;<")
+        << "document type declaration";
+    QTest::newRow("not TMX") << QByteArray("<?xml version=\"1.0\"?><xliff version=\"1.2\"/>") << "not TMX";
+}
+
+void TestTmx::refuses()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, message);
+    TmxReadResult read;
+    read.units.push_back({QStringLiteral("stale"), QStringLiteral("x"), QStringLiteral("y")});
+    QString error;
+    QVERIFY(!readTmxFile(bytes, QStringLiteral("en-US"), QStringLiteral("de-DE"), read, error));
+    QVERIFY2(error.contains(message), qPrintable(error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(read.units.empty()); // nothing kept
+    QCOMPARE(read.otherLanguages, 0);
+}
+
+QTEST_GUILESS_MAIN(TestTmx)
+#include "tst_tmx.moc"

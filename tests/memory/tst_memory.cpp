@@ -1,0 +1,327 @@
+#include "memory/MatchScore.h"
+#include "memory/TextIndex.h"
+#include "memory/TranslationMemory.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <algorithm>
+#include <thread>
+
+using namespace Glossa;
+
+namespace {
+
+// UI-like English: phrases from a word list, and near-duplicates one word apart.
+QStringList uiTexts(int count, quint32 seed)
+{
+    static const QStringList words = {
+        QStringLiteral("Delete"),   QStringLiteral("the"),      QStringLiteral("selected"), QStringLiteral("device"),
+        QStringLiteral("devices"),  QStringLiteral("Add"),      QStringLiteral("channel"),  QStringLiteral("Save"),
+        QStringLiteral("settings"), QStringLiteral("%d"),       QStringLiteral("%s"),       QStringLiteral("failed."),
+        QStringLiteral("Open"),     QStringLiteral("recording"), QStringLiteral("Cannot"),  QStringLiteral("connect"),
+        QStringLiteral("to"),       QStringLiteral("server"),   QStringLiteral("Name"),     QStringLiteral("Log"),
+        QStringLiteral("&Export"),  QStringLiteral("%ld"),      QStringLiteral("\\n"),      QStringLiteral("alarm"),
+    };
+    QRandomGenerator random(seed);
+    QStringList texts;
+    while (texts.size() < count) {
+        if (!texts.isEmpty() && random.bounded(2) == 0) {
+            QStringList parts = texts[random.bounded(int(texts.size()))].split(u' ');
+            parts[random.bounded(int(parts.size()))] = words[random.bounded(int(words.size()))];
+            texts.append(parts.join(u' '));
+            continue;
+        }
+        QStringList parts;
+        for (int n = 1 + random.bounded(6); n > 0; --n)
+            parts.append(words[random.bounded(int(words.size()))]);
+        texts.append(parts.join(u' '));
+    }
+    return texts;
+}
+
+} // namespace
+
+class TestMemory : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void scoreRules_data();
+    void scoreRules();
+    void indexFindsWhatAScanFinds_data();
+    void indexFindsWhatAScanFinds();
+    void rankingAndMerging();
+    void neverOffered();
+    void placeholdersDifferCostTenPoints();
+    void cutOffAndMaximum();
+    void sameEnglishAndConcordance();
+    void concurrentLookupsAgree();
+};
+
+void TestMemory::scoreRules_data()
+{
+    QTest::addColumn<QString>("english");
+    QTest::addColumn<QString>("other");
+    QTest::addColumn<bool>("brace");
+    QTest::addColumn<int>("score");
+
+    const auto row = [](const char *name, const char *english, const char *other, bool brace, int score) {
+        QTest::newRow(name) << QString::fromUtf8(english) << QString::fromUtf8(other) << brace << score;
+    };
+    row("same text", "Delete Device", "Delete Device", false, 100);
+    row("letter case", "Delete Device", "delete device", false, 99);
+    row("white space", "Log In", "Log  In ", false, 99);
+    row("white space taken out", "Log In", "LogIn", false, 99);
+    row("closing dots", "Export", "Export...", false, 99);
+    row("closing colon and case", "USER NAME:", "User name", false, 99);
+    row("ellipsis character", "Export\u2026", "Export", false, 99);
+    row("accelerator", "&Open", "Open", false, 99);
+    row("accelerator inside", "Save &As", "Save As", false, 99);
+    row("double ampersand is text", "Save && Exit", "Save Exit", false, 75);
+    row("punctuation inside is not closing", "Stop. Now", "Stop Now", false, 88);
+    row("only punctuation is no loose match", "...", "!", false, 0);
+    // 100 × (1 − d / L) rounded down, at the cut-off's edge.
+    row("d 3 of 10 is 70", "abcdefghij", "abcdefgxyz", false, 70);
+    row("d 4 of 10 is 60", "abcdefghij", "abcdefwxyz", false, 60);
+    row("d 1 of 3 rounds down to 66", "abc", "abd", false, 66);
+    row("one letter of 27", "Delete the selected device", "Delete the selected devices", false, 96);
+    row("one letter of 200 still fuzzy", QByteArray(199, 'a').append('b').constData(), QByteArray(200, 'a').constData(), false, 99);
+    // Each placeholder counts as one character: %ld for %d is one edit of 12, not one of 14.
+    row("percent placeholder is one", "Open %ld files", "Open %d files", false, 91);
+    row("line break placeholder is one", "Line\\nTwo", "Line Two", false, 87);
+    row("brace placeholder under the brace rule", "{0} recordings", "{1} recordings", true, 91);
+    row("braces are text under the percent rule", "{0} recordings", "{1} recordings", false, 92);
+    row("percent is text under the brace rule", "Open %ld files", "Open %d files", true, 92);
+    row("a cut-short percent at the end", "Done 100%", "Done 100", false, 88);
+}
+
+void TestMemory::scoreRules()
+{
+    QFETCH(QString, english);
+    QFETCH(QString, other);
+    QFETCH(bool, brace);
+    QFETCH(int, score);
+    const PlaceholderRule rule = brace ? PlaceholderRule::Brace : PlaceholderRule::Percent;
+    QCOMPARE(matchScore(english, other, rule), score);
+    QCOMPARE(matchScore(other, english, rule), score);
+    // The index gives the same score for a text it holds.
+    const TextIndex index(QStringList{other});
+    const std::vector<TextIndex::Hit> hits = index.match(english, rule, 0);
+    if (index.textCount() == 1) {
+        QCOMPARE(hits.size(), size_t(1));
+        QCOMPARE(hits.front().score, score);
+    }
+}
+
+void TestMemory::indexFindsWhatAScanFinds_data()
+{
+    QTest::addColumn<int>("minScore");
+    QTest::addColumn<bool>("brace");
+    QTest::addColumn<int>("queryCount");
+    QTest::newRow("cut-off 70") << 70 << false << 150;
+    QTest::newRow("cut-off 90") << 90 << false << 150;
+    QTest::newRow("cut-off 40") << 40 << false << 40;
+    QTest::newRow("cut-off 0") << 0 << false << 10;
+    QTest::newRow("brace rule, 70") << 70 << true << 40;
+}
+
+void TestMemory::indexFindsWhatAScanFinds()
+{
+    QFETCH(int, minScore);
+    QFETCH(bool, brace);
+    QFETCH(int, queryCount);
+    const PlaceholderRule rule = brace ? PlaceholderRule::Brace : PlaceholderRule::Percent;
+    const QStringList texts = uiTexts(1500, 17);
+    const TextIndex index(texts);
+    const QStringList queries = uiTexts(queryCount, 99);
+    int found = 0;
+    for (const QString &query : queries) {
+        const std::vector<TextIndex::Hit> fast = index.match(query, rule, minScore);
+        const std::vector<TextIndex::Hit> scan = index.matchByScan(query, rule, minScore);
+        QCOMPARE(fast.size(), scan.size());
+        for (size_t i = 0; i < fast.size(); ++i) {
+            QCOMPARE(fast[i].text, scan[i].text);
+            QCOMPARE(fast[i].score, scan[i].score);
+            QCOMPARE(fast[i].score, matchScore(query, index.text(fast[i].text), rule));
+        }
+        found += int(fast.size());
+    }
+    QVERIFY(found > 0); // the near-duplicates do meet
+}
+
+namespace {
+
+std::shared_ptr<const ProductEnglish> english(const QStringList &values)
+{
+    QStringList keys;
+    for (int i = 0; i < int(values.size()); ++i)
+        keys.append(QStringLiteral("IDS_%1").arg(i));
+    return std::make_shared<const ProductEnglish>(keys, values);
+}
+
+LanguageColumn column(const QString &name, const QStringList &values)
+{
+    return {name, QStringLiteral("language/") + name + QStringLiteral(".ini"), values};
+}
+
+QStringList texts(const std::vector<MemoryMatch> &matches)
+{
+    QStringList list;
+    for (const MemoryMatch &match : matches)
+        list.append(match.text);
+    return list;
+}
+
+} // namespace
+
+void TestMemory::rankingAndMerging()
+{
+    // Row 0 takes the brace rule, so the product's rows start at 1.
+    const auto product = english({QStringLiteral("\"unused\""), QStringLiteral("\"Cancel\""), QStringLiteral("\"Cancel\""),
+                                  QStringLiteral("\"Cancel\""), QStringLiteral("\"cancel\""), QStringLiteral("\"Cancel\"")});
+    const LanguageColumn own = column(QStringLiteral("Spanish (Spain)"),
+                                      {QString(), QStringLiteral("\"Cancelar\""), QStringLiteral("\"Cancelar\""),
+                                       QStringLiteral("\"Anular\""), QStringLiteral("\"Suprimir\""), QString()});
+    const LanguageColumn sibling = column(QStringLiteral("Spanish (Mexico)"),
+                                          {QString(), QStringLiteral("\"Cancelar\""), QStringLiteral("\"Abortar\""),
+                                           QString(), QString(), QStringLiteral("\"Descartar\"")});
+    const auto earlier = std::make_shared<const UnitSet>(
+        MatchOrigin::Earlier, QStringLiteral("/releases/1.4"),
+        std::vector<TranslationPair>{{QStringLiteral("IDS_OLD"), QStringLiteral("Cancel"), QStringLiteral("Deshacer")}});
+    const auto tmxA = std::make_shared<const UnitSet>(
+        MatchOrigin::Tmx, QStringLiteral("/tm/a.tmx"),
+        std::vector<TranslationPair>{{QStringLiteral("t1"), QStringLiteral("Cancel"), QStringLiteral("Revocar")},
+                                     {QStringLiteral("t2"), QStringLiteral("Cancel"), QStringLiteral("Abortar")}});
+    const auto tmxB = std::make_shared<const UnitSet>(
+        MatchOrigin::Tmx, QStringLiteral("/tm/b.tmx"),
+        std::vector<TranslationPair>{{QStringLiteral("u1"), QStringLiteral("Cancel"), QStringLiteral("Rescindir")}});
+    const TranslationMemory memory(product, own, {sibling}, earlier, {tmxA, tmxB});
+
+    const std::vector<MemoryMatch> matches = memory.suggest({QStringLiteral("\"Cancel\""), 5, QString(), 70, -1});
+    // Cancelar: three keys (two own, one sibling); Abortar: sibling and TMX; then one use each,
+    // by origin: this product, sibling, earlier, the TMX files in order; the 99 last.
+    QCOMPARE(texts(matches), (QStringList{QStringLiteral("Cancelar"), QStringLiteral("Abortar"), QStringLiteral("Anular"),
+                                          QStringLiteral("Descartar"), QStringLiteral("Deshacer"),
+                                          QStringLiteral("Revocar"), QStringLiteral("Rescindir"),
+                                          QStringLiteral("Suprimir")}));
+    QCOMPARE(matches[0].uses, 3);
+    QCOMPARE(matches[0].origin, MatchOrigin::Product);
+    QCOMPARE(matches[1].uses, 2);
+    QCOMPARE(matches[1].origin, MatchOrigin::Sibling);
+    QCOMPARE(matches[1].language, QStringLiteral("Spanish (Mexico)"));
+    QCOMPARE(originLabel(matches[1]), QStringLiteral("Spanish (Mexico)"));
+    QCOMPARE(originLabel(matches[0]), QStringLiteral("this product: IDS_1"));
+    QCOMPARE(originLabel(matches[4]), QStringLiteral("release 1.4"));
+    QCOMPARE(originLabel(matches[5]), QStringLiteral("a.tmx"));
+    QCOMPARE(matches[5].key, QStringLiteral("t1"));
+    QCOMPARE(matches[7].score, 99);
+    QCOMPARE(matches[7].source, QStringLiteral("cancel"));
+    // The sibling's value of the entry's own key: 100, ranked after the product's own 100 of one use.
+    QCOMPARE(matches[3].origin, MatchOrigin::Sibling);
+    QCOMPARE(matches[3].key, QStringLiteral("IDS_5"));
+    QCOMPARE(matches[3].score, 100);
+}
+
+void TestMemory::neverOffered()
+{
+    const auto product = english({QStringLiteral("\"x\""), QStringLiteral("\"Open %d files\""),
+                                  QStringLiteral("\"Open %d files\""), QStringLiteral("\"Open %d files\""),
+                                  QStringLiteral("\"Open %d files\""), QStringLiteral("\"Open %d files\"")});
+    const LanguageColumn own = column(QStringLiteral("German (Germany)"),
+                                      {QString(), QStringLiteral("\"%d Dateien öffnen\""), QStringLiteral("\" \""),
+                                       QStringLiteral("\"Dateien öffnen\""), // ERROR: lost its %d
+                                       QStringLiteral("\"\""), QStringLiteral("\"%d Dateien aufmachen\"")});
+    const auto tmx = std::make_shared<const UnitSet>(
+        MatchOrigin::Tmx, QStringLiteral("t.tmx"),
+        std::vector<TranslationPair>{{QString(), QStringLiteral("Open %d files"), QStringLiteral("Öffnen")},
+                                     {QString(), QStringLiteral("Open %d files"), QStringLiteral("  ")}});
+    QCOMPARE(tmx->size(), 0); // neither a blank target nor one that fails its own English is kept
+    const TranslationMemory memory(product, own, {}, {}, {tmx});
+
+    // Row 5 holds "%d Dateien aufmachen": its own value and its own key are never offered.
+    QCOMPARE(texts(memory.suggestFor(5)), QStringList{QStringLiteral("%d Dateien öffnen")});
+    // A current value the editor holds (not yet saved) is not offered either.
+    QCOMPARE(texts(memory.suggest({QStringLiteral("Open %d files"), 2, QStringLiteral("\"%d Dateien öffnen\""), 70, 5})),
+             QStringList{QStringLiteral("%d Dateien aufmachen")});
+    QVERIFY(memory.suggest({QStringLiteral("\" \""), 2, QString(), 0, 5}).empty());
+}
+
+void TestMemory::placeholdersDifferCostTenPoints()
+{
+    const auto product = english({QStringLiteral("x"), QStringLiteral("Delete %s files"), QStringLiteral("Delete %d files")});
+    const TranslationMemory memory(product, column(QStringLiteral("German (Germany)"),
+                                                   {QString(), QStringLiteral("%s Dateien löschen"), QString()}));
+    const std::vector<MemoryMatch> matches = memory.suggestFor(2);
+    QCOMPARE(matches.size(), size_t(1));
+    // One symbol of 14 differs: 92, less 10 since "%s" is not the entry's "%d".
+    QCOMPARE(matchScore(u"Delete %d files", u"Delete %s files", PlaceholderRule::Percent), 92);
+    QCOMPARE(matches[0].score, 82);
+    QVERIFY(matches[0].placeholdersDiffer);
+    // Below the cut-off after the loss: not offered.
+    QVERIFY(memory.suggestFor(2, 83).empty());
+}
+
+void TestMemory::cutOffAndMaximum()
+{
+    QStringList values{QStringLiteral("x")};
+    QStringList translations{QString()};
+    for (int i = 0; i < 8; ++i) {
+        values.append(QStringLiteral("Channel name %1").arg(i));
+        translations.append(QStringLiteral("Kanalname %1").arg(i));
+    }
+    values.append(QStringLiteral("Channel"));      // 50 against "Channel name 9": under the cut-off
+    translations.append(QStringLiteral("Kanal"));
+    const auto product = english(values);
+    const TranslationMemory memory(product, column(QStringLiteral("German (Germany)"), translations));
+    const MatchQuery query{QStringLiteral("Channel name 9"), -1, QString(), 70, 5};
+    QCOMPARE(memory.suggest(query).size(), size_t(5));
+    QCOMPARE(memory.suggest({query.english, -1, QString(), 70, -1}).size(), size_t(8));
+    QCOMPARE(memory.suggest({query.english, -1, QString(), 50, -1}).size(), size_t(9));
+}
+
+void TestMemory::sameEnglishAndConcordance()
+{
+    const auto product = english({QStringLiteral("\"Device\""), QStringLiteral("\"Delete\""), QStringLiteral("Delete"),
+                                  QStringLiteral("\"Delete the device\""), QStringLiteral("\"Delete\""),
+                                  QStringLiteral("\"\""), QStringLiteral("\"\"")});
+    const TranslationMemory memory(product, column(QStringLiteral("German (Germany)"),
+                                                   {QString(), QStringLiteral("Löschen"), QString(), QString(),
+                                                    QStringLiteral("\" \""), QString(), QString()}));
+    const SameEnglish same = memory.sameEnglish(1);
+    QCOMPARE(same.attributes, (std::vector<int>{2, 4}));
+    QCOMPARE(same.untranslated, 2);
+    QCOMPARE(memory.sameEnglish(2).attributes, (std::vector<int>{1, 4}));
+    QVERIFY(memory.sameEnglish(5).attributes.empty()); // blank English groups nothing
+    QCOMPARE(product->concordance(u"DEVICE"), (std::vector<int>{0, 3}));
+    QCOMPARE(product->concordance(u"delete", 2), (std::vector<int>{1, 2}));
+    QCOMPARE(product->concordance(u"the dev"), std::vector<int>{3});
+}
+
+void TestMemory::concurrentLookupsAgree()
+{
+    QStringList values = uiTexts(800, 5);
+    QStringList translations;
+    for (const QString &value : values)
+        translations.append(value.toUpper());
+    const auto product = english(values);
+    const TranslationMemory memory(product, column(QStringLiteral("German (Germany)"), translations));
+    const QStringList queries = uiTexts(60, 6);
+    std::vector<QStringList> alone;
+    for (const QString &query : queries)
+        alone.push_back(texts(memory.suggest({query, 1, QString(), 70, 5})));
+    std::vector<std::vector<QStringList>> perThread(4, std::vector<QStringList>(queries.size()));
+    std::vector<std::thread> threads;
+    for (size_t t = 0; t < perThread.size(); ++t)
+        threads.emplace_back([&, t] {
+            for (qsizetype i = 0; i < queries.size(); ++i)
+                perThread[t][size_t(i)] = texts(memory.suggest({queries[i], 1, QString(), 70, 5}));
+        });
+    for (std::thread &thread : threads)
+        thread.join();
+    for (const std::vector<QStringList> &results : perThread)
+        QVERIFY(results == alone);
+}
+
+QTEST_GUILESS_MAIN(TestMemory)
+#include "tst_memory.moc"
