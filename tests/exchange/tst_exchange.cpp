@@ -697,6 +697,8 @@ void TestExchange::undecodableFilesAreNeitherReadNorWritten()
         QCOMPARE(TestSupport::readBytes(french), cut);
     }
     QCOMPARE(glossa({u"export"_qs, French, m_product}).status, 2);
+    QCOMPARE(glossa({u"pretranslate"_qs, French, m_product}).status, 2);
+    QCOMPARE(TestSupport::readBytes(french), cut);
 
     // The check names it as an error; so does a file of random bytes.
     QByteArray noise(3000, '\0');
