@@ -1,7 +1,10 @@
 #include "TestSupport.h"
 
 #include "GuiTestSupport.h"
+#include "editor/EntryListModel.h"
+#include "editor/VuduzLanguageMapDlg.h"
 #include "mainwindow/Glossa_DeskDlg.h"
+#include "model/Constants.h"
 #include "checks/ReleaseComparison.h"
 #include "mainwindow/LanguagesOverviewDlg.h"
 #include "model/Types.h"
@@ -226,6 +229,57 @@ private Q_SLOTS:
         QCOMPARE(window.entryList()->model()->rowCount(), 154);
         QVERIFY2(window.statusLine()->text().contains(u" translated ("_s), qPrintable(window.statusLine()->text()));
         QVERIFY(MessageBox::shownMessages().isEmpty());
+    }
+
+    // After Save the status line tells the user's changes from rows written as
+    // they loaded; the list stretches with the window; the overview's keys are whole.
+    void mainWindowSaysWhatWasSavedAndTablesFit()
+    {
+        CurrentDirGuard cwd;
+        MessageBox::resetTestHooks();
+        QDir::setCurrent(m_root);
+        resetAttributeIdCounter();
+        CGlossa_DeskDlg window;
+        QVERIFY(window.OnInitDialog());
+        window.show();
+        window.languageCombo()->setCurrentIndex(window.languageCombo()->findText(u"French (France)"_s));
+        window.onLanguageSelected(window.languageCombo()->currentIndex());
+        int marked = 0;
+        whenModal<CVuduzLanguageMapDlg>(this, [&marked](CVuduzLanguageMapDlg *editor) {
+            const EntryListModel *rows = editor->entries();
+            for (int row = 0; row < rows->rowCount(); ++row)
+                marked += rows->text(row, rows->statusColumn()) == StatusError ? 1 : 0;
+            int unmarked = 0;
+            while (unmarked < rows->rowCount() && !rows->text(unmarked, rows->statusColumn()).isEmpty())
+                ++unmarked;
+            editor->ShowEntry(unmarked);
+            editor->valueEdit()->setText(u"\"Fichier neuf\""_s);
+            editor->ApplyValue();
+            MessageBox::setNextAnswer(QMessageBox::Yes); // the format question of the rows marked ERROR
+            editor->OnSave();
+        });
+        window.onModify();
+        QVERIFY(marked > 0);
+        QVERIFY2(window.statusLine()->text().startsWith(
+                     u"Saved %1 values to French (France).ini (1 you changed, %2 marked ERROR when the editor opened)"_s
+                         .arg(marked + 1).arg(marked)),
+                 qPrintable(window.statusLine()->text()));
+
+        const int before = window.entryList()->columnWidth(1);
+        window.resize(window.width() + 200, window.height());
+        QTRY_VERIFY(window.entryList()->columnWidth(1) > before);
+
+        LanguagesOverviewDlg overview(m_root, {});
+        QSignalSpy finished(&overview, &LanguagesOverviewDlg::checkFinished);
+        overview.start();
+        QVERIFY(finished.wait(10000));
+        overview.languageTable()->selectRow(rowOf(overview.languageTable(), u"German (Germany)"_s));
+        QTableWidget *findings = overview.findingTable();
+        QVERIFY(findings->rowCount() > 0);
+        int widest = 0;
+        for (int row = 0; row < findings->rowCount(); ++row)
+            widest = std::max(widest, findings->fontMetrics().horizontalAdvance(findings->item(row, 1)->text()));
+        QVERIFY2(findings->columnWidth(1) >= widest, qPrintable(QString::number(findings->columnWidth(1))));
     }
 
     void saveReportPicksTheFormatByExtension()
