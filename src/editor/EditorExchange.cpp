@@ -107,19 +107,30 @@ void EditorExchange::onImport()
         importFile(path);
 }
 
+namespace {
+QString &lastExportFolder()
+{
+    static QString folder;
+    return folder;
+}
+} // namespace
+
+QString EditorExchange::exportFolder()
+{
+    // Never the product's language directory, which ships: the folder last used, else home.
+    const QString &last = lastExportFolder();
+    return last.isEmpty() || !QFileInfo(last).isDir() ? QDir::homePath() : last;
+}
+
 void EditorExchange::onExport()
 {
     const QString suggested =
         QFileInfo(LanguageStore::fileNameFor(m_editor.m_languageName)).completeBaseName() + QStringLiteral(".xlf");
     QString filter;
-    // Never the product's language directory, which ships: the folder last used, else home.
-    static QString lastFolder;
-    const QString folder = lastFolder.isEmpty() || !QFileInfo(lastFolder).isDir() ? QDir::homePath() : lastFolder;
-    QString path = QFileDialog::getSaveFileName(&m_editor, QStringLiteral("Export"), QDir(folder).filePath(suggested),
+    QString path = QFileDialog::getSaveFileName(&m_editor, QStringLiteral("Export"), QDir(exportFolder()).filePath(suggested),
                                                 QStringLiteral("XLIFF 1.2 (*.xlf);;CSV (*.csv)"), &filter);
     if (path.isEmpty())
         return;
-    lastFolder = QFileInfo(path).absolutePath();
     if (QFileInfo(path).suffix().isEmpty())
         path += filter.startsWith(QLatin1String("CSV")) ? QStringLiteral(".csv") : QStringLiteral(".xlf");
     exportFile(path);
@@ -256,6 +267,7 @@ bool EditorExchange::exportFile(const QString &path)
                          QStringLiteral("\"%1\" could not be written: %2").arg(QDir::toNativeSeparators(path), out.errorString()));
         return false;
     }
+    lastExportFolder() = QFileInfo(path).absolutePath();
     m_editor.statusField()->setText(
         QStringLiteral("Exported %1 entries to %2").arg(grouped(int(shown.size())), QFileInfo(path).fileName()));
     return true;

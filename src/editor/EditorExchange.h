@@ -29,6 +29,8 @@ public:
     bool importFile(const QString &path);
     // Writes the rows the filter shows; false when nothing was written.
     bool exportFile(const QString &path);
+    // Where Export… asks first: the folder of the last export, else the user's home.
+    static QString exportFolder();
     // Rows whose English changed since the earlier release and whose value still
     // follows the earlier text are stale until a value is applied to them.
     bool compareWithEarlierRelease(const QString &path);

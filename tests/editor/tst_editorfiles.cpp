@@ -1,5 +1,6 @@
 #include "EditorFixture.h"
 
+#include "editor/EditorExchange.h"
 #include "editor/EntryListModel.h"
 #include "editor/VuduzLanguageMapDlg.h"
 #include "model/Constants.h"
@@ -30,6 +31,7 @@ private Q_SLOTS:
     void longValuesAreNeverCut_data();
     void longValuesAreNeverCut();
     void undecodableFileOpensReadOnly();
+    void exportNeverAsksInTheProduct();
 
 private:
     EditorFixture m_fixture;
@@ -113,6 +115,19 @@ void TestEditorFiles::undecodableFileOpensReadOnly()
     QVERIFY(MessageBox::shownMessages().value(0).contains(u"the language is open read-only"));
     editor->OnSave();
     QVERIFY(readBytes(m_fixture.languageFile()) == cut);
+}
+
+void TestEditorFiles::exportNeverAsksInTheProduct()
+{
+    QVERIFY(m_fixture.makeProduct(EditorFixture::mixedEntries()));
+    auto editor = m_fixture.openEditor();
+    QVERIFY(editor);
+    // Export… asks first in the user's home, never in language/, then where the last export went.
+    QCOMPARE(EditorExchange::exportFolder(), QDir::homePath());
+    const QString folder = m_fixture.tmp.filePath(QStringLiteral("exports"));
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(editor->ExportFile(QDir(folder).filePath(QStringLiteral("fr.xlf"))));
+    QCOMPARE(EditorExchange::exportFolder(), folder);
 }
 
 int main(int argc, char **argv)
