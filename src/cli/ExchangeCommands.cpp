@@ -1,5 +1,6 @@
 #include "cli/ExchangeCommands.h"
 
+#include "cli/SubcommandSupport.h"
 #include "exchange/ProductExchange.h"
 #include "recovery/LanguageLock.h"
 #include "exchange/Tmx.h"
@@ -18,34 +19,6 @@
 
 namespace Glossa {
 
-namespace {
-
-void printTo(std::FILE *stream, const QString &text)
-{
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-}
-
-int failed(const QString &command, const QString &message)
-{
-    printTo(stderr, QStringLiteral("glossa %1: %2\n").arg(command, message));
-    return 2;
-}
-
-// Parses the words after the subcommand; "glossa export" as the program name for
-// the parser's messages. False, with the message, when the words do not fit.
-bool parse(QCommandLineParser &parser, const QString &command, const QStringList &arguments, QString &message)
-{
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    if (!parser.parse(QStringList{QStringLiteral("glossa ") + command} + arguments)) {
-        message = parser.errorText();
-        return false;
-    }
-    return true;
-}
-
-} // namespace
-
 int runExport(const QStringList &arguments)
 {
     const QString command = QStringLiteral("export");
@@ -63,15 +36,15 @@ int runExport(const QStringList &arguments)
     parser.addHelpOption();
 
     QString message;
-    if (!parse(parser, command, arguments, message))
-        return failed(command, message);
+    if (!parseCommand(parser, command, arguments, message))
+        return commandFailed(command, message);
     if (parser.isSet(QStringLiteral("help"))) {
         printTo(stdout, parser.helpText());
         return 0;
     }
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty() || positional.size() > 2)
-        return failed(command, QStringLiteral("give LANGUAGE and at most one PRODUCT_DIR"));
+        return commandFailed(command, QStringLiteral("give LANGUAGE and at most one PRODUCT_DIR"));
 
     ExchangeFormat exchangeFormat;
     const QString formatName = parser.value(format);
@@ -80,7 +53,7 @@ int runExport(const QStringList &arguments)
     else if (formatName == u"csv")
         exchangeFormat = ExchangeFormat::Csv;
     else
-        return failed(command, QStringLiteral("unknown format \"%1\": xliff or csv").arg(formatName));
+        return commandFailed(command, QStringLiteral("unknown format \"%1\": xliff or csv").arg(formatName));
 
     ExportSelection selection;
     const QString onlyName = parser.value(only);
@@ -91,27 +64,27 @@ int runExport(const QStringList &arguments)
     else if (onlyName == u"problems")
         selection = ExportSelection::Problems;
     else
-        return failed(command, QStringLiteral("unknown selection \"%1\": all, untranslated or problems").arg(onlyName));
+        return commandFailed(command, QStringLiteral("unknown selection \"%1\": all, untranslated or problems").arg(onlyName));
 
     ProductExchange exchange;
     if (!exchange.open(positional.size() > 1 ? positional[1] : QDir::currentPath()))
-        return failed(command, exchange.error());
+        return commandFailed(command, exchange.error());
     const QString language = exchange.engine().resolveLanguage(positional[0]);
     if (language.isEmpty())
-        return failed(command, QStringLiteral("the product has no language \"%1\"").arg(positional[0]));
+        return commandFailed(command, QStringLiteral("the product has no language \"%1\"").arg(positional[0]));
     QString referenceLanguage;
     if (parser.isSet(reference)) {
         referenceLanguage = exchange.engine().resolveLanguage(parser.value(reference));
         if (referenceLanguage.isEmpty())
-            return failed(command, QStringLiteral("the product has no language \"%1\"").arg(parser.value(reference)));
+            return commandFailed(command, QStringLiteral("the product has no language \"%1\"").arg(parser.value(reference)));
     }
 
     if (parser.isSet(tm) && !parser.isSet(suggestionsOption))
-        return failed(command, QStringLiteral("--tm goes with --suggestions"));
+        return commandFailed(command, QStringLiteral("--tm goes with --suggestions"));
     std::shared_ptr<const TranslationMemory> memory;
     if (parser.isSet(suggestionsOption)) {
         if (exchangeFormat != ExchangeFormat::Xliff)
-            return failed(command, QStringLiteral("--suggestions needs --format xliff: a CSV file has no place for them"));
+            return commandFailed(command, QStringLiteral("--suggestions needs --format xliff: a CSV file has no place for them"));
         const QString master = LocaleCatalogue::DisplayNameForCode(QStringLiteral("0x0409"));
         std::vector<std::shared_ptr<const UnitSet>> tmx;
         for (const QString &path : parser.values(tm)) {
@@ -119,29 +92,29 @@ int runExport(const QStringList &arguments)
             std::shared_ptr<const UnitSet> units = loadTmxMemory(path, LocaleCatalogue::Bcp47ForDisplayName(master),
                                                                  LocaleCatalogue::Bcp47ForDisplayName(language), error);
             if (!units)
-                return failed(command, error);
+                return commandFailed(command, error);
             tmx.push_back(std::move(units));
         }
         ProductMemory product;
         if (!product.open(exchange.engine().productDirectory()))
-            return failed(command, product.error());
+            return commandFailed(command, product.error());
         memory = product.memoryFor(language, QString(), std::move(tmx));
         if (!memory)
-            return failed(command, product.error());
+            return commandFailed(command, product.error());
     }
 
     QByteArray bytes;
     if (!exchange.exportLanguage(language, referenceLanguage, selection, exchangeFormat, bytes, memory.get()))
-        return failed(command, exchange.error());
+        return commandFailed(command, exchange.error());
 
     if (!parser.isSet(output)) {
         std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
         std::fflush(stdout);
-        return std::ferror(stdout) ? failed(command, QStringLiteral("standard output cannot be written")) : 0;
+        return std::ferror(stdout) ? commandFailed(command, QStringLiteral("standard output cannot be written")) : 0;
     }
     QSaveFile file(parser.value(output));
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return failed(command, QStringLiteral("\"%1\" cannot be written: %2").arg(parser.value(output), file.errorString()));
+        return commandFailed(command, QStringLiteral("\"%1\" cannot be written: %2").arg(parser.value(output), file.errorString()));
     return 0;
 }
 
@@ -168,36 +141,36 @@ int runImport(const QStringList &arguments)
     parser.addHelpOption();
 
     QString message;
-    if (!parse(parser, command, arguments, message))
-        return failed(command, message);
+    if (!parseCommand(parser, command, arguments, message))
+        return commandFailed(command, message);
     if (parser.isSet(QStringLiteral("help"))) {
         printTo(stdout, parser.helpText());
         return 0;
     }
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty() || positional.size() > 2)
-        return failed(command, QStringLiteral("give FILE and at most one PRODUCT_DIR"));
+        return commandFailed(command, QStringLiteral("give FILE and at most one PRODUCT_DIR"));
     const QString formatName = parser.value(format);
     if (formatName != u"text" && formatName != u"json")
-        return failed(command, QStringLiteral("unknown format \"%1\": text or json").arg(formatName));
+        return commandFailed(command, QStringLiteral("unknown format \"%1\": text or json").arg(formatName));
     const bool json = formatName == u"json";
 
     QFile input(positional[0]);
     if (!input.open(QIODevice::ReadOnly))
-        return failed(command, QStringLiteral("\"%1\" cannot be read: %2").arg(positional[0], input.errorString()));
+        return commandFailed(command, QStringLiteral("\"%1\" cannot be read: %2").arg(positional[0], input.errorString()));
     const QByteArray bytes = input.readAll();
     input.close();
 
     ExchangeFile file;
     if (!readExchangeFile(bytes, file, message))
-        return failed(command, QStringLiteral("\"%1\" is refused: %2").arg(positional[0], message));
+        return commandFailed(command, QStringLiteral("\"%1\" is refused: %2").arg(positional[0], message));
 
     ProductExchange exchange;
     if (!exchange.open(positional.size() > 1 ? positional[1] : QDir::currentPath()))
-        return failed(command, exchange.error());
+        return commandFailed(command, exchange.error());
     const QString language = exchange.importLanguage(file, parser.value(languageOption));
     if (language.isEmpty())
-        return failed(command, QStringLiteral("\"%1\" is refused: %2").arg(positional[0], exchange.error()));
+        return commandFailed(command, QStringLiteral("\"%1\" is refused: %2").arg(positional[0], exchange.error()));
     if (!exchange.warning().isEmpty())
         printTo(stderr, QStringLiteral("glossa import: warning: %1\n").arg(exchange.warning()));
     // The lock is held from the read to the write, so that an editor opening the
@@ -205,22 +178,22 @@ int runImport(const QStringList &arguments)
     LanguageLock lock;
     if (!parser.isSet(dryRun) && lock.acquire(exchange.languageFilePath(language)) == LanguageLock::State::HeldByOther
         && !parser.isSet(force))
-        return failed(command, QStringLiteral("%1; nothing was written (--force imports all the same)")
+        return commandFailed(command, QStringLiteral("%1; nothing was written (--force imports all the same)")
                                    .arg(LanguageLock::describeHolder(language, lock.holder())));
     ImportTarget target;
     if (!exchange.importTarget(language, target))
-        return failed(command, exchange.error());
+        return commandFailed(command, exchange.error());
     ImportOptions options;
     options.acceptErrors = parser.isSet(acceptErrors);
     options.onlyCurrentSource = parser.isSet(onlyCurrentSource);
     const ImportPlan plan = planImport(file, target, options);
     if (plan.fileRefused)
-        return failed(command, QStringLiteral("\"%1\" is refused: %2").arg(positional[0], plan.error));
+        return commandFailed(command, QStringLiteral("\"%1\" is refused: %2").arg(positional[0], plan.error));
 
     const bool dry = parser.isSet(dryRun);
     std::vector<MergeConflict> conflicts;
     if (!dry && !exchange.apply(language, plan, &target, &conflicts))
-        return failed(command, QStringLiteral("nothing was written: %1").arg(exchange.error()));
+        return commandFailed(command, QStringLiteral("nothing was written: %1").arg(exchange.error()));
     const int status = plan.refusals.empty() && conflicts.empty() ? 0 : 1;
 
     if (json) {

@@ -1,6 +1,7 @@
 #include "cli/MemoryCommands.h"
 
 #include "cli/Command.h"
+#include "cli/SubcommandSupport.h"
 #include "exchange/ProductExchange.h"
 #include "exchange/Tmx.h"
 #include "memory/ProductMemory.h"
@@ -22,28 +23,6 @@
 namespace Glossa {
 
 namespace {
-
-void printTo(std::FILE *stream, const QString &text)
-{
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-}
-
-int failed(const QString &command, const QString &message)
-{
-    printTo(stderr, QStringLiteral("glossa %1: %2\n").arg(command, message));
-    return Cli::ExitUsage;
-}
-
-bool parse(QCommandLineParser &parser, const QString &command, const QStringList &arguments, QString &message)
-{
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    if (!parser.parse(QStringList{QStringLiteral("glossa ") + command} + arguments)) {
-        message = parser.errorText();
-        return false;
-    }
-    return true;
-}
 
 const QString MasterName = MasterLanguageFileName.chopped(4);
 
@@ -77,14 +56,14 @@ struct Opened
 int openMemory(const QString &command, const QStringList &positional, const QCommandLineParser &parser, Opened &opened)
 {
     if (positional.isEmpty() || positional.size() > 2)
-        return failed(command, QStringLiteral("give LANGUAGE and at most one PRODUCT_DIR"));
+        return commandFailed(command, QStringLiteral("give LANGUAGE and at most one PRODUCT_DIR"));
     if (!opened.product.open(positional.size() > 1 ? positional[1] : QDir::currentPath()))
-        return failed(command, opened.product.error());
+        return commandFailed(command, opened.product.error());
     opened.language = opened.product.engine().resolveLanguage(positional[0]);
     if (opened.language.isEmpty())
-        return failed(command, QStringLiteral("the product has no language \"%1\"").arg(positional[0]));
+        return commandFailed(command, QStringLiteral("the product has no language \"%1\"").arg(positional[0]));
     if (opened.language == MasterName)
-        return failed(command, QStringLiteral("%1 is the master: its English is the source of every match").arg(MasterName));
+        return commandFailed(command, QStringLiteral("%1 is the master: its English is the source of every match").arg(MasterName));
     const QString source = LocaleCatalogue::Bcp47ForDisplayName(MasterName);
     const QString target = LocaleCatalogue::Bcp47ForDisplayName(opened.language);
     std::vector<std::shared_ptr<const UnitSet>> tmx;
@@ -93,14 +72,14 @@ int openMemory(const QString &command, const QStringList &positional, const QCom
         int others = 0;
         std::shared_ptr<const UnitSet> units = loadTmxMemory(path, source, target, error, &others);
         if (!units)
-            return failed(command, error);
+            return commandFailed(command, error);
         if (others > 0)
             printTo(stderr, QStringLiteral("%1: %2 units of other languages skipped\n").arg(path).arg(others));
         tmx.push_back(std::move(units));
     }
     opened.memory = opened.product.memoryFor(opened.language, parser.value(SinceOption), std::move(tmx));
     if (!opened.memory)
-        return failed(command, opened.product.error());
+        return commandFailed(command, opened.product.error());
     return Cli::ExitOk;
 }
 
@@ -163,8 +142,8 @@ int runSuggest(const QStringList &arguments)
     parser.addHelpOption();
 
     QString message;
-    if (!parse(parser, command, arguments, message))
-        return failed(command, message);
+    if (!parseCommand(parser, command, arguments, message))
+        return commandFailed(command, message);
     if (parser.isSet(QStringLiteral("help"))) {
         printTo(stdout, parser.helpText());
         return Cli::ExitOk;
@@ -172,15 +151,15 @@ int runSuggest(const QStringList &arguments)
     bool ok = false;
     const int minScore = parser.value(minimum).toInt(&ok);
     if (!ok || minScore < 0 || minScore > 100)
-        return failed(command, QStringLiteral("--min takes a score from 0 to 100, not \"%1\"").arg(parser.value(minimum)));
+        return commandFailed(command, QStringLiteral("--min takes a score from 0 to 100, not \"%1\"").arg(parser.value(minimum)));
     const int maxMatches = parser.value(maximum).toInt(&ok);
     if (!ok || maxMatches < 1)
-        return failed(command, QStringLiteral("--max takes a number from 1 up, not \"%1\"").arg(parser.value(maximum)));
+        return commandFailed(command, QStringLiteral("--max takes a number from 1 up, not \"%1\"").arg(parser.value(maximum)));
     const QString formatName = parser.value(format);
     if (formatName != u"text" && formatName != u"json")
-        return failed(command, QStringLiteral("unknown format \"%1\": text or json").arg(formatName));
+        return commandFailed(command, QStringLiteral("unknown format \"%1\": text or json").arg(formatName));
     if (!parser.isSet(key) && !parser.isSet(untranslated))
-        return failed(command, QStringLiteral("give the entries: --key KEY or --untranslated"));
+        return commandFailed(command, QStringLiteral("give the entries: --key KEY or --untranslated"));
 
     Opened opened;
     if (const int status = openMemory(command, parser.positionalArguments(), parser, opened); status != Cli::ExitOk)
@@ -192,7 +171,7 @@ int runSuggest(const QStringList &arguments)
     for (const QString &name : parser.values(key)) {
         const qsizetype row = names.indexOf(name);
         if (row < 0)
-            return failed(command, QStringLiteral("the master has no key \"%1\"").arg(name));
+            return commandFailed(command, QStringLiteral("the master has no key \"%1\"").arg(name));
         wanted.insert(int(row));
     }
     if (parser.isSet(untranslated))
@@ -245,7 +224,7 @@ int runSuggest(const QStringList &arguments)
         out = text.toUtf8();
     }
     Cli::printOut(out);
-    return std::ferror(stdout) ? failed(command, QStringLiteral("standard output cannot be written")) : Cli::ExitOk;
+    return std::ferror(stdout) ? commandFailed(command, QStringLiteral("standard output cannot be written")) : Cli::ExitOk;
 }
 
 int runTm(const QStringList &arguments)
@@ -258,7 +237,7 @@ int runTm(const QStringList &arguments)
                                            "glossa tm export --help shows its options.\n"));
             return Cli::ExitOk;
         }
-        return failed(QStringLiteral("tm"), QStringLiteral("give what to do: glossa tm export LANGUAGE [PRODUCT_DIR] [-o FILE]"));
+        return commandFailed(QStringLiteral("tm"), QStringLiteral("give what to do: glossa tm export LANGUAGE [PRODUCT_DIR] [-o FILE]"));
     }
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -270,26 +249,26 @@ int runTm(const QStringList &arguments)
     parser.addOption(output);
     parser.addHelpOption();
     QString message;
-    if (!parse(parser, command, arguments.mid(1), message))
-        return failed(command, message);
+    if (!parseCommand(parser, command, arguments.mid(1), message))
+        return commandFailed(command, message);
     if (parser.isSet(QStringLiteral("help"))) {
         printTo(stdout, parser.helpText());
         return Cli::ExitOk;
     }
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty() || positional.size() > 2)
-        return failed(command, QStringLiteral("give LANGUAGE and at most one PRODUCT_DIR"));
+        return commandFailed(command, QStringLiteral("give LANGUAGE and at most one PRODUCT_DIR"));
     ProductMemory product;
     if (!product.open(positional.size() > 1 ? positional[1] : QDir::currentPath()))
-        return failed(command, product.error());
+        return commandFailed(command, product.error());
     const QString language = product.engine().resolveLanguage(positional[0]);
     if (language.isEmpty())
-        return failed(command, QStringLiteral("the product has no language \"%1\"").arg(positional[0]));
+        return commandFailed(command, QStringLiteral("the product has no language \"%1\"").arg(positional[0]));
     if (language == MasterName)
-        return failed(command, QStringLiteral("%1 is the master: a memory pairs it with another language").arg(MasterName));
+        return commandFailed(command, QStringLiteral("%1 is the master: a memory pairs it with another language").arg(MasterName));
     LanguageColumn column;
     if (!product.readColumn(language, column))
-        return failed(command, product.error());
+        return commandFailed(command, product.error());
 
     TmxDocument document;
     document.sourceLanguage = LocaleCatalogue::Bcp47ForDisplayName(MasterName);
@@ -323,8 +302,8 @@ int runPretranslate(const QStringList &arguments)
     parser.addOptions({TmOption, SinceOption, dryRun});
     parser.addHelpOption();
     QString message;
-    if (!parse(parser, command, arguments, message))
-        return failed(command, message);
+    if (!parseCommand(parser, command, arguments, message))
+        return commandFailed(command, message);
     if (parser.isSet(QStringLiteral("help"))) {
         printTo(stdout, parser.helpText());
         return Cli::ExitOk;
@@ -363,7 +342,7 @@ int runPretranslate(const QStringList &arguments)
     if (!dry && !plan.changes.empty()) {
         ProductExchange exchange;
         if (!exchange.open(opened.product.engine().productDirectory()) || !exchange.apply(opened.language, plan))
-            return failed(command, QStringLiteral("nothing was written: %1").arg(exchange.error()));
+            return commandFailed(command, QStringLiteral("nothing was written: %1").arg(exchange.error()));
     }
     printTo(stderr, QStringLiteral("%1: %2 %3, %4 ambiguous left alone\n")
                         .arg(opened.language, QString::number(plan.changes.size()),

@@ -35,10 +35,10 @@ ChangeListDlg::ChangeListDlg(QWidget *parent, const QString &title, const QStrin
     layout->addWidget(m_table);
 
     auto *box = new QDialogButtonBox(this);
-    for (const Button &spec : buttons) {
-        auto *button = box->addButton(spec.text, QDialogButtonBox::ActionRole);
-        button->setAccessibleName(spec.text);
-        const int result = spec.result;
+    for (const Button &choice : buttons) {
+        auto *button = box->addButton(choice.text, QDialogButtonBox::ActionRole);
+        button->setAccessibleName(choice.text);
+        const int result = choice.result;
         connect(button, &QPushButton::clicked, this, [this, result] { done(result); });
         m_buttons.append(button);
     }

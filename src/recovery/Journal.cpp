@@ -177,7 +177,7 @@ qint64 JournalContents::lastChangeMs() const
 QString journalDirectory()
 {
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    // The base directory specification ignores a relative path.
+    // A relative XDG_STATE_HOME is invalid and ignored, as the freedesktop base directories say.
     if (state.isEmpty() || QDir::isRelativePath(state))
         state = QDir::homePath() + QStringLiteral("/.local/state");
     return QDir::cleanPath(state + QStringLiteral("/glossa-desk/recovery"));
