@@ -337,13 +337,14 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
                         .arg(missing.join(QStringLiteral(" and ")),
                              missing.size() == 1 ? QStringLiteral("is") : QStringLiteral("are")));
         }
+        bool twoSpaces = true;
         if (wanted.repeatedWord && !reference.repeats) {
-            const QStringView word = repeatedWord(text, languageName);
+            const QStringView word = repeatedWord(text, languageName, &twoSpaces);
             if (!word.isEmpty())
                 add(QStringLiteral("repeated-word"), FindingSeverity::Warning,
                     QStringLiteral("\"%1\" stands twice in a row").arg(word.toString()));
         }
-        if (wanted.doubleSpace && !reference.doubleSpace && hasInnerDoubleSpace(text))
+        if (wanted.doubleSpace && !reference.doubleSpace && twoSpaces && hasInnerDoubleSpace(text))
             add(QStringLiteral("double-space"), FindingSeverity::Warning,
                 QStringLiteral("two spaces in a row, where the reference has none"));
         if (wanted.urls && !reference.links.isEmpty()) {

@@ -336,9 +336,12 @@ bool holdsPlainNumbers(QStringView value, const PlainNumbers &numbers)
     return false;
 }
 
-QStringView repeatedWord(QStringView text, QStringView languageName)
+QStringView repeatedWord(QStringView text, QStringView languageName, bool *twoSpaces)
 {
     const qsizetype n = text.size();
+    // Two spaces in a row are blanks between words, or before or after them:
+    // the scan sees them all, unless it stops at a repeat.
+    bool spaces = false;
     auto escape = [&](qsizetype i) { return text[i] == u'\\' && i + 1 < n && (text[i + 1] == u'n' || text[i + 1] == u't'); };
     auto allWord = [](QStringView token) { return std::all_of(token.begin(), token.end(), isWordChar); };
     QStringView previous;
@@ -348,6 +351,7 @@ QStringView repeatedWord(QStringView text, QStringView languageName)
         bool gap = false;
         while (i < n) {
             if (isBlank(text[i])) {
+                spaces = spaces || (text[i] == u' ' && i > 0 && text[i - 1] == u' ');
                 ++i;
                 gap = true;
             } else if (escape(i)) {
@@ -366,10 +370,15 @@ QStringView repeatedWord(QStringView text, QStringView languageName)
         // The cheap tests first: neighbours mostly differ in length. Letter
         // case folds one code unit to one, so equal words are equally long.
         if (gap && previous.size() == token.size() && previous.compare(token, Qt::CaseInsensitive) == 0
-            && allWord(previous) && allWord(token) && !isGrammaticalRepeat(token, languageName))
+            && allWord(previous) && allWord(token) && !isGrammaticalRepeat(token, languageName)) {
+            if (twoSpaces)
+                *twoSpaces = true;
             return token;
+        }
         previous = token;
     }
+    if (twoSpaces)
+        *twoSpaces = spaces;
     return {};
 }
 

@@ -46,7 +46,9 @@ bool holdsPlainNumbers(QStringView value, const PlainNumbers &numbers);
 // The first word the text holds twice in a row with only white space (or a
 // \n escape) between, letter case ignored; empty when none. Words that a
 // language repeats by its grammar ("vous vous", "die die") do not count.
-QStringView repeatedWord(QStringView text, QStringView languageName);
+// twoSpaces, when given, is set false only when the text holds no two spaces
+// in a row anywhere, which spares hasInnerDoubleSpace its own reading.
+QStringView repeatedWord(QStringView text, QStringView languageName, bool *twoSpaces = nullptr);
 
 // Two spaces in a row between the text's first and last non-blank characters.
 bool hasInnerDoubleSpace(QStringView text);

@@ -122,6 +122,12 @@ void TestValueChecks::checks_data()
                                           << u"two spaces"_s;
     QTest::newRow("double-space: the reference has one") << u"double-space"_s << u"Save  file"_s
                                                          << u"Datei  speichern"_s << German << QString();
+    QTest::newRow("double-space: beside a repeated word") << u"double-space"_s << u"Save file"_s
+                                                          << u"Datei datei  speichern"_s << German << u"two spaces"_s;
+    QTest::newRow("double-space: the reference repeats a word") << u"double-space"_s << u"Bye bye"_s
+                                                                << u"Tschüss  tschüss"_s << German << u"two spaces"_s;
+    QTest::newRow("double-space: after a line escape") << u"double-space"_s << u"Save\\nfile"_s
+                                                       << u"Datei\\n  speichern"_s << German << u"two spaces"_s;
     QTest::newRow("double-space: at the end") << u"double-space"_s << u"Save "_s << u"Speichern  "_s << German
                                               << QString();
 
