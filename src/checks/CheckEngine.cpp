@@ -221,6 +221,7 @@ ReferenceFacts::ReferenceFacts(QStringView reference, int attributeIndex)
     , leading(leadingBlanks(text))
     , trailing(trailingBlanks(text))
     , numbers(numbersOf(text))
+    , plainNumbers(plainNumbersOf(text, numbers))
     , links(linksOf(text))
     , tags(tagsOf(text))
     , tagsNested(Glossa::tagsNested(tags))
@@ -237,8 +238,28 @@ std::vector<Finding> checkValue(QStringView value, QStringView reference, int at
 
 namespace {
 
+// Which of the value checks that read the whole value are wanted: asked once
+// per language, not once per value, and a check not wanted costs nothing.
+struct WantedValueChecks
+{
+    explicit WantedValueChecks(const CheckOptions &options)
+        : numbers(options.wants(QStringLiteral("numbers")))
+        , repeatedWord(options.wants(QStringLiteral("repeated-word")))
+        , doubleSpace(options.wants(QStringLiteral("double-space")))
+        , urls(options.wants(QStringLiteral("urls")))
+        , tags(options.wants(QStringLiteral("tags")))
+    {
+    }
+    bool numbers;
+    bool repeatedWord;
+    bool doubleSpace;
+    bool urls;
+    bool tags;
+};
+
 std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &reference, const QString &languageName,
-                                  Script script, bool isMaster, const CheckOptions &options)
+                                  Script script, bool isMaster, const CheckOptions &options,
+                                  const WantedValueChecks &wanted)
 {
     std::vector<Finding> found;
     auto add = [&](const QString &check, FindingSeverity severity, const QString &message) {
@@ -305,7 +326,10 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
         }
     }
     if (!reference.blank) {
-        if (!reference.numbers.isEmpty() && options.wants(QStringLiteral("numbers"))) {
+        // A value that holds each of the reference's numbers as the reference
+        // writes them needs no reading of its own numbers.
+        if (wanted.numbers && !reference.numbers.isEmpty()
+            && !holdsPlainNumbers(text, reference.plainNumbers)) {
             const QStringList missing = missingNumbers(text, reference.text, reference.numbers);
             if (!missing.isEmpty())
                 add(QStringLiteral("numbers"), FindingSeverity::Warning,
@@ -313,16 +337,17 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
                         .arg(missing.join(QStringLiteral(" and ")),
                              missing.size() == 1 ? QStringLiteral("is") : QStringLiteral("are")));
         }
-        if (!reference.repeats) {
-            const QStringView word = repeatedWord(text, languageName);
+        bool twoSpaces = true;
+        if (wanted.repeatedWord && !reference.repeats) {
+            const QStringView word = repeatedWord(text, languageName, &twoSpaces);
             if (!word.isEmpty())
                 add(QStringLiteral("repeated-word"), FindingSeverity::Warning,
                     QStringLiteral("\"%1\" stands twice in a row").arg(word.toString()));
         }
-        if (!reference.doubleSpace && hasInnerDoubleSpace(text))
+        if (wanted.doubleSpace && !reference.doubleSpace && twoSpaces && hasInnerDoubleSpace(text))
             add(QStringLiteral("double-space"), FindingSeverity::Warning,
                 QStringLiteral("two spaces in a row, where the reference has none"));
-        if (!reference.links.isEmpty()) {
+        if (wanted.urls && !reference.links.isEmpty()) {
             QStringList lost;
             for (const QString &link : reference.links)
                 if (!text.contains(link))
@@ -333,7 +358,7 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
                         .arg(lost.join(QStringLiteral(", ")),
                              lost.size() == 1 ? QStringLiteral("is") : QStringLiteral("are")));
         }
-        if ((!reference.tags.empty() || text.contains(u'<')) && options.wants(QStringLiteral("tags"))) {
+        if (wanted.tags && (!reference.tags.empty() || text.contains(u'<'))) {
             const QString why = tagsMessage(text, reference.tags, reference.tagsNested);
             if (!why.isEmpty())
                 add(QStringLiteral("tags"), FindingSeverity::Error, why);
@@ -349,7 +374,8 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
 std::vector<Finding> checkValue(QStringView value, const ReferenceFacts &reference, const QString &languageName,
                                 bool isMaster, const CheckOptions &options)
 {
-    return checkValueIn(value, reference, languageName, scriptOf(languageName), isMaster, options);
+    return checkValueIn(value, reference, languageName, scriptOf(languageName), isMaster, options,
+                        WantedValueChecks(options));
 }
 
 bool CheckEngine::open(const QString &productDirectory)
@@ -642,6 +668,7 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
             // A group of attributes with one English text -> the first of them translated.
             std::vector<int> firstTranslation(size_t(m_referenceGroups), -1);
             const bool wantsInconsistent = !report.isMaster && options.wants(QStringLiteral("inconsistent"));
+            const WantedValueChecks wanted(options);
             for (int i = 0; i < count; ++i) {
                 // A key the master repeats is read once, at its first line.
                 const int first = m_firstIndex[size_t(i)];
@@ -664,7 +691,7 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                 if (first != i)
                     continue;
                 for (Finding &finding :
-                     checkValueIn(value, m_references[size_t(i)], displayName, script, report.isMaster, options)) {
+                     checkValueIn(value, m_references[size_t(i)], displayName, script, report.isMaster, options, wanted)) {
                     finding.file = report.file;
                     finding.line = line;
                     finding.key = m_names[i];

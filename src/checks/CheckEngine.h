@@ -97,6 +97,7 @@ struct ReferenceFacts
     QStringView leading;
     QStringView trailing;
     Numbers numbers;
+    PlainNumbers plainNumbers; // the numbers again, for holdsPlainNumbers; empty when it cannot tell
     QStringList links;
     std::vector<TagAt> tags;
     bool tagsNested;

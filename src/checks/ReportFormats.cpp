@@ -78,6 +78,13 @@ public:
         if (depth > 0 && emptyInnermost)
             m_first.back() = true;
     }
+    // Writes on at the end of bytes, which take() hands back with the rest:
+    // many small parts share one buffer instead of one each.
+    JsonWriter(int depth, QByteArray &&bytes)
+        : JsonWriter(depth)
+    {
+        m_out = std::move(bytes);
+    }
     // The innermost level got its content from elsewhere (or not).
     void setWritten(bool written) { m_first.back() = !written; }
 
@@ -426,9 +433,10 @@ struct CheckReportWriter::Private
         return true;
     }
 
-    QByteArray jsonFinding(const Finding &finding) const
+    // Appends a finding's object to bytes.
+    void appendJsonFinding(QByteArray &bytes, const Finding &finding) const
     {
-        JsonWriter json(2);
+        JsonWriter json(2, std::move(bytes));
         json.beginObject();
         json.member(u"check", finding.check);
         json.member(u"severity", severityName(finding.severity));
@@ -444,7 +452,7 @@ struct CheckReportWriter::Private
         json.valueOrNull(finding.key);
         json.member(u"message", finding.message);
         json.endObject();
-        return json.take();
+        bytes = json.take();
     }
 
     QByteArray sarifResult(const Finding &finding) const
@@ -516,7 +524,7 @@ struct CheckReportWriter::Private
                 wroteFinding = true;
                 break;
             case CheckFormat::Json:
-                bytes += jsonFinding(finding);
+                appendJsonFinding(bytes, finding);
                 break;
             case CheckFormat::Sarif:
                 bytes += sarifResult(finding);

@@ -219,17 +219,31 @@ QStringList SpellChecker::readWordList(const QString &path)
 bool SpellChecker::addToUserDictionary(const QString &bcp47Tag, const QString &word, QString *error)
 {
     const QString path = userDictionaryPath(bcp47Tag);
-    QStringList words = readWordList(path);
-    if (words.contains(word))
+    if (readWordList(path).contains(word))
         return true;
-    words.append(word);
+    // The file is the user's: its lines, comments among them, stay as they are.
+    QByteArray bytes;
+    QFile old(path);
+    if (old.exists()) {
+        if (!old.open(QIODevice::ReadOnly)) {
+            if (error)
+                *error = QStringLiteral("cannot read %1: %2").arg(path, old.errorString());
+            return false;
+        }
+        bytes = old.readAll();
+        old.close();
+    }
+    const QByteArray lineEnd = bytes.contains("\r\n") ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
+    if (!bytes.isEmpty() && !bytes.endsWith('\n'))
+        bytes += lineEnd;
+    bytes += word.toUtf8() + lineEnd;
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
         if (error)
             *error = QStringLiteral("cannot make the directory of %1").arg(path);
         return false;
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write((words.join(u'\n') + u'\n').toUtf8()) < 0 || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.commit()) {
         if (error)
             *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
         return false;

@@ -35,7 +35,12 @@ public:
     // Words taken as right besides the dictionary's (product names, the
     // user's dictionary); exact spelling.
     // A word is accepted in any letter case ("Build" for the English "build").
-    void accept(const QString &word) { m_accepted.insert(word.toCaseFolded()); }
+    // A word accepted after checking was cached as wrong: the cache starts again.
+    void accept(const QString &word)
+    {
+        m_accepted.insert(word.toCaseFolded());
+        m_cache.clear();
+    }
     void acceptAll(const QStringList &words);
     void acceptAll(const QSet<QString> &words);
 
@@ -53,8 +58,9 @@ public:
     static QString affixFileFor(const QString &bcp47Tag);
     // $XDG_DATA_HOME/glossa-desk/words/TAG.dic, the words "Add to Dictionary" keeps.
     static QString userDictionaryPath(const QString &bcp47Tag);
-    // Adds a word to the user's dictionary of a language (atomically; the
-    // file and its directory are made when missing).
+    // Adds a word at the end of the user's dictionary of a language, the
+    // file's other lines kept as they are (atomically; the file and its
+    // directory are made when missing).
     static bool addToUserDictionary(const QString &bcp47Tag, const QString &word, QString *error = nullptr);
     // One word a line, blank lines and lines starting with "#" left out; empty when the file is missing.
     static QStringList readWordList(const QString &path);

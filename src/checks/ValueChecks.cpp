@@ -275,9 +275,75 @@ QStringList missingNumbers(QStringView value, QStringView reference, const Numbe
     return missing;
 }
 
-QStringView repeatedWord(QStringView text, QStringView languageName)
+PlainNumbers plainNumbersOf(QStringView text, const Numbers &numbers)
+{
+    PlainNumbers plain;
+    if (numbers.size() > 32)
+        return {};
+    for (qsizetype k = 0; k < numbers.size(); ++k) {
+        if ((k > 0 && numbers[k].value == numbers[k - 1].value) || numbers[k].length > 18)
+            return {};
+        quint64 digits = 0;
+        for (QChar c : text.sliced(numbers[k].start, numbers[k].length)) {
+            if (!isAsciiDigit(c))
+                return {};
+            digits = digits * 10 + (c.unicode() - u'0');
+        }
+        plain.append({digits, int(numbers[k].length)});
+    }
+    return plain;
+}
+
+bool holdsPlainNumbers(QStringView value, const PlainNumbers &numbers)
+{
+    if (numbers.isEmpty() || numbers.size() > 32)
+        return false;
+    const qsizetype n = value.size();
+    const quint32 all = numbers.size() == 32 ? ~0u : (1u << numbers.size()) - 1;
+    quint32 found = 0;
+    qsizetype i = 0;
+    // Only the value is read: the reference's text lies elsewhere in memory,
+    // and reading it for every value of every language costs more than the scan.
+    while (i < n) {
+        if (!isAsciiDigit(value[i])) {
+            ++i;
+            continue;
+        }
+        const qsizetype start = i;
+        quint64 digits = 0;
+        for (; i < n && isAsciiDigit(value[i]); ++i)
+            if (i - start < 18)
+                digits = digits * 10 + (value[i].unicode() - u'0');
+        const qsizetype length = i - start;
+        // Whatever joins the digits to a longer number or a placeholder makes
+        // them something else: the full reading decides then.
+        if (length > 18)
+            continue;
+        if (start > 0) {
+            const QChar c = value[start - 1];
+            if (c.isDigit() || c == u'%' || c == u'{' || c == u'\\'
+                || (separatorOf(c) != Separator::None && start > 1 && value[start - 2].isDigit()))
+                continue;
+        }
+        if (i < n && (value[i].isDigit() || (separatorOf(value[i]) != Separator::None && i + 1 < n && value[i + 1].isDigit())))
+            continue;
+        for (qsizetype k = 0; k < numbers.size(); ++k)
+            if (numbers[k].length == length && numbers[k].digits == digits)
+                found |= 1u << k;
+        if (found == all)
+            return true;
+    }
+    return false;
+}
+
+QStringView repeatedWord(QStringView text, QStringView languageName, bool *twoSpaces)
 {
     const qsizetype n = text.size();
+    // Two spaces in a row are blanks between words, or before or after them:
+    // the scan sees them all, unless it stops at a repeat.
+    bool spaces = false;
+    auto escape = [&](qsizetype i) { return text[i] == u'\\' && i + 1 < n && (text[i + 1] == u'n' || text[i + 1] == u't'); };
+    auto allWord = [](QStringView token) { return std::all_of(token.begin(), token.end(), isWordChar); };
     QStringView previous;
     qsizetype i = 0;
     while (i < n) {
@@ -285,9 +351,10 @@ QStringView repeatedWord(QStringView text, QStringView languageName)
         bool gap = false;
         while (i < n) {
             if (isBlank(text[i])) {
+                spaces = spaces || (text[i] == u' ' && i > 0 && text[i - 1] == u' ');
                 ++i;
                 gap = true;
-            } else if (text[i] == u'\\' && i + 1 < n && (text[i + 1] == u'n' || text[i + 1] == u't')) {
+            } else if (escape(i)) {
                 i += 2;
                 gap = true;
             } else {
@@ -297,24 +364,32 @@ QStringView repeatedWord(QStringView text, QStringView languageName)
         if (i >= n)
             break;
         const qsizetype start = i;
-        bool word = true;
-        while (i < n && !isBlank(text[i]) && !(text[i] == u'\\' && i + 1 < n && (text[i + 1] == u'n' || text[i + 1] == u't'))) {
-            word = word && isWordChar(text[i]);
+        while (i < n && !isBlank(text[i]) && !escape(i))
             ++i;
-        }
         const QStringView token = text.sliced(start, i - start);
-        if (word && gap && !previous.isEmpty() && previous.compare(token, Qt::CaseInsensitive) == 0
-            && !isGrammaticalRepeat(token, languageName))
+        // The cheap tests first: neighbours mostly differ in length. Letter
+        // case folds one code unit to one, so equal words are equally long.
+        if (gap && previous.size() == token.size() && previous.compare(token, Qt::CaseInsensitive) == 0
+            && allWord(previous) && allWord(token) && !isGrammaticalRepeat(token, languageName)) {
+            if (twoSpaces)
+                *twoSpaces = true;
             return token;
-        previous = word ? token : QStringView();
+        }
+        previous = token;
     }
+    if (twoSpaces)
+        *twoSpaces = spaces;
     return {};
 }
 
 bool hasInnerDoubleSpace(QStringView text)
 {
-    const qsizetype at = text.indexOf(u"  ");
-    if (at < 0)
+    // A plain loop: values are short, and a string search costs more here.
+    const qsizetype n = text.size();
+    qsizetype at = 0;
+    while (at + 1 < n && !(text[at] == u' ' && text[at + 1] == u' '))
+        ++at;
+    if (at + 1 >= n)
         return false;
     qsizetype first = 0;
     while (first < text.size() && text[first].isSpace())

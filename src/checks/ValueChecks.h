@@ -27,11 +27,28 @@ Numbers numbersOf(QStringView text);
 // The reference's numbers the value lacks, as the reference writes them,
 // counted as a multiset; empty when the value holds them all.
 QStringList missingNumbers(QStringView value, QStringView reference, const Numbers &referenceNumbers);
+// A number written in ASCII digits alone, as the digits to look for (at most 18).
+struct PlainNumber
+{
+    quint64 digits;
+    int length;
+};
+using PlainNumbers = QVarLengthArray<PlainNumber, 4>;
+// A text's numbers as plain numbers, when each is written in ASCII digits alone
+// and no two are the same; empty otherwise.
+PlainNumbers plainNumbersOf(QStringView text, const Numbers &numbers);
+// True when the value holds each of the reference's plain numbers written as
+// the reference writes it and standing alone (no digit, separator or
+// placeholder joined to it): missingNumbers then finds nothing missing.
+// False also when unsure.
+bool holdsPlainNumbers(QStringView value, const PlainNumbers &numbers);
 
 // The first word the text holds twice in a row with only white space (or a
 // \n escape) between, letter case ignored; empty when none. Words that a
 // language repeats by its grammar ("vous vous", "die die") do not count.
-QStringView repeatedWord(QStringView text, QStringView languageName);
+// twoSpaces, when given, is set false only when the text holds no two spaces
+// in a row anywhere, which spares hasInnerDoubleSpace its own reading.
+QStringView repeatedWord(QStringView text, QStringView languageName, bool *twoSpaces = nullptr);
 
 // Two spaces in a row between the text's first and last non-blank characters.
 bool hasInnerDoubleSpace(QStringView text);

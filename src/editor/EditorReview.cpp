@@ -3,6 +3,7 @@
 #include "checks/CheckEngine.h"
 #include "checks/PlaceholderCheck.h"
 #include "editor/EditorExchange.h"
+#include "editor/EditorSpelling.h"
 #include "editor/EntryFilterModel.h"
 #include "editor/EntryListModel.h"
 #include "editor/VuduzLanguageMapDlg.h"
@@ -70,6 +71,9 @@ QString EditorReview::whyText(const EntryRow &row) const
         else if (f.severity == FindingSeverity::Warning)
             parts << QStringLiteral("warning: ") + f.message;
     }
+    // Spelling is information: named here, it never marks the row.
+    if (const QString spelling = m_editor.spelling().whyPart(value); !spelling.isEmpty())
+        parts << spelling;
     const EditorExchange &exchange = m_editor.exchange();
     if (exchange.isStale(row.id))
         parts << QStringLiteral("warning: ") + exchange.englishChangeText(row.id);

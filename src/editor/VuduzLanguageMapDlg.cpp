@@ -7,6 +7,7 @@
 #include "editor/EditorOwner.h"
 #include "editor/EditorReview.h"
 #include "editor/EditorSaving.h"
+#include "editor/EditorSpelling.h"
 #include "editor/EditorSupport.h"
 #include "editor/EntryFilterModel.h"
 #include "editor/EntryListModel.h"
@@ -124,6 +125,7 @@ void CVuduzLanguageMapDlg::buildControls()
     m_valueEdit = findControl<QLineEdit>(this, IDC_VALUE);
     // A line edit cuts text at 32,767 characters by default; the field never cuts a value.
     m_valueEdit->setMaxLength(std::numeric_limits<int>::max());
+    m_spelling = std::make_unique<EditorSpelling>(*this);
     m_referenceEdit = findControl<QLineEdit>(this, IDC_REFERENCE);
     m_attributeEdit = findControl<QLineEdit>(this, IDC_ATTRIBUTE);
     m_referenceCombo = findControl<QComboBox>(this, IDC_REFERENCE_LANGUAGE);

@@ -30,6 +30,7 @@ class CVuduzListCtrl;
 struct EntryRow;
 struct Finding;
 class EditorOwner;
+class EditorSpelling;
 class EntryListModel;
 
 // The translation editor: one language's values beside a reference language,
@@ -168,6 +169,8 @@ public:
     // review (undo, the why line, Use It), and the exchange and release actions.
     EditorFilterBar &filterBar() const { return *m_filterBar; }
     EditorReview &review() const { return *m_review; }
+    // The misspelled words of the why line and the Value field's spelling menu.
+    EditorSpelling &spelling() const { return *m_spelling; }
     EditorExchange &exchange() const { return *m_exchange; }
 
     // What the Value field stands for: its text, or the whole value when the
@@ -200,6 +203,7 @@ private:
     friend class EditorFilterBar;
     friend class EditorReview;
     friend class EditorSaving;
+    friend class EditorSpelling;
     // The lock, the recovery journal and the merge at Save reach the fields and rows.
     friend class EditorRecovery;
 
@@ -234,6 +238,7 @@ private:
     std::unique_ptr<EditorReview> m_review;
     std::unique_ptr<EditorFilterBar> m_filterBar;
     std::unique_ptr<EditorExchange> m_exchange;
+    std::unique_ptr<EditorSpelling> m_spelling;
 };
 
 } // namespace Glossa

@@ -77,6 +77,28 @@ void TestValueChecks::checks_data()
     QTest::newRow("numbers: leading zero") << u"numbers"_s << u"Channel 05"_s << u"Kanal 5"_s << German << QString();
     QTest::newRow("numbers: placeholders are none") << u"numbers"_s << u"{0} of %1 and %2$s"_s << u"{0} von"_s
                                                     << German << QString();
+    // Where the digits stand as the reference writes them but belong to something else.
+    QTest::newRow("numbers: part of a longer number") << u"numbers"_s << u"Retry in 30 seconds"_s
+                                                      << u"Erneut in 300 Sekunden"_s << German << u"30"_s;
+    QTest::newRow("numbers: a decimal follows") << u"numbers"_s << u"30 items"_s << u"30,5 Elemente"_s << German
+                                                << u"30"_s;
+    QTest::newRow("numbers: grouping before") << u"numbers"_s << u"500 items"_s << u"1.500 Elemente"_s << German
+                                              << u"500"_s;
+    QTest::newRow("numbers: grouped in the value") << u"numbers"_s << u"1000 files"_s << u"1.000 Dateien"_s << German
+                                                   << QString();
+    QTest::newRow("numbers: inside a placeholder") << u"numbers"_s << u"Step 1 of %2"_s << u"Schritt %1 von %2"_s
+                                                   << German << u"1"_s;
+    QTest::newRow("numbers: inside braces") << u"numbers"_s << u"Item 0"_s << u"Element {0}"_s << German << u"0"_s;
+    QTest::newRow("numbers: after a backslash") << u"numbers"_s << u"Line 5"_s << u"Zeile \\5"_s << German << u"5"_s;
+    QTest::newRow("numbers: a native digit beside") << u"numbers"_s << u"3 files"_s << u"3٤ Dateien"_s << German
+                                                    << u"3"_s;
+    QTest::newRow("numbers: two kept") << u"numbers"_s << u"Page 2 of 10"_s << u"Seite 2 von 10"_s << German
+                                       << QString();
+    QTest::newRow("numbers: one of two lost") << u"numbers"_s << u"Page 2 of 10"_s << u"Seite 2 von 1"_s << German
+                                              << u"10"_s;
+    QTest::newRow("numbers: a zero as written") << u"numbers"_s << u"Channel 05"_s << u"Kanal 05"_s << German
+                                                << QString();
+    QTest::newRow("numbers: written apart") << u"numbers"_s << u"Page 10"_s << u"Seite 1 0"_s << German << u"10"_s;
     QTest::newRow("numbers: more in the value") << u"numbers"_s << u"Close"_s << u"Schließen 2"_s << German << QString();
 
     QTest::newRow("repeated-word: sie sie") << u"repeated-word"_s << u"Open it now"_s << u"Öffnen Sie sie sie jetzt"_s
@@ -89,6 +111,10 @@ void TestValueChecks::checks_data()
                                                           << u"Tschüss tschüss"_s << German << QString();
     QTest::newRow("repeated-word: a comma between") << u"repeated-word"_s << u"No"_s << u"Nein, nein"_s << German
                                                     << QString();
+    QTest::newRow("repeated-word: after a twin that is no word") << u"repeated-word"_s << u"No"_s
+                                                                 << u"ja! ja! ja"_s << German << QString();
+    QTest::newRow("repeated-word: the second of three") << u"repeated-word"_s << u"Open"_s << u"Datei Ordner ordner"_s
+                                                        << German << u"\"ordner\""_s;
     QTest::newRow("repeated-word: numbers are no words") << u"repeated-word"_s << u"Page 1 1"_s << u"Seite 1 1"_s
                                                          << German << QString();
 
@@ -96,6 +122,12 @@ void TestValueChecks::checks_data()
                                           << u"two spaces"_s;
     QTest::newRow("double-space: the reference has one") << u"double-space"_s << u"Save  file"_s
                                                          << u"Datei  speichern"_s << German << QString();
+    QTest::newRow("double-space: beside a repeated word") << u"double-space"_s << u"Save file"_s
+                                                          << u"Datei datei  speichern"_s << German << u"two spaces"_s;
+    QTest::newRow("double-space: the reference repeats a word") << u"double-space"_s << u"Bye bye"_s
+                                                                << u"Tschüss  tschüss"_s << German << u"two spaces"_s;
+    QTest::newRow("double-space: after a line escape") << u"double-space"_s << u"Save\\nfile"_s
+                                                       << u"Datei\\n  speichern"_s << German << u"two spaces"_s;
     QTest::newRow("double-space: at the end") << u"double-space"_s << u"Save "_s << u"Speichern  "_s << German
                                               << QString();
 
