@@ -3,6 +3,7 @@
 #include "editor/EditorFilterBar.h"
 #include "editor/EditorOwner.h"
 #include "editor/EditorReview.h"
+#include "editor/EditorSuggestions.h"
 #include "editor/EditorSupport.h"
 #include "editor/EntryListModel.h"
 #include "editor/VuduzLanguageMapDlg.h"
@@ -304,6 +305,7 @@ bool EditorExchange::compareWithEarlierRelease(const QString &path)
         }
     }
     m_editor.filterBar().offerReferenceChanged();
+    m_editor.suggestions().setEarlierRelease(path);
     m_editor.statusField()->setText(QStringLiteral("Since the earlier release: %1 added, %2 removed, %3 changed; %4 stale here")
                                         .arg(grouped(int(comparison.added().size())), grouped(int(comparison.removed().size())),
                                              grouped(int(comparison.changed().size())), grouped(int(m_stale.size()))));

@@ -8,6 +8,7 @@
 #include "editor/EditorReview.h"
 #include "editor/EditorSaving.h"
 #include "editor/EditorSpelling.h"
+#include "editor/EditorSuggestions.h"
 #include "editor/EditorSupport.h"
 #include "editor/EntryFilterModel.h"
 #include "editor/EntryListModel.h"
@@ -204,6 +205,8 @@ void CVuduzLanguageMapDlg::buildControls()
     addAction(QStringLiteral("Compare with Earlier Release\u2026"),
               QStringLiteral("Finds the entries whose English changed since an earlier release"),
               &CVuduzLanguageMapDlg::OnCompareWithEarlierRelease);
+    m_suggestions = std::make_unique<EditorSuggestions>(*this);
+    m_suggestions->addMenuActions(m_list);
     m_list->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     // Every key press aimed at the editor or one of its controls passes the
@@ -276,6 +279,7 @@ void CVuduzLanguageMapDlg::OnInitDialog()
 
     LoadReference();
     updateCounts();
+    m_suggestions->start();
     {
         // A file that reads as no text is shown, never written.
         ProfileFile file(m_owner->languageStore().filePathFor(m_languageName));
@@ -392,6 +396,7 @@ void CVuduzLanguageMapDlg::ShowEntry(int row)
     m_valueEdit->setFocus();
     writeFields();
     updateWhy();
+    m_suggestions->entryShown();
 }
 
 int CVuduzLanguageMapDlg::SearchNext(const QString &text)
@@ -506,6 +511,10 @@ bool CVuduzLanguageMapDlg::handleKey(int key, Qt::KeyboardModifiers modifiers, c
         ShowNextUntranslated(!(mods & Qt::ShiftModifier));
         return true;
     }
+    if (key == Qt::Key_F9 && mods == Qt::NoModifier) {
+        m_suggestions->setShown(!m_suggestions->isShown());
+        return true;
+    }
     if (key == Qt::Key_F8 && (mods == Qt::NoModifier || mods == Qt::ShiftModifier)) {
         ShowNextProblem(mods == Qt::NoModifier);
         return true;
@@ -524,6 +533,15 @@ bool CVuduzLanguageMapDlg::handleKey(int key, Qt::KeyboardModifiers modifiers, c
     }
     if (key == Qt::Key_U && mods == Qt::ControlModifier) {
         UseCaseVariant();
+        return true;
+    }
+    // Ctrl+1 … Ctrl+5: a suggestion into "Value"; Ctrl+Shift+Return: the value to the same English.
+    if (key >= Qt::Key_1 && key < Qt::Key_1 + EditorSuggestions::MaxShown && mods == Qt::ControlModifier) {
+        m_suggestions->useSuggestion(key - Qt::Key_1);
+        return true;
+    }
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
+        m_suggestions->applyToSameEnglish();
         return true;
     }
     if ((key == Qt::Key_Return || key == Qt::Key_Enter) && mods == Qt::ControlModifier) {

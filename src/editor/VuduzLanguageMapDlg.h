@@ -31,6 +31,7 @@ struct EntryRow;
 struct Finding;
 class EditorOwner;
 class EditorSpelling;
+class EditorSuggestions;
 class EntryListModel;
 
 // The translation editor: one language's values beside a reference language,
@@ -172,6 +173,8 @@ public:
     // The misspelled words of the why line and the Value field's spelling menu.
     EditorSpelling &spelling() const { return *m_spelling; }
     EditorExchange &exchange() const { return *m_exchange; }
+    // The "Suggestions" panel below the fields: the translation memory, same English, concordance.
+    EditorSuggestions &suggestions() const { return *m_suggestions; }
 
     // What the Value field stands for: its text, or the whole value when the
     // value is too long for the field and shown cut, read-only (see LongValueLimit).
@@ -204,6 +207,7 @@ private:
     friend class EditorReview;
     friend class EditorSaving;
     friend class EditorSpelling;
+    friend class EditorSuggestions;
     // The lock, the recovery journal and the merge at Save reach the fields and rows.
     friend class EditorRecovery;
 
@@ -239,6 +243,8 @@ private:
     std::unique_ptr<EditorFilterBar> m_filterBar;
     std::unique_ptr<EditorExchange> m_exchange;
     std::unique_ptr<EditorSpelling> m_spelling;
+    // Declared last, so that it goes first: a child of the editor only while it is shown.
+    std::unique_ptr<EditorSuggestions> m_suggestions;
 };
 
 } // namespace Glossa

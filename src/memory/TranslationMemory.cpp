@@ -135,21 +135,31 @@ TranslationMemory::TranslationMemory(std::shared_ptr<const ProductEnglish> engli
     , m_earlier(std::move(earlier))
     , m_tmx(std::move(tmx))
 {
-    const int count = m_english->attributeCount();
-    const auto offerable = [&](LanguageColumn &column) {
-        while (column.values.size() < count)
-            column.values.append(QString());
-        std::vector<bool> flags(size_t(count), false);
-        for (int a = 0; a < count; ++a) {
-            const QString &value = column.values[a];
-            flags[size_t(a)] = !isBlankValue(value) && !m_english->english(a).isEmpty()
-                && CheckPlaceholders(value, m_english->english(a), AttributeId(a));
-        }
-        m_offerable.push_back(std::move(flags));
-    };
-    offerable(m_own);
+    m_offerable.push_back(offerableFlags(m_own));
     for (LanguageColumn &sibling : m_siblings)
-        offerable(sibling);
+        m_offerable.push_back(offerableFlags(sibling));
+}
+
+std::vector<bool> TranslationMemory::offerableFlags(LanguageColumn &column) const
+{
+    const int count = m_english->attributeCount();
+    while (column.values.size() < count)
+        column.values.append(QString());
+    std::vector<bool> flags(size_t(count), false);
+    for (int a = 0; a < count; ++a) {
+        const QString &value = column.values[a];
+        flags[size_t(a)] = !isBlankValue(value) && !m_english->english(a).isEmpty()
+            && CheckPlaceholders(value, m_english->english(a), AttributeId(a));
+    }
+    return flags;
+}
+
+std::shared_ptr<const TranslationMemory> TranslationMemory::withOwnValues(QStringList values) const
+{
+    auto memory = std::make_shared<TranslationMemory>(*this);
+    memory->m_own.values = std::move(values);
+    memory->m_offerable.front() = memory->offerableFlags(memory->m_own);
+    return memory;
 }
 
 std::vector<MemoryMatch> TranslationMemory::suggest(const MatchQuery &query) const

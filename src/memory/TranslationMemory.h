@@ -157,7 +157,14 @@ public:
     // "Used by N other keys, M untranslated", with the memory's values.
     SameEnglish sameEnglish(int attribute) const;
 
+    // The same memory with the language's own values replaced (the editor's rows
+    // as they are now, in master order); the indexes and other columns are shared.
+    std::shared_ptr<const TranslationMemory> withOwnValues(QStringList values) const;
+
 private:
+    // Whether each value of a column may be offered; pads the column to every attribute.
+    std::vector<bool> offerableFlags(LanguageColumn &column) const;
+
     std::shared_ptr<const ProductEnglish> m_english;
     LanguageColumn m_own;
     std::vector<LanguageColumn> m_siblings;

@@ -1,0 +1,630 @@
+#include "editor/EditorSuggestions.h"
+
+#include "checks/CheckEngine.h"
+#include "editor/EditorOwner.h"
+#include "editor/EditorReview.h"
+#include "editor/EditorSupport.h"
+#include "editor/EntryListModel.h"
+#include "editor/VuduzLanguageMapDlg.h"
+#include "exchange/Tmx.h"
+#include "memory/ProductMemory.h"
+#include "model/Constants.h"
+#include "model/LanguageStore.h"
+#include "model/LocaleCatalogue.h"
+#include "platform/MessageBox.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QTableWidget>
+
+namespace Glossa {
+
+namespace {
+
+const QString WarningMark = QStringLiteral("\u26a0");
+
+// Where the TMX files added to each product's memory are remembered.
+QString rememberedFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+        + QStringLiteral("/glossa-desk/suggestions.json");
+}
+
+QJsonObject readRemembered()
+{
+    QFile file(rememberedFile());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(file.read(1 << 20)).object();
+}
+
+QTableWidget *makeTable(QWidget *parent, const QStringList &columns, const QString &name)
+{
+    auto *table = new QTableWidget(0, int(columns.size()), parent);
+    table->setHorizontalHeaderLabels(columns);
+    table->setAccessibleName(name);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->verticalHeader()->hide();
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->setWordWrap(false);
+    return table;
+}
+
+QTableWidgetItem *cell(const QString &text, const QString &toolTip = {})
+{
+    auto *item = new QTableWidgetItem(text);
+    item->setToolTip(toolTip.isEmpty() ? text : toolTip);
+    return item;
+}
+
+} // namespace
+
+struct EditorSuggestions::Built
+{
+    int generation = 0;
+    std::shared_ptr<const TranslationMemory> memory;
+    QHash<QString, int> attributeOfKey;
+    std::map<QString, std::shared_ptr<const UnitSet>> tmxSets;
+    QList<std::pair<QString, QString>> refused; // path, why
+    QString error;
+};
+
+EditorSuggestions::EditorSuggestions(CVuduzLanguageMapDlg &editor)
+    : QGroupBox(QStringLiteral("Suggestions"))
+    , m_editor(editor)
+{
+    setAccessibleName(QStringLiteral("Suggestions"));
+    m_pool.setMaxThreadCount(1);
+
+    m_sameEnglish = new QLabel(this);
+    m_sameEnglish->setAccessibleName(QStringLiteral("Same English"));
+    m_applySame = new QPushButton(QStringLiteral("Apply to Same English"), this);
+    m_applySame->setAccessibleName(m_applySame->text());
+    m_applySame->setAutoDefault(false);
+    m_applySame->setToolTip(QStringLiteral("Ctrl+Shift+Return: the value shown goes to every other untranslated entry "
+                                           "with the same English, in one step that Ctrl+Z takes back"));
+    auto *concordanceLabel = new QLabel(QStringLiteral("Concordance"), this);
+    m_concordance = new QLineEdit(this);
+    m_concordance->setAccessibleName(QStringLiteral("Concordance"));
+    m_concordance->setPlaceholderText(QStringLiteral("a word or phrase of the English"));
+    m_concordance->setClearButtonEnabled(true);
+    concordanceLabel->setBuddy(m_concordance);
+    m_matchTable = makeTable(this, {QStringLiteral("Score"), QStringLiteral("Suggestion"), QStringLiteral("English"),
+                                    QStringLiteral("From")},
+                             QStringLiteral("Matches"));
+    m_matchTable->setToolTip(QStringLiteral("Ctrl+1 \u2026 Ctrl+5 or a double click put a suggestion into Value; Enter there applies it"));
+    m_concordanceTable = makeTable(this, {QStringLiteral("Attribute"), QStringLiteral("English"), QStringLiteral("Translation")},
+                                   QStringLiteral("Concordance entries"));
+    m_concordanceTable->setToolTip(QStringLiteral("A double click shows the entry"));
+
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(6, 2, 6, 4);
+    grid->setVerticalSpacing(2);
+    grid->addWidget(m_sameEnglish, 0, 0);
+    grid->addWidget(m_applySame, 0, 1);
+    grid->addWidget(concordanceLabel, 0, 2);
+    grid->addWidget(m_concordance, 0, 3);
+    grid->addWidget(m_matchTable, 1, 0, 1, 2);
+    grid->addWidget(m_concordanceTable, 1, 2, 1, 2);
+    grid->setColumnStretch(0, 3);
+    grid->setColumnStretch(3, 2);
+    m_applySame->setEnabled(false);
+
+    connect(m_applySame, &QPushButton::clicked, this, [this] { applyToSameEnglish(); });
+    connect(m_matchTable, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { useSuggestion(row); });
+    connect(m_concordanceTable, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
+        const QTableWidgetItem *item = m_concordanceTable->item(row, 0);
+        if (!item)
+            return;
+        const int entry = m_editor.entries()->findRowById(AttributeId(item->data(Qt::UserRole).toULongLong()));
+        m_editor.ShowEntry(entry);
+    });
+    m_concordanceTimer.setSingleShot(true);
+    m_concordanceTimer.setInterval(150);
+    connect(&m_concordanceTimer, &QTimer::timeout, this, &EditorSuggestions::findConcordance);
+    connect(m_concordance, &QLineEdit::textChanged, this, [this] { m_concordanceTimer.start(); });
+    m_askTimer.setSingleShot(true);
+    m_askTimer.setInterval(0);
+    connect(&m_askTimer, &QTimer::timeout, this, [this] {
+        ask();
+        updateSameEnglish();
+    });
+    EntryListModel *rows = m_editor.entries();
+    connect(rows, &QAbstractItemModel::dataChanged, this, &EditorSuggestions::rowsChanged);
+    connect(rows, &QAbstractItemModel::modelReset, this, &EditorSuggestions::rowsChanged);
+}
+
+EditorSuggestions::~EditorSuggestions()
+{
+    m_pool.clear();
+    m_pool.waitForDone();
+}
+
+QSize EditorSuggestions::sizeHint() const
+{
+    // The first line and five matches.
+    const int line = m_matchTable->verticalHeader()->defaultSectionSize();
+    return {QGroupBox::sizeHint().width(), m_concordance->sizeHint().height() + line * (MaxShown + 1) + 28};
+}
+
+void EditorSuggestions::post(std::function<void()> job)
+{
+    ++m_pending;
+    m_pool.start(std::move(job));
+}
+
+void EditorSuggestions::start()
+{
+    m_productDirectory = QFileInfo(m_editor.m_owner->languageStore().directory()).absolutePath();
+    m_tmxPaths.clear();
+    for (const QJsonValue &path : readRemembered().value(QStringLiteral("products")).toObject().value(m_productDirectory).toArray())
+        if (!path.toString().isEmpty())
+            m_tmxPaths.append(path.toString());
+    refreshMenu();
+    if (readRemembered().value(QStringLiteral("shown")).toBool())
+        setShown(true);
+}
+
+void EditorSuggestions::setShown(bool shown)
+{
+    if (m_showAction)
+        m_showAction->setChecked(shown);
+    if (shown == m_shown)
+        return;
+    m_shown = shown;
+    m_editor.setPanelBelowFields(shown ? this : nullptr);
+    if (shown && !hasMemory() && !m_productDirectory.isEmpty()) {
+        setTitle(QStringLiteral("Suggestions: building the translation memory\u2026"));
+        rebuild();
+    }
+    if (!m_productDirectory.isEmpty())
+        saveRemembered();
+    entryShown();
+}
+
+void EditorSuggestions::rebuild()
+{
+    const int generation = ++m_generation;
+    const QString directory = m_productDirectory;
+    const QString language = m_editor.m_languageName;
+    const QString earlier = m_earlier;
+    const QStringList paths = m_tmxPaths;
+    const std::map<QString, std::shared_ptr<const UnitSet>> known = m_tmxSets;
+    post([this, generation, directory, language, earlier, paths, known] {
+        auto built = std::make_shared<Built>();
+        built->generation = generation;
+        if (!m_product) {
+            auto product = std::make_shared<ProductMemory>();
+            if (product->open(directory))
+                m_product = std::move(product);
+            else
+                built->error = product->error();
+        }
+        if (m_product) {
+            const QString source = LocaleCatalogue::Bcp47ForDisplayName(MasterLanguageFileName.chopped(4));
+            const QString target = LocaleCatalogue::Bcp47ForDisplayName(language);
+            std::vector<std::shared_ptr<const UnitSet>> tmx;
+            for (const QString &path : paths) {
+                auto found = known.find(path);
+                std::shared_ptr<const UnitSet> units = found != known.end() ? found->second : nullptr;
+                QString why;
+                if (!units)
+                    units = loadTmxMemory(path, source, target, why);
+                if (units) {
+                    built->tmxSets[path] = units;
+                    tmx.push_back(std::move(units));
+                } else {
+                    built->refused.append({path, why});
+                }
+            }
+            built->memory = m_product->memoryFor(language, earlier, std::move(tmx));
+            if (!built->memory)
+                built->error = m_product->error();
+            const QStringList &keys = m_product->english()->keys();
+            built->attributeOfKey.reserve(keys.size());
+            for (int a = int(keys.size()) - 1; a >= 0; --a)
+                built->attributeOfKey.insert(keys[a], a);
+        }
+        QMetaObject::invokeMethod(this, [this, built] { takeBuilt(built); }, Qt::QueuedConnection);
+    });
+}
+
+void EditorSuggestions::takeBuilt(const std::shared_ptr<Built> &built)
+{
+    --m_pending;
+    if (built->generation != m_generation)
+        return; // a newer build is on its way
+    for (const auto &[path, why] : built->refused) {
+        m_editor.statusField()->setText(QStringLiteral("The translation memory \"%1\" cannot be read: %2")
+                                            .arg(QDir::toNativeSeparators(path), why));
+    }
+    if (!built->memory) {
+        setTitle(QStringLiteral("Suggestions: no translation memory (%1)").arg(built->error));
+        Q_EMIT answered();
+        return;
+    }
+    m_memory = built->memory;
+    m_tmxSets = built->tmxSets;
+    m_attributeOfKey = built->attributeOfKey;
+    const int count = m_memory->english().attributeCount();
+    m_idOfAttribute.assign(size_t(count), 0);
+    m_hasRow.assign(size_t(count), false);
+    for (const EntryRow &row : m_editor.entries()->rows()) {
+        const int attribute = m_attributeOfKey.value(row.cells[0], -1);
+        if (attribute >= 0 && !m_hasRow[size_t(attribute)]) {
+            m_idOfAttribute[size_t(attribute)] = row.id;
+            m_hasRow[size_t(attribute)] = true;
+        }
+    }
+    // The memory read the file; the rows may hold values applied since.
+    m_rowsChanged = true;
+    int units = 0;
+    for (const auto &set : m_memory->tmxFiles())
+        units += set->size();
+    setTitle(m_memory->tmxFiles().empty()
+                 ? QStringLiteral("Suggestions")
+                 : QStringLiteral("Suggestions (with %1 TMX units)").arg(grouped(units)));
+    refreshMenu();
+    entryShown();
+    findConcordance();
+}
+
+int EditorSuggestions::shownAttribute() const
+{
+    if (!m_memory || !m_editor.m_shownEntry)
+        return -1;
+    const int row = m_editor.entries()->findRowById(*m_editor.m_shownEntry);
+    return row < 0 ? -1 : m_attributeOfKey.value(m_editor.entries()->text(row, 0), -1);
+}
+
+QString EditorSuggestions::valueOf(int attribute) const
+{
+    if (attribute < 0 || size_t(attribute) >= m_hasRow.size() || !m_hasRow[size_t(attribute)])
+        return {};
+    const int row = m_editor.entries()->findRowById(m_idOfAttribute[size_t(attribute)]);
+    return row < 0 ? QString() : m_editor.entries()->text(row, 1);
+}
+
+QStringList EditorSuggestions::ownValues() const
+{
+    QStringList values(m_memory->english().attributeCount());
+    for (const EntryRow &row : m_editor.entries()->rows())
+        if (const int attribute = m_attributeOfKey.value(row.cells[0], -1); attribute >= 0)
+            values[attribute] = row.cells[1];
+    return values;
+}
+
+void EditorSuggestions::entryShown()
+{
+    m_askTimer.stop();
+    if (!m_shown || !m_memory)
+        return;
+    ask();
+    updateSameEnglish();
+}
+
+void EditorSuggestions::rowsChanged()
+{
+    m_rowsChanged = true;
+    if (m_memory && m_shown)
+        m_askTimer.start();
+}
+
+void EditorSuggestions::ask()
+{
+    const int attribute = shownAttribute();
+    const int serial = ++m_serial;
+    if (attribute < 0) {
+        show({});
+        return;
+    }
+    MatchQuery query;
+    query.english = m_memory->english().english(attribute);
+    query.attribute = attribute;
+    query.currentValue = valueOf(attribute);
+    query.maxMatches = MaxShown;
+    const bool sendValues = m_rowsChanged;
+    const QStringList values = sendValues ? ownValues() : QStringList();
+    m_rowsChanged = false;
+    const std::shared_ptr<const TranslationMemory> memory = m_memory;
+    const int generation = m_generation;
+    post([this, memory, sendValues, values, query, serial, generation] {
+        const std::shared_ptr<const TranslationMemory> asked = sendValues ? memory->withOwnValues(values) : memory;
+        std::vector<MemoryMatch> matches = asked->suggest(query);
+        QMetaObject::invokeMethod(
+            this,
+            [this, asked, sendValues, matches = std::move(matches), serial, generation] {
+                --m_pending;
+                if (sendValues && generation == m_generation)
+                    m_memory = asked;
+                if (serial == m_serial)
+                    show(matches);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void EditorSuggestions::show(const std::vector<MemoryMatch> &matches)
+{
+    m_matches = matches;
+    m_matchTable->setRowCount(0);
+    const int attribute = shownAttribute();
+    const QString english = attribute >= 0 ? m_memory->english().english(attribute) : QString();
+    m_matchTable->setRowCount(int(matches.size()));
+    for (int i = 0; i < int(matches.size()); ++i) {
+        const MemoryMatch &match = matches[size_t(i)];
+        const QString use = QStringLiteral("Ctrl+%1 puts it into Value").arg(i + 1);
+        QTableWidgetItem *score = cell(QString::number(match.score), use);
+        if (match.placeholdersDiffer) {
+            score->setText(QString::number(match.score) + u' ' + WarningMark);
+            score->setToolTip(QStringLiteral("Its placeholders differ from this entry's English (10 points off). ") + use);
+        }
+        m_matchTable->setItem(i, 0, score);
+        m_matchTable->setItem(i, 1, cell(match.text, match.text + u'\n' + use));
+        auto *source = new QLabel(markDifferences(english, match.source));
+        source->setTextFormat(Qt::RichText);
+        source->setToolTip(match.source);
+        source->setAccessibleName(match.source);
+        m_matchTable->setItem(i, 2, cell(QString(), match.source));
+        m_matchTable->setCellWidget(i, 2, source);
+        QString from = originLabel(match);
+        if (match.uses > 1)
+            from += QStringLiteral(" (%1 keys)").arg(match.uses);
+        m_matchTable->setItem(i, 3, cell(from));
+    }
+    if (m_matchTable->columnWidth(0) > 60)
+        m_matchTable->setColumnWidth(0, 52);
+    Q_EMIT answered();
+}
+
+bool EditorSuggestions::useSuggestion(int n)
+{
+    if (!m_shown) {
+        m_editor.statusField()->setText(QStringLiteral("F9 shows the suggestions"));
+        return false;
+    }
+    if (n < 0 || n >= int(m_matches.size()) || m_editor.isReadOnly() || m_editor.valueHeldWhole())
+        return false;
+    m_editor.valueEdit()->setText(m_matches[size_t(n)].text);
+    m_editor.valueEdit()->setFocus();
+    m_editor.statusField()->setText(
+        QStringLiteral("Suggestion %1 (%2, score %3) is in the Value field: Enter applies it")
+            .arg(n + 1)
+            .arg(originLabel(m_matches[size_t(n)]))
+            .arg(m_matches[size_t(n)].score));
+    return true;
+}
+
+void EditorSuggestions::updateSameEnglish()
+{
+    const int attribute = shownAttribute();
+    const std::vector<int> others = attribute >= 0 ? m_memory->english().sameEnglish(attribute) : std::vector<int>();
+    int untranslated = 0;
+    for (int other : others)
+        if (isBlankValue(valueOf(other)))
+            ++untranslated;
+    if (others.empty()) {
+        m_sameEnglish->setText(attribute >= 0 ? QStringLiteral("No other key has this English") : QString());
+    } else {
+        m_sameEnglish->setText(QStringLiteral("Used by %1 other %2, %3 untranslated")
+                                   .arg(grouped(int(others.size())),
+                                        others.size() == 1 ? QStringLiteral("key") : QStringLiteral("keys"),
+                                        grouped(untranslated)));
+    }
+    m_applySame->setEnabled(untranslated > 0 && !m_editor.isReadOnly());
+}
+
+int EditorSuggestions::applyToSameEnglish()
+{
+    if (!m_memory) {
+        m_editor.statusField()->setText(QStringLiteral("Apply to Same English: F9 shows the suggestions first"));
+        return 0;
+    }
+    const int attribute = shownAttribute();
+    if (attribute < 0 || m_editor.isReadOnly() || m_editor.valueHeldWhole())
+        return 0;
+    // Text typed and not applied yet is applied first, as Modify does.
+    if (m_editor.fieldValue() != valueOf(attribute) && !isBlankValue(m_editor.fieldValue()))
+        m_editor.ApplyValue();
+    const QString value = valueOf(attribute);
+    if (isBlankValue(value)) {
+        m_editor.statusField()->setText(QStringLiteral("Apply to Same English: the entry shown has no value yet"));
+        return 0;
+    }
+    std::vector<std::pair<int, QString>> values;
+    for (int other : m_memory->english().sameEnglish(attribute)) {
+        if (!m_hasRow[size_t(other)] || !isBlankValue(valueOf(other)))
+            continue; // a translated entry is never changed
+        values.emplace_back(m_editor.entries()->findRowById(m_idOfAttribute[size_t(other)]), value);
+    }
+    if (values.empty()) {
+        m_editor.statusField()->setText(QStringLiteral("No other untranslated entry has the same English"));
+        return 0;
+    }
+    m_editor.review().applyValues(values, QStringLiteral("Apply to Same English"));
+    m_editor.updateCounts();
+    m_editor.statusField()->setText(QStringLiteral("Applied to %1 other %2 with the same English (Ctrl+Z takes them back)")
+                                        .arg(grouped(int(values.size())),
+                                             values.size() == 1 ? QStringLiteral("entry") : QStringLiteral("entries")));
+    updateSameEnglish();
+    return int(values.size());
+}
+
+void EditorSuggestions::findConcordance()
+{
+    m_concordanceTable->setRowCount(0);
+    const QString phrase = m_concordance->text().trimmed();
+    if (!m_memory || phrase.isEmpty())
+        return;
+    const std::vector<int> found = m_memory->english().concordance(phrase, ConcordanceLimit);
+    m_concordanceTable->setRowCount(int(found.size()));
+    for (int i = 0; i < int(found.size()); ++i) {
+        const int attribute = found[size_t(i)];
+        QTableWidgetItem *key = cell(m_memory->english().keys()[attribute]);
+        key->setData(Qt::UserRole, QVariant::fromValue<qulonglong>(m_idOfAttribute[size_t(attribute)]));
+        m_concordanceTable->setItem(i, 0, key);
+        m_concordanceTable->setItem(i, 1, cell(m_memory->english().english(attribute)));
+        m_concordanceTable->setItem(i, 2, cell(valueOf(attribute)));
+    }
+}
+
+void EditorSuggestions::setEarlierRelease(const QString &path)
+{
+    m_earlier = path;
+    if (hasMemory())
+        rebuild();
+}
+
+void EditorSuggestions::onAddMemory()
+{
+    const QString path = QFileDialog::getOpenFileName(&m_editor, QStringLiteral("Add Translation Memory"), QDir::homePath(),
+                                                      QStringLiteral("TMX files (*.tmx);;All files (*)"));
+    if (!path.isEmpty())
+        addMemory(path);
+}
+
+void EditorSuggestions::addMemory(const QString &path)
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    if (m_tmxPaths.contains(absolute))
+        return;
+    // Read here, so that a refused file is said at once and never remembered.
+    QString why;
+    int others = 0;
+    const QString source = LocaleCatalogue::Bcp47ForDisplayName(MasterLanguageFileName.chopped(4));
+    const QString target = LocaleCatalogue::Bcp47ForDisplayName(m_editor.m_languageName);
+    std::shared_ptr<const UnitSet> units = loadTmxMemory(absolute, source, target, why, &others);
+    if (!units) {
+        MessageBox::show(&m_editor, QMessageBox::Warning, ProgramName, why);
+        return;
+    }
+    m_tmxSets[absolute] = units;
+    m_tmxPaths.append(absolute);
+    saveRemembered();
+    m_editor.statusField()->setText(QStringLiteral("Added \"%1\" to the translation memory: %2 units of %3 (%4 of other languages skipped)")
+                                        .arg(QFileInfo(absolute).fileName(), grouped(units->size()), target, grouped(others)));
+    if (hasMemory())
+        rebuild();
+    refreshMenu();
+}
+
+void EditorSuggestions::removeMemory(const QString &path)
+{
+    if (!m_tmxPaths.removeOne(path))
+        return;
+    m_tmxSets.erase(path);
+    saveRemembered();
+    if (hasMemory())
+        rebuild();
+    refreshMenu();
+}
+
+void EditorSuggestions::saveRemembered() const
+{
+    QJsonObject all = readRemembered();
+    QJsonObject products = all.value(QStringLiteral("products")).toObject();
+    if (m_tmxPaths.isEmpty())
+        products.remove(m_productDirectory);
+    else
+        products.insert(m_productDirectory, QJsonArray::fromStringList(m_tmxPaths));
+    all.insert(QStringLiteral("products"), products);
+    all.insert(QStringLiteral("shown"), m_shown);
+    QSaveFile file(rememberedFile());
+    if (!QDir().mkpath(QFileInfo(file.fileName()).absolutePath()) || !file.open(QIODevice::WriteOnly)
+        || file.write(QJsonDocument(all).toJson()) < 0 || !file.commit()) {
+        m_editor.statusField()->setText(QStringLiteral("The list of translation memories could not be kept in \"%1\": %2")
+                                            .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
+    }
+}
+
+void EditorSuggestions::addMenuActions(QWidget *list)
+{
+    m_menuList = list;
+    m_showAction = new QAction(QStringLiteral("Show Suggestions\tF9"), list);
+    m_showAction->setCheckable(true);
+    m_showAction->setToolTip(QStringLiteral("The translation memory's matches, the same English and the concordance, below the fields"));
+    connect(m_showAction, &QAction::triggered, this, [this](bool checked) { setShown(checked); });
+    list->addAction(m_showAction);
+    auto *add = new QAction(QStringLiteral("Add Translation Memory\u2026"), list);
+    add->setToolTip(QStringLiteral("Adds a TMX file to the suggestions of this product, until it is removed"));
+    connect(add, &QAction::triggered, this, &EditorSuggestions::onAddMemory);
+    list->addAction(add);
+}
+
+void EditorSuggestions::refreshMenu()
+{
+    if (!m_menuList)
+        return;
+    for (QAction *action : std::as_const(m_removeActions)) {
+        m_menuList->removeAction(action);
+        action->deleteLater();
+    }
+    m_removeActions.clear();
+    for (const QString &path : std::as_const(m_tmxPaths)) {
+        const auto set = m_tmxSets.find(path);
+        const QString units = set != m_tmxSets.end() ? grouped(set->second->size()) + QStringLiteral(" units")
+                                                     : m_memory ? QStringLiteral("cannot be read") : QStringLiteral("not read yet");
+        auto *remove = new QAction(QStringLiteral("Remove Translation Memory \"%1\" (%2)").arg(QFileInfo(path).fileName(), units),
+                                   m_menuList);
+        remove->setToolTip(QDir::toNativeSeparators(path));
+        connect(remove, &QAction::triggered, this, [this, path] { removeMemory(path); });
+        m_menuList->addAction(remove);
+        m_removeActions.append(remove);
+    }
+}
+
+QString EditorSuggestions::markDifferences(const QString &entryEnglish, const QString &matchEnglish)
+{
+    static const QRegularExpression space(QStringLiteral("\\s+"));
+    const QStringList mine = entryEnglish.split(space, Qt::SkipEmptyParts);
+    const QStringList theirs = matchEnglish.split(space, Qt::SkipEmptyParts);
+    const qsizetype n = mine.size();
+    const qsizetype m = theirs.size();
+    std::vector<bool> common(size_t(m), false);
+    // The longest common run of words, letter case ignored; long texts are shown unmarked.
+    if (n * m <= 40000) {
+        std::vector<int> table(size_t((n + 1) * (m + 1)), 0);
+        auto at = [&](qsizetype i, qsizetype j) -> int & { return table[size_t(i * (m + 1) + j)]; };
+        for (qsizetype i = n - 1; i >= 0; --i)
+            for (qsizetype j = m - 1; j >= 0; --j)
+                at(i, j) = mine[i].compare(theirs[j], Qt::CaseInsensitive) == 0 ? at(i + 1, j + 1) + 1
+                                                                                : std::max(at(i + 1, j), at(i, j + 1));
+        for (qsizetype i = 0, j = 0; i < n && j < m;) {
+            if (mine[i].compare(theirs[j], Qt::CaseInsensitive) == 0) {
+                common[size_t(j)] = true;
+                ++i;
+                ++j;
+            } else if (at(i + 1, j) >= at(i, j + 1)) {
+                ++i;
+            } else {
+                ++j;
+            }
+        }
+    } else {
+        common.assign(size_t(m), true);
+    }
+    QStringList shown;
+    for (qsizetype j = 0; j < m; ++j) {
+        const QString word = theirs[j].toHtmlEscaped();
+        shown.append(common[size_t(j)] ? word : QStringLiteral("<b>") + word + QStringLiteral("</b>"));
+    }
+    return shown.join(u' ');
+}
+
+} // namespace Glossa

@@ -1,0 +1,146 @@
+#pragma once
+
+#include "memory/TranslationMemory.h"
+#include "model/Types.h"
+
+#include <QGroupBox>
+#include <QHash>
+#include <QStringList>
+#include <QThreadPool>
+#include <QTimer>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+class QWidget;
+
+namespace Glossa {
+
+class CVuduzLanguageMapDlg;
+class ProductMemory;
+
+// The "Suggestions" panel below the editor's fields: what the translation memory
+// offers for the entry shown (Ctrl+1 … Ctrl+5 or a double click put one into
+// "Value", not applied), how many other keys share its English with "Apply to
+// Same English", and the concordance of a word or phrase. The memory is built and
+// asked on a worker thread, one job at a time; an answer for an entry that is no
+// longer shown is dropped.
+class EditorSuggestions : public QGroupBox
+{
+    Q_OBJECT
+
+public:
+    static constexpr int MaxShown = 5;
+    static constexpr int ConcordanceLimit = 200;
+
+    explicit EditorSuggestions(CVuduzLanguageMapDlg &editor);
+    ~EditorSuggestions() override;
+    QSize sizeHint() const override;
+
+    // At the start of the editor's run, with its rows in place: builds the memory
+    // of the language (its values, its siblings', the TMX files remembered for the
+    // product) in the background.
+    void start();
+    // F9 and "Show Suggestions" of the list's menu: the panel below the fields,
+    // which takes its room from the list; the choice is kept for the next editor.
+    void setShown(bool shown);
+    bool isShown() const { return m_shown; }
+    // The fields show another entry.
+    void entryShown();
+    // The earlier release of "Compare with Earlier Release" feeds the memory too.
+    void setEarlierRelease(const QString &path);
+
+    // TMX files added to the product's memory, remembered (in the user's data
+    // directory) until removed; their unit counts once read.
+    void onAddMemory();
+    void addMemory(const QString &path);
+    void removeMemory(const QString &path);
+    QStringList memoryFiles() const { return m_tmxPaths; }
+    // "Add Translation Memory…" and one "Remove" per added file, on the list's context menu.
+    void addMenuActions(QWidget *list);
+
+    // Puts suggestion n (from 0) into "Value", not applied; false when there is none.
+    bool useSuggestion(int n);
+    // Applies the shown entry's value (the Value field's text first, when not
+    // applied yet) to every other untranslated entry with exactly the same English,
+    // each checked as Modify checks it, in one undo step. Returns how many.
+    int applyToSameEnglish();
+
+    // A build or a question to the memory is under way.
+    bool isWorking() const { return m_pending > 0; }
+    const std::vector<MemoryMatch> &matches() const { return m_matches; }
+    QTableWidget *matchTable() const { return m_matchTable; }
+    QLabel *sameEnglishLabel() const { return m_sameEnglish; }
+    QPushButton *applySameButton() const { return m_applySame; }
+    QLineEdit *concordanceField() const { return m_concordance; }
+    QTableWidget *concordanceTable() const { return m_concordanceTable; }
+
+    // A match's English as the panel shows it: HTML, with the words that are not
+    // in the entry's English in bold.
+    static QString markDifferences(const QString &entryEnglish, const QString &matchEnglish);
+
+Q_SIGNALS:
+    // The panel shows the matches of the entry shown (or why there are none).
+    void answered();
+
+private:
+    struct Built;
+    void rebuild();
+    void takeBuilt(const std::shared_ptr<Built> &built);
+    void ask();
+    void show(const std::vector<MemoryMatch> &matches);
+    void updateSameEnglish();
+    void findConcordance();
+    void rowsChanged();
+    void refreshMenu();
+    void saveRemembered() const;
+    // The memory is built or being built.
+    bool hasMemory() const { return m_generation > 0; }
+    // The shown entry's attribute in master order, -1 for none.
+    int shownAttribute() const;
+    QString valueOf(int attribute) const;
+    QStringList ownValues() const;
+    void post(std::function<void()> job);
+
+    CVuduzLanguageMapDlg &m_editor;
+    QLabel *m_sameEnglish = nullptr;
+    QPushButton *m_applySame = nullptr;
+    QLineEdit *m_concordance = nullptr;
+    QTableWidget *m_matchTable = nullptr;
+    QTableWidget *m_concordanceTable = nullptr;
+    QWidget *m_menuList = nullptr;
+    QAction *m_showAction = nullptr;
+    bool m_shown = false;
+    QList<QAction *> m_removeActions;
+    QTimer m_concordanceTimer;
+    QTimer m_askTimer;
+
+    QString m_productDirectory;
+    QString m_earlier;
+    QStringList m_tmxPaths;
+    // Read TMX files by path, with their unit counts.
+    std::map<QString, std::shared_ptr<const UnitSet>> m_tmxSets;
+
+    std::shared_ptr<const TranslationMemory> m_memory;
+    // The memory's own values no longer match the rows: the next question sends them.
+    bool m_rowsChanged = false;
+    int m_generation = 0; // builds started
+    int m_serial = 0;     // questions asked
+    int m_pending = 0;
+    QHash<QString, int> m_attributeOfKey;
+    std::vector<AttributeId> m_idOfAttribute;
+    std::vector<bool> m_hasRow;
+    std::vector<MemoryMatch> m_matches;
+
+    // Used by the worker only, one job at a time.
+    std::shared_ptr<ProductMemory> m_product;
+    QThreadPool m_pool;
+};
+
+} // namespace Glossa
