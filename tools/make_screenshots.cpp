@@ -5,6 +5,7 @@
 // the Add New Language box and a warning, and asks the X server (xprop) for the
 // title each one carries there; scripts/check-titles.sh runs it.
 #include "app/Glossa_DeskApp.h"
+#include "editor/EditorSuggestions.h"
 #include "editor/EntryListModel.h"
 #include "editor/VuduzLanguageMapDlg.h"
 #include "editor/VuduzListCtrl.h"
@@ -143,6 +144,9 @@ int main(int argc, char **argv)
         return checkTitles(scratch.path());
     }
     QApplication app(argc, argv);
+    // The user's remembered choices are neither read nor changed.
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
     const QString out = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs")).absolutePath();
     const QString demo = QDir(argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("examples/demo-product")).absolutePath();
     QTemporaryDir scratch;
@@ -183,6 +187,30 @@ int main(int argc, char **argv)
     editor.ShowEntry(count);
     save(&editor, out + QStringLiteral("/editor-filtered.png"));
     editor.hide();
+
+    // German with its suggestions: a fuzzy match of another key, and the concordance of "device".
+    const int german = main.languageCombo()->findText(QStringLiteral("German (Germany)"));
+    main.languageCombo()->setCurrentIndex(german);
+    main.onLanguageSelected(german);
+    CVuduzLanguageMapDlg translating(&main);
+    translating.sourceList = main.entryRows();
+    translating.languageIndex = main.languageCombo()->itemData(german).toInt();
+    translating.OnInitDialog();
+    translating.resize(1100, 760);
+    translating.suggestions().setShown(true);
+    const auto answered = [&] {
+        const QDeadlineTimer late(30000);
+        while (translating.suggestions().isWorking() && !late.hasExpired())
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+    };
+    answered();
+    translating.ShowEntry(translating.entries()->findRowById(*main.languageStore().findAttribute(QStringLiteral("MSG_USER_DELETE_CONFIRM"))));
+    answered();
+    translating.suggestions().concordanceField()->setText(QStringLiteral("device"));
+    QThread::msleep(200);
+    settle();
+    save(&translating, out + QStringLiteral("/editor-suggestions.png"));
+    translating.hide();
 
     // The overview once every language is checked, French selected so that its findings show.
     LanguagesOverviewDlg overview(scratch.path(), {}, &main);

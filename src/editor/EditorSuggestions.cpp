@@ -61,7 +61,9 @@ QTableWidget *makeTable(QWidget *parent, const QStringList &columns, const QStri
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->verticalHeader()->hide();
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
-    table->horizontalHeader()->setStretchLastSection(true);
+    // The texts share the room; short columns take what they hold.
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     table->setWordWrap(false);
     return table;
 }
@@ -111,6 +113,7 @@ EditorSuggestions::EditorSuggestions(CVuduzLanguageMapDlg &editor)
     m_matchTable->setToolTip(QStringLiteral("Ctrl+1 \u2026 Ctrl+5 or a double click put a suggestion into Value; Enter there applies it"));
     m_concordanceTable = makeTable(this, {QStringLiteral("Attribute"), QStringLiteral("English"), QStringLiteral("Translation")},
                                    QStringLiteral("Concordance entries"));
+    m_matchTable->horizontalHeader()->setSectionResizeMode(3, QHeaderView::ResizeToContents);
     m_concordanceTable->setToolTip(QStringLiteral("A double click shows the entry"));
 
     auto *grid = new QGridLayout(this);
@@ -388,8 +391,6 @@ void EditorSuggestions::show(const std::vector<MemoryMatch> &matches)
             from += QStringLiteral(" (%1 keys)").arg(match.uses);
         m_matchTable->setItem(i, 3, cell(from));
     }
-    if (m_matchTable->columnWidth(0) > 60)
-        m_matchTable->setColumnWidth(0, 52);
     Q_EMIT answered();
 }
 
