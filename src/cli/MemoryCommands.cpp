@@ -8,6 +8,7 @@
 #include "model/Constants.h"
 #include "model/LanguageStore.h"
 #include "model/LocaleCatalogue.h"
+#include "recovery/LanguageLock.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -299,7 +300,12 @@ int runPretranslate(const QStringList &arguments)
         "cannot be read or written."));
     addLanguageArguments(parser);
     const QCommandLineOption dryRun(QStringLiteral("dry-run"), QStringLiteral("Write nothing; list what would change."));
-    parser.addOptions({TmOption, SinceOption, dryRun});
+    const QCommandLineOption force(QStringLiteral("force"),
+                                   QStringLiteral("Fill a language that is open in Glossa Desk (its lock file "
+                                                  "\".NAME.ini.lock\" names the holder). Without it such a language is "
+                                                  "refused with exit status 2. Either way the file is merged key by key "
+                                                  "with what changed on disk since it was read, under the lock."));
+    parser.addOptions({TmOption, SinceOption, dryRun, force});
     parser.addHelpOption();
     QString message;
     if (!parseCommand(parser, command, arguments, message))
@@ -339,17 +345,33 @@ int runPretranslate(const QStringList &arguments)
             printTo(stdout, QStringLiteral("ambiguous %1: %2\n").arg(name, texts.join(QStringLiteral(", "))));
         }
     }
+    std::vector<MergeConflict> conflicts;
     if (!dry && !plan.changes.empty()) {
         ProductExchange exchange;
-        if (!exchange.open(opened.product.engine().productDirectory()) || !exchange.apply(opened.language, plan))
+        if (!exchange.open(opened.product.engine().productDirectory()))
             return commandFailed(command, QStringLiteral("nothing was written: %1").arg(exchange.error()));
+        // Written under the language's lock, merged with what changed on disk since
+        // the memory read it, so that an editor open on it sees a change from outside.
+        LanguageLock lock;
+        if (lock.acquire(exchange.languageFilePath(opened.language)) == LanguageLock::State::HeldByOther
+            && !parser.isSet(force))
+            return commandFailed(command, QStringLiteral("%1; nothing was written (--force fills it all the same)")
+                                       .arg(LanguageLock::describeHolder(opened.language, lock.holder())));
+        ImportTarget readAs;
+        readAs.attributeNames = names;
+        readAs.currentValues = memory.language().values;
+        if (!exchange.apply(opened.language, plan, &readAs, &conflicts))
+            return commandFailed(command, QStringLiteral("nothing was written: %1").arg(exchange.error()));
+        for (const MergeConflict &conflict : conflicts)
+            printTo(stderr, QStringLiteral("left alone %1: changed on disk meanwhile, to %2\n")
+                                .arg(conflict.key, conflict.disk.value_or(QString())));
     }
     printTo(stderr, QStringLiteral("%1: %2 %3, %4 ambiguous left alone\n")
                         .arg(opened.language, QString::number(plan.changes.size()),
                              dry ? QStringLiteral("would be filled") : QStringLiteral("filled"),
                              QString::number(ambiguous)));
     std::fflush(stdout);
-    return ambiguous > 0 ? 1 : Cli::ExitOk;
+    return ambiguous > 0 || !conflicts.empty() ? 1 : Cli::ExitOk;
 }
 
 } // namespace Glossa

@@ -40,7 +40,7 @@ int main(int argc, char *argv[])
          QStringLiteral("A language's translations as a TMX 1.4b translation memory"), nullptr, nullptr,
          &Glossa::runTm},
         {QStringLiteral("pretranslate"),
-         QStringLiteral("LANGUAGE [PRODUCT_DIR] [--tm FILE]... [--since EARLIER] [--dry-run]"),
+         QStringLiteral("LANGUAGE [PRODUCT_DIR] [--tm FILE]... [--since EARLIER] [--dry-run] [--force]"),
          QStringLiteral("Fills blank and missing values with 100 matches that all agree"), nullptr, nullptr,
          &Glossa::runPretranslate},
     };

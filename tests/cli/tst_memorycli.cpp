@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -100,6 +101,7 @@ private Q_SLOTS:
     void tmExportReadsBack();
     void pretranslate();
     void pretranslateDryRunWritesNothing();
+    void pretranslateRespectsTheLock();
     void exportWithSuggestions();
 
 private:
@@ -323,6 +325,31 @@ void TestMemoryCli::pretranslateDryRunWritesNothing()
     QVERIFY(!run.out.contains("IDS_H"));
     QVERIFY(!run.out.contains("IDS_A"));
     QVERIFY(run.err.contains("2 would be filled, 1 ambiguous left alone"));
+}
+
+void TestMemoryCli::pretranslateRespectsTheLock()
+{
+    // A language open in a running copy (process 1 lives) is refused whole; --force
+    // fills it under the lock, whose holder's file is never touched.
+    const QString root = m_tmp.filePath(QStringLiteral("locked"));
+    const QString tmx = m_tmp.filePath(QStringLiteral("locked.tmx"));
+    const QString file = makePretranslateProduct(root, tmx);
+    const QString lockPath = QFileInfo(file).absolutePath() + QStringLiteral("/.") + QFileInfo(file).fileName()
+        + QStringLiteral(".lock");
+    const QByteArray lock = QStringLiteral("pid=1\nhost=%1\nstarted=2026-12-01T09:30:00.000Z\n")
+                                .arg(QSysInfo::machineHostName()).toUtf8();
+    QVERIFY(TestSupport::writeBytes(lockPath, lock));
+    const QByteArray before = TestSupport::readBytes(file);
+    const Run refused = glossa({QStringLiteral("pretranslate"), German, root, QStringLiteral("--tm"), tmx});
+    QCOMPARE(refused.exitCode, 2);
+    QVERIFY2(refused.err.contains("process 1") && refused.err.contains("--force"), refused.err.constData());
+    QCOMPARE(TestSupport::readBytes(file), before);
+
+    const Run forced = glossa({QStringLiteral("pretranslate"), German, root, QStringLiteral("--tm"), tmx, QStringLiteral("--force")});
+    QCOMPARE(forced.exitCode, 1); // IDS_E is ambiguous
+    QVERIFY(TestSupport::readBytes(file) != before);
+    QVERIFY(forced.out.contains("IDS_B:  -> \"Abbrechen\"\n"));
+    QCOMPARE(TestSupport::readBytes(lockPath), lock);
 }
 
 void TestMemoryCli::exportWithSuggestions()
