@@ -115,6 +115,12 @@ private Q_SLOTS:
         QTest::mouseDClick(panel.matchTable()->viewport(), Qt::LeftButton, {}, second.center());
         QCOMPARE(editor->valueEdit()->text(), panel.matches()[1].text);
 
+        // Stepping on before the answer comes: only the entry shown at the end is answered.
+        editor->ShowEntry(rowOf(*editor, QStringLiteral("IDS_DEL2")));
+        QVERIFY(show(*editor, QStringLiteral("IDS_CANCEL2")));
+        QCOMPARE(panel.matches().size(), size_t(2));
+        QCOMPARE(panel.matches()[0].source, QStringLiteral("Cancel"));
+
         // Placeholders that differ cost 10 points and carry the warning mark.
         QVERIFY(show(*editor, QStringLiteral("IDS_FILE2")));
         QCOMPARE(panel.matches().size(), size_t(1));
