@@ -260,20 +260,46 @@ std::vector<TextIndex::Hit> TextIndex::match(QStringView query, PlaceholderRule 
         }
     });
 
-    for (int id = idLow; id < idHigh; ++id) {
-        if (std::binary_search(loose.begin(), loose.end(), id))
-            continue;
-        const int m = int(m_symbols[size_t(id)].size());
+    // Ids run by length, so the bounds are worked out once per length; what passes
+    // them all is scored, two at a time where the query allows it.
+    std::vector<int> candidates;
+    for (int m = shortest; m <= tallest; ++m) {
         const int longer = std::max(n, m);
         const int limit = distanceLimit(longer, minScore);
         if (std::abs(n - m) > limit)
             continue;
         const int needed = longer + 2 - 3 * limit;
-        if (needed > 0 && shared[size_t(id - idLow)] < needed)
-            continue;
-        if (bagDistance(queryBag, m_bags[size_t(id)]) > limit)
-            continue;
-        scoreInto(id, query, symbols, rule, minScore, hits, fast ? &*fast : nullptr);
+        const int end = m_lengthStart[size_t(m + 1)];
+        for (int id = m_lengthStart[size_t(m)]; id < end; ++id) {
+            if (needed > 0 && shared[size_t(id - idLow)] < needed)
+                continue;
+            if (bagDistance(queryBag, m_bags[size_t(id)]) > limit)
+                continue;
+            if (std::binary_search(loose.begin(), loose.end(), id))
+                continue;
+            candidates.push_back(id);
+        }
+    }
+    const auto keep = [&](int id, int distance) {
+        const int longer = int(std::max(symbols.size(), m_symbols[size_t(id)].size()));
+        if (distance > distanceLimit(longer, minScore))
+            return;
+        const int score = fuzzyScore(distance, longer);
+        if (score >= minScore)
+            hits.push_back({id, score});
+    };
+    if (fast) {
+        size_t i = 0;
+        for (; i + 1 < candidates.size(); i += 2) {
+            const auto [first, second] = fast->distances(m_symbols[size_t(candidates[i])], m_symbols[size_t(candidates[i + 1])]);
+            keep(candidates[i], first);
+            keep(candidates[i + 1], second);
+        }
+        if (i < candidates.size())
+            keep(candidates[i], fast->distance(m_symbols[size_t(candidates[i])]));
+    } else {
+        for (const int id : candidates)
+            scoreInto(id, query, symbols, rule, minScore, hits);
     }
     std::sort(hits.begin(), hits.end(), [](const Hit &a, const Hit &b) { return a.text < b.text; });
     return hits;
