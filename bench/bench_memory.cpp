@@ -157,7 +157,14 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    QTemporaryDir tmp;
+    // bench_memory --make DIR: only writes the product and the TMX file into DIR and keeps them
+    // (to profile a glossa process on them).
+    const QStringList arguments = app.arguments();
+    const qsizetype makeAt = arguments.indexOf(QStringLiteral("--make"));
+    const QString makeDir = makeAt > 0 ? arguments.value(makeAt + 1) : QString();
+    QTemporaryDir tmpDir;
+    const QDir tmp(makeDir.isEmpty() ? tmpDir.path() : makeDir);
+    QDir().mkpath(tmp.path());
     const QStringList english = englishTexts(Attributes, 1);
     const Product product = makeProduct(tmp.filePath(QStringLiteral("product")), english);
     const QString tmxPath = tmp.filePath(QStringLiteral("big.tmx"));
@@ -172,6 +179,10 @@ int main(int argc, char **argv)
     }
     std::printf("Synthetic product: %d attributes x %d languages, German with %d untranslated; TMX %d units (%lld bytes)\n",
                 Attributes, LocaleCatalogue::RowCount(), Untranslated, TmxUnits, QFile(tmxPath).size());
+    if (!makeDir.isEmpty()) {
+        std::printf("written to %s\n", qPrintable(tmp.path()));
+        return 0;
+    }
 
     Bench::printHeader("Translation memory: building");
     ProductMemory memory;

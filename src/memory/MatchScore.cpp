@@ -119,48 +119,83 @@ BitParallelDistance::BitParallelDistance(std::u32string_view pattern)
 {
     for (int i = 0; i < m_length; ++i) {
         const char32_t symbol = pattern[size_t(i)];
+        const std::uint64_t bit = std::uint64_t(1) << i;
+        if (symbol < Direct) {
+            m_direct[symbol] |= bit;
+            continue;
+        }
+        m_anyOther = true;
         size_t slot = (symbol * 2654435761u) % Slots;
         while (m_used[slot] && m_symbols[slot] != symbol)
             slot = (slot + 1) % Slots;
         m_used[slot] = true;
         m_symbols[slot] = symbol;
-        m_masks[slot] |= std::uint64_t(1) << i;
+        m_masks[slot] |= bit;
     }
 }
 
-std::uint64_t BitParallelDistance::mask(char32_t symbol) const
+std::uint64_t BitParallelDistance::otherMask(char32_t symbol) const
 {
+    if (!m_anyOther)
+        return 0;
     for (size_t slot = (symbol * 2654435761u) % Slots; m_used[slot]; slot = (slot + 1) % Slots)
         if (m_symbols[slot] == symbol)
             return m_masks[slot];
     return 0;
 }
 
-int BitParallelDistance::distance(std::u32string_view text) const
+// One walk of the table's columns: its last row's value and the vertical deltas.
+struct BitParallelDistance::Walk
 {
-    if (m_length == 0)
-        return int(text.size());
-    const std::uint64_t last = std::uint64_t(1) << (m_length - 1);
     std::uint64_t positive = ~std::uint64_t(0); // vertical deltas of +1
     std::uint64_t negative = 0;                 // vertical deltas of -1
-    int score = m_length;
-    for (const char32_t symbol : text) {
-        const std::uint64_t equal = mask(symbol);
+    int score = 0;
+
+    void step(std::uint64_t equal, int lastBit)
+    {
         const std::uint64_t xv = equal | negative;
         const std::uint64_t xh = (((equal & positive) + positive) ^ positive) | equal;
         std::uint64_t ph = negative | ~(xh | positive);
         std::uint64_t mh = positive & xh;
-        if (ph & last)
-            ++score;
-        else if (mh & last)
-            --score;
+        // ph and mh never both hold the last row's bit.
+        score += int((ph >> lastBit) & 1) - int((mh >> lastBit) & 1);
         // The table's first row counts up: each column starts one more than the last.
         ph = (ph << 1) | 1;
         mh <<= 1;
         positive = mh | ~(xv | ph);
         negative = ph & xv;
     }
-    return score;
+};
+
+int BitParallelDistance::distance(std::u32string_view text) const
+{
+    if (m_length == 0)
+        return int(text.size());
+    Walk walk;
+    walk.score = m_length;
+    for (const char32_t symbol : text)
+        walk.step(mask(symbol), m_length - 1);
+    return walk.score;
+}
+
+std::pair<int, int> BitParallelDistance::distances(std::u32string_view first, std::u32string_view second) const
+{
+    if (m_length == 0)
+        return {int(first.size()), int(second.size())};
+    const int lastBit = m_length - 1;
+    Walk a;
+    Walk b;
+    a.score = b.score = m_length;
+    const size_t both = std::min(first.size(), second.size());
+    for (size_t i = 0; i < both; ++i) {
+        a.step(mask(first[i]), lastBit);
+        b.step(mask(second[i]), lastBit);
+    }
+    for (size_t i = both; i < first.size(); ++i)
+        a.step(mask(first[i]), lastBit);
+    for (size_t i = both; i < second.size(); ++i)
+        b.step(mask(second[i]), lastBit);
+    return {a.score, b.score};
 }
 
 int fuzzyScore(int distance, int longer)

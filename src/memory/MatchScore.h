@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 // How alike two English texts are, as the translation memory scores them:
 // 100 for the same text, 99 when only letter case, white space, the closing
@@ -38,13 +39,26 @@ public:
     // pattern: at most MaxLength symbols.
     explicit BitParallelDistance(std::u32string_view pattern);
     int distance(std::u32string_view text) const;
+    // The distances to two texts at once: two independent walks interleaved keep
+    // the processor busy where one walk waits on its own last step.
+    std::pair<int, int> distances(std::u32string_view first, std::u32string_view second) const;
 
 private:
-    std::uint64_t mask(char32_t symbol) const;
-    static constexpr size_t Slots = 128; // open addressing, at most 64 used
+    struct Walk;
+    // Where the pattern's symbol sits, as bits; ASCII (nearly every symbol of UI
+    // English) straight from a table, the rest by open addressing.
+    std::uint64_t mask(char32_t symbol) const
+    {
+        return symbol < Direct ? m_direct[symbol] : otherMask(symbol);
+    }
+    std::uint64_t otherMask(char32_t symbol) const;
+    static constexpr size_t Direct = 128;
+    static constexpr size_t Slots = 128; // at most 64 used
+    std::array<std::uint64_t, Direct> m_direct{};
     std::array<char32_t, Slots> m_symbols{};
     std::array<std::uint64_t, Slots> m_masks{};
     std::array<bool, Slots> m_used{};
+    bool m_anyOther = false;
     int m_length = 0;
 };
 

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Glossa {
@@ -54,13 +55,21 @@ public:
 
 private:
     using Gram = std::uint64_t;
+    // The other texts of the query's loose form (and the query itself when held), ascending.
+    std::vector<int> looseMatches(QStringView query) const;
     void scoreInto(int id, QStringView query, const std::u32string &symbols, PlaceholderRule rule, int minScore,
                    std::vector<Hit> &hits, const class BitParallelDistance *fast = nullptr) const;
 
     // Ids are given in order of symbol length (by the percent rule), so that the
     // texts of one length window are one id range.
     std::vector<QString> m_texts;
-    std::vector<std::u32string> m_symbols;
+    std::u32string_view symbolsOf(int id) const
+    {
+        return std::u32string_view(m_symbolData).substr(m_symbolStart[size_t(id)],
+                                                        m_symbolStart[size_t(id) + 1] - m_symbolStart[size_t(id)]);
+    }
+    std::u32string m_symbolData;              // every text's symbols, one after another
+    std::vector<std::uint32_t> m_symbolStart; // where each text's begin; the total at the end
     // Symbols counted into 32 bins: the excess of one text's bins over another's is a
     // lower bound of their edit distance (bag distance), far cheaper than the distance.
     using Bag = std::array<std::uint8_t, 32>;
@@ -68,7 +77,8 @@ private:
     std::vector<std::vector<int>> m_positions;
     std::vector<int> m_lengthStart; // first id of each symbol length; one past the longest at the end
     QHash<QString, int> m_byText;
-    QHash<QString, std::vector<int>> m_byLoose;
+    // (hash of the loose form, id), sorted: texts equal but for what the 99 rule lets differ.
+    std::vector<std::pair<std::uint64_t, int>> m_byLoose;
     // Trigram -> its postings m_postings[m_gramStart[g] .. m_gramStart[g + 1]), ascending by id:
     // id << 8 | occurrences in the text (255 meaning at least that many).
     QHash<Gram, int> m_gramIds;

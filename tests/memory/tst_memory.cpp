@@ -51,6 +51,9 @@ private Q_SLOTS:
     void scoreRules();
     void indexFindsWhatAScanFinds_data();
     void indexFindsWhatAScanFinds();
+    void indexHoldsToTheScanOnEveryKindOfText_data();
+    void indexHoldsToTheScanOnEveryKindOfText();
+    void bitParallelDistanceAgreesWithTheTable();
     void rankingAndMerging();
     void neverOffered();
     void placeholdersDifferCostTenPoints();
@@ -148,6 +151,81 @@ void TestMemory::indexFindsWhatAScanFinds()
         found += int(fast.size());
     }
     QVERIFY(found > 0); // the near-duplicates do meet
+}
+
+void TestMemory::indexHoldsToTheScanOnEveryKindOfText_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("textCount");
+    // Over 4,096 texts the index is built on several threads and in more than one block.
+    QTest::newRow("many texts") << QStringLiteral("plain") << 4500;
+    QTest::newRow("texts over 64 symbols") << QStringLiteral("long") << 1200;
+    QTest::newRow("letters beyond ASCII") << QStringLiteral("accented") << 2500;
+}
+
+void TestMemory::indexHoldsToTheScanOnEveryKindOfText()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, textCount);
+    const auto shaped = [&](QStringList texts) {
+        for (qsizetype i = 0; i < texts.size(); ++i) {
+            if (kind == u"long")
+                texts[i] += u' ' + texts[(i * 7 + 3) % texts.size()] + u' ' + texts[(i * 13 + 5) % texts.size()];
+            else if (kind == u"accented" && i % 2 == 0)
+                texts[i].replace(u'e', QChar(0xE9)).replace(u'a', QChar(0xE4)).replace(u'S', QChar(0x15A));
+        }
+        return texts;
+    };
+    const QStringList texts = shaped(uiTexts(textCount, 23));
+    const TextIndex index(texts);
+    QStringList queries = shaped(uiTexts(45, 24));
+    for (qsizetype i = 0; i < queries.size(); i += 3) // the loose forms: case and closing punctuation
+        queries[i] = texts[i * 11].toUpper() + u'.';
+    int found = 0;
+    for (const QString &query : queries) {
+        const std::vector<TextIndex::Hit> fast = index.match(query, PlaceholderRule::Percent, 70);
+        const std::vector<TextIndex::Hit> scan = index.matchByScan(query, PlaceholderRule::Percent, 70);
+        QCOMPARE(fast.size(), scan.size());
+        for (size_t i = 0; i < fast.size(); ++i) {
+            QCOMPARE(fast[i].text, scan[i].text);
+            QCOMPARE(fast[i].score, scan[i].score);
+        }
+        found += int(fast.size());
+    }
+    QVERIFY(found >= int(queries.size()) / 3); // at least the loose forms meet their texts
+}
+
+void TestMemory::bitParallelDistanceAgreesWithTheTable()
+{
+    const QStringList texts = {
+        QString(),
+        QStringLiteral("a"),
+        QStringLiteral("Delete the selected device"),
+        QStringLiteral("delete the selected devices."),
+        QStringLiteral("Cannot connect to %s on %d"),
+        QStringLiteral("Cannot connect to %d on %s"),
+        QString::fromUtf8("L%1 \u00e9t\u00e9 %ld"),
+        QString(QChar(0x15A)) + QStringLiteral("ave ") + QString(QChar(0x4E2D)) + QStringLiteral("%s"),
+        QStringLiteral("The recording failed. The recording failed. The recording failed. Try again"),
+        QStringLiteral("xyz"),
+    };
+    for (const QString &pattern : texts) {
+        const std::u32string a = matchSymbols(pattern, PlaceholderRule::Percent);
+        if (a.size() > BitParallelDistance::MaxLength)
+            continue;
+        const BitParallelDistance fast(a);
+        for (const QString &first : texts)
+            for (const QString &second : texts) {
+                const std::u32string b = matchSymbols(first, PlaceholderRule::Percent);
+                const std::u32string c = matchSymbols(second, PlaceholderRule::Percent);
+                const int unlimited = 1000;
+                const int toFirst = editDistance(a, b, unlimited);
+                QCOMPARE(fast.distance(b), toFirst);
+                const std::pair<int, int> both = fast.distances(b, c);
+                QCOMPARE(both.first, toFirst);
+                QCOMPARE(both.second, editDistance(a, c, unlimited));
+            }
+    }
 }
 
 namespace {
