@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringEncoder>
+#include <QTemporaryDir>
 #include <QDeadlineTimer>
 #include <QThread>
 #include <QThreadPool>
@@ -14,6 +15,24 @@
 #include <unistd.h>
 
 namespace TestSupport {
+
+namespace {
+
+// Every test process keeps the user's state and data (recovery journals, the
+// spelling dictionary) in a directory of its own, never in the real home. A
+// test that needs another one sets it itself.
+struct ScratchHomes
+{
+    QTemporaryDir dir;
+    ScratchHomes()
+    {
+        qputenv("XDG_STATE_HOME", QFile::encodeName(dir.filePath(QStringLiteral("state"))));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("data"))));
+    }
+};
+const ScratchHomes scratchHomes;
+
+} // namespace
 
 QString sourceDir()
 {

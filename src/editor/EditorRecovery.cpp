@@ -11,6 +11,7 @@
 #include "platform/ProfileFile.h"
 #include "recovery/Recovery.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -70,14 +71,24 @@ bool EditorRecovery::start()
     LanguageStore &store = m_editor.m_owner->languageStore();
     m_filePath = QDir::cleanPath(store.filePathFor(m_editor.m_languageName));
     m_journalPath = journalPathFor(m_filePath, m_editor.m_languageName);
-    if (!askAboutLock())
+    // A file the editor opened read-only (it reads as no text) is never written: no lock, no journal.
+    if (m_editor.isReadOnly())
+        m_readOnly = true;
+    else if (!askAboutLock())
         return false;
     m_loaded = FileFingerprint::of(m_filePath);
-    if (!m_readOnly)
+    // The journal at the language's own path belongs to the copy that holds the lock.
+    if (!m_readOnly && m_lock.state() != LanguageLock::State::HeldByOther)
         offerJournal();
     m_watcher.watch(m_filePath, m_loaded);
-    connect(m_editor.m_valueEdit, &QLineEdit::textEdited, this, &EditorRecovery::valueEdited, Qt::UniqueConnection);
+    // Any change of the field's text, typed or put there by Undo or Use It, is journaled once it rests.
+    connect(m_editor.m_valueEdit, &QLineEdit::textChanged, this, &EditorRecovery::valueEdited, Qt::UniqueConnection);
     return true;
+}
+
+bool EditorRecovery::fileChangedSinceLoaded() const
+{
+    return !m_filePath.isEmpty() && !FileFingerprint::of(m_filePath).sameContent(m_loaded);
 }
 
 bool EditorRecovery::askAboutLock()
@@ -101,11 +112,16 @@ bool EditorRecovery::askAboutLock()
                                          {QMessageBox::Cancel, QStringLiteral("Cancel")}});
     if (answer == OpenReadOnlyAnswer) {
         m_readOnly = true;
+        m_editor.setReadOnly(LanguageLock::describeHolder(m_editor.m_languageName, m_lock.holder()));
         return true;
     }
     // Open Anyway: both copies may save; each save merges with what the other wrote.
-    if (answer == OpenAnywayAnswer)
+    // This copy journals beside the other's journal, never over it.
+    if (answer == OpenAnywayAnswer) {
+        m_journalPath.replace(m_journalPath.size() - int(qstrlen(".journal")), 0,
+                              QStringLiteral(" (process %1)").arg(QCoreApplication::applicationPid()));
         return true;
+    }
     m_readOnly = true; // Cancel: the editor closes and must write nothing on its way out
     return false;
 }
@@ -401,8 +417,11 @@ bool EditorRecovery::mergeForSave(LanguageValues &saveList, LanguageValues &appl
 void EditorRecovery::finish()
 {
     m_typingTimer.stop();
+    m_pendingWritten = false;
     if (m_journal.isOpen())
         m_journal.remove();
+    m_watcher.stop();
+    m_lock.release();
 }
 
 } // namespace Glossa

@@ -60,6 +60,8 @@ public:
     // was loaded, merges key by key and asks about conflicts. saveList becomes what
     // to write, applied what the owner's rows take. False when the user cancelled.
     bool mergeForSave(LanguageValues &saveList, LanguageValues &applied);
+    // Whether the file's content is no longer what the editor loaded.
+    bool fileChangedSinceLoaded() const;
     // The editor's run ends with its changes saved or dropped: the journal goes.
     void finish();
 
