@@ -15,6 +15,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 
 namespace Glossa {
@@ -36,7 +37,22 @@ QString timeText(qint64 ms)
     return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
 }
 
+bool recoveryEnabled = true;
+
+// Languages an editor of this process holds the lock of; a second editor on one
+// of them (never two at once in the program, but a caller may) shares it.
+QHash<QString, int> &heldHere()
+{
+    static QHash<QString, int> held;
+    return held;
+}
+
 } // namespace
+
+void EditorRecovery::setEnabled(bool enabled)
+{
+    recoveryEnabled = enabled;
+}
 
 EditorRecovery::EditorRecovery(CVuduzLanguageMapDlg &editor)
     : QObject(&editor)
@@ -53,6 +69,7 @@ EditorRecovery::~EditorRecovery()
     // Whatever was not saved stays in the journal, synced, for the next start.
     m_journal.close();
     m_watcher.stop();
+    releaseLock();
 }
 
 QString EditorRecovery::changedOnDiskText() const
@@ -68,6 +85,9 @@ void EditorRecovery::report(const QString &text)
 
 bool EditorRecovery::start()
 {
+    m_off = !recoveryEnabled;
+    if (m_off)
+        return true;
     LanguageStore &store = m_editor.m_owner->languageStore();
     m_filePath = QDir::cleanPath(store.filePathFor(m_editor.m_languageName));
     m_journalPath = journalPathFor(m_filePath, m_editor.m_languageName);
@@ -78,7 +98,7 @@ bool EditorRecovery::start()
         return false;
     m_loaded = FileFingerprint::of(m_filePath);
     // The journal at the language's own path belongs to the copy that holds the lock.
-    if (!m_readOnly && m_lock.state() != LanguageLock::State::HeldByOther)
+    if (!m_readOnly && !m_sharesLock && m_lock.state() != LanguageLock::State::HeldByOther)
         offerJournal();
     m_watcher.watch(m_filePath, m_loaded);
     // Any change of the field's text, typed or put there by Undo or Use It, is journaled once it rests.
@@ -93,7 +113,21 @@ bool EditorRecovery::fileChangedSinceLoaded() const
 
 bool EditorRecovery::askAboutLock()
 {
-    switch (m_lock.acquire(m_filePath)) {
+    const QString lockPath = LanguageLock::lockPathFor(m_filePath);
+    if (heldHere().value(lockPath) > 0) {
+        // Not asked: this process holds the lock already. The journal is one of its own.
+        static int sharing = 0;
+        m_sharesLock = true;
+        m_journalPath.replace(m_journalPath.size() - int(qstrlen(".journal")), 0,
+                              QStringLiteral(" (process %1, %2)").arg(QCoreApplication::applicationPid()).arg(++sharing));
+        return true;
+    }
+    const LanguageLock::State state = m_lock.acquire(m_filePath);
+    if (state == LanguageLock::State::Held) {
+        heldHere()[lockPath]++;
+        m_countedLock = lockPath;
+    }
+    switch (state) {
     case LanguageLock::State::Held:
     case LanguageLock::State::None:
         return true;
@@ -288,7 +322,7 @@ JournalEntry EditorRecovery::entryFor(const RowChange &change)
 
 void EditorRecovery::recordStep(JournalStepKind kind, const std::vector<RowChange> &rows)
 {
-    if (m_readOnly || rows.empty() || !ensureJournal())
+    if (m_off || m_readOnly || rows.empty() || !ensureJournal())
         return;
     JournalStep step{QDateTime::currentMSecsSinceEpoch(), kind, {}};
     step.entries.reserve(rows.size());
@@ -303,7 +337,7 @@ void EditorRecovery::recordStep(JournalStepKind kind, const std::vector<RowChang
 
 void EditorRecovery::valueEdited()
 {
-    if (!m_readOnly)
+    if (!m_readOnly && !m_off)
         m_typingTimer.start();
 }
 
@@ -352,6 +386,10 @@ QHash<QString, QString> EditorRecovery::diskValues()
 bool EditorRecovery::mergeForSave(LanguageValues &saveList, LanguageValues &applied)
 {
     applied = saveList;
+    // Where no file can be read (gone, or a directory now) there is nothing to merge
+    // with: the save goes ahead, and fails with its own message when it cannot write.
+    if (m_off || !QFileInfo(m_filePath).isFile())
+        return true;
     const FileFingerprint now = FileFingerprint::of(m_filePath);
     if (now.sameContent(m_loaded))
         return true;
@@ -421,6 +459,14 @@ void EditorRecovery::finish()
     if (m_journal.isOpen())
         m_journal.remove();
     m_watcher.stop();
+    releaseLock();
+}
+
+void EditorRecovery::releaseLock()
+{
+    if (!m_countedLock.isEmpty() && --heldHere()[m_countedLock] <= 0)
+        heldHere().remove(m_countedLock);
+    m_countedLock.clear();
     m_lock.release();
 }
 

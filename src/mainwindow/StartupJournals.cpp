@@ -6,6 +6,7 @@
 #include "recovery/Journal.h"
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -34,14 +35,17 @@ void CGlossa_DeskDlg::offerRecoveryJournals()
             continue;
         JournalContents journal;
         if (readJournal(path, journal) && journal.changeCount() > 0)
-            elsewhere.append(QStringLiteral("%1 (\"%2\")").arg(journal.header.language,
-                                                              QDir::toNativeSeparators(journal.header.filePath)));
+            elsewhere.append(QStringLiteral("%1 of \"%2\", in \"%3\"")
+                                 .arg(journal.header.language, QDir::toNativeSeparators(journal.header.filePath),
+                                      QDir::toNativeSeparators(path)));
     }
+    // Named in the status line: nothing here to answer.
     if (!elsewhere.isEmpty())
-        MessageBox::show(this, QMessageBox::Information, ProgramName,
-                         QStringLiteral("Unsaved changes of other products are kept in recovery journals: %1. Open "
-                                        "each in the editor of its product to restore or discard them.")
-                             .arg(elsewhere.join(QStringLiteral(", "))));
+        m_statusLine->setText(QStringLiteral("Unsaved changes are kept in recovery journals that this product's editor "
+                                        "does not offer: %1. A journal of another product is offered when the "
+                                        "language is opened there; one left by a copy opened alongside another "
+                                        "stays where it is named.")
+                                  .arg(elsewhere.join(QStringLiteral(", "))));
     for (const QString &name : here) {
         const auto answer = MessageBox::ask(
             this, QMessageBox::Question, ProgramName,

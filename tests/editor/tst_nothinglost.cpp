@@ -2,6 +2,7 @@
 
 #include "editor/ChangeListDlg.h"
 #include "editor/EditorRecovery.h"
+#include "mainwindow/Glossa_DeskDlg.h"
 #include "model/Constants.h"
 #include "platform/DialogUnits.h"
 #include "platform/ProfileFile.h"
@@ -13,7 +14,6 @@
 #include <QSysInfo>
 #include <QTableWidget>
 
-#include <csignal>
 
 using namespace Glossa;
 using namespace TestSupport;
@@ -92,6 +92,7 @@ private Q_SLOTS:
     void changeFromOutsideWhileOpen_data();
     void changeFromOutsideWhileOpen();
     void twoCopiesInTwoProcesses();
+    void startOffersTheJournal();
 
 private:
     EditorFixture m_fixture;
@@ -311,10 +312,40 @@ void TestNothingLost::twoCopiesInTwoProcesses()
     QCOMPARE(valueOnDisk(file, theirs), u"\"nur dort\""_s);
 
     other.write("quit\n");
-    if (!other.waitForFinished(5000)) {
-        ::kill(pid_t(other.processId()), SIGKILL);
-        other.waitForFinished(5000);
+    other.waitForFinished(5000);
+    if (other.state() != QProcess::NotRunning) // never kill(0): that is this whole process group
+        other.kill();
+}
+
+// The program starts with a journal of its product: it offers the language, and
+// the editor it opens asks to restore.
+void TestNothingLost::startOffersTheJournal()
+{
+    QVERIFY(m_fixture.copyProduct(demoProductDir(), u"German (Germany)"_s, {u"English (United States)"_s}));
+    QString key;
+    {
+        auto editor = m_fixture.openEditor();
+        QVERIFY(editor);
+        key = editor->entries()->text(2, 0);
+        typeAndApply(*editor, key, u"gerettet"_s);
     }
+    MessageBox::setNextAnswer(QMessageBox::Open); // "Open in Editor"
+    MessageBox::setNextAnswer(EditorRecovery::RestoreAnswer);
+    QString restored;
+    bool closed = false;
+    whenModal<CVuduzLanguageMapDlg>(this, [&](CVuduzLanguageMapDlg *editor) {
+        restored = editor->entries()->text(rowOf(*editor, key), 1);
+        editor->recovery().finish();
+        editor->done(ResultCancelled);
+        closed = true;
+    });
+    QDir::setCurrent(m_fixture.root); // the program starts in its product
+    CGlossa_DeskDlg window;
+    QVERIFY(window.OnInitDialog());
+    QTRY_VERIFY(closed);
+    QCOMPARE(restored, u"gerettet"_s);
+    QVERIFY(MessageBox::shownMessages().first().contains(u"German (Germany) has unsaved changes"_s));
+    QCOMPARE(LocaleCatalogue::DisplayNameAt(window.languageCombo()->currentData().toInt()), u"German (Germany)"_s);
 }
 
 QTEST_MAIN(TestNothingLost)

@@ -8,7 +8,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <map>
 
 using namespace TestSupport;
@@ -79,7 +78,7 @@ public:
             readLines();
         }
         const qint64 killedAt = m_clock.elapsed();
-        ::kill(pid_t(m_process->processId()), SIGKILL);
+        m_process->kill(); // SIGKILL, and only while it runs
         m_process->waitForFinished(10000);
         readLines();
         return killedAt;
@@ -89,7 +88,7 @@ public:
     void end()
     {
         if (m_process && m_process->state() != QProcess::NotRunning) {
-            ::kill(pid_t(m_process->processId()), SIGKILL);
+            m_process->kill();
             m_process->waitForFinished(10000);
         }
     }
