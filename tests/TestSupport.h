@@ -21,7 +21,8 @@ QString demoProductDir();
 bool copyTree(const QString &from, const QString &to);
 
 // Every entry below root by relative path: a file's bytes, or "<dir>" for a
-// directory. Two snapshots compare equal when nothing on disk has changed.
+// directory. Two snapshots compare equal when nothing on disk has changed. The
+// hidden lock file of an open editor is left out.
 QMap<QString, QByteArray> snapshotTree(const QString &root);
 
 QByteArray readBytes(const QString &path);
@@ -35,7 +36,8 @@ QByteArray utf16be(const QString &text, bool bom = true);
 // For faults that must hold for root too, such as a file-size limit.
 int runInChild(const std::function<int()> &fn);
 
-// Restores the process's working directory when it goes out of scope.
+// Restores the process's working directory when it goes out of scope. While it
+// lives, XDG_STATE_HOME (the recovery journals) is a fresh directory of its own.
 class CurrentDirGuard
 {
 public:
@@ -46,6 +48,7 @@ public:
 
 private:
     QString m_saved;
+    QByteArray m_savedStateHome;
 };
 
 // Records what code without windows tells the user, in order.

@@ -11,9 +11,11 @@
 #include "platform/ProfileFile.h"
 #include "recovery/Recovery.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 
 namespace Glossa {
@@ -35,7 +37,22 @@ QString timeText(qint64 ms)
     return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
 }
 
+bool recoveryEnabled = true;
+
+// Languages an editor of this process holds the lock of; a second editor on one
+// of them (never two at once in the program, but a caller may) shares it.
+QHash<QString, int> &heldHere()
+{
+    static QHash<QString, int> held;
+    return held;
+}
+
 } // namespace
+
+void EditorRecovery::setEnabled(bool enabled)
+{
+    recoveryEnabled = enabled;
+}
 
 EditorRecovery::EditorRecovery(CVuduzLanguageMapDlg &editor)
     : QObject(&editor)
@@ -52,6 +69,7 @@ EditorRecovery::~EditorRecovery()
     // Whatever was not saved stays in the journal, synced, for the next start.
     m_journal.close();
     m_watcher.stop();
+    releaseLock();
 }
 
 QString EditorRecovery::changedOnDiskText() const
@@ -67,22 +85,49 @@ void EditorRecovery::report(const QString &text)
 
 bool EditorRecovery::start()
 {
+    m_off = !recoveryEnabled;
+    if (m_off)
+        return true;
     LanguageStore &store = m_editor.m_owner->languageStore();
     m_filePath = QDir::cleanPath(store.filePathFor(m_editor.m_languageName));
     m_journalPath = journalPathFor(m_filePath, m_editor.m_languageName);
-    if (!askAboutLock())
+    // A file the editor opened read-only (it reads as no text) is never written: no lock, no journal.
+    if (m_editor.isReadOnly())
+        m_readOnly = true;
+    else if (!askAboutLock())
         return false;
     m_loaded = FileFingerprint::of(m_filePath);
-    if (!m_readOnly)
+    // The journal at the language's own path belongs to the copy that holds the lock.
+    if (!m_readOnly && !m_sharesLock && m_lock.state() != LanguageLock::State::HeldByOther)
         offerJournal();
     m_watcher.watch(m_filePath, m_loaded);
-    connect(m_editor.m_valueEdit, &QLineEdit::textEdited, this, &EditorRecovery::valueEdited, Qt::UniqueConnection);
+    // Any change of the field's text, typed or put there by Undo or Use It, is journaled once it rests.
+    connect(m_editor.m_valueEdit, &QLineEdit::textChanged, this, &EditorRecovery::valueEdited, Qt::UniqueConnection);
     return true;
+}
+
+bool EditorRecovery::fileChangedSinceLoaded() const
+{
+    return !m_filePath.isEmpty() && !FileFingerprint::of(m_filePath).sameContent(m_loaded);
 }
 
 bool EditorRecovery::askAboutLock()
 {
-    switch (m_lock.acquire(m_filePath)) {
+    const QString lockPath = LanguageLock::lockPathFor(m_filePath);
+    if (heldHere().value(lockPath) > 0) {
+        // Not asked: this process holds the lock already. The journal is one of its own.
+        static int sharing = 0;
+        m_sharesLock = true;
+        m_journalPath.replace(m_journalPath.size() - int(qstrlen(".journal")), 0,
+                              QStringLiteral(" (process %1, %2)").arg(QCoreApplication::applicationPid()).arg(++sharing));
+        return true;
+    }
+    const LanguageLock::State state = m_lock.acquire(m_filePath);
+    if (state == LanguageLock::State::Held) {
+        heldHere()[lockPath]++;
+        m_countedLock = lockPath;
+    }
+    switch (state) {
     case LanguageLock::State::Held:
     case LanguageLock::State::None:
         return true;
@@ -101,11 +146,16 @@ bool EditorRecovery::askAboutLock()
                                          {QMessageBox::Cancel, QStringLiteral("Cancel")}});
     if (answer == OpenReadOnlyAnswer) {
         m_readOnly = true;
+        m_editor.setReadOnly(LanguageLock::describeHolder(m_editor.m_languageName, m_lock.holder()));
         return true;
     }
     // Open Anyway: both copies may save; each save merges with what the other wrote.
-    if (answer == OpenAnywayAnswer)
+    // This copy journals beside the other's journal, never over it.
+    if (answer == OpenAnywayAnswer) {
+        m_journalPath.replace(m_journalPath.size() - int(qstrlen(".journal")), 0,
+                              QStringLiteral(" (process %1)").arg(QCoreApplication::applicationPid()));
         return true;
+    }
     m_readOnly = true; // Cancel: the editor closes and must write nothing on its way out
     return false;
 }
@@ -272,7 +322,7 @@ JournalEntry EditorRecovery::entryFor(const RowChange &change)
 
 void EditorRecovery::recordStep(JournalStepKind kind, const std::vector<RowChange> &rows)
 {
-    if (m_readOnly || rows.empty() || !ensureJournal())
+    if (m_off || m_readOnly || rows.empty() || !ensureJournal())
         return;
     JournalStep step{QDateTime::currentMSecsSinceEpoch(), kind, {}};
     step.entries.reserve(rows.size());
@@ -287,7 +337,7 @@ void EditorRecovery::recordStep(JournalStepKind kind, const std::vector<RowChang
 
 void EditorRecovery::valueEdited()
 {
-    if (!m_readOnly)
+    if (!m_readOnly && !m_off)
         m_typingTimer.start();
 }
 
@@ -336,6 +386,10 @@ QHash<QString, QString> EditorRecovery::diskValues()
 bool EditorRecovery::mergeForSave(LanguageValues &saveList, LanguageValues &applied)
 {
     applied = saveList;
+    // Where no file can be read (gone, or a directory now) there is nothing to merge
+    // with: the save goes ahead, and fails with its own message when it cannot write.
+    if (m_off || !QFileInfo(m_filePath).isFile())
+        return true;
     const FileFingerprint now = FileFingerprint::of(m_filePath);
     if (now.sameContent(m_loaded))
         return true;
@@ -401,8 +455,19 @@ bool EditorRecovery::mergeForSave(LanguageValues &saveList, LanguageValues &appl
 void EditorRecovery::finish()
 {
     m_typingTimer.stop();
+    m_pendingWritten = false;
     if (m_journal.isOpen())
         m_journal.remove();
+    m_watcher.stop();
+    releaseLock();
+}
+
+void EditorRecovery::releaseLock()
+{
+    if (!m_countedLock.isEmpty() && --heldHere()[m_countedLock] <= 0)
+        heldHere().remove(m_countedLock);
+    m_countedLock.clear();
+    m_lock.release();
 }
 
 } // namespace Glossa

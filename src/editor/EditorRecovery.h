@@ -41,6 +41,9 @@ public:
     static constexpr int TypingRestMs = 1000;
 
     explicit EditorRecovery(CVuduzLanguageMapDlg &editor);
+    // For the benchmarks' baseline only: editors opened while it is off take no
+    // lock, journal nothing and watch nothing, as the editor did before.
+    static void setEnabled(bool enabled);
     ~EditorRecovery() override;
 
     // At the start of the editor's run, its rows in place: takes the lock (asking
@@ -60,6 +63,8 @@ public:
     // was loaded, merges key by key and asks about conflicts. saveList becomes what
     // to write, applied what the owner's rows take. False when the user cancelled.
     bool mergeForSave(LanguageValues &saveList, LanguageValues &applied);
+    // Whether the file's content is no longer what the editor loaded.
+    bool fileChangedSinceLoaded() const;
     // The editor's run ends with its changes saved or dropped: the journal goes.
     void finish();
 
@@ -79,6 +84,7 @@ private:
     JournalEntry entryFor(const RowChange &change);
     QHash<QString, QString> diskValues();
     void report(const QString &text);
+    void releaseLock();
 
     CVuduzLanguageMapDlg &m_editor;
     QString m_filePath;
@@ -89,6 +95,9 @@ private:
     JournalWriter m_journal;
     QTimer m_typingTimer;
     bool m_readOnly = false;
+    bool m_off = false;
+    bool m_sharesLock = false;  // another editor of this process holds the language's lock
+    QString m_countedLock;      // the lock this one holds, as counted in the process
     bool m_pendingWritten = false;
     // Each changed row's value as the file held it when loaded: its value before its first step.
     QHash<AttributeId, QString> m_loadedValues;

@@ -3,6 +3,7 @@
 #include "checks/CheckEngine.h"
 #include "checks/PlaceholderCheck.h"
 #include "editor/EditorExchange.h"
+#include "editor/EditorRecovery.h"
 #include "editor/EditorSpelling.h"
 #include "editor/EntryFilterModel.h"
 #include "editor/EntryListModel.h"
@@ -152,6 +153,7 @@ void EditorReview::recordApplied(RowChange change, const QString &description)
     m_takenBack.reset();
     if (change.after == change.before)
         return;
+    m_editor.recovery().recordStep(JournalStepKind::Apply, {change});
     EditStep step;
     step.rows.push_back(std::move(change));
     step.description = description;
@@ -246,6 +248,7 @@ void EditorReview::replay(const EditStep &step, bool again)
         else
             restore(model->findRowById(step.rows.front().id), again ? step.rows.front().after : step.rows.front().before);
         m_editor.ShowEntry(model->findRowById(step.rows.front().id));
+        journalReplay(step, again);
     }
     m_replaying = false;
     m_editor.statusField()->setText((again ? QStringLiteral("Redone: ") : QStringLiteral("Undone: ")) + step.description);
@@ -291,7 +294,22 @@ void EditorReview::applyValues(const std::vector<std::pair<int, QString>> &value
     else
         restoreMany(step, true);
     m_takenBack.reset();
+    m_editor.recovery().recordStep(JournalStepKind::Import, step.rows);
     m_history.record(std::move(step));
+}
+
+void EditorReview::journalReplay(const EditStep &step, bool again)
+{
+    if (again) {
+        m_editor.recovery().recordStep(JournalStepKind::Redo, step.rows);
+        return;
+    }
+    // Taken back: each row goes from the step's after to its before.
+    std::vector<RowChange> rows;
+    rows.reserve(step.rows.size());
+    for (const RowChange &change : step.rows)
+        rows.push_back({change.id, change.after, change.before});
+    m_editor.recovery().recordStep(JournalStepKind::Undo, rows);
 }
 
 } // namespace Glossa

@@ -66,6 +66,8 @@ private:
     void restoreMany(const EditStep &step, bool after);
     // Shows a step taken back (again false) or done again, its rows restored.
     void replay(const EditStep &step, bool again);
+    // Tells the recovery journal of the rows an undo or a redo changed.
+    void journalReplay(const EditStep &step, bool again);
 
     CVuduzLanguageMapDlg &m_editor;
     QLineEdit *m_why = nullptr;

@@ -1,6 +1,7 @@
 #include "editor/EditorSaving.h"
 
 #include "editor/EditorOwner.h"
+#include "editor/EditorRecovery.h"
 #include "editor/EntryListModel.h"
 #include "editor/VuduzLanguageMapDlg.h"
 #include "model/Constants.h"
@@ -57,6 +58,18 @@ void EditorSaving::save()
         saveList.insert(model->itemData(row), value);
     }
 
+    // Another program's changes since the editor loaded the file are kept; a
+    // value changed on both sides is asked about, and Cancel there writes nothing.
+    EditorRecovery &recovery = m_editor.recovery();
+    LanguageValues applied;
+    const bool changedOnDisk = recovery.fileChangedSinceLoaded();
+    if (changedOnDisk)
+        wait.pause();
+    if (!recovery.mergeForSave(saveList, applied))
+        return;
+    if (changedOnDisk)
+        wait.resume();
+
     wait.setText(QStringLiteral("Saving data, please wait ..."));
     LanguageStore &store = m_editor.m_owner->languageStore();
     const QString displayName = LocaleCatalogue::DisplayNameAt(m_editor.languageIndex);
@@ -71,7 +84,8 @@ void EditorSaving::save()
         return;
     }
     const QString notice = store.lastNotice();
-    m_editor.m_owner->ApplySavedValues(saveList);
+    m_editor.m_owner->ApplySavedValues(applied);
+    recovery.finish();
     wait.finish();
     if (!notice.isEmpty())
         MessageBox::show(&m_editor, QMessageBox::Information, ProgramName, notice);
@@ -86,11 +100,14 @@ void EditorSaving::cancel()
             const auto answer = MessageBox::show(&m_editor, QMessageBox::Warning, QStringLiteral("Warning"),
                                                  QStringLiteral(" Are you sure you want to exit without saving any changes?"),
                                                  QMessageBox::Yes | QMessageBox::No);
-            if (answer == QMessageBox::Yes)
+            if (answer == QMessageBox::Yes) {
+                m_editor.recovery().finish(); // the changes are dropped, and their journal with them
                 m_editor.done(ResultCancelled);
+            }
             return;
         }
     }
+    m_editor.recovery().finish();
     m_editor.done(ResultCancelled);
 }
 

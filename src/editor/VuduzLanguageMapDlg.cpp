@@ -5,6 +5,7 @@
 #include "editor/EditorExchange.h"
 #include "editor/EditorFilterBar.h"
 #include "editor/EditorOwner.h"
+#include "editor/EditorRecovery.h"
 #include "editor/EditorReview.h"
 #include "editor/EditorSaving.h"
 #include "editor/EditorSpelling.h"
@@ -115,6 +116,7 @@ void CVuduzLanguageMapDlg::buildControls()
     // their places among the children.
     m_review = std::make_unique<EditorReview>(*this);
     m_exchange = std::make_unique<EditorExchange>(*this);
+    m_recovery = new EditorRecovery(*this);
     const DialogBaseUnits units = dialogBaseUnits(font());
     m_list = new CVuduzListCtrl({QStringLiteral("Attribute"), QStringLiteral("Value"), QStringLiteral("Reference"),
                                  QStringLiteral("Statue")},
@@ -218,6 +220,8 @@ int CVuduzLanguageMapDlg::exec()
 {
     if (!m_initialised)
         OnInitDialog();
+    if (m_startCancelled)
+        return result();
     return QDialog::exec();
 }
 
@@ -308,6 +312,12 @@ void CVuduzLanguageMapDlg::OnInitDialog()
     setFocus();
     if (initialEntryId >= 0 && initialEntryId <= qint64(std::numeric_limits<AttributeId>::max()))
         ShowEntry(entries()->findRowById(AttributeId(initialEntryId)));
+    // The lock's question and the journal's offer come with the rows in place.
+    if (!m_recovery->start()) {
+        m_startCancelled = true;
+        setResult(ResultCancelled);
+        hide();
+    }
 }
 
 void CVuduzLanguageMapDlg::LoadReference()
@@ -395,6 +405,7 @@ void CVuduzLanguageMapDlg::ShowEntry(int row)
     m_shownEntry = model->itemData(row);
     m_valueEdit->setFocus();
     writeFields();
+    m_recovery->entryShown();
     updateWhy();
     m_suggestions->entryShown();
 }

@@ -27,6 +27,7 @@ class QRadioButton;
 namespace Glossa {
 
 class CVuduzListCtrl;
+class EditorRecovery;
 struct EntryRow;
 struct Finding;
 class EditorOwner;
@@ -175,6 +176,8 @@ public:
     EditorExchange &exchange() const { return *m_exchange; }
     // The "Suggestions" panel below the fields: the translation memory, same English, concordance.
     EditorSuggestions &suggestions() const { return *m_suggestions; }
+    // The lock, the recovery journal and the watch on the file of this run.
+    EditorRecovery &recovery() const { return *m_recovery; }
 
     // What the Value field stands for: its text, or the whole value when the
     // value is too long for the field and shown cut, read-only (see LongValueLimit).
@@ -245,6 +248,9 @@ private:
     std::unique_ptr<EditorSpelling> m_spelling;
     // Declared last, so that it goes first: a child of the editor only while it is shown.
     std::unique_ptr<EditorSuggestions> m_suggestions;
+    EditorRecovery *m_recovery = nullptr; // a child
+    // The run ended before it began: Cancel at the lock's question.
+    bool m_startCancelled = false;
 };
 
 } // namespace Glossa

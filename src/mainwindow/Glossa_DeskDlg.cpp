@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QTimer>
 #include <QFileInfo>
 #include <QLocale>
 #include <QSaveFile>
@@ -190,6 +191,8 @@ bool CGlossa_DeskDlg::OnInitDialog()
 
     fillLanguageList();
     wait.finish();
+    // Once the window is up: the question needs the window behind it.
+    QTimer::singleShot(0, this, &CGlossa_DeskDlg::offerRecoveryJournals);
     return true;
 }
 

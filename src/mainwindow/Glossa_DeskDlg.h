@@ -75,6 +75,9 @@ public:
     void onAddNewLanguage();
     // Opens the languages overview; a double click there picks a language or opens the editor on an entry.
     void onLanguages();
+    // Unsaved changes a crash left in recovery journals: this product's languages are
+    // offered for the editor, which asks to restore them; the others are named.
+    void offerRecoveryJournals();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

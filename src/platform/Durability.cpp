@@ -70,7 +70,8 @@ bool createFileExclusively(const QString &path, const QByteArray &bytes, bool *a
         }
         written += n;
     }
-    ::fsync(fd);
+    // Not synced: other processes see the bytes at once, and after a power cut
+    // the lock's process is gone, so the lock is stale whatever reached the disk.
     ::close(fd);
     return true;
 #else

@@ -297,8 +297,11 @@ bool JournalWriter::create(const QString &path, const JournalHeader &header)
         m_file.close();
         return false;
     }
-    syncFileData(m_file);
-    syncDirectory(directory);
+    // The header and the new name reach the disk with the first records, within
+    // the sync delay: a step right after the start does not wait for two syncs.
+    m_directoryUnsynced = true;
+    m_dirtySinceMs = QDateTime::currentMSecsSinceEpoch();
+    m_syncTimer.start();
     return true;
 }
 
@@ -346,7 +349,12 @@ bool JournalWriter::sync()
     if (!m_file.isOpen() || m_dirtySinceMs < 0)
         return true;
     m_dirtySinceMs = -1;
-    return syncFileData(m_file);
+    const bool synced = syncFileData(m_file);
+    if (m_directoryUnsynced) {
+        m_directoryUnsynced = false;
+        syncDirectory(QFileInfo(m_file.fileName()).absolutePath());
+    }
+    return synced;
 }
 
 void JournalWriter::close()
@@ -362,6 +370,7 @@ void JournalWriter::remove()
     const QString path = m_file.fileName();
     m_syncTimer.stop();
     m_dirtySinceMs = -1;
+    m_directoryUnsynced = false; // the removal syncs the directory
     m_file.close();
     if (!path.isEmpty() && QFile::remove(path))
         syncDirectory(QFileInfo(path).absolutePath());

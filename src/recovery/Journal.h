@@ -129,6 +129,7 @@ private:
     QFile m_file;
     QTimer m_syncTimer;
     qint64 m_dirtySinceMs = -1;
+    bool m_directoryUnsynced = false; // the journal's name, new since the last sync
     QString m_error;
 };
 

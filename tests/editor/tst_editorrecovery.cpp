@@ -79,8 +79,8 @@ void TestEditorRecovery::journalGivesEveryStepBack()
     {
         auto editor = m_fixture.openEditor();
         QVERIFY(editor);
-        EditorRecovery recovery(*editor);
-        QVERIFY(recovery.start());
+        QVERIFY(editor);
+        EditorRecovery &recovery = editor->recovery();
         QCOMPARE(recovery.lock().state(), LanguageLock::State::Held);
         journalPath = recovery.journalPath();
         QVERIFY(!QFile::exists(journalPath)); // nothing is written before the first step
@@ -102,8 +102,8 @@ void TestEditorRecovery::journalGivesEveryStepBack()
     MessageBox::setNextAnswer(EditorRecovery::RestoreAnswer);
     auto editor = m_fixture.openEditor();
     QVERIFY(editor);
-    EditorRecovery recovery(*editor);
-    QVERIFY(recovery.start());
+    QVERIFY(editor);
+    EditorRecovery &recovery = editor->recovery();
     QVERIFY(MessageBox::shownMessages().last().contains(u"French (France) has 4 unsaved changes"_s));
     EntryListModel *model = editor->entries();
     const int status = model->statusColumn();
@@ -128,8 +128,8 @@ void TestEditorRecovery::discardDropsTheJournal()
     QString journalPath;
     {
         auto editor = m_fixture.openEditor();
-        EditorRecovery recovery(*editor);
-        QVERIFY(recovery.start());
+        QVERIFY(editor);
+        EditorRecovery &recovery = editor->recovery();
         journalPath = recovery.journalPath();
         recovery.recordStep(JournalStepKind::Apply, {applyTo(*editor, 0, u"Ouvrir tout"_s)});
     }
@@ -143,8 +143,7 @@ void TestEditorRecovery::discardDropsTheJournal()
         dialog->button(u"Close"_s)->click();
     });
     auto editor = m_fixture.openEditor();
-    EditorRecovery recovery(*editor);
-    QVERIFY(recovery.start());
+    QVERIFY(editor);
     QCOMPARE(listed, (QStringList{u"IDS_0"_s, u"Ouvrir"_s, u"Ouvrir tout"_s}));
     QVERIFY(!QFile::exists(journalPath));
     QCOMPARE(editor->entries()->text(0, 1), u"Ouvrir"_s);
@@ -157,8 +156,7 @@ void TestEditorRecovery::unreadableJournalIsKeptAside()
     QVERIFY(writeBytes(journalPath, "not a journal"));
     MessageBox::setNextAnswer(QMessageBox::Ok);
     auto editor = m_fixture.openEditor();
-    EditorRecovery recovery(*editor);
-    QVERIFY(recovery.start());
+    QVERIFY(editor);
     QVERIFY(!QFile::exists(journalPath));
     const QString message = MessageBox::shownMessages().last();
     QVERIFY(message.contains(u"It has been kept as"_s));
@@ -186,13 +184,23 @@ void TestEditorRecovery::secondCopyIsAsked()
     const QByteArray other = u"pid=1\nhost=%1\nstarted=2026-12-01T09:30:00.000Z\n"_s.arg(QSysInfo::machineHostName()).toUtf8();
     QVERIFY(writeBytes(lockPath, other));
     MessageBox::setNextAnswer(QMessageBox::StandardButton(answer));
-    auto editor = m_fixture.openEditor();
-    EditorRecovery recovery(*editor);
-    QCOMPARE(recovery.start(), opens);
+    auto editor = std::make_unique<CVuduzLanguageMapDlg>(m_fixture.owner.get());
+    editor->sourceList = m_fixture.owner->entryRows();
+    editor->languageIndex = m_fixture.languageRow;
+    if (opens) {
+        editor->OnInitDialog();
+        QVERIFY(editor->isVisible());
+    } else {
+        QCOMPARE(editor->exec(), ResultCancelled); // the run ends before it begins
+    }
+    EditorRecovery &recovery = editor->recovery();
     QVERIFY(MessageBox::shownMessages().last().endsWith(
         u"French (France) is open in Glossa Desk on %1 (process 1) since "_s.arg(QSysInfo::machineHostName())
         + QDateTime(QDate(2026, 12, 1), QTime(9, 30), Qt::UTC).toLocalTime().toString(u"yyyy-MM-dd HH:mm"_s)));
     QCOMPARE(recovery.isReadOnly(), readOnly);
+    // Read-only is the editor's own: the title says so and Save is off.
+    QCOMPARE(editor->isReadOnly(), opens && readOnly);
+    QCOMPARE(editor->windowTitle().endsWith(u" (read-only)"_s), opens && readOnly);
     // Read-only journals nothing; the other copy's lock is never touched.
     recovery.recordStep(JournalStepKind::Apply, {applyTo(*editor, 0, u"x"_s)});
     QCOMPARE(QFile::exists(recovery.journalPath()), opens && !readOnly);
@@ -216,8 +224,8 @@ void TestEditorRecovery::saveMergesChangesFromOutside()
     QFETCH(bool, saves);
     QFETCH(QString, ids0);
     auto editor = m_fixture.openEditor();
-    EditorRecovery recovery(*editor);
-    QVERIFY(recovery.start());
+    QVERIFY(editor);
+    EditorRecovery &recovery = editor->recovery();
     // Another program changes IDS_0 (also changed here) and IDS_3 (not changed here).
     QVERIFY(setOnDisk(m_fixture.languageFile(), {{u"IDS_0"_s, u"\"Ouvrir ailleurs\""_s}, {u"IDS_3"_s, u"\"D'accord\""_s}}));
     LanguageValues saveList;
@@ -248,8 +256,8 @@ void TestEditorRecovery::saveMergesChangesFromOutside()
 void TestEditorRecovery::statusLineTellsOfChangesOnDisk()
 {
     auto editor = m_fixture.openEditor();
-    EditorRecovery recovery(*editor);
-    QVERIFY(recovery.start());
+    QVERIFY(editor);
+    EditorRecovery &recovery = editor->recovery();
     QVERIFY(setOnDisk(m_fixture.languageFile(), {{u"IDS_3"_s, u"\"D'accord\""_s}}));
     QTRY_COMPARE(editor->statusField()->text(),
                  u"French (France).ini changed on disk: Save will keep the other changes"_s);
