@@ -7,4 +7,4 @@ dir="${1:-$root/build}"
 points="${2:-500}"
 cmake --build "$dir" --target tst_killtest killdriver
 GLOSSA_KILL_POINTS="$points" GLOSSA_SOURCE_DIR="$root" QT_QPA_PLATFORM=offscreen \
-  "$dir/tst_killtest" -maxwarnings 0
+  "$dir/bin/tst_killtest" -maxwarnings 0
