@@ -51,6 +51,13 @@ QJsonObject readRemembered()
     return QJsonDocument::fromJson(file.read(1 << 20)).object();
 }
 
+// A TMX file's units from the master's English to language, as the memory takes them.
+std::shared_ptr<const UnitSet> loadTmx(const QString &path, const QString &language, QString &why, int *others = nullptr)
+{
+    return loadTmxMemory(path, LocaleCatalogue::Bcp47ForDisplayName(MasterLanguageFileName.chopped(4)),
+                         LocaleCatalogue::Bcp47ForDisplayName(language), why, others);
+}
+
 QTableWidget *makeTable(QWidget *parent, const QStringList &columns, const QString &name)
 {
     auto *table = new QTableWidget(0, int(columns.size()), parent);
@@ -220,15 +227,13 @@ void EditorSuggestions::rebuild()
                 built->error = product->error();
         }
         if (m_product) {
-            const QString source = LocaleCatalogue::Bcp47ForDisplayName(MasterLanguageFileName.chopped(4));
-            const QString target = LocaleCatalogue::Bcp47ForDisplayName(language);
             std::vector<std::shared_ptr<const UnitSet>> tmx;
             for (const QString &path : paths) {
                 auto found = known.find(path);
                 std::shared_ptr<const UnitSet> units = found != known.end() ? found->second : nullptr;
                 QString why;
                 if (!units)
-                    units = loadTmxMemory(path, source, target, why);
+                    units = loadTmx(path, language, why);
                 if (units) {
                     built->tmxSets[path] = units;
                     tmx.push_back(std::move(units));
@@ -508,9 +513,7 @@ void EditorSuggestions::addMemory(const QString &path)
     // Read here, so that a refused file is said at once and never remembered.
     QString why;
     int others = 0;
-    const QString source = LocaleCatalogue::Bcp47ForDisplayName(MasterLanguageFileName.chopped(4));
-    const QString target = LocaleCatalogue::Bcp47ForDisplayName(m_editor.m_languageName);
-    std::shared_ptr<const UnitSet> units = loadTmxMemory(absolute, source, target, why, &others);
+    std::shared_ptr<const UnitSet> units = loadTmx(absolute, m_editor.m_languageName, why, &others);
     if (!units) {
         MessageBox::show(&m_editor, QMessageBox::Warning, ProgramName, why);
         return;
@@ -519,7 +522,8 @@ void EditorSuggestions::addMemory(const QString &path)
     m_tmxPaths.append(absolute);
     saveRemembered();
     m_editor.statusField()->setText(QStringLiteral("Added \"%1\" to the translation memory: %2 units of %3 (%4 of other languages skipped)")
-                                        .arg(QFileInfo(absolute).fileName(), grouped(units->size()), target, grouped(others)));
+                                        .arg(QFileInfo(absolute).fileName(), grouped(units->size()),
+                                             LocaleCatalogue::Bcp47ForDisplayName(m_editor.m_languageName), grouped(others)));
     if (hasMemory())
         rebuild();
     refreshMenu();
