@@ -45,15 +45,17 @@ QString attribute(int count, const xmlChar **attributes, const char *name, const
     return {};
 }
 
-QString parse(const QByteArray &bytes, xmlSAXHandler &handler, void *data, xmlParserCtxtPtr &context)
+namespace {
+
+// Feeds the parser what next() gives (false: no more) and says how it went.
+template<typename Next>
+QString parsePieces(xmlSAXHandler &handler, void *data, xmlParserCtxtPtr &context, Next next)
 {
     static std::once_flag initialised;
     std::call_once(initialised, [] { xmlInitParser(); });
     // The handlers of the encoding layer are the thread's own.
     xmlSetGenericErrorFunc(nullptr, quietGeneric);
     xmlSetStructuredErrorFunc(nullptr, quiet);
-    if (bytes.size() > INT_MAX)
-        return QStringLiteral("the file is too large to read");
     handler.initialized = XML_SAX2_MAGIC;
     handler.serror = quiet;
     context = xmlCreatePushParserCtxt(&handler, data, nullptr, 0, nullptr);
@@ -63,30 +65,65 @@ QString parse(const QByteArray &bytes, xmlSAXHandler &handler, void *data, xmlPa
     xmlCtxtUseOptions(context, XML_PARSE_NONET | XML_PARSE_NOXINCNODE);
     context->replaceEntities = 0;
     context->loadsubset = 0;
-    // In pieces: libxml2 refuses to look ahead through one chunk of many megabytes, and
-    // its limits on a single text stay in force.
-    constexpr qsizetype Piece = 1 << 20;
-    qsizetype at = 0;
+    QString failure;
+    QByteArrayView piece;
+    bool last = false;
     do {
-        const qsizetype length = std::min(Piece, bytes.size() - at);
-        const bool last = at + length >= bytes.size();
-        if (xmlParseChunk(context, bytes.constData() + at, int(length), last ? 1 : 0) != 0 && !context->wellFormed)
+        last = !next(piece, failure);
+        if (!failure.isEmpty())
+            break;
+        if (xmlParseChunk(context, piece.data(), int(piece.size()), last ? 1 : 0) != 0 && !context->wellFormed)
             break;
         if (context->instate == XML_PARSER_EOF)
             break;
-        at += length;
-    } while (at < bytes.size());
+    } while (!last);
     const bool wellFormed = context->wellFormed != 0;
-    const xmlError *last = xmlCtxtGetLastError(context);
-    QString message;
-    if (!wellFormed || (last && last->level >= XML_ERR_ERROR))
+    const xmlError *error = xmlCtxtGetLastError(context);
+    QString message = failure;
+    if (message.isEmpty() && (!wellFormed || (error && error->level >= XML_ERR_ERROR)))
         message = QStringLiteral("the file is not well-formed XML: line %1, column %2: %3")
-                      .arg(last ? last->line : 0)
-                      .arg(last ? last->int2 : 0)
-                      .arg(last && last->message ? QString::fromUtf8(last->message).trimmed() : QStringLiteral("unreadable"));
+                      .arg(error ? error->line : 0)
+                      .arg(error ? error->int2 : 0)
+                      .arg(error && error->message ? QString::fromUtf8(error->message).trimmed() : QStringLiteral("unreadable"));
     xmlFreeParserCtxt(context);
     context = nullptr;
     return message;
+}
+
+// In pieces: libxml2 refuses to look ahead through one chunk of many megabytes, and
+// its limits on a single text stay in force.
+constexpr qsizetype Piece = 1 << 20;
+
+} // namespace
+
+QString parse(const QByteArray &bytes, xmlSAXHandler &handler, void *data, xmlParserCtxtPtr &context)
+{
+    if (bytes.size() > INT_MAX)
+        return QStringLiteral("the file is too large to read");
+    qsizetype at = 0;
+    // Gives the next piece; false with the last one.
+    return parsePieces(handler, data, context, [&](QByteArrayView &piece, QString &) {
+        const qsizetype length = std::min(Piece, bytes.size() - at);
+        piece = QByteArrayView(bytes.constData() + at, length);
+        at += length;
+        return at < bytes.size();
+    });
+}
+
+QString parse(QIODevice &device, xmlSAXHandler &handler, void *data, xmlParserCtxtPtr &context)
+{
+    QByteArray buffer(Piece, Qt::Uninitialized);
+    return parsePieces(handler, data, context, [&](QByteArrayView &piece, QString &failure) {
+        const qint64 length = device.read(buffer.data(), Piece);
+        if (length < 0) {
+            failure = QStringLiteral("the file cannot be read: %1").arg(device.errorString());
+            piece = QByteArrayView();
+            return false;
+        }
+        piece = QByteArrayView(buffer.constData(), length);
+        // A short read is the end of a file; the next read says so for other devices.
+        return length > 0;
+    });
 }
 
 } // namespace Glossa::Sax

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 
 #include <libxml/parser.h>
@@ -38,5 +39,8 @@ QString attribute(int count, const xmlChar **attributes, const char *name, const
 // can stop the parser. Empty when the parser read the whole file, else its own
 // message: "the file is not well-formed XML: line L, column C: ...".
 QString parse(const QByteArray &bytes, xmlSAXHandler &handler, void *data, xmlParserCtxtPtr &context);
+// The same read from device a piece at a time, so that the file is never held whole;
+// "the file cannot be read: ..." when the device fails.
+QString parse(QIODevice &device, xmlSAXHandler &handler, void *data, xmlParserCtxtPtr &context);
 
 } // namespace Glossa::Sax

@@ -3,9 +3,11 @@
 #include "exchange/SaxReading.h"
 
 #include <QFile>
+#include <QStringDecoder>
 #include <QXmlStreamWriter>
 
 #include <cstring>
+#include <functional>
 
 namespace Glossa {
 
@@ -51,7 +53,9 @@ struct Variant
 struct Reading
 {
     xmlParserCtxtPtr context = nullptr;
-    TmxReadResult *result = nullptr;
+    // Each unit that has both languages: tuid, source text, target text.
+    std::function<void(QStringView, QStringView, QStringView)> unit;
+    int otherLanguages = 0;
     QString source;   // normalised wanted tags
     QString target;
     QString error;
@@ -59,7 +63,12 @@ struct Reading
     int depth = 0;
     bool inUnit = false;
     QString tuid;
+    // The unit's variants are the first `used`; their strings are kept for the next unit.
     std::vector<Variant> variants;
+    size_t used = 0;
+    // Language attributes as written -> normalised: a file names a few languages many times.
+    std::vector<std::pair<QByteArray, QString>> languages;
+    QStringDecoder decoder{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom};
     int variantDepth = -1;
     int segmentDepth = -1;
     int skipDepth = -1; // a <sub>: a sub-flow of its own, not the code's text
@@ -76,7 +85,8 @@ struct Reading
     {
         const Variant *best = nullptr;
         int bestFit = 0;
-        for (const Variant &v : variants) {
+        for (size_t i = 0; i < used; ++i) {
+            const Variant &v = variants[i];
             const int fit = v.hasSegment ? languageFit(v.language, wanted) : 0;
             if (fit > bestFit) {
                 best = &v;
@@ -90,6 +100,35 @@ struct Reading
 Reading &readingOf(void *data)
 {
     return *static_cast<Reading *>(data);
+}
+
+// An attribute's value as the reader hands it on (see Sax::attribute), empty when absent.
+QByteArrayView rawAttribute(int count, const xmlChar **attributes, const char *name, const char *prefix)
+{
+    for (int i = 0; i < count; ++i) {
+        const xmlChar **a = attributes + 5 * i;
+        if ((prefix ? Sax::equals(a[1], prefix) : !a[1]) && Sax::equals(a[0], name))
+            return QByteArrayView(a[3], a[4] - a[3]);
+    }
+    return {};
+}
+
+// A tuv's language, normalised: xml:lang, or TMX 1.1's lang.
+QString tuvLanguage(Reading &r, int count, const xmlChar **attributes)
+{
+    const char *prefix = "xml";
+    QByteArrayView raw = rawAttribute(count, attributes, "lang", prefix);
+    if (raw.isEmpty()) {
+        prefix = nullptr;
+        raw = rawAttribute(count, attributes, "lang", prefix);
+    }
+    for (const auto &[written, normalised] : r.languages)
+        if (written == raw)
+            return normalised;
+    const QString normalised = normalisedTag(Sax::attribute(count, attributes, "lang", prefix));
+    if (r.languages.size() < 16)
+        r.languages.emplace_back(raw.toByteArray(), normalised);
+    return normalised;
 }
 
 void startElement(void *data, const xmlChar *localName, const xmlChar *, const xmlChar *, int, const xmlChar **,
@@ -112,8 +151,8 @@ void startElement(void *data, const xmlChar *localName, const xmlChar *, const x
         return;
     }
     if (r.variantDepth >= 0) {
-        if (Sax::equals(localName, "seg") && !r.variants.back().hasSegment) {
-            r.variants.back().hasSegment = true;
+        if (Sax::equals(localName, "seg") && !r.variants[r.used - 1].hasSegment) {
+            r.variants[r.used - 1].hasSegment = true;
             r.segmentDepth = r.depth;
         } else {
             r.skipDepth = r.depth; // <note>, <prop>, a second <seg>
@@ -122,10 +161,12 @@ void startElement(void *data, const xmlChar *localName, const xmlChar *, const x
     }
     if (r.inUnit) {
         if (Sax::equals(localName, "tuv")) {
-            QString language = Sax::attribute(attributeCount, attributes, "lang", "xml");
-            if (language.isEmpty())
-                language = Sax::attribute(attributeCount, attributes, "lang");
-            r.variants.push_back({normalisedTag(language), QString(), false});
+            if (r.used == r.variants.size())
+                r.variants.emplace_back();
+            Variant &variant = r.variants[r.used++];
+            variant.language = tuvLanguage(r, attributeCount, attributes);
+            variant.text.resize(0);
+            variant.hasSegment = false;
             r.variantDepth = r.depth;
         } else {
             r.skipDepth = r.depth;
@@ -135,7 +176,7 @@ void startElement(void *data, const xmlChar *localName, const xmlChar *, const x
     if (Sax::equals(localName, "tu")) {
         r.inUnit = true;
         r.tuid = Sax::attribute(attributeCount, attributes, "tuid");
-        r.variants.clear();
+        r.used = 0;
     }
 }
 
@@ -155,9 +196,9 @@ void endElement(void *data, const xmlChar *, const xmlChar *, const xmlChar *)
         const Variant *source = r.bestFor(r.source);
         const Variant *target = r.bestFor(r.target);
         if (source && target && source != target)
-            r.result->units.push_back({r.tuid, source->text, target->text});
+            r.unit(r.tuid, source->text, target->text);
         else
-            ++r.result->otherLanguages;
+            ++r.otherLanguages;
     }
     --r.depth;
 }
@@ -165,8 +206,14 @@ void endElement(void *data, const xmlChar *, const xmlChar *, const xmlChar *)
 void characters(void *data, const xmlChar *chars, int length)
 {
     Reading &r = readingOf(data);
-    if (r.segmentDepth >= 0 && r.skipDepth < 0)
-        r.variants.back().text += Sax::text(chars, length);
+    if (r.segmentDepth < 0 || r.skipDepth >= 0)
+        return;
+    // Straight into the variant's text (a U+FEFF that starts a piece is text, as Sax::text keeps it).
+    QString &text = r.variants[r.used - 1].text;
+    const qsizetype held = text.size();
+    text.resize(held + r.decoder.requiredSpace(length));
+    const QChar *end = r.decoder.appendToBuffer(text.data() + held, QByteArrayView(chars, length));
+    text.resize(end - text.constData());
 }
 
 void documentType(void *data, const xmlChar *, const xmlChar *, const xmlChar *)
@@ -226,10 +273,14 @@ QByteArray writeTmx(const TmxDocument &document, int *skipped)
     return bytes;
 }
 
-bool readTmxFile(const QByteArray &bytes, const QString &sourceTag, const QString &targetTag, TmxReadResult &result,
-                 QString &error)
+namespace {
+
+// Reads a TMX file's units with parse (one of Sax::parse's forms) and hands each on.
+template<typename Parse>
+bool readUnits(Parse parse, const QString &sourceTag, const QString &targetTag,
+               const std::function<void(QStringView, QStringView, QStringView)> &each, int &otherLanguages,
+               QString &error)
 {
-    result = TmxReadResult();
     error.clear();
     xmlSAXHandler sax;
     std::memset(&sax, 0, sizeof sax);
@@ -243,19 +294,38 @@ bool readTmxFile(const QByteArray &bytes, const QString &sourceTag, const QStrin
     sax.entityDecl = entityDeclaration;
 
     Reading reading;
-    reading.result = &result;
+    reading.unit = each;
     reading.source = normalisedTag(sourceTag);
     reading.target = normalisedTag(targetTag);
-    const QString parsed = Sax::parse(bytes, sax, &reading, reading.context);
+    const QString parsed = parse(sax, reading);
     if (!reading.error.isEmpty())
         error = reading.error;
     else if (!parsed.isEmpty())
         error = parsed;
     else if (!reading.seenRoot)
         error = QStringLiteral("the file is not TMX: it holds no element");
-    if (!error.isEmpty())
-        result = TmxReadResult();
+    otherLanguages = reading.otherLanguages;
     return error.isEmpty();
+}
+
+} // namespace
+
+bool readTmxFile(const QByteArray &bytes, const QString &sourceTag, const QString &targetTag, TmxReadResult &result,
+                 QString &error)
+{
+    result = TmxReadResult();
+    const auto parse = [&bytes](xmlSAXHandler &sax, Reading &reading) {
+        return Sax::parse(bytes, sax, &reading, reading.context);
+    };
+    const bool read = readUnits(
+        parse, sourceTag, targetTag,
+        [&result](QStringView key, QStringView source, QStringView target) {
+            result.units.push_back({key.toString(), source.toString(), target.toString()});
+        },
+        result.otherLanguages, error);
+    if (!read)
+        result = TmxReadResult();
+    return read;
 }
 
 std::shared_ptr<const UnitSet> loadTmxMemory(const QString &path, const QString &sourceTag, const QString &targetTag,
@@ -266,15 +336,27 @@ std::shared_ptr<const UnitSet> loadTmxMemory(const QString &path, const QString 
         error = QStringLiteral("\"%1\" cannot be read: %2").arg(path, file.errorString());
         return {};
     }
-    TmxReadResult read;
+    // Read a piece at a time straight into the units' buffer: the file is never held whole.
+    UnitCollector units;
+    int others = 0;
     QString why;
-    if (!readTmxFile(file.readAll(), sourceTag, targetTag, read, why)) {
+    const auto parse = [&file](xmlSAXHandler &sax, Reading &reading) {
+        return Sax::parse(file, sax, &reading, reading.context);
+    };
+    if (!readUnits(
+            parse, sourceTag, targetTag,
+            [&units](QStringView key, QStringView source, QStringView target) { units.add(key, source, target); },
+            others, why)) {
         error = QStringLiteral("\"%1\" is refused: %2").arg(path, why);
         return {};
     }
+    if (units.full()) {
+        error = QStringLiteral("\"%1\" is refused: its units hold more text than the memory can take").arg(path);
+        return {};
+    }
     if (otherLanguages)
-        *otherLanguages = read.otherLanguages;
-    return std::make_shared<const UnitSet>(MatchOrigin::Tmx, path, std::move(read.units));
+        *otherLanguages = others;
+    return std::make_shared<const UnitSet>(MatchOrigin::Tmx, path, std::move(units));
 }
 
 } // namespace Glossa

@@ -16,6 +16,8 @@ constexpr char32_t CutShortTag = 0x04000000;    // a lead character at the very 
 constexpr char32_t BraceTag = 0x10000000;       // "{digits}", up to five digits
 constexpr char32_t LongBraceTag = 0x20000000;   // more digits: hashed
 
+} // namespace
+
 char32_t placeholderSymbol(QStringView placeholder)
 {
     const QChar lead = placeholder.front();
@@ -31,6 +33,8 @@ char32_t placeholderSymbol(QStringView placeholder)
         return LongPercentTag | placeholder[2].unicode();
     return (lead == u'%' ? PercentTag : BackslashTag) | placeholder[1].unicode();
 }
+
+namespace {
 
 bool isClosingPunctuation(QChar c)
 {
@@ -48,15 +52,7 @@ std::u32string matchSymbols(QStringView text, PlaceholderRule rule)
 {
     std::u32string symbols;
     symbols.reserve(size_t(text.size()));
-    qsizetype at = 0;
-    forEachPlaceholderSpan(text, rule, [&](qsizetype start, qsizetype length) {
-        for (; at < start; ++at)
-            symbols.push_back(text[at].unicode());
-        symbols.push_back(placeholderSymbol(text.sliced(start, length)));
-        at = start + length;
-    });
-    for (; at < text.size(); ++at)
-        symbols.push_back(text[at].unicode());
+    forEachSymbol(text, rule, [&](char32_t symbol, qsizetype, qsizetype) { symbols.push_back(symbol); });
     return symbols;
 }
 
@@ -82,7 +78,10 @@ QString looseForm(QStringView text)
     return loose;
 }
 
-int editDistance(std::u32string_view a, std::u32string_view b, int limit)
+namespace {
+
+template<typename View>
+int tableDistance(View a, View b, int limit)
 {
     if (a.size() < b.size())
         std::swap(a, b);
@@ -99,7 +98,7 @@ int editDistance(std::u32string_view a, std::u32string_view b, int limit)
     for (int i = 1; i <= n; ++i) {
         current[0] = i;
         int rowMinimum = i;
-        const char32_t ai = a[size_t(i - 1)];
+        const auto ai = a[size_t(i - 1)];
         for (int j = 1; j <= m; ++j) {
             const int substitute = previous[j - 1] + (ai == b[size_t(j - 1)] ? 0 : 1);
             const int cost = std::min({previous[j] + 1, current[j - 1] + 1, substitute});
@@ -114,9 +113,32 @@ int editDistance(std::u32string_view a, std::u32string_view b, int limit)
     return std::min(previous[m], limit + 1);
 }
 
-BitParallelDistance::BitParallelDistance(std::u32string_view pattern)
-    : m_length(int(std::min(pattern.size(), MaxLength)))
+} // namespace
+
+int editDistance(std::u32string_view a, std::u32string_view b, int limit)
 {
+    return tableDistance(a, b, limit);
+}
+
+int editDistance(std::u16string_view a, std::u16string_view b, int limit)
+{
+    return tableDistance(a, b, limit);
+}
+
+BitParallelDistance::BitParallelDistance(std::u32string_view pattern)
+{
+    build(pattern);
+}
+
+BitParallelDistance::BitParallelDistance(std::u16string_view pattern)
+{
+    build(pattern);
+}
+
+template<typename View>
+void BitParallelDistance::build(View pattern)
+{
+    m_length = int(std::min(pattern.size(), MaxLength));
     for (int i = 0; i < m_length; ++i) {
         const char32_t symbol = pattern[size_t(i)];
         const std::uint64_t bit = std::uint64_t(1) << i;
@@ -169,16 +191,38 @@ struct BitParallelDistance::Walk
 
 int BitParallelDistance::distance(std::u32string_view text) const
 {
+    return distanceTo(text);
+}
+
+int BitParallelDistance::distance(std::u16string_view text) const
+{
+    return distanceTo(text);
+}
+
+std::pair<int, int> BitParallelDistance::distances(std::u32string_view first, std::u32string_view second) const
+{
+    return distancesTo(first, second);
+}
+
+std::pair<int, int> BitParallelDistance::distances(std::u16string_view first, std::u16string_view second) const
+{
+    return distancesTo(first, second);
+}
+
+template<typename View>
+int BitParallelDistance::distanceTo(View text) const
+{
     if (m_length == 0)
         return int(text.size());
     Walk walk;
     walk.score = m_length;
-    for (const char32_t symbol : text)
-        walk.step(mask(symbol), m_length - 1);
+    for (const auto symbol : text)
+        walk.step(mask(char32_t(symbol)), m_length - 1);
     return walk.score;
 }
 
-std::pair<int, int> BitParallelDistance::distances(std::u32string_view first, std::u32string_view second) const
+template<typename View>
+std::pair<int, int> BitParallelDistance::distancesTo(View first, View second) const
 {
     if (m_length == 0)
         return {int(first.size()), int(second.size())};
@@ -188,13 +232,13 @@ std::pair<int, int> BitParallelDistance::distances(std::u32string_view first, st
     a.score = b.score = m_length;
     const size_t both = std::min(first.size(), second.size());
     for (size_t i = 0; i < both; ++i) {
-        a.step(mask(first[i]), lastBit);
-        b.step(mask(second[i]), lastBit);
+        a.step(mask(char32_t(first[i])), lastBit);
+        b.step(mask(char32_t(second[i])), lastBit);
     }
     for (size_t i = both; i < first.size(); ++i)
-        a.step(mask(first[i]), lastBit);
+        a.step(mask(char32_t(first[i])), lastBit);
     for (size_t i = both; i < second.size(); ++i)
-        b.step(mask(second[i]), lastBit);
+        b.step(mask(char32_t(second[i])), lastBit);
     return {a.score, b.score};
 }
 

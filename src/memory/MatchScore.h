@@ -22,12 +22,33 @@ namespace Glossa {
 // give the same symbols only when they are the same text.
 std::u32string matchSymbols(QStringView text, PlaceholderRule rule);
 
+// The symbol of one placeholder (its text as forEachPlaceholderSpan finds it): above
+// every UTF-16 code unit, one kind of placeholder apart from another.
+char32_t placeholderSymbol(QStringView placeholder);
+
+// Calls each(symbol, from, length) for the symbols of text in order: a UTF-16 code unit
+// (length 1) or a placeholder (its span of text), as matchSymbols gives them.
+template<typename Each>
+void forEachSymbol(QStringView text, PlaceholderRule rule, Each each)
+{
+    qsizetype at = 0;
+    forEachPlaceholderSpan(text, rule, [&](qsizetype start, qsizetype length) {
+        for (; at < start; ++at)
+            each(char32_t(text[at].unicode()), at, qsizetype(1));
+        each(placeholderSymbol(text.sliced(start, length)), start, length);
+        at = start + length;
+    });
+    for (; at < text.size(); ++at)
+        each(char32_t(text[at].unicode()), at, qsizetype(1));
+}
+
 // The text without what the 99 rule lets differ: letters case-folded, white space
 // and "&" accelerators taken out ("&&" stays one "&"), closing punctuation cut off.
 QString looseForm(QStringView text);
 
 // Levenshtein distance of a and b; any value above limit is returned as limit + 1.
 int editDistance(std::u32string_view a, std::u32string_view b, int limit);
+int editDistance(std::u16string_view a, std::u16string_view b, int limit);
 
 // The same distance from one text of at most 64 symbols to many others, 64 cells
 // of the distance table at a time (Myers' bit-parallel method, Hyyrö's form for whole
@@ -36,15 +57,24 @@ class BitParallelDistance
 {
 public:
     static constexpr size_t MaxLength = 64;
-    // pattern: at most MaxLength symbols.
+    // pattern: at most MaxLength symbols, of 32 bits or (as the index keeps them) 16.
     explicit BitParallelDistance(std::u32string_view pattern);
+    explicit BitParallelDistance(std::u16string_view pattern);
     int distance(std::u32string_view text) const;
+    int distance(std::u16string_view text) const;
     // The distances to two texts at once: two independent walks interleaved keep
     // the processor busy where one walk waits on its own last step.
     std::pair<int, int> distances(std::u32string_view first, std::u32string_view second) const;
+    std::pair<int, int> distances(std::u16string_view first, std::u16string_view second) const;
 
 private:
     struct Walk;
+    template<typename View>
+    void build(View pattern);
+    template<typename View>
+    int distanceTo(View text) const;
+    template<typename View>
+    std::pair<int, int> distancesTo(View first, View second) const;
     // Where the pattern's symbol sits, as bits; ASCII (nearly every symbol of UI
     // English) straight from a table, the rest by open addressing.
     std::uint64_t mask(char32_t symbol) const

@@ -11,36 +11,39 @@ namespace Glossa {
 
 namespace {
 
-constexpr std::uint64_t SymbolBits = 21;
-constexpr std::uint64_t Padding = (1u << SymbolBits) - 1;
+constexpr std::uint64_t SymbolBits = 17;
+constexpr std::uint64_t Padding = 0x10000;
 constexpr std::uint32_t CountMask = 0xFF;
+constexpr std::uint64_t FreeSlot = ~std::uint64_t(0);
+
+size_t slotOf(std::uint64_t gram, size_t mask)
+{
+    return size_t((gram * 0x9E3779B97F4A7C15ull) >> 20) & mask;
+}
 
 // Any mapping of symbols keeps the trigram bound (equal symbols stay equal), so
-// letters are case-folded and placeholders squeezed into 21 bits.
-std::uint64_t gramSymbol(char32_t symbol)
+// letters are case-folded.
+std::uint64_t gramSymbol(char16_t symbol)
 {
-    if (symbol < 0x10000)
-        return QChar(char16_t(symbol)).toCaseFolded().unicode();
-    return 0x10000 | ((symbol ^ (symbol >> 12)) & 0xFFFF);
+    return QChar(symbol).toCaseFolded().unicode();
 }
 
 // The padded trigrams of symbols, sorted: a text of n symbols has n + 2.
-std::vector<std::uint64_t> trigrams(std::u32string_view symbols)
+void trigramsInto(std::u16string_view symbols, std::vector<std::uint64_t> &grams)
 {
-    std::vector<std::uint64_t> folded;
-    folded.reserve(symbols.size() + 4);
-    folded.push_back(Padding);
-    folded.push_back(Padding);
-    for (const char32_t s : symbols)
-        folded.push_back(gramSymbol(s));
-    folded.push_back(Padding);
-    folded.push_back(Padding);
-    std::vector<std::uint64_t> grams;
-    grams.reserve(folded.size() - 2);
-    for (size_t i = 0; i + 2 < folded.size(); ++i)
-        grams.push_back((folded[i] << (2 * SymbolBits)) | (folded[i + 1] << SymbolBits) | folded[i + 2]);
+    grams.clear();
+    grams.reserve(symbols.size() + 2);
+    std::uint64_t a = Padding;
+    std::uint64_t b = Padding;
+    for (const char16_t s : symbols) {
+        const std::uint64_t c = gramSymbol(s);
+        grams.push_back((a << (2 * SymbolBits)) | (b << SymbolBits) | c);
+        a = b;
+        b = c;
+    }
+    grams.push_back((a << (2 * SymbolBits)) | (b << SymbolBits) | Padding);
+    grams.push_back((b << (2 * SymbolBits)) | (Padding << SymbolBits) | Padding);
     std::sort(grams.begin(), grams.end());
-    return grams;
 }
 
 // Calls each(gram, occurrences) for the distinct grams of a sorted list.
@@ -56,11 +59,11 @@ void forEachDistinct(const std::vector<std::uint64_t> &grams, Each each)
     }
 }
 
-std::array<std::uint8_t, 32> bagOf(std::u32string_view symbols)
+std::array<std::uint8_t, 32> bagOf(std::u16string_view symbols)
 {
     std::array<std::uint8_t, 32> bag{};
-    for (const char32_t s : symbols) {
-        std::uint8_t &bin = bag[(s ^ (s >> 5) ^ (s >> 24)) & 31];
+    for (const char16_t s : symbols) {
+        std::uint8_t &bin = bag[(s ^ (s >> 5)) & 31];
         if (bin < 255)
             ++bin;
     }
@@ -80,138 +83,348 @@ int bagDistance(const std::array<std::uint8_t, 32> &a, const std::array<std::uin
     return std::max(extraA, extraB);
 }
 
-// Runs each(begin, end) over parts of [0, count) on every core.
+size_t threadCount()
+{
+    return std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 8);
+}
+
+// Runs each(part, begin, end) over parts of [0, count) on every core; parts are
+// numbered from 0 below threadCount().
 template<typename Each>
 void inParallel(size_t count, Each each)
 {
-    const size_t threads = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 8);
+    const size_t threads = threadCount();
     const size_t per = (count + threads - 1) / threads;
     if (threads == 1 || count < 2048) {
-        each(size_t(0), count);
+        each(size_t(0), size_t(0), count);
         return;
     }
     std::vector<std::thread> pool;
     for (size_t t = 1; t < threads && t * per < count; ++t)
-        pool.emplace_back([&each, t, per, count] { each(t * per, std::min(count, (t + 1) * per)); });
-    each(size_t(0), per);
+        pool.emplace_back([&each, t, per, count] { each(t, t * per, std::min(count, (t + 1) * per)); });
+    each(size_t(0), size_t(0), per);
     for (std::thread &thread : pool)
         thread.join();
 }
 
-// The loose form's hash: texts of one loose form share it; equal hashes are compared.
-std::uint64_t looseKey(QStringView text)
+std::uint32_t textKey(QStringView text)
 {
-    return qHash(looseForm(text), 0);
+    return std::uint32_t(qHash(text, 0));
 }
 
-bool isBlank(const QString &text)
+// The loose form's hash: texts of one loose form share it; equal hashes are compared.
+std::uint32_t looseKey(QStringView text)
+{
+    return std::uint32_t(qHash(looseForm(text), 0));
+}
+
+bool isBlank(QStringView text)
 {
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.isSpace(); });
+}
+
+qsizetype symbolCount(QStringView text)
+{
+    qsizetype count = text.size();
+    forEachPlaceholderSpan(text, PlaceholderRule::Percent, [&](qsizetype, qsizetype length) { count -= length - 1; });
+    return count;
+}
+
+// What the texts of an index use: their code units and placeholders.
+struct Alphabet
+{
+    std::bitset<0x10000> units;
+    QHash<char32_t, QString> placeholders;
+};
+
+using KeyTable = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
+
+// The ids of key's entries in a sorted (key, id) table.
+template<typename Each>
+void forEachOfKey(const KeyTable &table, std::uint32_t key, Each each)
+{
+    for (auto it = std::lower_bound(table.begin(), table.end(), std::pair<std::uint32_t, std::uint32_t>(key, 0));
+         it != table.end() && it->first == key; ++it)
+        each(int(it->second));
 }
 
 } // namespace
 
 TextIndex::TextIndex(const QStringList &texts)
+    : TextIndex(texts.size(), [&texts](qsizetype i) { return QStringView(texts[i]); })
 {
-    std::vector<QString> distinct;
-    std::vector<std::vector<int>> positions;
-    QHash<QString, int> first;
-    first.reserve(texts.size());
-    for (int i = 0; i < int(texts.size()); ++i) {
-        const QString &text = texts[i];
-        if (isBlank(text))
-            continue;
-        const auto found = first.constFind(text);
-        if (found != first.cend()) {
-            positions[size_t(found.value())].push_back(i);
-            continue;
+}
+
+TextIndex::TextIndex(qsizetype count, const std::function<QStringView(qsizetype)> &textAt)
+{
+    // Equal texts are found by sorting the positions by their text's hash: equal
+    // texts meet in one run of a hash, where they are compared.
+    KeyTable byHash;
+    byHash.reserve(size_t(count));
+    for (qsizetype i = 0; i < count; ++i) {
+        const QStringView text = textAt(i);
+        if (!isBlank(text))
+            byHash.emplace_back(textKey(text), std::uint32_t(i));
+    }
+    std::sort(byHash.begin(), byHash.end());
+    std::vector<int> distinctOf(size_t(count), -1);
+    std::vector<std::uint32_t> first; // each distinct text's first position
+    std::vector<std::uint32_t> firstHash;
+    for (size_t a = 0; a < byHash.size();) {
+        size_t b = a + 1;
+        while (b < byHash.size() && byHash[b].first == byHash[a].first)
+            ++b;
+        for (size_t k = a; k < b; ++k) {
+            const std::uint32_t position = byHash[k].second;
+            if (distinctOf[position] >= 0)
+                continue;
+            const int d = int(first.size());
+            first.push_back(position);
+            firstHash.push_back(byHash[k].first);
+            distinctOf[position] = d;
+            const QStringView text = textAt(position);
+            for (size_t j = k + 1; j < b; ++j)
+                if (distinctOf[byHash[j].second] < 0 && textAt(byHash[j].second) == text)
+                    distinctOf[byHash[j].second] = d;
         }
-        first.insert(text, int(distinct.size()));
-        distinct.push_back(text);
-        positions.push_back({i});
+        a = b;
+    }
+    KeyTable().swap(byHash);
+    const size_t distinct = first.size();
+
+    // The code units and placeholders the texts use, and each text's symbol length.
+    std::vector<std::uint32_t> lengths(distinct);
+    std::vector<Alphabet> parts(threadCount());
+    inParallel(distinct, [&](size_t part, size_t begin, size_t end) {
+        Alphabet &alphabet = parts[part];
+        for (size_t d = begin; d < end; ++d) {
+            const QStringView text = textAt(first[d]);
+            lengths[d] = std::uint32_t(symbolCount(text));
+            forEachSymbol(text, PlaceholderRule::Percent, [&](char32_t symbol, qsizetype at, qsizetype length) {
+                if (length == 1 && symbol < 0x10000)
+                    alphabet.units.set(symbol);
+                else if (!alphabet.placeholders.contains(symbol))
+                    alphabet.placeholders.insert(symbol, text.sliced(at, length).toString());
+            });
+        }
+    });
+    Alphabet all;
+    for (const Alphabet &part : parts) {
+        all.units |= part.units;
+        for (auto it = part.placeholders.cbegin(); it != part.placeholders.cend(); ++it)
+            all.placeholders.insert(it.key(), it.value());
+    }
+    parts.clear();
+    // Codes from the private use area first, then from any unit no text holds.
+    std::vector<char16_t> free;
+    const size_t wanted = size_t(all.placeholders.size()) + 1;
+    for (std::uint32_t unit = 0xE000; unit < 0x10000 + 0xE000 && free.size() < wanted; ++unit)
+        if (!all.units.test(unit & 0xFFFF))
+            free.push_back(char16_t(unit & 0xFFFF));
+    m_plain = free.size() < wanted;
+    if (!m_plain) {
+        QList<char32_t> symbols = all.placeholders.keys();
+        std::sort(symbols.begin(), symbols.end());
+        for (qsizetype i = 0; i < symbols.size(); ++i) {
+            const char16_t code = free[size_t(i)];
+            m_codeOf.insert(symbols[i], code);
+            m_placeholderText.insert(code, all.placeholders.value(symbols[i]));
+            m_isCode.set(code);
+        }
+        m_foreign = free.back();
     }
 
-    std::vector<std::u32string> symbols(distinct.size());
-    inParallel(distinct.size(), [&](size_t begin, size_t end) {
-        for (size_t i = begin; i < end; ++i)
-            symbols[i] = matchSymbols(distinct[i], PlaceholderRule::Percent);
-    });
-    std::vector<int> order(distinct.size());
+    // Ids by symbol length, then by first position.
+    std::vector<int> order(distinct);
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](int a, int b) { return symbols[size_t(a)].size() < symbols[size_t(b)].size(); });
-
-    const size_t count = order.size();
-    std::vector<int> idOf(count);
-    m_texts.resize(count);
-    // One buffer in id order: candidates are walked in id order, so their symbols are read
-    // from memory in one sweep instead of from a heap block each.
-    m_symbolStart.assign(count + 1, 0);
-    for (size_t id = 0; id < count; ++id)
-        m_symbolStart[id + 1] = m_symbolStart[id] + std::uint32_t(symbols[size_t(order[id])].size());
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        return lengths[size_t(a)] != lengths[size_t(b)] ? lengths[size_t(a)] < lengths[size_t(b)]
+                                                        : first[size_t(a)] < first[size_t(b)];
+    });
+    std::vector<int> idOf(distinct);
+    m_symbolStart.assign(distinct + 1, 0);
+    for (size_t id = 0; id < distinct; ++id) {
+        idOf[size_t(order[id])] = int(id);
+        const QStringView text = textAt(first[size_t(order[id])]);
+        m_symbolStart[id + 1] = m_symbolStart[id] + std::uint32_t(m_plain ? text.size() : lengths[size_t(order[id])]);
+    }
+    std::vector<std::uint32_t>().swap(lengths);
     m_symbolData.resize(m_symbolStart.back());
-    m_positions.resize(count);
-    m_bags.resize(count);
-    m_byLoose.resize(count);
-    inParallel(count, [&](size_t begin, size_t end) {
+    m_bags.resize(m_plain ? 0 : distinct);
+    m_byText.resize(distinct);
+    m_byLoose.resize(distinct);
+    inParallel(distinct, [&](size_t, size_t begin, size_t end) {
         for (size_t id = begin; id < end; ++id) {
             const size_t from = size_t(order[id]);
-            idOf[from] = int(id);
-            m_texts[id] = std::move(distinct[from]);
-            m_bags[id] = bagOf(symbols[from]);
-            std::copy(symbols[from].begin(), symbols[from].end(), m_symbolData.begin() + m_symbolStart[id]);
-            std::u32string().swap(symbols[from]);
-            m_positions[id] = std::move(positions[from]);
-            m_byLoose[id] = {looseKey(m_texts[id]), int(id)};
+            const QStringView text = textAt(first[from]);
+            char16_t *out = m_symbolData.data() + m_symbolStart[id];
+            if (m_plain) {
+                std::copy(text.utf16(), text.utf16() + text.size(), out);
+            } else {
+                forEachSymbol(text, PlaceholderRule::Percent, [&](char32_t symbol, qsizetype, qsizetype length) {
+                    *out++ = length == 1 && symbol < 0x10000 ? char16_t(symbol) : m_codeOf.value(symbol);
+                });
+                m_bags[id] = bagOf(symbolsOf(int(id)));
+            }
+            m_byText[id] = {firstHash[from], std::uint32_t(id)};
+            m_byLoose[id] = {looseKey(text), std::uint32_t(id)};
         }
     });
-    // The dedupe's table becomes the lookup of exact texts once its values are ids.
-    for (auto it = first.begin(); it != first.end(); ++it)
-        it.value() = idOf[size_t(it.value())];
-    m_byText = std::move(first);
+    std::sort(m_byText.begin(), m_byText.end());
     std::sort(m_byLoose.begin(), m_byLoose.end());
+    std::vector<std::uint32_t>().swap(first);
+    std::vector<std::uint32_t>().swap(firstHash);
+    std::vector<int>().swap(order);
 
-    const size_t longest = count == 0 ? 0 : symbolsOf(int(count) - 1).size();
-    m_lengthStart.assign(longest + 2, int(m_texts.size()));
-    for (int id = int(m_texts.size()) - 1; id >= 0; --id)
+    // The positions of each text, ascending.
+    m_positionStart.assign(distinct + 1, 0);
+    for (const int d : distinctOf)
+        if (d >= 0)
+            ++m_positionStart[size_t(idOf[size_t(d)]) + 1];
+    for (size_t id = 0; id < distinct; ++id)
+        m_positionStart[id + 1] += m_positionStart[id];
+    m_positionData.resize(m_positionStart.back());
+    {
+        std::vector<std::uint32_t> fill(m_positionStart.begin(), m_positionStart.end() - 1);
+        for (size_t i = 0; i < distinctOf.size(); ++i)
+            if (distinctOf[i] >= 0)
+                m_positionData[fill[size_t(idOf[size_t(distinctOf[i])])]++] = int(i);
+    }
+    std::vector<int>().swap(distinctOf);
+    std::vector<int>().swap(idOf);
+    if (m_plain)
+        return;
+
+    const size_t longest = distinct == 0 ? 0 : symbolsOf(int(distinct) - 1).size();
+    m_lengthStart.assign(longest + 2, int(distinct));
+    for (int id = int(distinct) - 1; id >= 0; --id)
         m_lengthStart[symbolsOf(id).size()] = id;
     for (size_t length = longest; length-- > 0;)
         m_lengthStart[length] = std::min(m_lengthStart[length], m_lengthStart[length + 1]);
 
-    // Two passes over the grams: give each its id and count its postings, then lay
-    // the postings out gram by gram (ids ascending, as the texts are walked in order).
-    // The grams of a block of texts are taken on every core, their ids given in order.
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> occurrences; // gram id, posting
-    occurrences.reserve(m_texts.size() * 24);
-    std::vector<std::uint32_t> perGram;
+    // Two passes over the grams, a block of texts at a time with the grams taken on
+    // every core: the first gives each gram its id and counts its postings, the
+    // second lays the postings out gram by gram (ids ascending, as the texts are
+    // walked in order). The grams are worked out twice rather than kept in between.
     constexpr size_t Block = 4096;
     std::vector<std::vector<std::uint64_t>> blockGrams(Block);
-    for (size_t start = 0; start < count; start += Block) {
-        const size_t stop = std::min(count, start + Block);
-        inParallel(stop - start, [&](size_t begin, size_t end) {
+    std::vector<std::uint32_t> perGram;
+    const auto gramsOfBlock = [&](size_t start, size_t stop) {
+        inParallel(stop - start, [&](size_t, size_t begin, size_t end) {
             for (size_t i = begin; i < end; ++i)
-                blockGrams[i] = trigrams(symbolsOf(int(start + i)));
+                trigramsInto(symbolsOf(int(start + i)), blockGrams[i]);
         });
-        for (size_t id = start; id < stop; ++id) {
-            forEachDistinct(blockGrams[id - start], [&](Gram gram, int occurring) {
-                auto found = m_gramIds.find(gram);
-                if (found == m_gramIds.end()) {
-                    found = m_gramIds.insert(gram, int(perGram.size()));
+    };
+    for (size_t start = 0; start < distinct; start += Block) {
+        const size_t stop = std::min(distinct, start + Block);
+        gramsOfBlock(start, stop);
+        for (size_t id = start; id < stop; ++id)
+            forEachDistinct(blockGrams[id - start], [&](Gram gram, int) {
+                const std::uint32_t g = addGram(gram);
+                if (g == perGram.size())
                     perGram.push_back(0);
-                }
-                ++perGram[size_t(found.value())];
-                occurrences.emplace_back(std::uint32_t(found.value()),
-                                         (std::uint32_t(id) << 8) | std::uint32_t(std::min(occurring, int(CountMask))));
+                ++perGram[g];
             });
-        }
     }
+    std::vector<std::vector<std::uint64_t>>().swap(blockGrams);
     m_gramStart.assign(perGram.size() + 1, 0);
     for (size_t g = 0; g < perGram.size(); ++g)
         m_gramStart[g + 1] = m_gramStart[g] + perGram[g];
-    m_postings.resize(occurrences.size());
+    std::vector<std::uint32_t>().swap(perGram);
+    m_postings.resize(m_gramStart.back());
     std::vector<std::uint32_t> fill(m_gramStart.begin(), m_gramStart.end() - 1);
-    for (const auto &[gram, posting] : occurrences)
-        m_postings[fill[gram]++] = posting;
+    // The second pass looks the ids up on every core too: (gram id, occurrences) per text.
+    std::vector<std::vector<std::pair<std::uint32_t, std::uint32_t>>> blockIds(Block);
+    for (size_t start = 0; start < distinct; start += Block) {
+        const size_t stop = std::min(distinct, start + Block);
+        inParallel(stop - start, [&](size_t, size_t begin, size_t end) {
+            std::vector<std::uint64_t> grams;
+            for (size_t i = begin; i < end; ++i) {
+                trigramsInto(symbolsOf(int(start + i)), grams);
+                blockIds[i].clear();
+                forEachDistinct(grams, [&](Gram gram, int occurring) {
+                    blockIds[i].emplace_back(std::uint32_t(gramId(gram)), std::uint32_t(std::min(occurring, int(CountMask))));
+                });
+            }
+        });
+        for (size_t id = start; id < stop; ++id)
+            for (const auto &[g, occurring] : blockIds[id - start])
+                m_postings[fill[g]++] = (std::uint32_t(id) << 8) | occurring;
+    }
+}
+
+int TextIndex::gramId(Gram gram) const
+{
+    if (m_gramSlots.empty())
+        return -1;
+    const size_t mask = m_gramSlots.size() - 1;
+    for (size_t slot = slotOf(gram, mask);; slot = (slot + 1) & mask) {
+        if (m_gramSlots[slot].first == gram)
+            return int(m_gramSlots[slot].second);
+        if (m_gramSlots[slot].first == FreeSlot)
+            return -1;
+    }
+}
+
+std::uint32_t TextIndex::addGram(Gram gram)
+{
+    if (2 * (m_gramCount + 1) > m_gramSlots.size()) {
+        std::vector<std::pair<Gram, std::uint32_t>> slots(std::max<size_t>(1024, 2 * m_gramSlots.size()), {FreeSlot, 0});
+        const size_t mask = slots.size() - 1;
+        for (const auto &held : m_gramSlots) {
+            if (held.first == FreeSlot)
+                continue;
+            size_t slot = slotOf(held.first, mask);
+            while (slots[slot].first != FreeSlot)
+                slot = (slot + 1) & mask;
+            slots[slot] = held;
+        }
+        m_gramSlots.swap(slots);
+    }
+    const size_t mask = m_gramSlots.size() - 1;
+    size_t slot = slotOf(gram, mask);
+    for (; m_gramSlots[slot].first != FreeSlot; slot = (slot + 1) & mask)
+        if (m_gramSlots[slot].first == gram)
+            return m_gramSlots[slot].second;
+    m_gramSlots[slot] = {gram, std::uint32_t(m_gramCount)};
+    return std::uint32_t(m_gramCount++);
+}
+
+QString TextIndex::text(int id) const
+{
+    const std::u16string_view symbols = symbolsOf(id);
+    if (m_plain)
+        return QString(reinterpret_cast<const QChar *>(symbols.data()), qsizetype(symbols.size()));
+    QString text;
+    text.reserve(qsizetype(symbols.size()));
+    for (const char16_t s : symbols) {
+        if (m_isCode.test(s))
+            text += m_placeholderText.value(s);
+        else
+            text += QChar(s);
+    }
+    return text;
+}
+
+std::u16string TextIndex::querySymbols(QStringView query) const
+{
+    std::u16string symbols;
+    symbols.reserve(size_t(query.size()));
+    forEachSymbol(query, PlaceholderRule::Percent, [&](char32_t symbol, qsizetype, qsizetype length) {
+        if (length == 1 && symbol < 0x10000)
+            symbols.push_back(m_isCode.test(symbol) ? m_foreign : char16_t(symbol));
+        else
+            symbols.push_back(m_codeOf.value(symbol, m_foreign));
+    });
+    return symbols;
+}
+
+size_t TextIndex::bytes() const
+{
+    return m_symbolData.capacity() * 2 + m_symbolStart.capacity() * 4 + m_bags.capacity() * sizeof(Bag)
+        + m_positionStart.capacity() * 4 + m_positionData.capacity() * 4 + m_lengthStart.capacity() * 4
+        + (m_byText.capacity() + m_byLoose.capacity()) * 8 + m_gramSlots.capacity() * 16
+        + m_gramStart.capacity() * 4 + m_postings.capacity() * 4 + sizeof(*this);
 }
 
 std::vector<int> TextIndex::looseMatches(QStringView query) const
@@ -220,33 +433,50 @@ std::vector<int> TextIndex::looseMatches(QStringView query) const
     const QString loose = looseForm(query);
     if (loose.isEmpty()) // texts of punctuation alone match nothing loosely
         return ids;
-    const std::uint64_t key = looseKey(query);
-    auto it = std::lower_bound(m_byLoose.begin(), m_byLoose.end(), std::pair<std::uint64_t, int>(key, -1));
-    for (; it != m_byLoose.end() && it->first == key; ++it)
-        if (looseForm(m_texts[size_t(it->second)]) == loose)
-            ids.push_back(it->second);
+    forEachOfKey(m_byLoose, std::uint32_t(qHash(loose, 0)), [&](int id) {
+        if (looseForm(text(id)) == loose)
+            ids.push_back(id);
+    });
+    std::sort(ids.begin(), ids.end());
     return ids;
 }
 
 int TextIndex::find(QStringView text) const
 {
-    return m_byText.value(text.toString(), -1);
+    int found = -1;
+    forEachOfKey(m_byText, textKey(text), [&](int id) {
+        if (found < 0 && this->text(id) == text)
+            found = id;
+    });
+    return found;
 }
 
-void TextIndex::scoreInto(int id, QStringView query, const std::u32string &symbols, PlaceholderRule rule,
-                          int minScore, std::vector<Hit> &hits, const BitParallelDistance *fast) const
+void TextIndex::scoreInto(int id, QStringView query, std::u16string_view symbols, PlaceholderRule rule, int minScore,
+                          std::vector<Hit> &hits) const
 {
-    const QString &text = m_texts[size_t(id)];
-    if (text == query) {
-        hits.push_back({id, 100});
-        return;
+    int longer = 0;
+    int distance = 0;
+    if (rule == PlaceholderRule::Percent && !m_plain) {
+        // The same symbols are the same text.
+        const std::u16string_view own = symbolsOf(id);
+        if (own == symbols) {
+            hits.push_back({id, 100});
+            return;
+        }
+        longer = int(std::max(symbols.size(), own.size()));
+        distance = editDistance(symbols, own, distanceLimit(longer, minScore));
+    } else {
+        const QString text = this->text(id);
+        if (text == query) {
+            hits.push_back({id, 100});
+            return;
+        }
+        const std::u32string a = matchSymbols(query, rule);
+        const std::u32string b = matchSymbols(text, rule);
+        longer = int(std::max(a.size(), b.size()));
+        distance = editDistance(a, b, distanceLimit(longer, minScore));
     }
-    const std::u32string own = rule == PlaceholderRule::Percent ? std::u32string() : matchSymbols(text, rule);
-    const std::u32string_view other = rule == PlaceholderRule::Percent ? symbolsOf(id) : std::u32string_view(own);
-    const int longer = int(std::max(symbols.size(), other.size()));
-    const int limit = distanceLimit(longer, minScore);
-    const int distance = fast ? fast->distance(other) : editDistance(symbols, other, limit);
-    if (distance <= limit) {
+    if (distance <= distanceLimit(longer, minScore)) {
         const int score = fuzzyScore(distance, longer);
         if (score >= minScore)
             hits.push_back({id, score});
@@ -257,9 +487,10 @@ std::vector<TextIndex::Hit> TextIndex::matchByScan(QStringView query, Placeholde
 {
     std::vector<Hit> hits;
     const std::vector<int> loose = looseMatches(query);
-    const std::u32string symbols = matchSymbols(query, rule);
-    for (int id = 0; id < int(m_texts.size()); ++id) {
-        if (m_texts[size_t(id)] != query && std::binary_search(loose.begin(), loose.end(), id)) {
+    const int exact = find(query);
+    const std::u16string symbols = rule == PlaceholderRule::Percent && !m_plain ? querySymbols(query) : std::u16string();
+    for (int id = 0; id < textCount(); ++id) {
+        if (id != exact && std::binary_search(loose.begin(), loose.end(), id)) {
             if (minScore <= 99)
                 hits.push_back({id, 99});
             continue;
@@ -273,7 +504,7 @@ std::vector<TextIndex::Hit> TextIndex::match(QStringView query, PlaceholderRule 
 {
     // The trigrams are taken by the percent rule; the brace rule (the first attribute
     // alone) is scored by scanning.
-    if (rule != PlaceholderRule::Percent || m_texts.empty())
+    if (rule != PlaceholderRule::Percent || m_plain || textCount() == 0)
         return matchByScan(query, rule, minScore);
     minScore = std::clamp(minScore, 0, 100);
 
@@ -292,11 +523,11 @@ std::vector<TextIndex::Hit> TextIndex::match(QStringView query, PlaceholderRule 
             hits.push_back({id, 99});
     }
 
-    const std::u32string symbols = matchSymbols(query, rule);
+    const std::u16string symbols = querySymbols(query);
     const Bag queryBag = bagOf(symbols);
     std::optional<BitParallelDistance> fast;
     if (symbols.size() <= BitParallelDistance::MaxLength)
-        fast.emplace(symbols);
+        fast.emplace(std::u16string_view(symbols));
     const int n = int(symbols.size());
     const int longest = int(m_lengthStart.size()) - 2;
     const int shortest = (n * minScore + 99) / 100;
@@ -309,12 +540,14 @@ std::vector<TextIndex::Hit> TextIndex::match(QStringView query, PlaceholderRule 
     const int idHigh = m_lengthStart[size_t(tallest + 1)];
 
     std::vector<std::uint16_t> shared(size_t(std::max(0, idHigh - idLow)), 0);
-    forEachDistinct(trigrams(symbols), [&](Gram gram, int queryCount) {
-        const auto found = m_gramIds.constFind(gram);
-        if (found == m_gramIds.cend())
+    std::vector<std::uint64_t> queryGrams;
+    trigramsInto(symbols, queryGrams);
+    forEachDistinct(queryGrams, [&](Gram gram, int queryCount) {
+        const int g = gramId(gram);
+        if (g < 0)
             return;
-        const auto begin = m_postings.begin() + m_gramStart[size_t(found.value())];
-        const auto end = m_postings.begin() + m_gramStart[size_t(found.value()) + 1];
+        const auto begin = m_postings.begin() + m_gramStart[size_t(g)];
+        const auto end = m_postings.begin() + m_gramStart[size_t(g) + 1];
         for (auto p = std::lower_bound(begin, end, std::uint32_t(idLow) << 8); p != end; ++p) {
             const int id = int(*p >> 8);
             if (id >= idHigh)
@@ -376,8 +609,8 @@ std::vector<int> TextIndex::containing(QStringView phrase) const
     std::vector<int> ids;
     if (phrase.isEmpty())
         return ids;
-    for (int id = 0; id < int(m_texts.size()); ++id)
-        if (QStringView(m_texts[size_t(id)]).contains(phrase, Qt::CaseInsensitive))
+    for (int id = 0; id < textCount(); ++id)
+        if (text(id).contains(phrase, Qt::CaseInsensitive))
             ids.push_back(id);
     return ids;
 }

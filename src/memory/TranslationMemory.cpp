@@ -30,22 +30,12 @@ QStringList textsOf(const QStringList &values)
     return texts;
 }
 
-QStringList sourcesOf(const std::vector<TranslationPair> &pairs)
+UnitCollector collected(const std::vector<TranslationPair> &pairs)
 {
-    QStringList sources;
-    sources.reserve(qsizetype(pairs.size()));
+    UnitCollector units;
     for (const TranslationPair &pair : pairs)
-        sources.append(pair.source);
-    return sources;
-}
-
-std::vector<TranslationPair> offerablePairs(std::vector<TranslationPair> pairs)
-{
-    std::erase_if(pairs, [](const TranslationPair &pair) {
-        return isBlankValue(pair.target) || isBlankValue(pair.source)
-            || !CheckPlaceholders(pair.target, pair.source, UnitRuleId);
-    });
-    return pairs;
+        units.add(pair.key, pair.source, pair.target);
+    return units;
 }
 
 } // namespace
@@ -109,7 +99,7 @@ std::vector<int> ProductEnglish::concordance(QStringView phrase, int limit) cons
 {
     std::vector<int> attributes;
     for (const int id : m_index.containing(phrase)) {
-        const std::vector<int> &positions = m_index.positions(id);
+        const std::span<const int> positions = m_index.positions(id);
         attributes.insert(attributes.end(), positions.begin(), positions.end());
     }
     std::sort(attributes.begin(), attributes.end());
@@ -118,12 +108,58 @@ std::vector<int> ProductEnglish::concordance(QStringView phrase, int limit) cons
     return attributes;
 }
 
+bool UnitCollector::add(QStringView key, QStringView source, QStringView target)
+{
+    if (m_full || isBlankValue(target) || isBlankValue(source)
+        || !CheckPlaceholders(QString::fromRawData(target.data(), target.size()),
+                              QString::fromRawData(source.data(), source.size()), UnitRuleId))
+        return false;
+    if (m_texts.size() + size_t(key.size() + target.size()) > UINT32_MAX
+        || m_sources.size() + size_t(source.size()) > UINT32_MAX) {
+        m_full = true;
+        return false;
+    }
+    for (const QStringView text : {key, target}) {
+        m_starts.push_back(std::uint32_t(m_texts.size()));
+        m_texts.append(reinterpret_cast<const char16_t *>(text.utf16()), size_t(text.size()));
+    }
+    m_sourceStarts.push_back(std::uint32_t(m_sources.size()));
+    m_sources.append(reinterpret_cast<const char16_t *>(source.utf16()), size_t(source.size()));
+    return true;
+}
+
 UnitSet::UnitSet(MatchOrigin origin, const QString &name, std::vector<TranslationPair> pairs)
+    : UnitSet(origin, name, collected(pairs))
+{
+}
+
+UnitSet::UnitSet(MatchOrigin origin, const QString &name, UnitCollector units)
     : m_origin(origin)
     , m_name(name)
-    , m_pairs(offerablePairs(std::move(pairs)))
-    , m_index(sourcesOf(m_pairs))
+    , m_index(units.size(), [&units](qsizetype unit) { return units.source(size_t(unit)); })
+    , m_texts(std::move(units.m_texts))
+    , m_starts(std::move(units.m_starts))
 {
+    // The English is the index's from now on.
+    std::u16string().swap(units.m_sources);
+    std::vector<std::uint32_t>().swap(units.m_sourceStarts);
+    m_texts.shrink_to_fit();
+    m_starts.push_back(std::uint32_t(m_texts.size()));
+    m_starts.shrink_to_fit();
+    m_sourceOf.assign(m_starts.size() / 2, -1);
+    for (int id = 0; id < m_index.textCount(); ++id)
+        for (const int unit : m_index.positions(id))
+            m_sourceOf[size_t(unit)] = id;
+}
+
+TranslationPair UnitSet::pair(int unit) const
+{
+    return {key(unit).toString(), m_index.text(sourceText(unit)), target(unit).toString()};
+}
+
+size_t UnitSet::bytes() const
+{
+    return m_index.bytes() + m_texts.capacity() * 2 + m_starts.capacity() * 4 + m_sourceOf.capacity() * 4;
 }
 
 TranslationMemory::TranslationMemory(std::shared_ptr<const ProductEnglish> english, LanguageColumn own,
@@ -162,6 +198,15 @@ std::shared_ptr<const TranslationMemory> TranslationMemory::withOwnValues(QStrin
     return memory;
 }
 
+std::shared_ptr<const TranslationMemory> TranslationMemory::withUnits(std::shared_ptr<const UnitSet> earlier,
+                                                                    std::vector<std::shared_ptr<const UnitSet>> tmx) const
+{
+    auto memory = std::make_shared<TranslationMemory>(*this);
+    memory->m_earlier = std::move(earlier);
+    memory->m_tmx = std::move(tmx);
+    return memory;
+}
+
 std::vector<MemoryMatch> TranslationMemory::suggest(const MatchQuery &query) const
 {
     const QString english = valueText(query.english).toString();
@@ -181,7 +226,7 @@ std::vector<MemoryMatch> TranslationMemory::suggest(const MatchQuery &query) con
     std::vector<Candidate> candidates;
     QHash<QString, int> byText;
     const auto offer = [&](int score, QStringView target, const QString &source, MatchOrigin origin, int rank,
-                           const QString &key, const QString &language, const QString &file) {
+                           QStringView key, const QString &language, const QString &file) {
         const QStringView text = valueText(target);
         if (text == current || score < minScore)
             return;
@@ -199,7 +244,7 @@ std::vector<MemoryMatch> TranslationMemory::suggest(const MatchQuery &query) con
             if (score < held.match.score || (score == held.match.score && rank >= held.rank))
                 return;
             const int uses = held.match.uses;
-            held = Candidate{{score, textString, source, origin, key, language, file, uses, differ}, rank};
+            held = Candidate{{score, textString, source, origin, key.toString(), language, file, uses, differ}, rank};
             return;
         }
         const bool differ = countPlaceholders(text, rule) != wanted;
@@ -208,7 +253,7 @@ std::vector<MemoryMatch> TranslationMemory::suggest(const MatchQuery &query) con
         if (score < minScore)
             return;
         byText.insert(textString, int(candidates.size()));
-        candidates.push_back({{score, textString, source, origin, key, language, file, 1, differ}, rank});
+        candidates.push_back({{score, textString, source, origin, key.toString(), language, file, 1, differ}, rank});
     };
 
     const auto hitsIn = [&](const TextIndex &index) {
@@ -227,11 +272,12 @@ std::vector<MemoryMatch> TranslationMemory::suggest(const MatchQuery &query) con
         }
     }
     const auto offerUnits = [&](const UnitSet &units, int rank) {
-        for (const TextIndex::Hit &hit : hitsIn(units.index()))
-            for (const int position : units.index().positions(hit.text)) {
-                const TranslationPair &pair = units.pairs()[size_t(position)];
-                offer(hit.score, pair.target, pair.source, units.origin(), rank, pair.key, m_own.name, units.name());
-            }
+        for (const TextIndex::Hit &hit : hitsIn(units.index())) {
+            const QString source = units.index().text(hit.text);
+            for (const int unit : units.index().positions(hit.text))
+                offer(hit.score, units.target(unit), source, units.origin(), rank, units.key(unit), m_own.name,
+                      units.name());
+        }
     };
     if (m_earlier)
         offerUnits(*m_earlier, EarlierRank);

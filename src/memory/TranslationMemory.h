@@ -5,7 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 // The translation memory: what was translated before, offered for an English text.
@@ -64,26 +66,67 @@ private:
     TextIndex m_index;
 };
 
+// Units gathered one at a time (as a TMX file is read) before they become a
+// UnitSet: only those the memory may offer, their keys and targets one after
+// another in the buffer the UnitSet keeps, their English in another until indexed.
+class UnitCollector
+{
+public:
+    // Keeps the unit unless the memory never offers it: a blank text, a target whose
+    // placeholders differ from its own English. False when it is left out.
+    bool add(QStringView key, QStringView source, QStringView target);
+    int size() const { return int(m_sourceStarts.size()); }
+    // More text than one buffer holds (4 G UTF-16 code units): the rest was left out.
+    bool full() const { return m_full; }
+
+private:
+    friend class UnitSet;
+    QStringView source(size_t unit) const
+    {
+        const size_t end = unit + 1 < m_sourceStarts.size() ? m_sourceStarts[unit + 1] : m_sources.size();
+        return QStringView(m_sources.data() + m_sourceStarts[unit], qsizetype(end - m_sourceStarts[unit]));
+    }
+    std::u16string m_texts;                    // each unit's key, then its target
+    std::vector<std::uint32_t> m_starts;       // where each of those begins
+    std::u16string m_sources;                  // each unit's English
+    std::vector<std::uint32_t> m_sourceStarts;
+    bool m_full = false;
+};
+
 // Units of one earlier release or TMX file, with an index over their English.
 // Blank targets and targets whose placeholders differ from their own English are
-// not kept: the memory never offers them.
+// not kept: the memory never offers them. Each unit's key and target are kept in
+// one buffer, its English once in the index; strings are made only for what is asked.
 class UnitSet
 {
 public:
     // name: what the user knows the file by (the TMX path, the release folder).
     UnitSet(MatchOrigin origin, const QString &name, std::vector<TranslationPair> pairs);
+    UnitSet(MatchOrigin origin, const QString &name, UnitCollector units);
 
     MatchOrigin origin() const { return m_origin; }
     const QString &name() const { return m_name; }
-    int size() const { return int(m_pairs.size()); }
-    const std::vector<TranslationPair> &pairs() const { return m_pairs; }
+    int size() const { return int(m_sourceOf.size()); }
+    QStringView key(int unit) const { return part(2 * size_t(unit)); }
+    QStringView target(int unit) const { return part(2 * size_t(unit) + 1); }
+    // The unit's English: its text in the index.
+    int sourceText(int unit) const { return m_sourceOf[size_t(unit)]; }
+    TranslationPair pair(int unit) const;
     const TextIndex &index() const { return m_index; }
+    // The bytes its tables take (what the benchmarks count).
+    size_t bytes() const;
 
 private:
+    QStringView part(size_t at) const
+    {
+        return QStringView(m_texts.data() + m_starts[at], qsizetype(m_starts[at + 1] - m_starts[at]));
+    }
     MatchOrigin m_origin;
     QString m_name;
-    std::vector<TranslationPair> m_pairs;
     TextIndex m_index;
+    std::u16string m_texts;              // each unit's key, then its target
+    std::vector<std::uint32_t> m_starts; // where each of those begins; the total at the end
+    std::vector<int> m_sourceOf;         // each unit's English as a text id of the index
 };
 
 // One language's values beside the master's: as the file holds them (quotes and
@@ -160,6 +203,10 @@ public:
     // The same memory with the language's own values replaced (the editor's rows
     // as they are now, in master order); the indexes and other columns are shared.
     std::shared_ptr<const TranslationMemory> withOwnValues(QStringList values) const;
+    // The same memory with another earlier release and other TMX files; the columns
+    // and the product's index are shared, not read again.
+    std::shared_ptr<const TranslationMemory> withUnits(std::shared_ptr<const UnitSet> earlier,
+                                                       std::vector<std::shared_ptr<const UnitSet>> tmx) const;
 
 private:
     // Whether each value of a column may be offered; pads the column to every attribute.

@@ -1,5 +1,8 @@
 #include "exchange/Tmx.h"
 
+#include <QFile>
+#include <QSet>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
 
@@ -29,6 +32,7 @@ private Q_SLOTS:
     void readsTheWaysFilesSpellIt();
     void refuses_data();
     void refuses();
+    void memoryReadsTheFileInPieces();
 };
 
 void TestTmx::writesTmx14()
@@ -191,6 +195,55 @@ void TestTmx::refuses()
     QVERIFY(!error.isEmpty());
     QVERIFY(read.units.empty()); // nothing kept
     QCOMPARE(read.otherLanguages, 0);
+
+    // The memory reads the file from disk a piece at a time: refused the same way, named.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("refused.tmx"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    QString why;
+    QVERIFY(!loadTmxMemory(path, QStringLiteral("en-US"), QStringLiteral("de-DE"), why));
+    QVERIFY2(why.contains(message) && why.contains(path), qPrintable(why));
+}
+
+void TestTmx::memoryReadsTheFileInPieces()
+{
+    // Over 3 MB, read in pieces of 1 MB: units that cross a piece's end, characters
+    // beyond the BMP and texts repeated come out as readTmxFile reads them whole.
+    TmxDocument document{QStringLiteral("en-US"), QStringLiteral("de-DE"), QStringLiteral("1"), {}};
+    const QString face = QString::fromUtf8("\U0001F600");
+    for (int i = 0; i < 24000; ++i)
+        document.units.push_back({QStringLiteral("tu%1").arg(i), QStringLiteral("Open the file %1 %s").arg(i % 5000) + (i % 7 ? QString() : face),
+                                  QStringLiteral("%s Datei %1 \u00f6ffnen").arg(i)});
+    const QByteArray bytes = writeTmx(document);
+    QVERIFY(bytes.size() > 3 << 20);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("big.tmx"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    QString error;
+    int others = -1;
+    const std::shared_ptr<const UnitSet> units =
+        loadTmxMemory(path, QStringLiteral("en-US"), QStringLiteral("de-DE"), error, &others);
+    QVERIFY2(units, qPrintable(error));
+    QCOMPARE(others, 0);
+    TmxReadResult read;
+    QVERIFY(readTmxFile(bytes, QStringLiteral("en-US"), QStringLiteral("de-DE"), read, error));
+    QCOMPARE(size_t(units->size()), read.units.size());
+    for (int unit = 0; unit < units->size(); ++unit) {
+        const TranslationPair pair = units->pair(unit);
+        QCOMPARE(pair.key, read.units[size_t(unit)].key);
+        QCOMPARE(pair.source, read.units[size_t(unit)].source);
+        QCOMPARE(pair.target, read.units[size_t(unit)].target);
+    }
+    QSet<QString> sources;
+    for (const TranslationPair &pair : document.units)
+        sources.insert(pair.source);
+    QCOMPARE(units->index().textCount(), int(sources.size())); // each English once
 }
 
 QTEST_GUILESS_MAIN(TestTmx)

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <span>
 #include <thread>
 
 using namespace Glossa;
@@ -40,6 +41,8 @@ QStringList uiTexts(int count, quint32 seed)
     return texts;
 }
 
+std::shared_ptr<const ProductEnglish> english(const QStringList &values);
+
 } // namespace
 
 class TestMemory : public QObject
@@ -54,6 +57,10 @@ private Q_SLOTS:
     void indexHoldsToTheScanOnEveryKindOfText_data();
     void indexHoldsToTheScanOnEveryKindOfText();
     void bitParallelDistanceAgreesWithTheTable();
+    void sixteenBitSymbolsHoldToTheScan_data();
+    void sixteenBitSymbolsHoldToTheScan();
+    void textsUsingEveryCodeUnitAreScanned();
+    void unitSetKeepsEachUnitsTexts();
     void rankingAndMerging();
     void neverOffered();
     void placeholdersDifferCostTenPoints();
@@ -226,6 +233,146 @@ void TestMemory::bitParallelDistanceAgreesWithTheTable()
                 QCOMPARE(both.second, editDistance(a, c, unlimited));
             }
     }
+}
+
+void TestMemory::sixteenBitSymbolsHoldToTheScan_data()
+{
+    // The index keeps 16-bit symbols, placeholders as code units no text holds. The
+    // texts mix characters beyond the BMP (surrogate pairs), private use characters
+    // (where the placeholders' codes are looked for first), placeholders of every
+    // kind the percent rule knows, and cut-short ones at the end.
+    const QString face = QString::fromUtf8("\U0001F600");
+    const QString hanExtB = QString::fromUtf8("\U00020000");
+    const QString privateUse = QString(QChar(0xE000)) + QChar(0xE001);
+    QStringList texts = uiTexts(900, 31);
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        switch (i % 6) {
+        case 0: texts[i] += u' ' + face; break;
+        case 1: texts[i].replace(u'e', hanExtB); break;
+        case 2: texts[i].prepend(privateUse + u' '); break;
+        case 3: texts[i] += QStringLiteral(" %lu \\t 100%"); break;
+        case 4: texts[i] += QStringLiteral(" \\"); break;
+        default: break;
+        }
+    }
+    QStringList queries;
+    for (int i = 0; i < 60; ++i)
+        queries.append(texts[(i * 37) % texts.size()]);
+    // Queries holding what no text holds: other placeholders, the codes' own units.
+    queries.append(texts[5] + QStringLiteral(" %q"));
+    queries.append(texts[11] + QString(QChar(0xE002)) + QChar(0xF8FF));
+    queries.append(QString(QChar(0xE003)) + texts[17].mid(1));
+    queries.append(texts[23].replace(face, hanExtB));
+    queries.append(texts[3] + QStringLiteral("%"));
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<QStringList>("queries");
+    QTest::newRow("beyond the BMP, private use, placeholders") << texts << queries;
+    // A private use area nearly full: the codes come from elsewhere.
+    QStringList crowded = texts.mid(0, 200);
+    QString area;
+    for (char16_t unit = 0xE000; unit < 0xF900; ++unit)
+        area += QChar(unit);
+    for (qsizetype at = 0; at < area.size(); at += 50)
+        crowded.append(area.mid(at, 50));
+    QTest::newRow("the private use area taken") << crowded << queries;
+}
+
+void TestMemory::sixteenBitSymbolsHoldToTheScan()
+{
+    QFETCH(QStringList, texts);
+    QFETCH(QStringList, queries);
+    const TextIndex index(texts);
+    // Each text reads back as it was given, at the positions that hold it.
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        const int id = index.find(texts[i]);
+        QVERIFY2(id >= 0, qPrintable(texts[i]));
+        QCOMPARE(index.text(id), texts[i]);
+        const std::span<const int> positions = index.positions(id);
+        QVERIFY(std::find(positions.begin(), positions.end(), int(i)) != positions.end());
+    }
+    int found = 0;
+    for (const QString &query : queries) {
+        for (const int minScore : {70, 40}) {
+            const std::vector<TextIndex::Hit> fast = index.match(query, PlaceholderRule::Percent, minScore);
+            const std::vector<TextIndex::Hit> scan = index.matchByScan(query, PlaceholderRule::Percent, minScore);
+            QCOMPARE(fast.size(), scan.size());
+            for (size_t i = 0; i < fast.size(); ++i) {
+                QCOMPARE(fast[i].text, scan[i].text);
+                QCOMPARE(fast[i].score, scan[i].score);
+                QCOMPARE(fast[i].score, matchScore(query, index.text(fast[i].text), PlaceholderRule::Percent));
+            }
+            found += int(fast.size());
+        }
+    }
+    QVERIFY(found >= int(queries.size()));
+}
+
+void TestMemory::textsUsingEveryCodeUnitAreScanned()
+{
+    // Texts that use every UTF-16 code unit leave none for the placeholders: the index
+    // keeps them as they are and still finds what the scan finds.
+    QStringList texts;
+    QString chunk;
+    for (std::uint32_t unit = 1; unit < 0x10000; ++unit) {
+        chunk += QChar(char16_t(unit));
+        if (chunk.size() == 64) {
+            texts.append(chunk);
+            chunk.clear();
+        }
+    }
+    texts.append(chunk + QStringLiteral("x"));
+    texts.append(QStringLiteral("Delete %s now"));
+    texts.append(QStringLiteral("Delete %d now"));
+    const TextIndex index(texts);
+    QCOMPARE(index.text(index.find(QStringLiteral("Delete %s now"))), QStringLiteral("Delete %s now"));
+    QCOMPARE(index.text(index.find(texts[7])), texts[7]);
+    for (const QString &query : {QStringLiteral("Delete %s now"), QStringLiteral("Delete %d now!"), texts[9]}) {
+        const std::vector<TextIndex::Hit> fast = index.match(query, PlaceholderRule::Percent, 60);
+        QVERIFY(!fast.empty());
+        for (const TextIndex::Hit &hit : fast)
+            QCOMPARE(hit.score, matchScore(query, index.text(hit.text), PlaceholderRule::Percent));
+        QCOMPARE(fast.size(), index.matchByScan(query, PlaceholderRule::Percent, 60).size());
+    }
+}
+
+void TestMemory::unitSetKeepsEachUnitsTexts()
+{
+    // The units' keys and targets in one buffer, their English in the index: what is
+    // read back is what was given, the first and last unit and empty keys among them,
+    // and what the memory never offers is left out.
+    const QString face = QString::fromUtf8("\U0001F600");
+    std::vector<TranslationPair> pairs = {
+        {QString(), QStringLiteral("Open %s"), QStringLiteral("%s \u00f6ffnen")},
+        {QStringLiteral("k2"), QStringLiteral("Close"), QStringLiteral("   ")},              // blank target
+        {QStringLiteral("k3"), QStringLiteral("Open %s"), QStringLiteral("\u00d6ffnen")},    // placeholder lost
+        {QStringLiteral("k4"), QStringLiteral("Open %s"), QStringLiteral("%s aufmachen")},  // same English again
+        {QStringLiteral("k5") + face, QStringLiteral("Smile ") + face, face + QStringLiteral(" l\u00e4cheln")},
+        {QStringLiteral("k6"), QStringLiteral("Save"), QStringLiteral("Sichern")},
+    };
+    const UnitSet units(MatchOrigin::Tmx, QStringLiteral("a.tmx"), pairs);
+    QCOMPARE(units.size(), 4);
+    const std::vector<size_t> kept = {0, 3, 4, 5};
+    for (int unit = 0; unit < units.size(); ++unit) {
+        const TranslationPair &given = pairs[kept[size_t(unit)]];
+        const TranslationPair read = units.pair(unit);
+        QCOMPARE(read.key, given.key);
+        QCOMPARE(read.source, given.source);
+        QCOMPARE(read.target, given.target);
+        QCOMPARE(units.index().text(units.sourceText(unit)), given.source);
+    }
+    QCOMPARE(units.sourceText(0), units.sourceText(1));
+    QCOMPARE(units.index().textCount(), 3);
+
+    // The memory offers them with their keys.
+    const auto memory = std::make_shared<const TranslationMemory>(
+        english({QStringLiteral("Open %s")}), LanguageColumn{QStringLiteral("German (Germany)"), QStringLiteral("de.ini"), {QString()}},
+        std::vector<LanguageColumn>{}, nullptr, std::vector<std::shared_ptr<const UnitSet>>{std::make_shared<const UnitSet>(units)});
+    const std::vector<MemoryMatch> matches = memory->suggestFor(0);
+    QCOMPARE(matches.size(), size_t(2));
+    QCOMPARE(matches[0].source, QStringLiteral("Open %s"));
+    QStringList keys{matches[0].key, matches[1].key};
+    keys.sort();
+    QCOMPARE(keys, QStringList({QString(), QStringLiteral("k4")}));
 }
 
 namespace {
