@@ -30,6 +30,12 @@ struct CheckEngine::AcceptedWords
     QSet<QString> words;
 };
 
+struct CheckEngine::CheckFacts
+{
+    std::once_flag made;
+    std::vector<ReferenceFacts> references;
+};
+
 namespace {
 
 const QString LanguageDirName = QStringLiteral("/language");
@@ -437,12 +443,9 @@ bool CheckEngine::open(const QString &productDirectory)
     for (int i = int(m_names.size()) - 1; i >= 0; --i)
         (*m_viewIndex)[QStringView(m_names[i])] = i; // the lowest index wins
     m_firstIndex.clear();
-    m_references.clear();
-    m_references.reserve(size_t(m_names.size()));
-    for (int i = 0; i < m_names.size(); ++i) {
+    for (int i = 0; i < m_names.size(); ++i)
         m_firstIndex.push_back(m_indexByName.value(m_names[i]));
-        m_references.emplace_back(m_masterValues[i], i);
-    }
+    m_facts = std::make_shared<CheckFacts>();
     // Attributes whose English text another attribute shares, numbered by
     // text, so that a language's check compares their translations without
     // hashing its values. A key the master repeats is checked at its first line only.
@@ -507,6 +510,20 @@ bool CheckEngine::open(const QString &productDirectory)
     if (!masterListed)
         m_present.prepend(MasterLanguageFileName.chopped(4));
     return true;
+}
+
+const std::vector<ReferenceFacts> &CheckEngine::references() const
+{
+    static const std::vector<ReferenceFacts> none;
+    if (!m_facts)
+        return none; // never opened
+    std::call_once(m_facts->made, [this] {
+        std::vector<ReferenceFacts> &references = m_facts->references;
+        references.reserve(size_t(m_masterValues.size()));
+        for (int i = 0; i < int(m_masterValues.size()); ++i)
+            references.emplace_back(m_masterValues[i], i);
+    });
+    return m_facts->references;
 }
 
 const QSet<QString> &CheckEngine::acceptedWords() const
@@ -669,6 +686,7 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
             std::vector<int> firstTranslation(size_t(m_referenceGroups), -1);
             const bool wantsInconsistent = !report.isMaster && options.wants(QStringLiteral("inconsistent"));
             const WantedValueChecks wanted(options);
+            const std::vector<ReferenceFacts> &references = this->references();
             for (int i = 0; i < count; ++i) {
                 // A key the master repeats is read once, at its first line.
                 const int first = m_firstIndex[size_t(i)];
@@ -691,7 +709,7 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                 if (first != i)
                     continue;
                 for (Finding &finding :
-                     checkValueIn(value, m_references[size_t(i)], displayName, script, report.isMaster, options, wanted)) {
+                     checkValueIn(value, references[size_t(i)], displayName, script, report.isMaster, options, wanted)) {
                     finding.file = report.file;
                     finding.line = line;
                     finding.key = m_names[i];

@@ -178,7 +178,11 @@ private:
     using ViewIndex = std::unordered_map<QStringView, int, NameHash, NameEqual>;
     std::shared_ptr<ViewIndex> m_viewIndex;
     std::vector<int> m_firstIndex;            // the first catalogue index of each attribute's name
-    std::vector<ReferenceFacts> m_references; // parallel to m_masterValues
+    // What the checks read of each master value, parallel to m_masterValues: worked
+    // out when first checked (a memory or an export opens the product without checks).
+    struct CheckFacts;
+    std::shared_ptr<CheckFacts> m_facts;
+    const std::vector<ReferenceFacts> &references() const;
     // The words of the master's texts and of the product's glossa-words.txt,
     // which spelling accepts in every language; read once, when first wanted.
     struct AcceptedWords;
