@@ -6,6 +6,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <cstring>
 
 namespace Glossa {
 
@@ -20,6 +21,9 @@ constexpr int TmxRank = 3000;
 // A unit of the percent rule: units of an earlier release or a TMX file have no
 // attribute row, and only the first attribute takes the brace rule.
 constexpr AttributeId UnitRuleId = 1;
+
+// The top bit of a unit text's start: the text is kept in UTF-16, not in Latin-1.
+constexpr std::uint32_t WideText = 0x80000000u;
 
 QStringList textsOf(const QStringList &values)
 {
@@ -114,14 +118,20 @@ bool UnitCollector::add(QStringView key, QStringView source, QStringView target)
         || !CheckPlaceholders(QString::fromRawData(target.data(), target.size()),
                               QString::fromRawData(source.data(), source.size()), UnitRuleId))
         return false;
-    if (m_texts.size() + size_t(key.size() + target.size()) > UINT32_MAX
+    if (m_texts.size() + 2 * size_t(key.size() + target.size()) >= WideText
         || m_sources.size() + size_t(source.size()) > UINT32_MAX) {
         m_full = true;
         return false;
     }
     for (const QStringView text : {key, target}) {
-        m_starts.push_back(std::uint32_t(m_texts.size()));
-        m_texts.append(reinterpret_cast<const char16_t *>(text.utf16()), size_t(text.size()));
+        const bool latin1 = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x100; });
+        m_starts.push_back(std::uint32_t(m_texts.size()) | (latin1 ? 0 : WideText));
+        if (latin1) {
+            for (const QChar c : text)
+                m_texts.push_back(char(c.unicode()));
+        } else {
+            m_texts.append(reinterpret_cast<const char *>(text.utf16()), 2 * size_t(text.size()));
+        }
     }
     m_sourceStarts.push_back(std::uint32_t(m_sources.size()));
     m_sources.append(reinterpret_cast<const char16_t *>(source.utf16()), size_t(source.size()));
@@ -145,21 +155,31 @@ UnitSet::UnitSet(MatchOrigin origin, const QString &name, UnitCollector units)
     std::vector<std::uint32_t>().swap(units.m_sourceStarts);
     m_texts.shrink_to_fit();
     m_starts.push_back(std::uint32_t(m_texts.size()));
-    m_starts.shrink_to_fit();
     m_sourceOf.assign(m_starts.size() / 2, -1);
     for (int id = 0; id < m_index.textCount(); ++id)
         for (const int unit : m_index.positions(id))
             m_sourceOf[size_t(unit)] = id;
 }
 
+QString UnitSet::part(size_t at) const
+{
+    const std::uint32_t start = m_starts[at] & ~WideText;
+    const std::uint32_t end = m_starts[at + 1] & ~WideText;
+    if (!(m_starts[at] & WideText))
+        return QString::fromLatin1(m_texts.data() + start, qsizetype(end - start));
+    QString text(qsizetype(end - start) / 2, Qt::Uninitialized);
+    std::memcpy(text.data(), m_texts.data() + start, end - start);
+    return text;
+}
+
 TranslationPair UnitSet::pair(int unit) const
 {
-    return {key(unit).toString(), m_index.text(sourceText(unit)), target(unit).toString()};
+    return {key(unit), m_index.text(sourceText(unit)), target(unit)};
 }
 
 size_t UnitSet::bytes() const
 {
-    return m_index.bytes() + m_texts.capacity() * 2 + m_starts.capacity() * 4 + m_sourceOf.capacity() * 4;
+    return m_index.bytes() + m_texts.capacity() + m_starts.capacity() * 4 + m_sourceOf.capacity() * 4;
 }
 
 TranslationMemory::TranslationMemory(std::shared_ptr<const ProductEnglish> english, LanguageColumn own,
@@ -225,8 +245,16 @@ std::vector<MemoryMatch> TranslationMemory::suggest(const MatchQuery &query) con
     };
     std::vector<Candidate> candidates;
     QHash<QString, int> byText;
+    // The key is made a string only for a match that is kept.
+    struct KeyOf
+    {
+        const QString *key = nullptr;
+        const UnitSet *units = nullptr;
+        int unit = 0;
+        QString text() const { return key ? *key : units->key(unit); }
+    };
     const auto offer = [&](int score, QStringView target, const QString &source, MatchOrigin origin, int rank,
-                           QStringView key, const QString &language, const QString &file) {
+                           const KeyOf &key, const QString &language, const QString &file) {
         const QStringView text = valueText(target);
         if (text == current || score < minScore)
             return;
@@ -244,7 +272,7 @@ std::vector<MemoryMatch> TranslationMemory::suggest(const MatchQuery &query) con
             if (score < held.match.score || (score == held.match.score && rank >= held.rank))
                 return;
             const int uses = held.match.uses;
-            held = Candidate{{score, textString, source, origin, key.toString(), language, file, uses, differ}, rank};
+            held = Candidate{{score, textString, source, origin, key.text(), language, file, uses, differ}, rank};
             return;
         }
         const bool differ = countPlaceholders(text, rule) != wanted;
@@ -253,7 +281,7 @@ std::vector<MemoryMatch> TranslationMemory::suggest(const MatchQuery &query) con
         if (score < minScore)
             return;
         byText.insert(textString, int(candidates.size()));
-        candidates.push_back({{score, textString, source, origin, key.toString(), language, file, 1, differ}, rank});
+        candidates.push_back({{score, textString, source, origin, key.text(), language, file, 1, differ}, rank});
     };
 
     const auto hitsIn = [&](const TextIndex &index) {
@@ -264,18 +292,18 @@ std::vector<MemoryMatch> TranslationMemory::suggest(const MatchQuery &query) con
         for (const int attribute : product.index().positions(hit.text)) {
             if (m_offerable[0][size_t(attribute)] && attribute != query.attribute)
                 offer(hit.score, m_own.values[attribute], product.english(attribute), MatchOrigin::Product,
-                      ProductRank, product.keys()[attribute], m_own.name, m_own.file);
+                      ProductRank, {&product.keys()[attribute]}, m_own.name, m_own.file);
             for (size_t s = 0; s < m_siblings.size(); ++s)
                 if (m_offerable[s + 1][size_t(attribute)])
                     offer(hit.score, m_siblings[s].values[attribute], product.english(attribute), MatchOrigin::Sibling,
-                          SiblingRank + int(s), product.keys()[attribute], m_siblings[s].name, m_siblings[s].file);
+                          SiblingRank + int(s), {&product.keys()[attribute]}, m_siblings[s].name, m_siblings[s].file);
         }
     }
     const auto offerUnits = [&](const UnitSet &units, int rank) {
         for (const TextIndex::Hit &hit : hitsIn(units.index())) {
             const QString source = units.index().text(hit.text);
             for (const int unit : units.index().positions(hit.text))
-                offer(hit.score, units.target(unit), source, units.origin(), rank, units.key(unit), m_own.name,
+                offer(hit.score, units.target(unit), source, units.origin(), rank, {nullptr, &units, unit}, m_own.name,
                       units.name());
         }
     };

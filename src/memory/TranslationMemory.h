@@ -69,6 +69,8 @@ private:
 // Units gathered one at a time (as a TMX file is read) before they become a
 // UnitSet: only those the memory may offer, their keys and targets one after
 // another in the buffer the UnitSet keeps, their English in another until indexed.
+// A key or target of Latin-1 characters alone takes a byte a character, any other
+// two (UTF-16 as it is): both read back exactly as given.
 class UnitCollector
 {
 public:
@@ -76,7 +78,7 @@ public:
     // placeholders differ from its own English. False when it is left out.
     bool add(QStringView key, QStringView source, QStringView target);
     int size() const { return int(m_sourceStarts.size()); }
-    // More text than one buffer holds (4 G UTF-16 code units): the rest was left out.
+    // More text than one buffer holds (2 GB): the rest was left out.
     bool full() const { return m_full; }
 
 private:
@@ -86,8 +88,8 @@ private:
         const size_t end = unit + 1 < m_sourceStarts.size() ? m_sourceStarts[unit + 1] : m_sources.size();
         return QStringView(m_sources.data() + m_sourceStarts[unit], qsizetype(end - m_sourceStarts[unit]));
     }
-    std::u16string m_texts;                    // each unit's key, then its target
-    std::vector<std::uint32_t> m_starts;       // where each of those begins
+    std::string m_texts;                       // each unit's key, then its target
+    std::vector<std::uint32_t> m_starts;       // where each of those begins; the top bit: in UTF-16
     std::u16string m_sources;                  // each unit's English
     std::vector<std::uint32_t> m_sourceStarts;
     bool m_full = false;
@@ -107,8 +109,8 @@ public:
     MatchOrigin origin() const { return m_origin; }
     const QString &name() const { return m_name; }
     int size() const { return int(m_sourceOf.size()); }
-    QStringView key(int unit) const { return part(2 * size_t(unit)); }
-    QStringView target(int unit) const { return part(2 * size_t(unit) + 1); }
+    QString key(int unit) const { return part(2 * size_t(unit)); }
+    QString target(int unit) const { return part(2 * size_t(unit) + 1); }
     // The unit's English: its text in the index.
     int sourceText(int unit) const { return m_sourceOf[size_t(unit)]; }
     TranslationPair pair(int unit) const;
@@ -117,15 +119,12 @@ public:
     size_t bytes() const;
 
 private:
-    QStringView part(size_t at) const
-    {
-        return QStringView(m_texts.data() + m_starts[at], qsizetype(m_starts[at + 1] - m_starts[at]));
-    }
+    QString part(size_t at) const;
     MatchOrigin m_origin;
     QString m_name;
     TextIndex m_index;
-    std::u16string m_texts;              // each unit's key, then its target
-    std::vector<std::uint32_t> m_starts; // where each of those begins; the total at the end
+    std::string m_texts;                 // each unit's key, then its target (see UnitCollector)
+    std::vector<std::uint32_t> m_starts; // where each of those begins, the top bit for UTF-16; the total at the end
     std::vector<int> m_sourceOf;         // each unit's English as a text id of the index
 };
 

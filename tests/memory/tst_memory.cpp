@@ -348,10 +348,11 @@ void TestMemory::unitSetKeepsEachUnitsTexts()
         {QStringLiteral("k4"), QStringLiteral("Open %s"), QStringLiteral("%s aufmachen")},  // same English again
         {QStringLiteral("k5") + face, QStringLiteral("Smile ") + face, face + QStringLiteral(" l\u00e4cheln")},
         {QStringLiteral("k6"), QStringLiteral("Save"), QStringLiteral("Sichern")},
+        {QStringLiteral("k7"), QStringLiteral("Cut %s"), QStringLiteral("%s ") + QChar(0xD800)}, // a lone surrogate kept as is
     };
     const UnitSet units(MatchOrigin::Tmx, QStringLiteral("a.tmx"), pairs);
-    QCOMPARE(units.size(), 4);
-    const std::vector<size_t> kept = {0, 3, 4, 5};
+    QCOMPARE(units.size(), 5);
+    const std::vector<size_t> kept = {0, 3, 4, 5, 6};
     for (int unit = 0; unit < units.size(); ++unit) {
         const TranslationPair &given = pairs[kept[size_t(unit)]];
         const TranslationPair read = units.pair(unit);
@@ -361,7 +362,7 @@ void TestMemory::unitSetKeepsEachUnitsTexts()
         QCOMPARE(units.index().text(units.sourceText(unit)), given.source);
     }
     QCOMPARE(units.sourceText(0), units.sourceText(1));
-    QCOMPARE(units.index().textCount(), 3);
+    QCOMPARE(units.index().textCount(), 4);
 
     // The memory offers them with their keys.
     const auto memory = std::make_shared<const TranslationMemory>(
