@@ -30,6 +30,10 @@
 #include <QStandardPaths>
 #include <QTableWidget>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace Glossa {
 
 namespace {
@@ -56,6 +60,15 @@ std::shared_ptr<const UnitSet> loadTmx(const QString &path, const QString &langu
 {
     return loadTmxMemory(path, LocaleCatalogue::Bcp47ForDisplayName(MasterLanguageFileName.chopped(4)),
                          LocaleCatalogue::Bcp47ForDisplayName(language), why, others);
+}
+
+// What reading a TMX file or building a memory freed (its transient copies, on this
+// thread's heap) goes back to the system instead of staying with the process.
+void releaseFreedMemory()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }
 
 QTableWidget *makeTable(QWidget *parent, const QStringList &columns, const QString &name)
@@ -216,7 +229,8 @@ void EditorSuggestions::rebuild()
     const QString earlier = m_earlier;
     const QStringList paths = m_tmxPaths;
     const std::map<QString, std::shared_ptr<const UnitSet>> known = m_tmxSets;
-    post([this, generation, directory, language, earlier, paths, known] {
+    const std::shared_ptr<const TranslationMemory> previous = m_memory;
+    post([this, generation, directory, language, earlier, paths, known, previous] {
         auto built = std::make_shared<Built>();
         built->generation = generation;
         if (!m_product) {
@@ -241,7 +255,19 @@ void EditorSuggestions::rebuild()
                     built->refused.append({path, why});
                 }
             }
-            built->memory = m_product->memoryFor(language, earlier, std::move(tmx));
+            if (previous) {
+                // The columns are the previous memory's (the language's own values come
+                // from the rows at the next question): only the units change.
+                std::shared_ptr<const UnitSet> release = previous->earlier();
+                if (earlier.isEmpty())
+                    release.reset();
+                else if (!release || release->name() != earlier)
+                    release = m_product->readEarlier(earlier, language);
+                if (release || earlier.isEmpty())
+                    built->memory = previous->withUnits(std::move(release), std::move(tmx));
+            } else {
+                built->memory = m_product->memoryFor(language, earlier, std::move(tmx));
+            }
             if (!built->memory)
                 built->error = m_product->error();
             const QStringList &keys = m_product->english()->keys();
@@ -249,6 +275,7 @@ void EditorSuggestions::rebuild()
             for (int a = int(keys.size()) - 1; a >= 0; --a)
                 built->attributeOfKey.insert(keys[a], a);
         }
+        releaseFreedMemory();
         QMetaObject::invokeMethod(this, [this, built] { takeBuilt(built); }, Qt::QueuedConnection);
     });
 }
@@ -514,6 +541,7 @@ void EditorSuggestions::addMemory(const QString &path)
     QString why;
     int others = 0;
     std::shared_ptr<const UnitSet> units = loadTmx(absolute, m_editor.m_languageName, why, &others);
+    releaseFreedMemory();
     if (!units) {
         MessageBox::show(&m_editor, QMessageBox::Warning, ProgramName, why);
         return;
