@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <future>
 #include <set>
 #include <thread>
 
@@ -52,12 +53,44 @@ struct Opened
     std::shared_ptr<const TranslationMemory> memory;
 };
 
+// One TMX file read for the memory.
+struct TmxRead
+{
+    std::shared_ptr<const UnitSet> units;
+    QString error;
+    int otherLanguages = 0;
+};
+
+std::vector<TmxRead> readTmxFiles(const QStringList &paths, const QString &source, const QString &target)
+{
+    std::vector<TmxRead> reads;
+    for (const QString &path : paths) {
+        TmxRead read;
+        read.units = loadTmxMemory(path, source, target, read.error, &read.otherLanguages);
+        reads.push_back(std::move(read));
+        if (!reads.back().units)
+            break; // the first refused file is said, the rest not read
+    }
+    return reads;
+}
+
 // Opens PRODUCT_DIR and builds LANGUAGE's memory with the TMX files and earlier
 // release of the options. 0, or the exit status after the message is printed.
 int openMemory(const QString &command, const QStringList &positional, const QCommandLineParser &parser, Opened &opened)
 {
     if (positional.isEmpty() || positional.size() > 2)
         return commandFailed(command, QStringLiteral("give LANGUAGE and at most one PRODUCT_DIR"));
+    const QString source = LocaleCatalogue::Bcp47ForDisplayName(MasterName);
+    // The TMX files are read on another thread while the product is read and its English
+    // indexed: LANGUAGE, a display name or a locale code, names its tag before the product
+    // says whether it has the language.
+    const QStringList tmxPaths = parser.values(TmOption);
+    QString guessed = LocaleCatalogue::Bcp47ForDisplayName(positional[0]);
+    if (guessed.isEmpty())
+        guessed = LocaleCatalogue::Bcp47ForDisplayName(LocaleCatalogue::DisplayNameForCode(positional[0].toLower()));
+    std::future<std::vector<TmxRead>> early;
+    if (!tmxPaths.isEmpty() && !guessed.isEmpty())
+        early = std::async(std::launch::async, readTmxFiles, tmxPaths, source, guessed);
     if (!opened.product.open(positional.size() > 1 ? positional[1] : QDir::currentPath()))
         return commandFailed(command, opened.product.error());
     opened.language = opened.product.engine().resolveLanguage(positional[0]);
@@ -65,18 +98,18 @@ int openMemory(const QString &command, const QStringList &positional, const QCom
         return commandFailed(command, QStringLiteral("the product has no language \"%1\"").arg(positional[0]));
     if (opened.language == MasterName)
         return commandFailed(command, QStringLiteral("%1 is the master: its English is the source of every match").arg(MasterName));
-    const QString source = LocaleCatalogue::Bcp47ForDisplayName(MasterName);
     const QString target = LocaleCatalogue::Bcp47ForDisplayName(opened.language);
+    std::vector<TmxRead> reads = early.valid() ? early.get() : std::vector<TmxRead>();
+    if (!tmxPaths.isEmpty() && (reads.empty() || target != guessed))
+        reads = readTmxFiles(tmxPaths, source, target);
     std::vector<std::shared_ptr<const UnitSet>> tmx;
-    for (const QString &path : parser.values(TmOption)) {
-        QString error;
-        int others = 0;
-        std::shared_ptr<const UnitSet> units = loadTmxMemory(path, source, target, error, &others);
-        if (!units)
-            return commandFailed(command, error);
-        if (others > 0)
-            printTo(stderr, QStringLiteral("%1: %2 units of other languages skipped\n").arg(path).arg(others));
-        tmx.push_back(std::move(units));
+    for (qsizetype i = 0; i < qsizetype(reads.size()); ++i) {
+        TmxRead &read = reads[size_t(i)];
+        if (!read.units)
+            return commandFailed(command, read.error);
+        if (read.otherLanguages > 0)
+            printTo(stderr, QStringLiteral("%1: %2 units of other languages skipped\n").arg(tmxPaths[i]).arg(read.otherLanguages));
+        tmx.push_back(std::move(read.units));
     }
     opened.memory = opened.product.memoryFor(opened.language, parser.value(SinceOption), std::move(tmx));
     if (!opened.memory)
