@@ -163,13 +163,25 @@ UnitSet::UnitSet(MatchOrigin origin, const QString &name, UnitCollector units)
 
 QString UnitSet::part(size_t at) const
 {
+    QString text;
+    partInto(at, text);
+    return text;
+}
+
+void UnitSet::partInto(size_t at, QString &text) const
+{
     const std::uint32_t start = m_starts[at] & ~WideText;
     const std::uint32_t end = m_starts[at + 1] & ~WideText;
-    if (!(m_starts[at] & WideText))
-        return QString::fromLatin1(m_texts.data() + start, qsizetype(end - start));
-    QString text(qsizetype(end - start) / 2, Qt::Uninitialized);
-    std::memcpy(text.data(), m_texts.data() + start, end - start);
-    return text;
+    const char *bytes = m_texts.data() + start;
+    if (m_starts[at] & WideText) {
+        text.resize(qsizetype(end - start) / 2);
+        std::memcpy(text.data(), bytes, end - start);
+        return;
+    }
+    text.resize(qsizetype(end - start));
+    QChar *out = text.data();
+    for (std::uint32_t i = 0; i < end - start; ++i)
+        out[i] = QChar(char16_t(static_cast<unsigned char>(bytes[i])));
 }
 
 TranslationPair UnitSet::pair(int unit) const
@@ -259,8 +271,8 @@ std::vector<MemoryMatch> TranslationMemory::suggest(const MatchQuery &query) con
         if (text == current || score < minScore)
             return;
         // One translation has one placeholder verdict: worked out when it is first seen.
-        const QString textString = text.toString();
-        const auto found = byText.constFind(textString);
+        // Looked up without a copy of the text; a copy is made for a new translation only.
+        const auto found = byText.constFind(QString::fromRawData(text.data(), text.size()));
         if (found != byText.cend()) {
             Candidate &held = candidates[size_t(found.value())];
             const bool differ = held.match.placeholdersDiffer;
@@ -271,8 +283,13 @@ std::vector<MemoryMatch> TranslationMemory::suggest(const MatchQuery &query) con
             ++held.match.uses;
             if (score < held.match.score || (score == held.match.score && rank >= held.rank))
                 return;
-            const int uses = held.match.uses;
-            held = Candidate{{score, textString, source, origin, key.text(), language, file, uses, differ}, rank};
+            held.match.score = score;
+            held.match.source = source;
+            held.match.origin = origin;
+            held.match.key = key.text();
+            held.match.language = language;
+            held.match.file = file;
+            held.rank = rank;
             return;
         }
         const bool differ = countPlaceholders(text, rule) != wanted;
@@ -280,6 +297,7 @@ std::vector<MemoryMatch> TranslationMemory::suggest(const MatchQuery &query) con
             score -= 10;
         if (score < minScore)
             return;
+        const QString textString = text.toString();
         byText.insert(textString, int(candidates.size()));
         candidates.push_back({{score, textString, source, origin, key.text(), language, file, 1, differ}, rank});
     };
@@ -300,11 +318,13 @@ std::vector<MemoryMatch> TranslationMemory::suggest(const MatchQuery &query) con
         }
     }
     const auto offerUnits = [&](const UnitSet &units, int rank) {
+        QString target; // one buffer for every unit's target
         for (const TextIndex::Hit &hit : hitsIn(units.index())) {
             const QString source = units.index().text(hit.text);
-            for (const int unit : units.index().positions(hit.text))
-                offer(hit.score, units.target(unit), source, units.origin(), rank, {nullptr, &units, unit}, m_own.name,
-                      units.name());
+            for (const int unit : units.index().positions(hit.text)) {
+                units.targetInto(unit, target);
+                offer(hit.score, target, source, units.origin(), rank, {nullptr, &units, unit}, m_own.name, units.name());
+            }
         }
     };
     if (m_earlier)

@@ -111,6 +111,8 @@ public:
     int size() const { return int(m_sourceOf.size()); }
     QString key(int unit) const { return part(2 * size_t(unit)); }
     QString target(int unit) const { return part(2 * size_t(unit) + 1); }
+    // The same into text, whose room is used again.
+    void targetInto(int unit, QString &text) const { partInto(2 * size_t(unit) + 1, text); }
     // The unit's English: its text in the index.
     int sourceText(int unit) const { return m_sourceOf[size_t(unit)]; }
     TranslationPair pair(int unit) const;
@@ -120,6 +122,7 @@ public:
 
 private:
     QString part(size_t at) const;
+    void partInto(size_t at, QString &text) const;
     MatchOrigin m_origin;
     QString m_name;
     TextIndex m_index;
