@@ -17,6 +17,7 @@
 #include <QJsonObject>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <future>
 #include <set>
@@ -136,14 +137,19 @@ std::vector<std::vector<MemoryMatch>> suggestAll(const TranslationMemory &memory
 {
     std::vector<std::vector<MemoryMatch>> results(rows.size());
     const size_t threads = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 16);
-    const size_t perThread = (rows.size() + threads - 1) / std::max<size_t>(threads, 1);
-    std::vector<std::thread> pool;
-    for (size_t t = 0; t < threads && t * perThread < rows.size(); ++t)
-        pool.emplace_back([&, t] {
-            const size_t end = std::min(rows.size(), (t + 1) * perThread);
-            for (size_t i = t * perThread; i < end; ++i)
+    // A few entries at a time to whichever thread is free: some entries take far longer
+    // than others, and a core may be busy with another program.
+    constexpr size_t Batch = 8;
+    std::atomic<size_t> next{0};
+    const auto work = [&] {
+        for (size_t begin = next.fetch_add(Batch); begin < rows.size(); begin = next.fetch_add(Batch))
+            for (size_t i = begin; i < std::min(rows.size(), begin + Batch); ++i)
                 results[i] = memory.suggestFor(rows[i], minScore, maxMatches);
-        });
+    };
+    std::vector<std::thread> pool;
+    for (size_t t = 1; t < threads && t * Batch < rows.size(); ++t)
+        pool.emplace_back(work);
+    work();
     for (std::thread &thread : pool)
         thread.join();
     return results;
