@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev libxml2-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libxml2-dev libssl-dev
   fonts-wqy-microhei
   xvfb xauth x11-apps x11-utils imagemagick
   clang libclang-rt-14-dev

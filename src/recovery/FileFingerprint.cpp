@@ -1,6 +1,7 @@
 #include "recovery/FileFingerprint.h"
 
-#include <QCryptographicHash>
+#include "recovery/Sha256.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -14,9 +15,7 @@ FileFingerprint FileFingerprint::of(const QString &path)
         return {};
     FileFingerprint print;
     print.exists = true;
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(&file);
-    print.sha256 = hash.result();
+    print.sha256 = Glossa::sha256(file);
     // Size and time after the read: a write that raced the read shows as a change later.
     const QFileInfo info(path);
     print.size = info.size();
@@ -33,7 +32,7 @@ FileFingerprint FileFingerprint::of(const QString &path, const QByteArray &bytes
     print.exists = true;
     print.size = bytes.size();
     print.modifiedMs = info.lastModified().toMSecsSinceEpoch();
-    print.sha256 = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+    print.sha256 = Glossa::sha256(bytes);
     return print;
 }
 
