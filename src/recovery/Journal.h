@@ -7,6 +7,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <future>
 #include <optional>
 #include <vector>
 
@@ -97,11 +98,18 @@ QString keepJournalAside(const QString &path, QString *error = nullptr);
 // Appends records as steps happen. Each record reaches the kernel at once, so
 // a killed process loses nothing applied; the data reaches the disk within a
 // second (fdatasync), so a power cut loses at most the last second.
+//
+// A step of many rows (an import, its undo) is encoded and written on a thread
+// of its own, so that the editor does not wait for megabytes of record: it
+// reaches the kernel a few milliseconds after the step. Every later record,
+// sync or close waits for it first, so the records keep their order.
 class JournalWriter : public QObject
 {
 public:
     // Longest time a written record waits for its fdatasync.
     static constexpr int SyncDelayMs = 500;
+    // Steps of this many rows or more are written beside the caller's thread.
+    static constexpr size_t RowsWrittenBeside = 1000;
 
     explicit JournalWriter(QObject *parent = nullptr);
     ~JournalWriter() override;
@@ -111,9 +119,12 @@ public:
     bool isOpen() const { return m_file.isOpen(); }
     QString path() const { return m_file.fileName(); }
 
-    bool appendStep(const JournalStep &step);
+    bool appendStep(JournalStep step);
     bool setPending(const JournalPending &pending);
 
+    // Waits until a step being written beside the caller is in the file; false
+    // (with error()) when it could not be written.
+    bool finishWriting();
     // Flushes what was written to the disk now.
     bool sync();
     // Closes and deletes the journal: the changes were saved or dropped.
@@ -124,9 +135,14 @@ public:
     QString error() const { return m_error; }
 
 private:
-    bool writeFrame(const QByteArray &payload);
+    bool writeFrame(const QByteArray &frame);
+    // A record's frame written to the file; an error text, empty when written.
+    // Touches nothing but the file, so it may run on another thread.
+    QString writeWhole(const QByteArray &frame);
+    void noteWritten();
 
     QFile m_file;
+    std::future<QString> m_writing; // the step being written beside the caller, if any
     QTimer m_syncTimer;
     qint64 m_dirtySinceMs = -1;
     bool m_directoryUnsynced = false; // the journal's name, new since the last sync

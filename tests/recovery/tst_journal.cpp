@@ -37,6 +37,7 @@ class TestJournal : public QObject
 private Q_SLOTS:
     void init();
     void stepsReadBackAsWritten();
+    void largeStepWrittenBesideKeepsItsPlace();
     void tornLastRecordIsDropped_data();
     void tornLastRecordIsDropped();
     void unreadableJournalIsKeptAside_data();
@@ -113,6 +114,49 @@ void TestJournal::stepsReadBackAsWritten()
     // Removing it leaves nothing behind.
     again.remove();
     QVERIFY(!QFile::exists(m_journal));
+}
+
+// A step of many rows is written on a thread of its own and encoded by hand:
+// it must read back as QDataStream reads it, strings of every kind, and the
+// records around it keep their order.
+void TestJournal::largeStepWrittenBesideKeepsItsPlace()
+{
+    const std::vector<QString> texts{QString(), u""_s, u"\"quoted\""_s, u"Größe 𝄞 ☃"_s, QString(300, u'x')};
+    std::vector<JournalEntry> rows;
+    for (size_t i = 0; i < JournalWriter::RowsWrittenBeside + 7; ++i) {
+        std::optional<QString> loaded;
+        if (i % 3 != 0)
+            loaded = texts[(i + 1) % texts.size()];
+        rows.push_back({u"IDS_%1"_s.arg(i), loaded, texts[i % texts.size()], i % 2 == 0});
+    }
+    JournalWriter writer;
+    QVERIFY(writer.create(m_journal, headerFor(m_language)));
+    QVERIFY(writer.appendStep(step(JournalStepKind::Import, rows, 2000)));
+    // Written behind the large one, never before it.
+    QVERIFY(writer.appendStep(step(JournalStepKind::Apply, {{u"IDS_1"_s, texts[2], u"danach"_s, true}}, 2100)));
+    QVERIFY(writer.appendStep(step(JournalStepKind::Undo, rows, 2200)));
+    QVERIFY(writer.setPending({2300, u"IDS_2"_s, u"tippen"_s}));
+    QVERIFY(writer.finishWriting());
+
+    JournalContents contents;
+    QVERIFY(readJournal(m_journal, contents));
+    QVERIFY(!contents.tornTail);
+    QCOMPARE(contents.steps.size(), size_t(3));
+    QCOMPARE(contents.steps[1].entries[0].value, u"danach"_s);
+    for (size_t s : {size_t(0), size_t(2)}) {
+        const JournalStep &read = contents.steps[s];
+        QCOMPARE(read.timeMs, qint64(2000 + 100 * s));
+        QCOMPARE(read.entries.size(), rows.size());
+        for (size_t i = 0; i < rows.size(); ++i) {
+            const JournalEntry &entry = read.entries[i];
+            QCOMPARE(entry.key, rows[i].key);
+            QCOMPARE(entry.loaded, rows[i].loaded);
+            QCOMPARE(entry.value, rows[i].value);
+            QCOMPARE(entry.value.isNull(), rows[i].value.isNull());
+            QCOMPARE(entry.marked, rows[i].marked);
+        }
+    }
+    QCOMPARE(contents.pending->text, u"tippen"_s);
 }
 
 void TestJournal::tornLastRecordIsDropped_data()
