@@ -279,7 +279,7 @@ bool EditorRecovery::restore(const JournalContents &journal, const RecoveryPlan 
     // The journal starts again on the file as it is now, with the restored values as its first step.
     QFile::remove(m_journalPath);
     if (ensureJournal() && !step.entries.empty())
-        m_journal.appendStep(step);
+        m_journal.appendStep(std::move(step));
     if (plan.pending) {
         if (const std::optional<AttributeId> id = store.findAttribute(plan.pending->key)) {
             const int row = model->findRowById(*id);
@@ -316,8 +316,11 @@ JournalEntry EditorRecovery::entryFor(const RowChange &change)
     auto loaded = m_loadedValues.constFind(change.id);
     if (loaded == m_loadedValues.cend())
         loaded = m_loadedValues.insert(change.id, change.before.value);
-    return {m_editor.m_owner->languageStore().attributes().value(change.id), loaded.value(), change.after.value,
-            isMarkedState(change.after.state)};
+    // The row's own attribute cell, found by hash: the store's catalogue is a map.
+    const EntryListModel *model = m_editor.entries();
+    const int row = model->findRowById(change.id);
+    const QString key = row >= 0 ? model->text(row, 0) : m_editor.m_owner->languageStore().attributes().value(change.id);
+    return {key, loaded.value(), change.after.value, isMarkedState(change.after.state)};
 }
 
 void EditorRecovery::recordStep(JournalStepKind kind, const std::vector<RowChange> &rows)
@@ -326,13 +329,18 @@ void EditorRecovery::recordStep(JournalStepKind kind, const std::vector<RowChang
         return;
     JournalStep step{QDateTime::currentMSecsSinceEpoch(), kind, {}};
     step.entries.reserve(rows.size());
+    if (rows.size() > 1)
+        m_loadedValues.reserve(m_loadedValues.size() + qsizetype(rows.size()));
     for (const RowChange &change : rows)
         step.entries.push_back(entryFor(change));
-    m_journal.appendStep(step);
+    const qint64 timeMs = step.timeMs;
+    bool written = m_journal.appendStep(std::move(step));
     if (m_pendingWritten) {
-        m_journal.setPending({step.timeMs, QString(), QString()});
+        written = m_journal.setPending({timeMs, QString(), QString()}) && written;
         m_pendingWritten = false;
     }
+    if (!written)
+        report(QStringLiteral("The recovery journal cannot be written: %1").arg(m_journal.error()));
 }
 
 void EditorRecovery::valueEdited()

@@ -69,6 +69,8 @@ public:
     void finish();
 
     QString journalPath() const { return m_journalPath; }
+    // Waits until every journaled step is in the journal file (a large one is written beside the editor).
+    bool finishJournalWrites() { return m_journal.finishWriting(); }
     const LanguageLock &lock() const { return m_lock; }
     LanguageFileWatcher &watcher() { return m_watcher; }
     // The text the status line shows when the file changed on disk.
