@@ -11,6 +11,7 @@
 
 #include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QSysInfo>
 #include <QTableWidget>
 
@@ -79,7 +80,32 @@ bool writeInPlace(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::ReadWrite) && file.resize(0) && file.write(bytes) == bytes.size();
 }
 
+bool git(const QString &directory, const QStringList &arguments)
+{
+    return QProcess::execute(u"git"_s, QStringList{u"-C"_s, directory, u"-c"_s, u"user.name=Glossa Test"_s, u"-c"_s,
+                                                   u"user.email=test@localhost"_s, u"-c"_s, u"commit.gpgsign=false"_s}
+                                           + arguments)
+        == 0;
+}
+
+// How another program puts its version of the file in place.
+enum class Writer { InPlace, ByRename, GitCheckout };
+
+// The product under git with the other program's version committed and the
+// file as it was written back: a later "git checkout" puts theirs in place by
+// removing the file and writing a new one.
+bool commitTheirs(const QString &file, const QByteArray &theirs)
+{
+    const QByteArray ours = readBytes(file);
+    const QString product = QFileInfo(QFileInfo(file).absolutePath()).absolutePath();
+    const QString relative = QDir(product).relativeFilePath(file);
+    return git(product, {u"init"_s, u"-q"_s}) && writeBytes(file, theirs) && git(product, {u"add"_s, relative})
+        && git(product, {u"commit"_s, u"-q"_s, u"-m"_s, u"theirs"_s}) && writeBytes(file, ours);
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Writer)
 
 class TestNothingLost : public QObject
 {
@@ -164,7 +190,7 @@ void TestNothingLost::restoreAfterJournal()
 
 void TestNothingLost::changeFromOutsideWhileOpen_data()
 {
-    QTest::addColumn<bool>("byRename");
+    QTest::addColumn<Writer>("writer");
     QTest::addColumn<Values>("disk");     // what the other program writes
     QTest::addColumn<Values>("mine");     // what is applied here
     QTest::addColumn<QString>("button");  // in "Changed on Disk"; empty when it must not come up
@@ -173,14 +199,17 @@ void TestNothingLost::changeFromOutsideWhileOpen_data()
     const Values elsewhere{{u"IDS_3"_s, u"\"D'accord\""_s}};
     const Values ids0Elsewhere{{u"IDS_0"_s, u"\"Ouvrir ailleurs\""_s}, {u"IDS_3"_s, u"\"D'accord\""_s}};
     const Values both{{u"IDS_0"_s, u"Ouvrir ici"_s}, {u"IDS_1"_s, u"Quitter"_s}};
-    QTest::newRow("other key, in place") << false << elsewhere << ids0Here << QString() << ids0Here;
-    QTest::newRow("other key, by rename") << true << elsewhere << ids0Here << QString() << ids0Here;
-    QTest::newRow("same value both sides") << true << Values{{u"IDS_0"_s, u"\"Ouvrir ici\""_s}} << ids0Here << QString()
-                                           << ids0Here;
-    QTest::newRow("conflict, Keep Mine") << false << ids0Elsewhere << both << u"Keep Mine"_s << both;
-    QTest::newRow("conflict, Take Theirs") << true << ids0Elsewhere << both << u"Take Theirs"_s
+    QTest::newRow("other key, in place") << Writer::InPlace << elsewhere << ids0Here << QString() << ids0Here;
+    QTest::newRow("other key, by rename") << Writer::ByRename << elsewhere << ids0Here << QString() << ids0Here;
+    QTest::newRow("other key, by git checkout") << Writer::GitCheckout << elsewhere << ids0Here << QString() << ids0Here;
+    QTest::newRow("same value both sides") << Writer::ByRename << Values{{u"IDS_0"_s, u"\"Ouvrir ici\""_s}} << ids0Here
+                                           << QString() << ids0Here;
+    QTest::newRow("conflict, Keep Mine") << Writer::InPlace << ids0Elsewhere << both << u"Keep Mine"_s << both;
+    QTest::newRow("conflict, Take Theirs") << Writer::ByRename << ids0Elsewhere << both << u"Take Theirs"_s
                                            << Values{{u"IDS_1"_s, u"Quitter"_s}};
-    QTest::newRow("conflict, Cancel") << true << ids0Elsewhere << both << u"Cancel"_s << Values{};
+    QTest::newRow("conflict, Take Theirs, by git checkout") << Writer::GitCheckout << ids0Elsewhere << both
+                                                            << u"Take Theirs"_s << Values{{u"IDS_1"_s, u"Quitter"_s}};
+    QTest::newRow("conflict, Cancel") << Writer::ByRename << ids0Elsewhere << both << u"Cancel"_s << Values{};
 }
 
 // Another program writes the file while the editor is open: the status line
@@ -188,7 +217,7 @@ void TestNothingLost::changeFromOutsideWhileOpen_data()
 // the file the same save writes when it starts from the other program's file.
 void TestNothingLost::changeFromOutsideWhileOpen()
 {
-    QFETCH(bool, byRename);
+    QFETCH(Writer, writer);
     QFETCH(Values, disk);
     QFETCH(Values, mine);
     QFETCH(QString, button);
@@ -210,11 +239,24 @@ void TestNothingLost::changeFromOutsideWhileOpen()
 
     QVERIFY(m_fixture.makeProduct(cleanEntries()));
     const QString file = m_fixture.languageFile();
+    if (writer == Writer::GitCheckout) {
+        if (QStandardPaths::findExecutable(u"git"_s).isEmpty())
+            QSKIP("git is not installed");
+        QVERIFY(commitTheirs(file, theirs));
+    }
     auto editor = m_fixture.openEditor();
     QVERIFY(editor);
     for (const auto &[key, value] : mine)
         typeAndApply(*editor, key, value);
-    QVERIFY(byRename ? replaceByRename(file, theirs) : writeInPlace(file, theirs));
+    switch (writer) {
+    case Writer::InPlace: QVERIFY(writeInPlace(file, theirs)); break;
+    case Writer::ByRename: QVERIFY(replaceByRename(file, theirs)); break;
+    case Writer::GitCheckout:
+        QVERIFY(git(QFileInfo(QFileInfo(file).absolutePath()).absolutePath(),
+                    {u"checkout"_s, u"--"_s, u"language/"_s + QFileInfo(file).fileName()}));
+        QCOMPARE(readBytes(file), theirs);
+        break;
+    }
     QTRY_COMPARE(editor->statusField()->text(), u"French (France).ini changed on disk: Save will keep the other changes"_s);
 
     bool asked = false;
