@@ -97,10 +97,23 @@ bool EditorRecovery::start()
     else if (!askAboutLock())
         return false;
     m_loaded = FileFingerprint::of(m_filePath);
+    // The rows are the main window's reading of the file. When the file changed
+    // since (a git pull while the program stood open), they are behind it: what
+    // they were read from is not known, so Save merges with the disk.
+    const std::optional<LanguageStore::FileStamp> read = store.readStamp(m_editor.m_languageName);
+    const bool rowsBehind = read && m_loaded.exists
+        && *read != LanguageStore::FileStamp{m_loaded.size, m_loaded.modifiedMs};
+    if (rowsBehind) {
+        m_loaded.size = read->size;
+        m_loaded.modifiedMs = read->modifiedMs;
+        m_loaded.sha256.clear();
+    }
     // The journal at the language's own path belongs to the copy that holds the lock.
     if (!m_readOnly && !m_sharesLock && m_lock.state() != LanguageLock::State::HeldByOther)
         offerJournal();
     m_watcher.watch(m_filePath, m_loaded);
+    if (rowsBehind && !m_readOnly)
+        report(changedOnDiskText());
     // Any change of the field's text, typed or put there by Undo or Use It, is journaled once it rests.
     connect(m_editor.m_valueEdit, &QLineEdit::textChanged, this, &EditorRecovery::valueEdited, Qt::UniqueConnection);
     return true;

@@ -117,13 +117,41 @@ bool LanguageStore::LoadAttributeCatalogue()
     return true;
 }
 
+namespace {
+
+std::optional<LanguageStore::FileStamp> stampOf(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return std::nullopt;
+    return LanguageStore::FileStamp{info.size(), info.lastModified().toMSecsSinceEpoch()};
+}
+
+} // namespace
+
+std::optional<LanguageStore::FileStamp> LanguageStore::readStamp(const QString &displayName) const
+{
+    const auto it = m_readStamps.constFind(displayName);
+    return it == m_readStamps.cend() ? std::nullopt : std::optional<FileStamp>(it.value());
+}
+
+void LanguageStore::noteStamp(const QString &displayName, std::optional<FileStamp> stamp)
+{
+    if (stamp)
+        m_readStamps.insert(displayName, *stamp);
+    else
+        m_readStamps.remove(displayName);
+}
+
 bool LanguageStore::LoadLanguageFile(const QString &displayName, LanguageValues &values, RedundantKeySet &redundant)
 {
     clearMessages();
     if (!enterDirectory())
         return false;
+    // Taken before the read: a write that races the read shows as a change later.
+    const std::optional<FileStamp> stamp = stampOf(fileNameFor(displayName));
     // A file that cannot be read fails before the first entry, so neither container changes then.
-    return readTextSection(fileNameFor(displayName), [&](QStringView key, QStringView value) {
+    const bool read = readTextSection(fileNameFor(displayName), [&](QStringView key, QStringView value) {
         const auto it = m_idByName.find(key);
         if (it == m_idByName.end()) {
             redundant.insert(key.toString());
@@ -136,6 +164,8 @@ bool LanguageStore::LoadLanguageFile(const QString &displayName, LanguageValues 
         else if (!values.contains(id))
             values.insert(id, value.toString());
     });
+    noteStamp(displayName, read ? stamp : std::nullopt);
+    return read;
 }
 
 bool LanguageStore::LoadCaseVariants(const QString &displayName, QHash<AttributeId, CaseVariant> &variants)
@@ -163,13 +193,17 @@ bool LanguageStore::LoadCaseVariants(const QString &displayName, QHash<Attribute
     });
 }
 
-bool LanguageStore::commit(ProfileFile &file)
+bool LanguageStore::commit(ProfileFile &file, const QString &displayName)
 {
     if (!file.commit()) {
         m_lastError = file.error();
         return false;
     }
     m_lastNotice = file.notice();
+    // Whoever wrote through the store takes what it wrote into the values it holds
+    // (the editor merges with changes from outside before it saves).
+    if (m_readStamps.contains(displayName))
+        noteStamp(displayName, stampOf(file.path()));
     return true;
 }
 
@@ -205,7 +239,7 @@ bool LanguageStore::SaveLanguageFile(const QString &displayName, const LanguageV
             return false;
         }
     }
-    return commit(file);
+    return commit(file, displayName);
 }
 
 bool LanguageStore::RemoveKeys(const QString &displayName, const RedundantKeySet &keys)
@@ -223,7 +257,7 @@ bool LanguageStore::RemoveKeys(const QString &displayName, const RedundantKeySet
         return true;
     for (const QString &key : keys)
         file.removeKey(TextSectionName, key);
-    return commit(file);
+    return commit(file, displayName);
 }
 
 bool LanguageStore::CreateLanguageFile(const QString &displayName)
@@ -261,7 +295,7 @@ bool LanguageStore::CreateLanguageFile(const QString &displayName)
             return false;
         }
     }
-    if (!commit(file))
+    if (!commit(file, displayName))
         return false;
     const QString notice = m_lastNotice;
 
@@ -271,7 +305,7 @@ bool LanguageStore::CreateLanguageFile(const QString &displayName)
     ProfileFile index(LanguageIndexFileName);
     if (!loadForWriting(index))
         return false;
-    if (!index.setValue(QStringLiteral("languages"), code, displayName) || !commit(index)) {
+    if (!index.setValue(QStringLiteral("languages"), code, displayName) || !commit(index, QString())) {
         m_lastError = index.error();
         return false;
     }

@@ -31,6 +31,16 @@ public:
     // key to redundant; a repeated key keeps its first value. False when the
     // file cannot be read; then neither container changes.
     bool LoadLanguageFile(const QString &displayName, LanguageValues &values, RedundantKeySet &redundant);
+    // A language file's size and modification time (milliseconds since the epoch)
+    // just before LoadLanguageFile last read it, or after this store last wrote
+    // it: what values read from it stand for. None before it was read.
+    struct FileStamp
+    {
+        qint64 size = 0;
+        qint64 modifiedMs = 0;
+        bool operator==(const FileStamp &) const = default;
+    };
+    std::optional<FileStamp> readStamp(const QString &displayName) const;
     // A key of the file that the master lacks but that differs from one of its
     // attributes only in letter case: most likely that attribute, mistyped.
     struct CaseVariant
@@ -83,8 +93,9 @@ private:
     bool readTextSection(const QString &fileName, const std::function<void(QStringView, QStringView)> &visit,
                          ProfileFormat *format = nullptr);
     bool loadForWriting(ProfileFile &file);
-    bool commit(ProfileFile &file);
+    bool commit(ProfileFile &file, const QString &displayName);
     void clearMessages();
+    void noteStamp(const QString &displayName, std::optional<FileStamp> stamp);
 
     QString m_directory;
     QString m_previousDirectory;
@@ -96,6 +107,7 @@ private:
     QString m_lastError;
     QString m_lastNotice;
     QString m_lastUndecodable;
+    QHash<QString, FileStamp> m_readStamps; // by display name
 };
 
 } // namespace Glossa

@@ -88,8 +88,9 @@ bool git(const QString &directory, const QStringList &arguments)
         == 0;
 }
 
-// How another program puts its version of the file in place.
-enum class Writer { InPlace, ByRename, GitCheckout };
+// How another program puts its version of the file in place; BeforeOpening
+// writes it in place after the main window read the rows, before the editor opened.
+enum class Writer { InPlace, ByRename, GitCheckout, BeforeOpening };
 
 // The product under git with the other program's version committed and the
 // file as it was written back: a later "git checkout" puts theirs in place by
@@ -210,6 +211,10 @@ void TestNothingLost::changeFromOutsideWhileOpen_data()
     QTest::newRow("conflict, Take Theirs, by git checkout") << Writer::GitCheckout << ids0Elsewhere << both
                                                             << u"Take Theirs"_s << Values{{u"IDS_1"_s, u"Quitter"_s}};
     QTest::newRow("conflict, Cancel") << Writer::ByRename << ids0Elsewhere << both << u"Cancel"_s << Values{};
+    QTest::newRow("other key, before the editor opened") << Writer::BeforeOpening << elsewhere << ids0Here << QString()
+                                                         << ids0Here;
+    QTest::newRow("conflict, Keep Mine, before the editor opened") << Writer::BeforeOpening << ids0Elsewhere << both
+                                                                   << u"Keep Mine"_s << both;
 }
 
 // Another program writes the file while the editor is open: the status line
@@ -243,7 +248,10 @@ void TestNothingLost::changeFromOutsideWhileOpen()
         if (QStandardPaths::findExecutable(u"git"_s).isEmpty())
             QSKIP("git is not installed");
         QVERIFY(commitTheirs(file, theirs));
+        QVERIFY(m_fixture.owner->loadRows(m_fixture.languageRow)); // the rows as the file is now
     }
+    if (writer == Writer::BeforeOpening)
+        QVERIFY(writeInPlace(file, theirs));
     auto editor = m_fixture.openEditor();
     QVERIFY(editor);
     for (const auto &[key, value] : mine)
@@ -256,6 +264,7 @@ void TestNothingLost::changeFromOutsideWhileOpen()
                     {u"checkout"_s, u"--"_s, u"language/"_s + QFileInfo(file).fileName()}));
         QCOMPARE(readBytes(file), theirs);
         break;
+    case Writer::BeforeOpening: break;
     }
     QTRY_COMPARE(editor->statusField()->text(), u"French (France).ini changed on disk: Save will keep the other changes"_s);
 
