@@ -1,6 +1,7 @@
 #include "BenchSupport.h"
 
 #include <QFile>
+#include <QString>
 
 namespace Bench {
 
@@ -55,6 +56,25 @@ void printRow(const QString &what, double ms, const QString &against, double aga
     }
     std::printf("%-58s %12.3f   %-34s %12.3f %9.1fx\n", qPrintable(what), ms, qPrintable(against), againstMs,
                 ms > 0 ? againstMs / ms : 0.0);
+}
+
+namespace {
+
+QtMessageHandler defaultHandler = nullptr;
+
+void dropMaskWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (message.contains(QLatin1String("does not support setting window masks"))
+        || message.contains(QLatin1String("does not support propagateSizeHints")))
+        return;
+    defaultHandler(type, context, message);
+}
+
+} // namespace
+
+void quietWindowMaskWarnings()
+{
+    defaultHandler = qInstallMessageHandler(dropMaskWarnings);
 }
 
 } // namespace Bench

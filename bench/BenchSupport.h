@@ -22,4 +22,9 @@ void printHeader(const char *title);
 // One row: an operation, its time, and the time of what it is compared with.
 void printRow(const QString &what, double ms, const QString &against = {}, double againstMs = 0);
 
+// Drops the offscreen platform's warnings that it cannot set window masks or
+// size hints, one per window: they say nothing about what is measured and would
+// bury the table.
+void quietWindowMaskWarnings();
+
 } // namespace Bench

@@ -31,20 +31,12 @@ constexpr int Attributes = 20000;
 constexpr int EnglishRow = 1;
 constexpr int GermanRow = 55;
 
-QtMessageHandler defaultHandler = nullptr;
-void dropMaskWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (message.contains(QLatin1String("does not support setting window masks")))
-        return;
-    defaultHandler(type, context, message);
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
     CGlossa_DeskApp app(argc, argv);
-    defaultHandler = qInstallMessageHandler(dropMaskWarnings);
+    Bench::quietWindowMaskWarnings();
     QTemporaryDir dir;
     qputenv("XDG_STATE_HOME", QFile::encodeName(dir.filePath(QStringLiteral("state"))));
     const QString root = dir.filePath(QStringLiteral("product"));

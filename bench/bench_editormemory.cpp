@@ -38,14 +38,6 @@ namespace {
 
 constexpr int ShownEach = 50;
 
-QtMessageHandler defaultHandler = nullptr;
-void dropMaskWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (message.contains(QLatin1String("does not support setting window masks")))
-        return;
-    defaultHandler(type, context, message);
-}
-
 // A field of /proc/self/status in MiB ("VmRSS", "VmHWM").
 double statusMiB(const char *field)
 {
@@ -84,7 +76,7 @@ void printStage(const char *stage)
 int measure(int argc, char **argv, const QString &files)
 {
     CGlossa_DeskApp app(argc, argv);
-    defaultHandler = qInstallMessageHandler(dropMaskWarnings);
+    Bench::quietWindowMaskWarnings();
     QTemporaryDir home;
     // The remembered TMX files and the journals go to a scratch home, not the user's.
     qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));

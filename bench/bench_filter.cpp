@@ -35,14 +35,6 @@ constexpr int GermanRow = 55;
 const QStringList ShowNames = {QStringLiteral("All entries"), QStringLiteral("Untranslated"), QStringLiteral("Errors"),
                                QStringLiteral("Marked"), QStringLiteral("Warnings"), QStringLiteral("Same as reference")};
 
-QtMessageHandler defaultHandler = nullptr;
-void dropMaskWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (message.contains(QLatin1String("does not support setting window masks")))
-        return;
-    defaultHandler(type, context, message);
-}
-
 bool waitExposed(QWidget *widget)
 {
     const QDeadlineTimer deadline(5000);
@@ -65,7 +57,7 @@ void printRow(const QString &what, double ms, double floorMs, const QString &cou
 int main(int argc, char **argv)
 {
     CGlossa_DeskApp app(argc, argv);
-    defaultHandler = qInstallMessageHandler(dropMaskWarnings);
+    Bench::quietWindowMaskWarnings();
 
     QTemporaryDir productDir;
     const QString root = productDir.path();

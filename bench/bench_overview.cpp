@@ -28,15 +28,6 @@ namespace {
 constexpr int Attributes = 20000;
 constexpr int Runs = 3;
 
-QtMessageHandler defaultHandler = nullptr;
-void dropMaskWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (message.contains(QLatin1String("does not support setting window masks"))
-        || message.contains(QLatin1String("does not support propagateSizeHints")))
-        return;
-    defaultHandler(type, context, message);
-}
-
 struct OverviewRun
 {
     double firstRowMs = 0;
@@ -92,7 +83,7 @@ OverviewRun openOverview(const QString &root, int languages)
 int main(int argc, char **argv)
 {
     CGlossa_DeskApp app(argc, argv);
-    defaultHandler = qInstallMessageHandler(dropMaskWarnings);
+    Bench::quietWindowMaskWarnings();
 
     QTemporaryDir productDir;
     QList<int> rows;

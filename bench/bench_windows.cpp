@@ -75,14 +75,6 @@ void print(const Table &table)
 
 // The offscreen platform has no window shapes and says so each time the
 // waiting window comes up; that says nothing about the figures.
-QtMessageHandler defaultHandler = nullptr;
-void dropMaskWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (message.contains(QLatin1String("does not support setting window masks")))
-        return;
-    defaultHandler(type, context, message);
-}
-
 class QuietNotifier : public Notifier
 {
 public:
@@ -213,7 +205,7 @@ int main(int argc, char **argv)
 {
     // The program's own application object, so the process-wide objects come up as they do at start.
     CGlossa_DeskApp app(argc, argv);
-    defaultHandler = qInstallMessageHandler(dropMaskWarnings);
+    Bench::quietWindowMaskWarnings();
     QuietNotifier notifier;
 
     Table startup{"Start-up, 20,000 attributes x 112 languages (best of 5)", {}, {}};
