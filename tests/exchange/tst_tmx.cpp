@@ -1,6 +1,7 @@
 #include "exchange/Tmx.h"
 
-#include <QFile>
+#include "TestSupport.h"
+
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -199,10 +200,7 @@ void TestTmx::refuses()
     // The memory reads the file from disk a piece at a time: refused the same way, named.
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("refused.tmx"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
+    QVERIFY(TestSupport::writeBytes(path, bytes));
     QString why;
     QVERIFY(!loadTmxMemory(path, QStringLiteral("en-US"), QStringLiteral("de-DE"), why));
     QVERIFY2(why.contains(message) && why.contains(path), qPrintable(why));
@@ -221,10 +219,7 @@ void TestTmx::memoryReadsTheFileInPieces()
     QVERIFY(bytes.size() > 3 << 20);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("big.tmx"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
+    QVERIFY(TestSupport::writeBytes(path, bytes));
     QString error;
     int others = -1;
     const std::shared_ptr<const UnitSet> units =
