@@ -199,14 +199,16 @@ int BitParallelDistance::distance(std::u16string_view text) const
     return distanceTo(text);
 }
 
-std::pair<int, int> BitParallelDistance::distances(std::u32string_view first, std::u32string_view second) const
+std::pair<int, int> BitParallelDistance::distances(std::u32string_view first, std::u32string_view second,
+                                                   int firstLimit, int secondLimit) const
 {
-    return distancesTo(first, second);
+    return distancesTo(first, second, firstLimit, secondLimit);
 }
 
-std::pair<int, int> BitParallelDistance::distances(std::u16string_view first, std::u16string_view second) const
+std::pair<int, int> BitParallelDistance::distances(std::u16string_view first, std::u16string_view second,
+                                                   int firstLimit, int secondLimit) const
 {
-    return distancesTo(first, second);
+    return distancesTo(first, second, firstLimit, secondLimit);
 }
 
 template<typename View>
@@ -221,8 +223,34 @@ int BitParallelDistance::distanceTo(View text) const
     return walk.score;
 }
 
+namespace {
+
+// The last row changes by at most one a column: after column j of a text of m, the
+// distance is at least the score less the m - j columns left.
+bool beyond(int score, size_t left, int limit)
+{
+    return score - int(std::min<size_t>(left, size_t(BitParallelDistance::Unlimited))) > limit;
+}
+
+// Columns walked between looks at the limit.
+constexpr size_t Stride = 8;
+
+} // namespace
+
 template<typename View>
-std::pair<int, int> BitParallelDistance::distancesTo(View first, View second) const
+int BitParallelDistance::finish(Walk &walk, View text, size_t from, int limit) const
+{
+    const int lastBit = m_length - 1;
+    for (size_t i = from; i < text.size(); ++i) {
+        walk.step(mask(char32_t(text[i])), lastBit);
+        if ((i + 1) % Stride == 0 && beyond(walk.score, text.size() - i - 1, limit))
+            return walk.score;
+    }
+    return walk.score;
+}
+
+template<typename View>
+std::pair<int, int> BitParallelDistance::distancesTo(View first, View second, int firstLimit, int secondLimit) const
 {
     if (m_length == 0)
         return {int(first.size()), int(second.size())};
@@ -231,15 +259,19 @@ std::pair<int, int> BitParallelDistance::distancesTo(View first, View second) co
     Walk b;
     a.score = b.score = m_length;
     const size_t both = std::min(first.size(), second.size());
-    for (size_t i = 0; i < both; ++i) {
-        a.step(mask(char32_t(first[i])), lastBit);
-        b.step(mask(char32_t(second[i])), lastBit);
+    size_t i = 0;
+    bool aBeyond = false;
+    bool bBeyond = false;
+    while (i < both && !aBeyond && !bBeyond) {
+        const size_t stop = std::min(both, i + Stride);
+        for (; i < stop; ++i) {
+            a.step(mask(char32_t(first[i])), lastBit);
+            b.step(mask(char32_t(second[i])), lastBit);
+        }
+        aBeyond = beyond(a.score, first.size() - i, firstLimit);
+        bBeyond = beyond(b.score, second.size() - i, secondLimit);
     }
-    for (size_t i = both; i < first.size(); ++i)
-        a.step(mask(char32_t(first[i])), lastBit);
-    for (size_t i = both; i < second.size(); ++i)
-        b.step(mask(char32_t(second[i])), lastBit);
-    return {a.score, b.score};
+    return {aBeyond ? a.score : finish(a, first, i, firstLimit), bBeyond ? b.score : finish(b, second, i, secondLimit)};
 }
 
 int fuzzyScore(int distance, int longer)

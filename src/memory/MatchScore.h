@@ -57,15 +57,20 @@ class BitParallelDistance
 {
 public:
     static constexpr size_t MaxLength = 64;
+    static constexpr int Unlimited = 1 << 30;
     // pattern: at most MaxLength symbols, of 32 bits or (as the index keeps them) 16.
     explicit BitParallelDistance(std::u32string_view pattern);
     explicit BitParallelDistance(std::u16string_view pattern);
     int distance(std::u32string_view text) const;
     int distance(std::u16string_view text) const;
     // The distances to two texts at once: two independent walks interleaved keep
-    // the processor busy where one walk waits on its own last step.
-    std::pair<int, int> distances(std::u32string_view first, std::u32string_view second) const;
-    std::pair<int, int> distances(std::u16string_view first, std::u16string_view second) const;
+    // the processor busy where one walk waits on its own last step. A distance
+    // that cannot stay within its limit is given up early and comes back as some
+    // value above the limit.
+    std::pair<int, int> distances(std::u32string_view first, std::u32string_view second,
+                                  int firstLimit = Unlimited, int secondLimit = Unlimited) const;
+    std::pair<int, int> distances(std::u16string_view first, std::u16string_view second,
+                                  int firstLimit = Unlimited, int secondLimit = Unlimited) const;
 
 private:
     struct Walk;
@@ -74,7 +79,9 @@ private:
     template<typename View>
     int distanceTo(View text) const;
     template<typename View>
-    std::pair<int, int> distancesTo(View first, View second) const;
+    std::pair<int, int> distancesTo(View first, View second, int firstLimit, int secondLimit) const;
+    template<typename View>
+    int finish(Walk &walk, View text, size_t from, int limit) const;
     // Where the pattern's symbol sits, as bits; ASCII (nearly every symbol of UI
     // English) straight from a table, the rest by open addressing.
     std::uint64_t mask(char32_t symbol) const

@@ -13,7 +13,11 @@ namespace {
 
 constexpr std::uint64_t SymbolBits = 17;
 constexpr std::uint64_t Padding = 0x10000;
-constexpr std::uint32_t CountMask = 0xFF;
+// A trigram's k-th occurrence in a text is a key of its own (the occurrence above the
+// three symbols), so that the texts sharing c occurrences with a query are counted by
+// walking c lists of plain ids. The last key stands for that many occurrences or more.
+constexpr std::uint64_t OccurrenceShift = 3 * SymbolBits;
+constexpr int Occurrences = 255;
 constexpr std::uint64_t FreeSlot = ~std::uint64_t(0);
 
 size_t slotOf(std::uint64_t gram, size_t mask)
@@ -46,15 +50,19 @@ void trigramsInto(std::u16string_view symbols, std::vector<std::uint64_t> &grams
     std::sort(grams.begin(), grams.end());
 }
 
-// Calls each(gram, occurrences) for the distinct grams of a sorted list.
+// Calls each(key, weight) for the occurrence keys of a sorted list of grams: the k-th
+// occurrence of a gram counts 1 towards the grams a text shares, the last key as many
+// occurrences as the list has from there on.
 template<typename Each>
-void forEachDistinct(const std::vector<std::uint64_t> &grams, Each each)
+void forEachOccurrence(const std::vector<std::uint64_t> &grams, Each each)
 {
     for (size_t i = 0; i < grams.size();) {
         size_t j = i + 1;
         while (j < grams.size() && grams[j] == grams[i])
             ++j;
-        each(grams[i], int(j - i));
+        const int count = int(j - i);
+        for (int k = 0; k < std::min(count, Occurrences); ++k)
+            each(grams[i] | (std::uint64_t(k) << OccurrenceShift), k + 1 < Occurrences ? 1 : count - k);
         i = j;
     }
 }
@@ -71,16 +79,18 @@ std::array<std::uint8_t, 32> bagOf(std::u16string_view symbols)
 }
 
 // Each edit changes one symbol: a distance of d leaves at most d symbols of either
-// text unmatched in the other. Capped bins only make the bound smaller.
-int bagDistance(const std::array<std::uint8_t, 32> &a, const std::array<std::uint8_t, 32> &b)
+// text unmatched in the other. Capped bins only make the bound smaller. The larger of
+// the two excesses is half their sum (the bins' absolute differences) plus half their
+// difference (the difference of the bins' totals): a loop the compiler vectorises.
+int bagDistance(const std::array<std::uint8_t, 32> &a, int totalOfA, const std::array<std::uint8_t, 32> &b)
 {
-    int extraA = 0;
-    int extraB = 0;
+    int differences = 0;
+    int totalOfB = 0;
     for (size_t i = 0; i < a.size(); ++i) {
-        const int d = int(a[i]) - int(b[i]);
-        (d > 0 ? extraA : extraB) += std::abs(d);
+        differences += std::abs(int(a[i]) - int(b[i]));
+        totalOfB += b[i];
     }
-    return std::max(extraA, extraB);
+    return (differences + std::abs(totalOfA - totalOfB)) / 2;
 }
 
 size_t threadCount()
@@ -319,7 +329,7 @@ TextIndex::TextIndex(qsizetype count, const std::function<QStringView(qsizetype)
         const size_t stop = std::min(distinct, start + Block);
         gramsOfBlock(start, stop);
         for (size_t id = start; id < stop; ++id)
-            forEachDistinct(blockGrams[id - start], [&](Gram gram, int) {
+            forEachOccurrence(blockGrams[id - start], [&](Gram gram, int) {
                 const std::uint32_t g = addGram(gram);
                 if (g == perGram.size())
                     perGram.push_back(0);
@@ -333,8 +343,8 @@ TextIndex::TextIndex(qsizetype count, const std::function<QStringView(qsizetype)
     std::vector<std::uint32_t>().swap(perGram);
     m_postings.resize(m_gramStart.back());
     std::vector<std::uint32_t> fill(m_gramStart.begin(), m_gramStart.end() - 1);
-    // The second pass looks the ids up on every core too: (gram id, occurrences) per text.
-    std::vector<std::vector<std::pair<std::uint32_t, std::uint32_t>>> blockIds(Block);
+    // The second pass looks the keys' ids up on every core too.
+    std::vector<std::vector<std::uint32_t>> blockIds(Block);
     for (size_t start = 0; start < distinct; start += Block) {
         const size_t stop = std::min(distinct, start + Block);
         inParallel(stop - start, [&](size_t, size_t begin, size_t end) {
@@ -342,14 +352,12 @@ TextIndex::TextIndex(qsizetype count, const std::function<QStringView(qsizetype)
             for (size_t i = begin; i < end; ++i) {
                 trigramsInto(symbolsOf(int(start + i)), grams);
                 blockIds[i].clear();
-                forEachDistinct(grams, [&](Gram gram, int occurring) {
-                    blockIds[i].emplace_back(std::uint32_t(gramId(gram)), std::uint32_t(std::min(occurring, int(CountMask))));
-                });
+                forEachOccurrence(grams, [&](Gram gram, int) { blockIds[i].push_back(std::uint32_t(gramId(gram))); });
             }
         });
         for (size_t id = start; id < stop; ++id)
-            for (const auto &[g, occurring] : blockIds[id - start])
-                m_postings[fill[g]++] = (std::uint32_t(id) << 8) | occurring;
+            for (const std::uint32_t g : blockIds[id - start])
+                m_postings[fill[g]++] = std::uint32_t(id);
     }
 }
 
@@ -525,6 +533,7 @@ std::vector<TextIndex::Hit> TextIndex::match(QStringView query, PlaceholderRule 
 
     const std::u16string symbols = querySymbols(query);
     const Bag queryBag = bagOf(symbols);
+    const int queryTotal = std::accumulate(queryBag.begin(), queryBag.end(), 0);
     std::optional<BitParallelDistance> fast;
     if (symbols.size() <= BitParallelDistance::MaxLength)
         fast.emplace(std::u16string_view(symbols));
@@ -539,46 +548,68 @@ std::vector<TextIndex::Hit> TextIndex::match(QStringView query, PlaceholderRule 
     const int idLow = m_lengthStart[size_t(shortest)];
     const int idHigh = m_lengthStart[size_t(tallest + 1)];
 
-    std::vector<std::uint16_t> shared(size_t(std::max(0, idHigh - idLow)), 0);
+    // The query's occurrence keys and their weights: a text's cell adds up the
+    // occurrences it shares, at most the query's n + 2 grams.
     std::vector<std::uint64_t> queryGrams;
     trigramsInto(symbols, queryGrams);
-    forEachDistinct(queryGrams, [&](Gram gram, int queryCount) {
-        const int g = gramId(gram);
-        if (g < 0)
-            return;
-        const auto begin = m_postings.begin() + m_gramStart[size_t(g)];
-        const auto end = m_postings.begin() + m_gramStart[size_t(g) + 1];
-        for (auto p = std::lower_bound(begin, end, std::uint32_t(idLow) << 8); p != end; ++p) {
-            const int id = int(*p >> 8);
-            if (id >= idHigh)
-                break;
-            const int count = int(*p & CountMask);
-            const int add = count == int(CountMask) ? queryCount : std::min(queryCount, count);
-            std::uint16_t &cell = shared[size_t(id - idLow)];
-            cell = std::uint16_t(std::min(0xFFFF, cell + add));
-        }
+    std::vector<std::pair<int, int>> lists; // (key id, weight)
+    forEachOccurrence(queryGrams, [&](Gram gram, int weight) {
+        if (const int g = gramId(gram); g >= 0)
+            lists.emplace_back(g, weight);
     });
-
-    // Ids run by length, so the bounds are worked out once per length; what passes
-    // them all is scored, two at a time where the query allows it.
     std::vector<int> candidates;
-    for (int m = shortest; m <= tallest; ++m) {
-        const int longer = std::max(n, m);
-        const int limit = distanceLimit(longer, minScore);
-        if (std::abs(n - m) > limit)
-            continue;
-        const int needed = longer + 2 - 3 * limit;
-        const int end = m_lengthStart[size_t(m + 1)];
-        for (int id = m_lengthStart[size_t(m)]; id < end; ++id) {
-            if (needed > 0 && shared[size_t(id - idLow)] < needed)
-                continue;
-            if (bagDistance(queryBag, m_bags[size_t(id)]) > limit)
-                continue;
-            if (std::binary_search(loose.begin(), loose.end(), id))
-                continue;
-            candidates.push_back(id);
+    const auto collect = [&]<typename Cell>(Cell) {
+        std::vector<Cell> shared(size_t(std::max(0, idHigh - idLow)), 0);
+        for (const auto &[g, weight] : lists) {
+            const auto begin = m_postings.begin() + m_gramStart[size_t(g)];
+            const auto end = m_postings.begin() + m_gramStart[size_t(g) + 1];
+            const auto from = std::lower_bound(begin, end, std::uint32_t(idLow));
+            const auto to = std::lower_bound(from, end, std::uint32_t(idHigh));
+            Cell *cells = shared.data() - idLow;
+            if (weight == 1)
+                for (auto p = from; p != to; ++p)
+                    ++cells[*p];
+            else
+                for (auto p = from; p != to; ++p)
+                    cells[*p] = Cell(cells[*p] + weight);
         }
-    }
+        // Ids run by length, so the bounds are worked out once per length. The ids
+        // passing each bound are gathered without a branch: which pass is hard to guess.
+        candidates.resize(size_t(std::max(0, idHigh - idLow)));
+        size_t count = 0;
+        for (int m = shortest; m <= tallest; ++m) {
+            const int longer = std::max(n, m);
+            const int limit = distanceLimit(longer, minScore);
+            if (std::abs(n - m) > limit)
+                continue;
+            const int needed = longer + 2 - 3 * limit;
+            const int from = m_lengthStart[size_t(m)];
+            const int to = m_lengthStart[size_t(m + 1)];
+            size_t passed = count;
+            for (int id = from; id < to; ++id) {
+                candidates[passed] = id;
+                passed += int(shared[size_t(id - idLow)]) >= needed;
+            }
+            for (size_t i = count; i < passed; ++i) {
+                const int id = candidates[i];
+                candidates[count] = id;
+                count += bagDistance(queryBag, queryTotal, m_bags[size_t(id)]) <= limit;
+            }
+        }
+        candidates.resize(count);
+    };
+    if (n + 2 <= 0xFF)
+        collect(std::uint8_t());
+    else if (n + 2 <= 0xFFFF)
+        collect(std::uint16_t());
+    else
+        collect(std::uint32_t());
+    if (!loose.empty())
+        std::erase_if(candidates, [&](int id) { return std::binary_search(loose.begin(), loose.end(), id); });
+
+    const auto limitOf = [&](int id) {
+        return distanceLimit(int(std::max(symbols.size(), symbolsOf(id).size())), minScore);
+    };
     const auto keep = [&](int id, int distance) {
         const int longer = int(std::max(symbols.size(), symbolsOf(id).size()));
         if (distance > distanceLimit(longer, minScore))
@@ -590,9 +621,11 @@ std::vector<TextIndex::Hit> TextIndex::match(QStringView query, PlaceholderRule 
     if (fast) {
         size_t i = 0;
         for (; i + 1 < candidates.size(); i += 2) {
-            const auto [first, second] = fast->distances(symbolsOf(candidates[i]), symbolsOf(candidates[i + 1]));
-            keep(candidates[i], first);
-            keep(candidates[i + 1], second);
+            const int one = candidates[i];
+            const int other = candidates[i + 1];
+            const auto [first, second] = fast->distances(symbolsOf(one), symbolsOf(other), limitOf(one), limitOf(other));
+            keep(one, first);
+            keep(other, second);
         }
         if (i < candidates.size())
             keep(candidates[i], fast->distance(symbolsOf(candidates[i])));

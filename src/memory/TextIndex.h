@@ -114,10 +114,10 @@ private:
     // (hash of the text, id) and (hash of the loose form, id), sorted; equal hashes are compared.
     std::vector<std::pair<std::uint32_t, std::uint32_t>> m_byText;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> m_byLoose;
-    // Trigram -> its postings m_postings[m_gramStart[g] .. m_gramStart[g + 1]), ascending by id:
-    // id << 8 | occurrences in the text (255 meaning at least that many).
-    // Trigram -> its id by open addressing, twice as many slots as grams at least (a
-    // gram never has every bit set: that marks a free slot).
+    // Occurrence key (a trigram's k-th occurrence in a text) -> the ids of the texts
+    // holding it, m_postings[m_gramStart[g] .. m_gramStart[g + 1]), ascending.
+    // Occurrence key -> its id by open addressing, twice as many slots as keys at least
+    // (a key never has every bit set: that marks a free slot).
     std::vector<std::pair<Gram, std::uint32_t>> m_gramSlots;
     size_t m_gramCount = 0;
     // The id of gram, -1 when no text has it.

@@ -168,6 +168,9 @@ void TestMemory::indexHoldsToTheScanOnEveryKindOfText_data()
     QTest::newRow("many texts") << QStringLiteral("plain") << 4500;
     QTest::newRow("texts over 64 symbols") << QStringLiteral("long") << 1200;
     QTest::newRow("letters beyond ASCII") << QStringLiteral("accented") << 2500;
+    // Over 255 symbols a text's shared grams no longer fit a byte, and a gram repeated
+    // over 255 times shares its last occurrence key.
+    QTest::newRow("a gram repeated beyond 255 times") << QStringLiteral("repeated") << 60;
 }
 
 void TestMemory::indexHoldsToTheScanOnEveryKindOfText()
@@ -180,18 +183,31 @@ void TestMemory::indexHoldsToTheScanOnEveryKindOfText()
                 texts[i] += u' ' + texts[(i * 7 + 3) % texts.size()] + u' ' + texts[(i * 13 + 5) % texts.size()];
             else if (kind == u"accented" && i % 2 == 0)
                 texts[i].replace(u'e', QChar(0xE9)).replace(u'a', QChar(0xE4)).replace(u'S', QChar(0x15A));
+            else if (kind == u"repeated")
+                texts[i].prepend(QStringLiteral("ab").repeated(260 + i % 20) + u' ');
         }
         return texts;
     };
     const QStringList texts = shaped(uiTexts(textCount, 23));
     const TextIndex index(texts);
     QStringList queries = shaped(uiTexts(45, 24));
-    for (qsizetype i = 0; i < queries.size(); i += 3) // the loose forms: case and closing punctuation
+    if (kind == u"repeated") {
+        // Near copies, one letter changed: at a cut-off of 99 only a full count of the
+        // repeated grams lets them through.
+        queries.clear();
+        for (qsizetype i = 0; i < texts.size(); i += 7) {
+            QString query = texts[i];
+            query.back() = query.back() == u'x' ? u'y' : u'x';
+            queries.append(query);
+        }
+    }
+    for (qsizetype i = 0; i < queries.size() && i * 11 < texts.size(); i += 3) // the loose forms: case and closing punctuation
         queries[i] = texts[i * 11].toUpper() + u'.';
+    const int cutOff = kind == u"repeated" ? 99 : 70;
     int found = 0;
     for (const QString &query : queries) {
-        const std::vector<TextIndex::Hit> fast = index.match(query, PlaceholderRule::Percent, 70);
-        const std::vector<TextIndex::Hit> scan = index.matchByScan(query, PlaceholderRule::Percent, 70);
+        const std::vector<TextIndex::Hit> fast = index.match(query, PlaceholderRule::Percent, cutOff);
+        const std::vector<TextIndex::Hit> scan = index.matchByScan(query, PlaceholderRule::Percent, cutOff);
         QCOMPARE(fast.size(), scan.size());
         for (size_t i = 0; i < fast.size(); ++i) {
             QCOMPARE(fast[i].text, scan[i].text);
@@ -228,9 +244,16 @@ void TestMemory::bitParallelDistanceAgreesWithTheTable()
                 const int unlimited = 1000;
                 const int toFirst = editDistance(a, b, unlimited);
                 QCOMPARE(fast.distance(b), toFirst);
+                const int toSecond = editDistance(a, c, unlimited);
                 const std::pair<int, int> both = fast.distances(b, c);
                 QCOMPARE(both.first, toFirst);
-                QCOMPARE(both.second, editDistance(a, c, unlimited));
+                QCOMPARE(both.second, toSecond);
+                // With limits a walk may give up early, but only on a distance beyond its limit.
+                for (const int limit : {0, 1, 3, 8, 20}) {
+                    const std::pair<int, int> limited = fast.distances(b, c, limit, limit + 2);
+                    QCOMPARE(limited.first <= limit ? limited.first : -1, toFirst <= limit ? toFirst : -1);
+                    QCOMPARE(limited.second <= limit + 2 ? limited.second : -1, toSecond <= limit + 2 ? toSecond : -1);
+                }
             }
     }
 }
