@@ -250,23 +250,22 @@ std::vector<MemoryMatch> TranslationMemory::suggest(const MatchQuery &query) con
     const QStringView current = valueText(query.currentValue);
     const int minScore = std::clamp(query.minScore, 0, 100);
 
+    // A translation offered, with where its best-ranked unit comes from: the strings
+    // of a match (its English, key, language, file) are made only for the matches kept.
     struct Candidate
     {
-        MemoryMatch match;
+        int score = 0;
         int rank = 0;
+        int uses = 1;
+        bool placeholdersDiffer = false;
+        QString text;
+        int attribute = -1;           // a product or sibling match: the attribute
+        const UnitSet *units = nullptr; // an earlier release or TMX match: its units
+        int unit = -1;
     };
     std::vector<Candidate> candidates;
     QHash<QString, int> byText;
-    // The key is made a string only for a match that is kept.
-    struct KeyOf
-    {
-        const QString *key = nullptr;
-        const UnitSet *units = nullptr;
-        int unit = 0;
-        QString text() const { return key ? *key : units->key(unit); }
-    };
-    const auto offer = [&](int score, QStringView target, const QString &source, MatchOrigin origin, int rank,
-                           const KeyOf &key, const QString &language, const QString &file) {
+    const auto offer = [&](int score, QStringView target, int rank, int attribute, const UnitSet *units, int unit) {
         const QStringView text = valueText(target);
         if (text == current || score < minScore)
             return;
@@ -275,21 +274,18 @@ std::vector<MemoryMatch> TranslationMemory::suggest(const MatchQuery &query) con
         const auto found = byText.constFind(QString::fromRawData(text.data(), text.size()));
         if (found != byText.cend()) {
             Candidate &held = candidates[size_t(found.value())];
-            const bool differ = held.match.placeholdersDiffer;
-            if (differ)
+            if (held.placeholdersDiffer)
                 score -= 10;
             if (score < minScore)
                 return;
-            ++held.match.uses;
-            if (score < held.match.score || (score == held.match.score && rank >= held.rank))
+            ++held.uses;
+            if (score < held.score || (score == held.score && rank >= held.rank))
                 return;
-            held.match.score = score;
-            held.match.source = source;
-            held.match.origin = origin;
-            held.match.key = key.text();
-            held.match.language = language;
-            held.match.file = file;
+            held.score = score;
             held.rank = rank;
+            held.attribute = attribute;
+            held.units = units;
+            held.unit = unit;
             return;
         }
         const bool differ = countPlaceholders(text, rule) != wanted;
@@ -299,7 +295,7 @@ std::vector<MemoryMatch> TranslationMemory::suggest(const MatchQuery &query) con
             return;
         const QString textString = text.toString();
         byText.insert(textString, int(candidates.size()));
-        candidates.push_back({{score, textString, source, origin, key.text(), language, file, 1, differ}, rank});
+        candidates.push_back({score, rank, 1, differ, textString, attribute, units, unit});
     };
 
     const auto hitsIn = [&](const TextIndex &index) {
@@ -309,44 +305,64 @@ std::vector<MemoryMatch> TranslationMemory::suggest(const MatchQuery &query) con
     for (const TextIndex::Hit &hit : hitsIn(product.index())) {
         for (const int attribute : product.index().positions(hit.text)) {
             if (m_offerable[0][size_t(attribute)] && attribute != query.attribute)
-                offer(hit.score, m_own.values[attribute], product.english(attribute), MatchOrigin::Product,
-                      ProductRank, {&product.keys()[attribute]}, m_own.name, m_own.file);
+                offer(hit.score, m_own.values[attribute], ProductRank, attribute, nullptr, -1);
             for (size_t s = 0; s < m_siblings.size(); ++s)
                 if (m_offerable[s + 1][size_t(attribute)])
-                    offer(hit.score, m_siblings[s].values[attribute], product.english(attribute), MatchOrigin::Sibling,
-                          SiblingRank + int(s), {&product.keys()[attribute]}, m_siblings[s].name, m_siblings[s].file);
+                    offer(hit.score, m_siblings[s].values[attribute], SiblingRank + int(s), attribute, nullptr, -1);
         }
     }
     const auto offerUnits = [&](const UnitSet &units, int rank) {
         QString target; // one buffer for every unit's target
-        for (const TextIndex::Hit &hit : hitsIn(units.index())) {
-            const QString source = units.index().text(hit.text);
+        for (const TextIndex::Hit &hit : hitsIn(units.index()))
             for (const int unit : units.index().positions(hit.text)) {
                 units.targetInto(unit, target);
-                offer(hit.score, target, source, units.origin(), rank, {nullptr, &units, unit}, m_own.name, units.name());
+                offer(hit.score, target, rank, -1, &units, unit);
             }
-        }
     };
     if (m_earlier)
         offerUnits(*m_earlier, EarlierRank);
     for (size_t t = 0; t < m_tmx.size(); ++t)
         offerUnits(*m_tmx[t], TmxRank + int(t));
 
-    std::sort(candidates.begin(), candidates.end(), [](const Candidate &a, const Candidate &b) {
-        if (a.match.score != b.match.score)
-            return a.match.score > b.match.score;
-        if (a.match.uses != b.match.uses)
-            return a.match.uses > b.match.uses;
+    const auto before = [](const Candidate &a, const Candidate &b) {
+        if (a.score != b.score)
+            return a.score > b.score;
+        if (a.uses != b.uses)
+            return a.uses > b.uses;
         if (a.rank != b.rank)
             return a.rank < b.rank;
-        return a.match.text < b.match.text;
-    });
-    std::vector<MemoryMatch> matches;
+        return a.text < b.text;
+    };
     const size_t wantedCount = query.maxMatches < 0 ? candidates.size()
                                                     : std::min(candidates.size(), size_t(query.maxMatches));
+    std::partial_sort(candidates.begin(), candidates.begin() + qsizetype(wantedCount), candidates.end(), before);
+    std::vector<MemoryMatch> matches;
     matches.reserve(wantedCount);
-    for (size_t i = 0; i < wantedCount; ++i)
-        matches.push_back(std::move(candidates[i].match));
+    for (size_t i = 0; i < wantedCount; ++i) {
+        Candidate &candidate = candidates[i];
+        MemoryMatch match;
+        match.score = candidate.score;
+        match.text = std::move(candidate.text);
+        match.uses = candidate.uses;
+        match.placeholdersDiffer = candidate.placeholdersDiffer;
+        if (candidate.units) {
+            const UnitSet &units = *candidate.units;
+            match.source = units.index().text(units.sourceText(candidate.unit));
+            match.origin = units.origin();
+            match.key = units.key(candidate.unit);
+            match.language = m_own.name;
+            match.file = units.name();
+        } else {
+            const LanguageColumn &column =
+                candidate.rank == ProductRank ? m_own : m_siblings[size_t(candidate.rank - SiblingRank)];
+            match.source = product.english(candidate.attribute);
+            match.origin = candidate.rank == ProductRank ? MatchOrigin::Product : MatchOrigin::Sibling;
+            match.key = product.keys()[candidate.attribute];
+            match.language = column.name;
+            match.file = column.file;
+        }
+        matches.push_back(std::move(match));
+    }
     return matches;
 }
 
