@@ -99,6 +99,10 @@ int openMemory(const QString &command, const QStringList &positional, const QCom
         return commandFailed(command, QStringLiteral("the product has no language \"%1\"").arg(positional[0]));
     if (opened.language == MasterName)
         return commandFailed(command, QStringLiteral("%1 is the master: its English is the source of every match").arg(MasterName));
+    // The product's part of the memory is built while the TMX files are still being read.
+    opened.memory = opened.product.memoryFor(opened.language, parser.value(SinceOption), {});
+    if (!opened.memory)
+        return commandFailed(command, opened.product.error());
     const QString target = LocaleCatalogue::Bcp47ForDisplayName(opened.language);
     std::vector<TmxRead> reads = early.valid() ? early.get() : std::vector<TmxRead>();
     if (!tmxPaths.isEmpty() && (reads.empty() || target != guessed))
@@ -112,9 +116,8 @@ int openMemory(const QString &command, const QStringList &positional, const QCom
             printTo(stderr, QStringLiteral("%1: %2 units of other languages skipped\n").arg(tmxPaths[i]).arg(read.otherLanguages));
         tmx.push_back(std::move(read.units));
     }
-    opened.memory = opened.product.memoryFor(opened.language, parser.value(SinceOption), std::move(tmx));
-    if (!opened.memory)
-        return commandFailed(command, opened.product.error());
+    if (!tmx.empty())
+        opened.memory = opened.memory->withUnits(opened.memory->earlier(), std::move(tmx));
     return Cli::ExitOk;
 }
 
