@@ -620,6 +620,14 @@ std::vector<TextIndex::Hit> TextIndex::match(QStringView query, PlaceholderRule 
     };
     if (fast) {
         size_t i = 0;
+        for (; i + 3 < candidates.size(); i += 4) {
+            const std::array<int, 4> ids{candidates[i], candidates[i + 1], candidates[i + 2], candidates[i + 3]};
+            const std::array<int, 4> distances = fast->distances(
+                {symbolsOf(ids[0]), symbolsOf(ids[1]), symbolsOf(ids[2]), symbolsOf(ids[3])},
+                {limitOf(ids[0]), limitOf(ids[1]), limitOf(ids[2]), limitOf(ids[3])});
+            for (size_t lane = 0; lane < 4; ++lane)
+                keep(ids[lane], distances[lane]);
+        }
         for (; i + 1 < candidates.size(); i += 2) {
             const int one = candidates[i];
             const int other = candidates[i + 1];

@@ -256,6 +256,26 @@ void TestMemory::bitParallelDistanceAgreesWithTheTable()
                 }
             }
     }
+    // Four walks side by side, over texts of unequal lengths, with and without limits.
+    const auto units = [](const QString &text) { return std::u16string_view(reinterpret_cast<const char16_t *>(text.utf16()), size_t(text.size())); };
+    for (const QString &pattern : texts) {
+        if (pattern.size() > qsizetype(BitParallelDistance::MaxLength))
+            continue;
+        const BitParallelDistance fast(units(pattern));
+        for (qsizetype first = 0; first < texts.size(); ++first) {
+            std::array<std::u16string_view, 4> four;
+            for (size_t lane = 0; lane < 4; ++lane)
+                four[lane] = units(texts[(first + qsizetype(lane) * 3) % texts.size()]);
+            for (const int limit : {0, 2, 6, BitParallelDistance::Unlimited}) {
+                const std::array<int, 4> got = fast.distances(four, {limit, limit + 1, limit, limit + 3});
+                for (size_t lane = 0; lane < 4; ++lane) {
+                    const int laneLimit = std::array<int, 4>{limit, limit + 1, limit, limit + 3}[lane];
+                    const int exact = editDistance(units(pattern), four[lane], 1000);
+                    QCOMPARE(got[lane] <= laneLimit ? got[lane] : -1, exact <= laneLimit ? exact : -1);
+                }
+            }
+        }
+    }
 }
 
 void TestMemory::sixteenBitSymbolsHoldToTheScan_data()
