@@ -316,35 +316,47 @@ TextIndex::TextIndex(qsizetype count, const std::function<QStringView(qsizetype)
     // every core: the first gives each gram its id and counts its postings, the
     // second lays the postings out gram by gram (ids ascending, as the texts are
     // walked in order). The grams are worked out twice rather than kept in between.
+    // Both look the ids of the keys known before the block up on every core; only the
+    // first block's keys are mostly new, and only new keys are added one at a time.
     constexpr size_t Block = 4096;
-    std::vector<std::vector<std::uint64_t>> blockGrams(Block);
+    std::vector<std::vector<std::uint32_t>> blockIds(Block);
+    std::vector<std::vector<Gram>> blockNew(Block);
     std::vector<std::uint32_t> perGram;
-    const auto gramsOfBlock = [&](size_t start, size_t stop) {
-        inParallel(stop - start, [&](size_t, size_t begin, size_t end) {
-            for (size_t i = begin; i < end; ++i)
-                trigramsInto(symbolsOf(int(start + i)), blockGrams[i]);
-        });
-    };
     for (size_t start = 0; start < distinct; start += Block) {
         const size_t stop = std::min(distinct, start + Block);
-        gramsOfBlock(start, stop);
-        for (size_t id = start; id < stop; ++id)
-            forEachOccurrence(blockGrams[id - start], [&](Gram gram, int) {
+        inParallel(stop - start, [&](size_t, size_t begin, size_t end) {
+            std::vector<std::uint64_t> grams;
+            for (size_t i = begin; i < end; ++i) {
+                trigramsInto(symbolsOf(int(start + i)), grams);
+                blockIds[i].clear();
+                blockNew[i].clear();
+                forEachOccurrence(grams, [&](Gram gram, int) {
+                    if (const int g = gramId(gram); g >= 0)
+                        blockIds[i].push_back(std::uint32_t(g));
+                    else
+                        blockNew[i].push_back(gram);
+                });
+            }
+        });
+        for (size_t i = 0; i < stop - start; ++i) {
+            for (const std::uint32_t g : blockIds[i])
+                ++perGram[g];
+            for (const Gram gram : blockNew[i]) {
                 const std::uint32_t g = addGram(gram);
                 if (g == perGram.size())
                     perGram.push_back(0);
                 ++perGram[g];
-            });
+            }
+        }
     }
-    std::vector<std::vector<std::uint64_t>>().swap(blockGrams);
+    std::vector<std::vector<Gram>>().swap(blockNew);
     m_gramStart.assign(perGram.size() + 1, 0);
     for (size_t g = 0; g < perGram.size(); ++g)
         m_gramStart[g + 1] = m_gramStart[g] + perGram[g];
     std::vector<std::uint32_t>().swap(perGram);
     m_postings.resize(m_gramStart.back());
     std::vector<std::uint32_t> fill(m_gramStart.begin(), m_gramStart.end() - 1);
-    // The second pass looks the keys' ids up on every core too.
-    std::vector<std::vector<std::uint32_t>> blockIds(Block);
+    // The second pass: every key is known now.
     for (size_t start = 0; start < distinct; start += Block) {
         const size_t stop = std::min(distinct, start + Block);
         inParallel(stop - start, [&](size_t, size_t begin, size_t end) {
