@@ -29,6 +29,8 @@ size_t slotOf(std::uint64_t gram, size_t mask)
 // letters are case-folded.
 std::uint64_t gramSymbol(char16_t symbol)
 {
+    if (symbol < 0x80) // ASCII, nearly every symbol of UI English, without the table
+        return symbol >= u'A' && symbol <= u'Z' ? symbol + (u'a' - u'A') : symbol;
     return QChar(symbol).toCaseFolded().unicode();
 }
 
