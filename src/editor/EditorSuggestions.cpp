@@ -532,29 +532,51 @@ void EditorSuggestions::onAddMemory()
         addMemory(path);
 }
 
+struct EditorSuggestions::TmxRead
+{
+    std::shared_ptr<const UnitSet> units;
+    QString why;
+    int others = 0;
+};
+
 void EditorSuggestions::addMemory(const QString &path)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
-    if (m_tmxPaths.contains(absolute))
+    if (m_tmxPaths.contains(absolute) || m_tmxReading.contains(absolute))
         return;
-    // Read here, so that a refused file is said at once and never remembered.
-    QString why;
-    int others = 0;
-    std::shared_ptr<const UnitSet> units = loadTmx(absolute, m_editor.m_languageName, why, &others);
-    releaseFreedMemory();
-    if (!units) {
-        MessageBox::show(&m_editor, QMessageBox::Warning, ProgramName, why);
+    // Read on the worker, as a large file takes a while; a refused file is said when
+    // read and never remembered.
+    m_tmxReading.append(absolute);
+    m_editor.statusField()->setText(
+        QStringLiteral("Reading \"%1\" into the translation memory\u2026").arg(QFileInfo(absolute).fileName()));
+    const QString language = m_editor.m_languageName;
+    post([this, absolute, language] {
+        auto read = std::make_shared<TmxRead>();
+        read->units = loadTmx(absolute, language, read->why, &read->others);
+        releaseFreedMemory();
+        QMetaObject::invokeMethod(this, [this, absolute, read] { takeTmx(absolute, read); }, Qt::QueuedConnection);
+    });
+}
+
+void EditorSuggestions::takeTmx(const QString &path, const std::shared_ptr<TmxRead> &read)
+{
+    m_tmxReading.removeOne(path);
+    if (!read->units) {
+        m_editor.statusField()->clear();
+        MessageBox::show(&m_editor, QMessageBox::Warning, ProgramName, read->why);
+        --m_pending;
         return;
     }
-    m_tmxSets[absolute] = units;
-    m_tmxPaths.append(absolute);
+    m_tmxSets[path] = read->units;
+    m_tmxPaths.append(path);
     saveRemembered();
     m_editor.statusField()->setText(QStringLiteral("Added \"%1\" to the translation memory: %2 units of %3 (%4 of other languages skipped)")
-                                        .arg(QFileInfo(absolute).fileName(), grouped(units->size()),
-                                             LocaleCatalogue::Bcp47ForDisplayName(m_editor.m_languageName), grouped(others)));
+                                        .arg(QFileInfo(path).fileName(), grouped(read->units->size()),
+                                             LocaleCatalogue::Bcp47ForDisplayName(m_editor.m_languageName), grouped(read->others)));
     if (hasMemory())
         rebuild();
     refreshMenu();
+    --m_pending;
 }
 
 void EditorSuggestions::removeMemory(const QString &path)

@@ -93,6 +93,9 @@ private:
     struct Built;
     void rebuild();
     void takeBuilt(const std::shared_ptr<Built> &built);
+    struct TmxRead;
+    // A TMX file read on the worker: remembered and built in, or refused with a message.
+    void takeTmx(const QString &path, const std::shared_ptr<TmxRead> &read);
     void ask();
     void show(const std::vector<MemoryMatch> &matches);
     void updateSameEnglish();
@@ -124,6 +127,7 @@ private:
     QString m_productDirectory;
     QString m_earlier;
     QStringList m_tmxPaths;
+    QStringList m_tmxReading; // added, still being read
     // Read TMX files by path, with their unit counts.
     std::map<QString, std::shared_ptr<const UnitSet>> m_tmxSets;
 

@@ -218,9 +218,14 @@ private Q_SLOTS:
             panel.setShown(true);
             MessageBox::setNextAnswer(QMessageBox::Ok);
             panel.addMemory(broken);
+            QVERIFY(QTest::qWaitFor([&] { return !panel.isWorking(); }, 10000));
             QCOMPARE(MessageBox::shownMessages().size(), 1);
             QVERIFY(panel.memoryFiles().isEmpty());
+            // The file is read on the worker: the window goes on meanwhile.
             panel.addMemory(tmx);
+            QVERIFY(panel.memoryFiles().isEmpty());
+            QCOMPARE(editor->statusField()->text(), QStringLiteral("Reading \"agency.tmx\" into the translation memory\u2026"));
+            QVERIFY(QTest::qWaitFor([&] { return !panel.isWorking(); }, 10000));
             QVERIFY2(editor->statusField()->text().contains(QStringLiteral("1 units of fr-FR (1 of other languages skipped)")),
                      qPrintable(editor->statusField()->text()));
             QVERIFY(show(*editor, QStringLiteral("IDS_CLOSE")));
