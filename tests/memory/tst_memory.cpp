@@ -484,6 +484,12 @@ void TestMemory::rankingAndMerging()
     QCOMPARE(originLabel(matches[4]), QStringLiteral("release 1.4"));
     QCOMPARE(originLabel(matches[5]), QStringLiteral("a.tmx"));
     QCOMPARE(matches[5].key, QStringLiteral("t1"));
+    // The strings of a match are made for the matches kept: each from the unit or column it names.
+    QCOMPARE(matches[5].source, QStringLiteral("Cancel"));
+    QCOMPARE(matches[5].file, QStringLiteral("/tm/a.tmx"));
+    QCOMPARE(matches[5].language, QStringLiteral("Spanish (Spain)"));
+    QCOMPARE(matches[1].file, sibling.file);
+    QCOMPARE(matches[1].key, QStringLiteral("IDS_2"));
     QCOMPARE(matches[7].score, 99);
     QCOMPARE(matches[7].source, QStringLiteral("cancel"));
     // The sibling's value of the entry's own key: 100, ranked after the product's own 100 of one use.
