@@ -197,13 +197,6 @@ bool CheckOptions::wants(const QString &check) const
     return (only.isEmpty() ? isDefaultCheck(check) : only.contains(check)) && !ignore.contains(check);
 }
 
-QStringView valueText(QStringView value)
-{
-    if (value.size() >= 2 && value.front() == u'"' && value.back() == u'"')
-        return value.sliced(1, value.size() - 2);
-    return value;
-}
-
 bool isBlankValue(QStringView value)
 {
     return trimProfileSpace(valueText(value)).isEmpty();

@@ -70,7 +70,12 @@ struct CheckOptions
 };
 
 // The text of a value: the value without one pair of enclosing double quotes.
-QStringView valueText(QStringView value);
+inline QStringView valueText(QStringView value)
+{
+    if (value.size() >= 2 && value.front() == u'"' && value.back() == u'"')
+        return value.sliced(1, value.size() - 2);
+    return value;
+}
 // A value whose text is empty after trimming white space ("", "\"\"", "\" \"").
 bool isBlankValue(QStringView value);
 
