@@ -579,13 +579,13 @@ std::vector<TextIndex::Hit> TextIndex::match(QStringView query, PlaceholderRule 
             const auto end = m_postings.begin() + m_gramStart[size_t(g) + 1];
             const auto from = std::lower_bound(begin, end, std::uint32_t(idLow));
             const auto to = std::lower_bound(from, end, std::uint32_t(idHigh));
-            Cell *cells = shared.data() - idLow;
+            const std::uint32_t low = std::uint32_t(idLow);
             if (weight == 1)
                 for (auto p = from; p != to; ++p)
-                    ++cells[*p];
+                    ++shared[*p - low];
             else
                 for (auto p = from; p != to; ++p)
-                    cells[*p] = Cell(cells[*p] + weight);
+                    shared[*p - low] = Cell(shared[*p - low] + weight);
         }
         // Ids run by length, so the bounds are worked out once per length. The ids
         // passing each bound are gathered without a branch: which pass is hard to guess.
