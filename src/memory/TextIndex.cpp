@@ -323,9 +323,8 @@ TextIndex::TextIndex(qsizetype count, const std::function<QStringView(qsizetype)
     constexpr size_t Block = 4096;
     std::vector<std::vector<std::uint32_t>> blockIds(Block);
     std::vector<std::vector<Gram>> blockNew(Block);
-    std::vector<std::uint32_t> perGram;
-    for (size_t start = 0; start < distinct; start += Block) {
-        const size_t stop = std::min(distinct, start + Block);
+    // Each text's keys of the block: the ids of those known, the keys of the others.
+    const auto keysOfBlock = [&](size_t start, size_t stop) {
         inParallel(stop - start, [&](size_t, size_t begin, size_t end) {
             std::vector<std::uint64_t> grams;
             for (size_t i = begin; i < end; ++i) {
@@ -340,6 +339,11 @@ TextIndex::TextIndex(qsizetype count, const std::function<QStringView(qsizetype)
                 });
             }
         });
+    };
+    std::vector<std::uint32_t> perGram;
+    for (size_t start = 0; start < distinct; start += Block) {
+        const size_t stop = std::min(distinct, start + Block);
+        keysOfBlock(start, stop);
         for (size_t i = 0; i < stop - start; ++i) {
             for (const std::uint32_t g : blockIds[i])
                 ++perGram[g];
@@ -351,7 +355,6 @@ TextIndex::TextIndex(qsizetype count, const std::function<QStringView(qsizetype)
             }
         }
     }
-    std::vector<std::vector<Gram>>().swap(blockNew);
     m_gramStart.assign(perGram.size() + 1, 0);
     for (size_t g = 0; g < perGram.size(); ++g)
         m_gramStart[g + 1] = m_gramStart[g] + perGram[g];
@@ -361,14 +364,7 @@ TextIndex::TextIndex(qsizetype count, const std::function<QStringView(qsizetype)
     // The second pass: every key is known now.
     for (size_t start = 0; start < distinct; start += Block) {
         const size_t stop = std::min(distinct, start + Block);
-        inParallel(stop - start, [&](size_t, size_t begin, size_t end) {
-            std::vector<std::uint64_t> grams;
-            for (size_t i = begin; i < end; ++i) {
-                trigramsInto(symbolsOf(int(start + i)), grams);
-                blockIds[i].clear();
-                forEachOccurrence(grams, [&](Gram gram, int) { blockIds[i].push_back(std::uint32_t(gramId(gram))); });
-            }
-        });
+        keysOfBlock(start, stop);
         for (size_t id = start; id < stop; ++id)
             for (const std::uint32_t g : blockIds[id - start])
                 m_postings[fill[g]++] = std::uint32_t(id);
