@@ -208,6 +208,18 @@ QString placeholderMessage(QStringView value, QStringView reference, int attribu
     return countsMessage(countPlaceholders(value, rule), countPlaceholders(reference, rule));
 }
 
+QString markedErrorText(int untranslatedWithPlaceholders, int checkErrors)
+{
+    const QLocale english(QLocale::English);
+    QString text = QStringLiteral("%1 marked ERROR").arg(english.toString(untranslatedWithPlaceholders + checkErrors));
+    QStringList parts;
+    if (untranslatedWithPlaceholders > 0)
+        parts << QStringLiteral("%1 untranslated with placeholders").arg(english.toString(untranslatedWithPlaceholders));
+    parts << QStringLiteral("%1 %2").arg(english.toString(checkErrors),
+                                        checkErrors == 1 ? QStringLiteral("check error") : QStringLiteral("check errors"));
+    return text + QStringLiteral(": ") + parts.join(QStringLiteral(", "));
+}
+
 ReferenceFacts::ReferenceFacts(QStringView reference, int attributeIndex)
     : value(reference)
     , text(valueText(reference))
@@ -645,8 +657,15 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                 }
                 ++report.redundant;
                 const QString name = key.toString();
-                const auto folded = m_indexByFoldedName.constFind(name.toCaseFolded());
-                if (folded != m_indexByFoldedName.cend())
+                const bool quoted = name.size() > 2 && name.front() == u'"' && name.back() == u'"';
+                const auto folded = m_indexByFoldedName.constFind(
+                    (quoted ? name.sliced(1, name.size() - 2) : name).toCaseFolded());
+                if (quoted && folded != m_indexByFoldedName.cend())
+                    add(QStringLiteral("redundant-key"), FindingSeverity::Warning, line, name,
+                        QStringLiteral("a key the master lacks: it is %1 written in quotes, which the product reads as "
+                                       "another key; the next save deletes it and its translation")
+                            .arg(m_names[folded.value()]));
+                else if (folded != m_indexByFoldedName.cend())
                     add(QStringLiteral("redundant-key"), FindingSeverity::Warning, line, name,
                         QStringLiteral("a key the master lacks; it differs from %1 only in letter case: most likely a "
                                        "mistyped key whose translation the next save deletes")
@@ -685,6 +704,9 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                 const int first = m_firstIndex[size_t(i)];
                 const int line = lines[size_t(first)];
                 const QStringView value = values[size_t(first)];
+                const bool noTranslation = line == 0 || isBlankValue(value);
+                if (noTranslation && !report.isMaster && !references[size_t(i)].placeholders.empty())
+                    ++report.untranslatedWithPlaceholders;
                 if (line == 0) {
                     ++report.missing;
                     add(QStringLiteral("missing-key"), FindingSeverity::Warning, 0, m_names[i],

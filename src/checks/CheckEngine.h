@@ -37,8 +37,16 @@ struct LanguageReport
     int warnings = 0;
     int infos = 0;
     int redundant = 0;     // distinct keys the catalogue lacks
+    // Blank or missing values whose English has placeholders: the editor marks
+    // them ERROR, since the empty value lacks what the English holds.
+    int untranslatedWithPlaceholders = 0;
     std::vector<Finding> findings;
 };
+
+// "14 marked ERROR: 13 untranslated with placeholders, 1 check error": what the
+// editor's "Errors" shows, in the words the editor, the main window and the
+// languages overview share.
+QString markedErrorText(int untranslatedWithPlaceholders, int checkErrors);
 
 struct ProductReport
 {

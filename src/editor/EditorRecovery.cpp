@@ -97,6 +97,7 @@ bool EditorRecovery::start()
     else if (!askAboutLock())
         return false;
     m_loaded = FileFingerprint::of(m_filePath);
+    takeFileValues(store);
     // The rows are the main window's reading of the file. When the file changed
     // since (a git pull while the program stood open), they are behind it: what
     // they were read from is not known, so Save merges with the disk.
@@ -236,7 +237,8 @@ void EditorRecovery::showChanges(const RecoveryPlan &plan)
 {
     QList<QStringList> rows;
     for (const RecoveryChange &change : plan.changes)
-        rows.append({change.key, change.fileValue, change.journalValue});
+        rows.append({change.typed ? change.key + QStringLiteral(" (typed, not applied)") : change.key,
+                     change.fileValue, change.journalValue});
     ChangeListDlg dialog(&m_editor, QStringLiteral("Show Changes"),
                          QStringLiteral("The changes the recovery journal of %1 holds:").arg(m_editor.m_languageName),
                          {QStringLiteral("Attribute"), QStringLiteral("Value in the File"),
@@ -282,7 +284,6 @@ bool EditorRecovery::restore(const JournalContents &journal, const RecoveryPlan 
         const auto it = values.constFind(row.id);
         if (it == values.cend())
             return;
-        m_loadedValues.insert(row.id, row.cells[1]);
         step.entries.push_back({row.cells[0], row.cells[1], it.value(), true});
         row.cells[1] = it.value();
         row.cells[size_t(status)] = CheckPlaceholders(row.cells[1], row.cells[2], row.id) ? StatusModified : StatusError;
@@ -326,14 +327,11 @@ bool EditorRecovery::ensureJournal()
 
 JournalEntry EditorRecovery::entryFor(const RowChange &change)
 {
-    auto loaded = m_loadedValues.constFind(change.id);
-    if (loaded == m_loadedValues.cend())
-        loaded = m_loadedValues.insert(change.id, change.before.value);
     // The row's own attribute cell, found by hash: the store's catalogue is a map.
     const EntryListModel *model = m_editor.entries();
     const int row = model->findRowById(change.id);
     const QString key = row >= 0 ? model->text(row, 0) : m_editor.m_owner->languageStore().attributes().value(change.id);
-    return {key, loaded.value(), change.after.value, isMarkedState(change.after.state)};
+    return {key, loadedValue(change.id), change.after.value, isMarkedState(change.after.state)};
 }
 
 void EditorRecovery::recordStep(JournalStepKind kind, const std::vector<RowChange> &rows)
@@ -342,8 +340,6 @@ void EditorRecovery::recordStep(JournalStepKind kind, const std::vector<RowChang
         return;
     JournalStep step{QDateTime::currentMSecsSinceEpoch(), kind, {}};
     step.entries.reserve(rows.size());
-    if (rows.size() > 1)
-        m_loadedValues.reserve(m_loadedValues.size() + qsizetype(rows.size()));
     for (const RowChange &change : rows)
         step.entries.push_back(entryFor(change));
     const qint64 timeMs = step.timeMs;
@@ -407,6 +403,7 @@ QHash<QString, QString> EditorRecovery::diskValues()
 bool EditorRecovery::mergeForSave(LanguageValues &saveList, LanguageValues &applied)
 {
     applied = saveList;
+    m_droppedValues = 0;
     // Where no file can be read (gone, or a directory now) there is nothing to merge
     // with: the save goes ahead, and fails with its own message when it cannot write.
     if (m_off || !QFileInfo(m_filePath).isFile())
@@ -417,7 +414,6 @@ bool EditorRecovery::mergeForSave(LanguageValues &saveList, LanguageValues &appl
 
     const LanguageStore &store = m_editor.m_owner->languageStore();
     const QHash<QString, QString> disk = diskValues();
-    const EntryListModel *model = m_editor.entries();
     QHash<QString, QString> loaded;
     std::vector<std::pair<QString, QString>> mine;
     QHash<QString, AttributeId> idOf;
@@ -425,11 +421,10 @@ bool EditorRecovery::mergeForSave(LanguageValues &saveList, LanguageValues &appl
     for (auto it = saveList.cbegin(); it != saveList.cend(); ++it) {
         const QString name = store.attributes().value(it.key());
         idOf.insert(name, it.key());
-        // A row marked but never changed (an error found at opening) holds the file's value.
-        const QString before = m_loadedValues.contains(it.key())
-            ? m_loadedValues.value(it.key())
-            : model->text(model->findRowById(it.key()), 1);
-        loaded.insert(name, before);
+        // What the file held for the key when the rows were taken: a key without a line is absent.
+        const auto held = m_fileValues.constFind(it.key());
+        if (held != m_fileValues.cend())
+            loaded.insert(name, held.value());
         mine.emplace_back(name, LanguageStore::quotedForSaving(it.value()));
     }
     const MergeOutcome outcome = mergeChanges(loaded, disk, mine);
@@ -451,6 +446,7 @@ bool EditorRecovery::mergeForSave(LanguageValues &saveList, LanguageValues &appl
         if (choice == CancelSave)
             return false;
         keepMine = choice == KeepMine;
+        m_droppedValues = keepMine ? 0 : int(outcome.conflicts.size());
     }
 
     LanguageValues merged;
@@ -473,6 +469,29 @@ bool EditorRecovery::mergeForSave(LanguageValues &saveList, LanguageValues &appl
     return true;
 }
 
+std::optional<QString> EditorRecovery::loadedValue(AttributeId id) const
+{
+    const auto it = m_fileValues.constFind(id);
+    return it == m_fileValues.cend() ? std::nullopt : std::optional<QString>(it.value());
+}
+
+void EditorRecovery::takeFileValues(LanguageStore &store)
+{
+    // The owner's rows come with the values it read them from; rows of a new
+    // language are blank, and what its file holds (if anything) is read now.
+    if (const LanguageValues *owned = m_editor.sourceList ? m_editor.m_owner->fileValues() : nullptr) {
+        m_fileValues = *owned;
+        return;
+    }
+    m_fileValues.clear();
+    ProfileFile file(m_filePath);
+    if (file.load())
+        file.forEachEntry(TextSectionName, [&](QStringView key, QStringView value) {
+            if (const std::optional<AttributeId> id = store.findAttribute(key.toString()); id && !m_fileValues.contains(*id))
+                m_fileValues.insert(*id, value.toString());
+        });
+}
+
 void EditorRecovery::finish()
 {
     m_typingTimer.stop();
@@ -481,6 +500,20 @@ void EditorRecovery::finish()
         m_journal.remove();
     m_watcher.stop();
     releaseLock();
+}
+
+QString EditorRecovery::finishKeepingJournal()
+{
+    m_typingTimer.stop();
+    m_pendingWritten = false;
+    QString aside;
+    if (m_journal.isOpen()) {
+        m_journal.close();
+        aside = keepJournalAside(m_journalPath);
+    }
+    m_watcher.stop();
+    releaseLock();
+    return aside;
 }
 
 void EditorRecovery::releaseLock()

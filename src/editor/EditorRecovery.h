@@ -18,6 +18,7 @@
 namespace Glossa {
 
 class CVuduzLanguageMapDlg;
+class LanguageStore;
 struct RecoveryPlan;
 
 // That no work is lost while the editor is open: the language's lock (asking
@@ -65,8 +66,14 @@ public:
     bool mergeForSave(LanguageValues &saveList, LanguageValues &applied);
     // Whether the file's content is no longer what the editor loaded.
     bool fileChangedSinceLoaded() const;
+    // How many of the values this side changed the last merge dropped for the
+    // disk's ("Take Theirs"); 0 when none.
+    int droppedValues() const { return m_droppedValues; }
     // The editor's run ends with its changes saved or dropped: the journal goes.
     void finish();
+    // The run ends with values of this side dropped on purpose: the journal is
+    // kept aside, never deleted, so they can be had back. Its new path, or empty.
+    QString finishKeepingJournal();
 
     QString journalPath() const { return m_journalPath; }
     // Waits until every journaled step is in the journal file (a large one is written beside the editor).
@@ -84,6 +91,8 @@ private:
     bool ensureJournal();
     void writePending();
     JournalEntry entryFor(const RowChange &change);
+    std::optional<QString> loadedValue(AttributeId id) const;
+    void takeFileValues(LanguageStore &store);
     QHash<QString, QString> diskValues();
     void report(const QString &text);
     void releaseLock();
@@ -101,8 +110,10 @@ private:
     bool m_sharesLock = false;  // another editor of this process holds the language's lock
     QString m_countedLock;      // the lock this one holds, as counted in the process
     bool m_pendingWritten = false;
-    // Each changed row's value as the file held it when loaded: its value before its first step.
-    QHash<AttributeId, QString> m_loadedValues;
+    int m_droppedValues = 0;
+    // What the file held when the editor took its rows, as the file holds it;
+    // an attribute without a line is absent (its row shows it empty).
+    LanguageValues m_fileValues;
 };
 
 } // namespace Glossa

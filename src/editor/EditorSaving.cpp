@@ -19,6 +19,25 @@ bool isMarked(const QString &state)
     return state == StatusModified || state == StatusError;
 }
 
+// The saved attributes that the file, read back, does not hold as they were
+// written; why, when it cannot be read at all.
+QStringList notHeldAfterSave(LanguageStore &store, const QString &displayName, const LanguageValues &saved, QString *why)
+{
+    LanguageValues back;
+    RedundantKeySet redundant;
+    if (!store.LoadLanguageFile(displayName, back, redundant)) {
+        *why = store.lastError();
+        return {};
+    }
+    QStringList missing;
+    for (auto it = saved.cbegin(); it != saved.cend(); ++it) {
+        const auto held = back.constFind(it.key());
+        if (held == back.cend() || held.value() != LanguageStore::quotedForSaving(it.value()))
+            missing.append(store.attributes().value(it.key()));
+    }
+    return missing;
+}
+
 } // namespace
 
 void EditorSaving::save()
@@ -84,8 +103,26 @@ void EditorSaving::save()
         return;
     }
     const QString notice = store.lastNotice();
+    // The journal goes only once the file, read back, holds what was decided.
+    QString why;
+    const QStringList notHeld = notHeldAfterSave(store, displayName, saveList, &why);
+    if (!notHeld.isEmpty() || !why.isEmpty()) {
+        wait.finish();
+        if (why.isEmpty())
+            why = QStringLiteral("It does not hold the saved values of %1.").arg(notHeld.join(QStringLiteral(", ")));
+        MessageBox::show(&m_editor, QMessageBox::Critical, ProgramName,
+                         QStringLiteral("\"%1\" was written, but reading it back went wrong.\n\n%2\n\nEvery change is "
+                                        "still here and in the recovery journal; save again.")
+                             .arg(LanguageStore::fileNameFor(displayName), why));
+        return;
+    }
     m_editor.m_owner->ApplySavedValues(applied);
-    recovery.finish();
+    // Values dropped for the disk's ("Take Theirs") can still be had back from the journal, kept aside.
+    m_editor.droppedValueCount = recovery.droppedValues();
+    if (m_editor.droppedValueCount > 0)
+        m_editor.keptJournalPath = recovery.finishKeepingJournal();
+    else
+        recovery.finish();
     wait.finish();
     if (!notice.isEmpty())
         MessageBox::show(&m_editor, QMessageBox::Information, ProgramName, notice);

@@ -304,20 +304,24 @@ void CVuduzLanguageMapDlg::OnInitDialog()
     m_notice->setPalette(notice);
 
     wait.finish();
+    if (initialEntryId >= 0 && initialEntryId <= qint64(std::numeric_limits<AttributeId>::max()))
+        ShowEntry(entries()->findRowById(AttributeId(initialEntryId)));
+    // The lock's question and the journal's offer come with the rows in place and
+    // before the window shows, so that it shows read-only or with the restored
+    // values from its first moment.
+    if (!m_recovery->start()) {
+        m_startCancelled = true;
+        setResult(ResultCancelled);
+        return;
+    }
     // Modal from the moment it is shown: a dialog shown first and made modal
     // afterwards would leave its owner open to input.
     setWindowModality(Qt::ApplicationModal);
     show();
     activateWindow();
     setFocus();
-    if (initialEntryId >= 0 && initialEntryId <= qint64(std::numeric_limits<AttributeId>::max()))
-        ShowEntry(entries()->findRowById(AttributeId(initialEntryId)));
-    // The lock's question and the journal's offer come with the rows in place.
-    if (!m_recovery->start()) {
-        m_startCancelled = true;
-        setResult(ResultCancelled);
-        hide();
-    }
+    if (m_shownEntry)
+        m_valueEdit->setFocus();
 }
 
 void CVuduzLanguageMapDlg::LoadReference()

@@ -80,6 +80,10 @@ public:
     const AttributeCatalogue *newLanguageAttributes = nullptr;
     int languageIndex = -1;
     qint64 initialEntryId = -1;
+    // After a save that took the disk's values over some of this editor's
+    // ("Take Theirs"): how many, and where their journal was kept aside.
+    int droppedValueCount = 0;
+    QString keptJournalPath;
 
     // Search state and the edit fields' buffers.
     int searchColumn = 0;

@@ -35,6 +35,16 @@ namespace Glossa {
 
 namespace {
 
+const QString StatusNote = QStringLiteral(
+    "Check errors are what the check finds wrong with a translated value: placeholders that differ from the "
+    "English, or an odd number of double quotes. The editor and \"Languages\u2026\" count them the same way; an "
+    "untranslated entry is counted as untranslated, not as an error.\nExtra keys are keys the master lacks: the next "
+    "save deletes them.");
+
+} // namespace
+
+namespace {
+
 // Dialog template 102, in dialog units and tab order.
 const QList<ControlSpec> &mainWindowTemplate()
 {
@@ -112,12 +122,7 @@ void CGlossa_DeskDlg::buildControls()
     // window's first size between "Languages…" and "Modify".
     auto *statusLine = new StatusField(this, QStringLiteral("Language status"));
     statusLine->setFont(dialogFont(9));
-    statusLine->setToolTipFollowsText(
-        true, QStringLiteral("Check errors are what the check finds wrong with a translated value: placeholders that "
-                             "differ from the English, or an odd number of double quotes. The editor and "
-                             "\"Languages\u2026\" count them the same way; an untranslated entry is counted as "
-                             "untranslated, not as an error.\nExtra keys are keys the master lacks: the next save "
-                             "deletes them."));
+    statusLine->setToolTipFollowsText(true, StatusNote);
     m_statusLine = statusLine;
     connect(m_languagesButton, &QPushButton::clicked, this, &CGlossa_DeskDlg::onLanguages);
 
@@ -270,7 +275,8 @@ void CGlossa_DeskDlg::reloadEntries(int row)
     m_entryModel->clear();
     const QString displayName = LocaleCatalogue::DisplayNameAt(row);
     const AttributeCatalogue catalogue = m_store.attributes();
-    LanguageValues values;
+    m_fileValues.clear();
+    LanguageValues &values = m_fileValues;
     if (!m_store.LoadLanguageFile(displayName, values, m_redundantKeys)
         && QFileInfo::exists(m_store.filePathFor(displayName))) {
         // A missing file simply shows empty values; one that is there but cannot
@@ -331,6 +337,15 @@ void CGlossa_DeskDlg::runEditor(qint64 initialEntryId)
         QStringList keys(m_redundantKeys.begin(), m_redundantKeys.end());
         saved += QStringLiteral("; removed %1 keys the master lacks: %2").arg(keys.size()).arg(keys.join(QStringLiteral(", ")));
     }
+    if (editor.droppedValueCount > 0)
+        saved += QStringLiteral("; your %1 values replaced by the other program's are kept in \"%2\"")
+                     .arg(editor.droppedValueCount)
+                     .arg(QDir::toNativeSeparators(editor.keptJournalPath));
+    // The next editor merges against the file as it is now.
+    LanguageValues now;
+    RedundantKeySet unused;
+    if (m_store.LoadLanguageFile(displayName, now, unused))
+        m_fileValues = std::move(now);
     updateStatusLine(saved);
 }
 
@@ -344,8 +359,12 @@ void CGlossa_DeskDlg::updateStatusLine(const QString &saved)
     const QString displayName = LocaleCatalogue::DisplayNameAt(m_languageCombo->itemData(comboIndex).toInt());
     CheckEngine engine;
     QString text;
+    QString marked;
     if (engine.open(m_startupDirectory)) {
         const LanguageReport report = engine.checkLanguage(displayName);
+        // The editor's "Errors" shows the check errors and the untranslated entries whose English has placeholders.
+        marked = QStringLiteral("In the editor against the English: ")
+            + markedErrorText(report.untranslatedWithPlaceholders, report.errors) + QStringLiteral(".\n");
         const QLocale english(QLocale::English);
         const int percent = report.attributes ? report.translated * 100 / report.attributes : 100;
         text = QStringLiteral("%1 of %2 translated (%3%) · %4 %5 · %6 %7")
@@ -358,6 +377,7 @@ void CGlossa_DeskDlg::updateStatusLine(const QString &saved)
     }
     if (!saved.isEmpty())
         text = text.isEmpty() ? saved : saved + QStringLiteral(" · ") + text;
+    static_cast<StatusField *>(m_statusLine)->setToolTipFollowsText(true, marked + StatusNote);
     m_statusLine->setText(text);
 }
 

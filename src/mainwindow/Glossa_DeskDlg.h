@@ -53,6 +53,7 @@ public:
     LanguageStore &languageStore() override { return m_store; }
     const EntryListModel *entryRows() const override { return m_entryModel; }
     void ApplySavedValues(const LanguageValues &values) override;
+    const LanguageValues *fileValues() const override { return &m_fileValues; }
     QWidget *ownerWindow() override { return this; }
 
     // Column widths of an entry list whose client area is W pixels wide.
@@ -98,6 +99,8 @@ private:
     QIcon m_icon;
     QString m_startupDirectory;
     RedundantKeySet m_redundantKeys;
+    // The shown language's file as its rows were read from it (an attribute without a line absent).
+    LanguageValues m_fileValues;
     QPushButton *m_addLanguageButton = nullptr;
     QLabel *m_languageLabel = nullptr;
     QPushButton *m_modifyButton = nullptr;

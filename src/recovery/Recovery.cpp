@@ -17,6 +17,9 @@ RecoveryPlan planRecovery(const JournalContents &journal, const FileFingerprint 
         plan.changes.push_back({entry.key, disk.value(entry.key), entry.value});
         marked.push_back(std::move(entry));
     }
+    // The typing counts among the changes the question names, so it is listed with them.
+    if (plan.pending && !plan.pending->key.isEmpty())
+        plan.changes.push_back({plan.pending->key, disk.value(plan.pending->key), plan.pending->text, true});
     if (!plan.fileChanged) {
         plan.restore = std::move(marked);
         return plan;

@@ -16,6 +16,7 @@ struct RecoveryChange
     QString key;
     QString fileValue;    // the value in the file now
     QString journalValue; // the value the journal holds
+    bool typed = false;   // typed into "Value" but never applied
 };
 
 // What restoring a journal does to the language as it is on disk now.
@@ -25,7 +26,7 @@ struct RecoveryPlan
     std::vector<JournalEntry> restore;      // rows to put back, in the order they were changed
     std::vector<MergeConflict> conflicts;   // changed in the file and, differently, in the journal
     std::optional<JournalPending> pending;  // typing never applied
-    std::vector<RecoveryChange> changes;    // every journaled change, for "Show Changes"
+    std::vector<RecoveryChange> changes;    // every journaled change and the typing, for "Show Changes"
 };
 
 // Plans a restore. disk holds the file's values now, as the file holds them

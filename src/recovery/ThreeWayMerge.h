@@ -27,11 +27,17 @@ struct MergeOutcome
     std::vector<MergeConflict> conflicts;            // to be decided by the user
 };
 
-// Merges the values this side wants to write (mine, in its order) with the file
-// as it is now, key by key against the file as it was read. Values are compared
-// as the file holds them:
-// - a key changed only on disk keeps the disk's value (nothing written);
-// - a key changed only here is written;
+// Whether two versions of a key hold the same value: both without a line, or
+// both with a line of the same text ("Datei" and Datei are one value; no line
+// and an empty line are not).
+bool sameMergeValue(const MergeValue &a, const MergeValue &b);
+
+// Merges the values this side wants to write (mine, in its order, as a save
+// writes them) with the file as it is now (disk), key by key against the file
+// as this side read it (loaded; a key without a line is absent):
+// - a key the disk did not change is written as this side has it;
+// - a key changed only on disk keeps the disk's line; this side changed nothing
+//   when its text is the loaded one (a key without a line reads as empty);
 // - the same new value on both sides is no conflict (nothing to write);
 // - different new values on both sides are a conflict.
 // Keys this side does not name keep whatever the disk holds.

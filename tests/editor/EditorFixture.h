@@ -42,10 +42,12 @@ public:
     const Glossa::EntryListModel *entryRows() const override { return &rows; }
     void ApplySavedValues(const Glossa::LanguageValues &values) override { applied.append(values); }
     QWidget *ownerWindow() override { return &window; }
+    const Glossa::LanguageValues *fileValues() const override { return &values; }
 
+    Glossa::LanguageValues values; // the file as the rows were read from it
     bool loadRows(int catalogueRow)
     {
-        Glossa::LanguageValues values;
+        values.clear();
         Glossa::RedundantKeySet redundant;
         if (!store.LoadLanguageFile(Glossa::LocaleCatalogue::DisplayNameAt(catalogueRow), values, redundant))
             return false;

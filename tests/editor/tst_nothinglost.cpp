@@ -120,6 +120,9 @@ private Q_SLOTS:
     void changeFromOutsideWhileOpen();
     void twoCopiesInTwoProcesses();
     void startOffersTheJournal();
+    void aKeyWithoutALineIsThisSidesAlone();
+    void theEditorShowsAsItWillBe();
+    void takeTheirsKeepsTheDroppedValues();
 
 private:
     EditorFixture m_fixture;
@@ -397,6 +400,214 @@ void TestNothingLost::startOffersTheJournal()
     QCOMPARE(restored, u"gerettet"_s);
     QVERIFY(MessageBox::shownMessages().first().contains(u"German (Germany) has unsaved changes"_s));
     QCOMPARE(LocaleCatalogue::DisplayNameAt(window.languageCombo()->currentData().toInt()), u"German (Germany)"_s);
+}
+
+
+namespace {
+
+// German's file as another program leaves it: one value changed, a key the editor does not touch.
+bool otherProgramChangesMenuFile(const QString &file)
+{
+    QByteArray bytes = readBytes(file);
+    const QByteArray from = "IDS_MENU_FILE=\"Datei\"";
+    if (!bytes.contains(from))
+        return false;
+    bytes.replace(from, "IDS_MENU_FILE=\"Datei (neu)\"");
+    return replaceByRename(file, bytes);
+}
+
+} // namespace
+
+// The demo's German has no line for IDS_LIVE_DIGITAL_ZOOM, as for a third of its
+// attributes. Translating it is this editor's change alone: a change of another
+// key on disk asks nothing, and Save keeps both, also after a restore.
+void TestNothingLost::aKeyWithoutALineIsThisSidesAlone()
+{
+    QVERIFY(m_fixture.copyProduct(demoProductDir(), u"German (Germany)"_s, {u"English (United States)"_s}));
+    const QString file = m_fixture.languageFile();
+    const QString key = u"IDS_LIVE_DIGITAL_ZOOM"_s;
+    QVERIFY(valueOnDisk(file, key).isNull());
+    bool asked = false;
+    // The question would lose the translation with one click: answered so, should it come.
+    const auto answerTakeTheirs = [&](QObject *scope) {
+        whenModal<ChangeListDlg>(scope, [&](ChangeListDlg *dialog) {
+            asked = true;
+            dialog->button(u"Take Theirs"_s)->click();
+        });
+    };
+    {
+        auto editor = m_fixture.openEditor();
+        QVERIFY(editor);
+        typeAndApply(*editor, key, u"Digitalzoom"_s);
+        QVERIFY(otherProgramChangesMenuFile(file));
+        QTRY_VERIFY(editor->statusField()->text().contains(u"changed on disk"_s));
+        answerTakeTheirs(editor.get());
+        MessageBox::setNextAnswer(QMessageBox::Yes); // the rows marked ERROR from the start
+        editor->OnSave();
+        QCOMPARE(editor->result(), ResultSaved);
+        QVERIFY(!asked);
+        QCOMPARE(valueOnDisk(file, key), u"\"Digitalzoom\""_s);
+        QCOMPARE(valueOnDisk(file, u"IDS_MENU_FILE"_s), u"\"Datei (neu)\""_s);
+    }
+
+    // The journal of a crashed editor restored onto a file changed since.
+    QVERIFY(m_fixture.copyProduct(demoProductDir(), u"German (Germany)"_s, {u"English (United States)"_s}));
+    const QString copy = m_fixture.languageFile();
+    {
+        auto editor = m_fixture.openEditor();
+        QVERIFY(editor);
+        typeAndApply(*editor, key, u"Digitalzoom"_s);
+        QVERIFY(editor->recovery().finishJournalWrites());
+    }
+    QVERIFY(otherProgramChangesMenuFile(copy));
+    QVERIFY(m_fixture.owner->loadRows(m_fixture.languageRow));
+    MessageBox::setNextAnswer(EditorRecovery::RestoreAnswer);
+    QObject scope;
+    answerTakeTheirs(&scope);
+    auto editor = m_fixture.openEditor();
+    QVERIFY(editor);
+    QVERIFY(!asked);
+    QCOMPARE(editor->entries()->text(rowOf(*editor, key), 1), u"Digitalzoom"_s);
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    editor->OnSave();
+    QCOMPARE(editor->result(), ResultSaved);
+    QCOMPARE(valueOnDisk(copy, key), u"\"Digitalzoom\""_s);
+    QCOMPARE(valueOnDisk(copy, u"IDS_MENU_FILE"_s), u"\"Datei (neu)\""_s);
+}
+
+// A real conflict answered "Take Theirs" from the main window: the disk's value is
+// saved, the user's is kept in the journal set aside, and the status line says where.
+void TestNothingLost::takeTheirsKeepsTheDroppedValues()
+{
+    QVERIFY(m_fixture.copyProduct(demoProductDir(), u"German (Germany)"_s, {u"English (United States)"_s}));
+    const QString file = m_fixture.languageFile();
+    QDir::setCurrent(m_fixture.root);
+    resetAttributeIdCounter();
+    CGlossa_DeskDlg window;
+    QVERIFY(window.OnInitDialog());
+    const int german = window.languageCombo()->findText(u"German (Germany)"_s, Qt::MatchStartsWith);
+    QVERIFY(german >= 0);
+    window.languageCombo()->setCurrentIndex(german);
+    window.onLanguageSelected(german);
+
+    QString journal;
+    QStringList listed;
+    whenModal<CVuduzLanguageMapDlg>(this, [&](CVuduzLanguageMapDlg *editor) {
+        journal = editor->recovery().journalPath();
+        typeAndApply(*editor, u"IDS_MENU_FILE"_s, u"Akte"_s);
+        typeAndApply(*editor, u"IDS_LIVE_DIGITAL_ZOOM"_s, u"Digitalzoom"_s);
+        if (!otherProgramChangesMenuFile(file))
+            return editor->done(ResultCancelled);
+        QTRY_VERIFY(editor->statusField()->text().contains(u"changed on disk"_s));
+        whenModal<ChangeListDlg>(this, [&](ChangeListDlg *dialog) {
+            for (int r = 0; r < dialog->table()->rowCount(); ++r)
+                listed << dialog->table()->item(r, 0)->text();
+            dialog->button(u"Take Theirs"_s)->click();
+        });
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        editor->OnSave();
+    });
+    window.onModify();
+    QCOMPARE(listed, QStringList{u"IDS_MENU_FILE"_s});
+    QCOMPARE(valueOnDisk(file, u"IDS_MENU_FILE"_s), u"\"Datei (neu)\""_s);
+    QCOMPARE(valueOnDisk(file, u"IDS_LIVE_DIGITAL_ZOOM"_s), u"\"Digitalzoom\""_s);
+    QVERIFY(!QFile::exists(journal));
+    const QString status = window.statusLine()->text();
+    const qsizetype at = status.indexOf(u"your 1 values replaced by the other program's are kept in \""_s);
+    QVERIFY2(at >= 0, qPrintable(status));
+    const QString kept = status.mid(status.indexOf(u'"', at) + 1).section(u'"', 0, 0);
+    QVERIFY2(kept.startsWith(journal + u".kept-"_s), qPrintable(kept));
+    JournalContents contents;
+    QVERIFY(readJournal(kept, contents));
+    bool held = false;
+    for (const JournalEntry &entry : contents.finalEntries())
+        held = held || (entry.key == u"IDS_MENU_FILE" && entry.value == u"Akte");
+    QVERIFY(held);
+    QFile::remove(kept);
+}
+
+namespace {
+
+// Calls look the first time the watched window shows.
+class FirstShow : public QObject
+{
+public:
+    std::function<void()> look;
+    bool seen = false;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && !seen) {
+            seen = true;
+            look();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+// A restored editor shows with the journal's values in place, and one opened
+// read-only shows read-only: never the other way for a moment. "Show Changes"
+// lists the typing the question counts.
+void TestNothingLost::theEditorShowsAsItWillBe()
+{
+    QVERIFY(m_fixture.makeProduct(cleanEntries()));
+    {
+        auto editor = m_fixture.openEditor();
+        QVERIFY(editor);
+        typeAndApply(*editor, u"IDS_0"_s, u"Ouvrir tout"_s);
+        editor->ShowEntry(rowOf(*editor, u"IDS_1"_s));
+        QTest::keyClicks(editor->valueEdit(), u" vite"_s);
+        JournalContents contents;
+        QTRY_VERIFY(readJournal(editor->recovery().journalPath(), contents) && contents.pending);
+    }
+    auto opened = [&](FirstShow &first) {
+        auto editor = std::make_unique<CVuduzLanguageMapDlg>(m_fixture.owner.get());
+        editor->sourceList = m_fixture.owner->entryRows();
+        editor->languageIndex = m_fixture.languageRow;
+        editor->installEventFilter(&first);
+        return editor;
+    };
+
+    QStringList listed;
+    MessageBox::setNextAnswer(EditorRecovery::ShowChangesAnswer);
+    whenModal<ChangeListDlg>(this, [&](ChangeListDlg *dialog) {
+        for (int r = 0; r < dialog->table()->rowCount(); ++r)
+            listed << dialog->table()->item(r, 0)->text() + u'=' + dialog->table()->item(r, 2)->text();
+        dialog->button(u"Close"_s)->click();
+    });
+    MessageBox::setNextAnswer(EditorRecovery::RestoreAnswer);
+    FirstShow restored;
+    auto editor = opened(restored);
+    QString shownValue;
+    restored.look = [&] { shownValue = editor->entries()->text(rowOf(*editor, u"IDS_0"_s), 1); };
+    editor->OnInitDialog();
+    QVERIFY(MessageBox::shownMessages().last().contains(u"2 unsaved changes"_s));
+    QCOMPARE(listed, (QStringList{u"IDS_0=Ouvrir tout"_s, u"IDS_1 (typed, not applied)=Fermer vite"_s}));
+    QVERIFY(restored.seen);
+    QCOMPARE(shownValue, u"Ouvrir tout"_s);
+    editor->recovery().finish();
+    editor->done(ResultCancelled);
+    editor.reset();
+
+    // Another copy, on another host, holds the language: Open Read-Only.
+    QVERIFY(writeBytes(LanguageLock::lockPathFor(m_fixture.languageFile()),
+                       "pid=4242\nhost=another-host.invalid\nstarted=2026-12-09T10:00:00.000\n"));
+    MessageBox::setNextAnswer(EditorRecovery::OpenReadOnlyAnswer);
+    FirstShow readOnly;
+    editor = opened(readOnly);
+    QString title;
+    bool saveEnabled = true;
+    readOnly.look = [&] {
+        title = editor->windowTitle();
+        saveEnabled = findControl<QPushButton>(editor.get(), CVuduzLanguageMapDlg::IDC_SAVE)->isEnabled();
+    };
+    editor->OnInitDialog();
+    QVERIFY(readOnly.seen);
+    QVERIFY2(title.endsWith(u" (read-only)"_s), qPrintable(title));
+    QVERIFY(!saveEnabled);
+    editor->done(ResultCancelled);
+    QVERIFY(QFile::remove(LanguageLock::lockPathFor(m_fixture.languageFile())));
 }
 
 QTEST_MAIN(TestNothingLost)

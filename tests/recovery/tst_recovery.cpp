@@ -86,10 +86,15 @@ void TestRecovery::plan()
         QCOMPARE(conflict.mine, conflict.key + u'1'); // the row's text, unquoted
     }
     QCOMPARE(conflicting, conflicts);
-    // The undone key is neither restored nor listed; the typing always comes back.
-    QCOMPARE(plan.changes.size(), size_t(2));
+    // The undone key is neither restored nor listed; the typing always comes back,
+    // and is listed last, as typed.
+    QCOMPARE(plan.changes.size(), size_t(3));
     QCOMPARE(plan.changes[0].fileValue, diskA);
     QCOMPARE(plan.changes[1].journalValue, u"B1"_s);
+    QVERIFY(!plan.changes[1].typed);
+    QCOMPARE(plan.changes[2].key, u"C"_s);
+    QCOMPARE(plan.changes[2].journalValue, u"getippt"_s);
+    QVERIFY(plan.changes[2].typed);
     QCOMPARE(plan.pending->text, u"getippt"_s);
     QCOMPARE(restoredEntries(plan, true).size(), size_t(restored.size() + conflicts.size()));
     QCOMPARE(restoredEntries(plan, false).size(), size_t(restored.size()));
