@@ -142,18 +142,26 @@ void EditorFilterBar::updateCounts()
         QStringLiteral("Showing %1 of %2").arg(grouped(m_editor.entryList()->filterModel()->rowCount()), grouped(total)));
     int translated = 0;
     int modified = 0;
+    // "Errors" shows the untranslated rows whose reference has placeholders and the check errors.
+    int markedBlank = 0;
     const int status = model->statusColumn();
     for (const EntryRow &row : model->rows()) {
-        if (!isBlankValue(row.cells[1]))
+        const bool blank = isBlankValue(row.cells[1]);
+        if (!blank)
             ++translated;
-        if (status >= 0 && row.cells[size_t(status)] == StatusModified)
+        if (status < 0)
+            continue;
+        const QString &state = row.cells[size_t(status)];
+        if (state == StatusModified)
             ++modified;
+        else if (blank && state == StatusError)
+            ++markedBlank;
     }
+    // The line gives the count "Errors" shows; its tip (read as its description) says what the rows are.
     const int errors = errorCount();
-    m_progress->setText(QStringLiteral("%1 of %2 translated \u00b7 %3 %4 \u00b7 %5 modified")
-                            .arg(grouped(translated), grouped(total), grouped(errors),
-                                 errors == 1 ? QStringLiteral("check error") : QStringLiteral("check errors"),
-                                 grouped(modified)));
+    m_progress->setToolTipFollowsText(true, markedErrorText(markedBlank, errors) + u'\n' + ErrorsNote);
+    m_progress->setText(QStringLiteral("%1 of %2 translated \u00b7 %3 marked ERROR \u00b7 %4 modified")
+                            .arg(grouped(translated), grouped(total), grouped(markedBlank + errors), grouped(modified)));
 }
 
 int EditorFilterBar::errorCount()

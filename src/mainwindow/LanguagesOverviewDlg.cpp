@@ -249,7 +249,10 @@ void LanguagesOverviewDlg::flushArrivals()
                              numberItem(language.attributes ? language.translated * 100 / language.attributes : 100));
         m_languages->setItem(row, BlankColumn, numberItem(language.blank));
         m_languages->setItem(row, MissingColumn, numberItem(language.missing));
-        m_languages->setItem(row, ErrorsColumn, numberItem(language.errors));
+        QTableWidgetItem *errors = numberItem(language.errors);
+        // The count of check errors; the tip says what the editor will mark ERROR besides.
+        errors->setToolTip(markedErrorText(language.untranslatedWithPlaceholders, language.errors));
+        m_languages->setItem(row, ErrorsColumn, errors);
         m_languages->setItem(row, WarningsColumn, numberItem(language.warnings));
         m_languages->setItem(row, RedundantColumn, numberItem(language.redundant));
         int stale = 0;

@@ -90,7 +90,7 @@ private Q_SLOTS:
         // The default view is the model itself, so every existing rule holds unchanged.
         QCOMPARE(editor->entryList()->model(), static_cast<QAbstractItemModel *>(editor->entries()));
         QCOMPARE(editor->shownEntriesField()->text(), QStringLiteral("Showing 6 of 6"));
-        QCOMPARE(editor->progressField()->text(), QStringLiteral("4 of 6 translated \u00b7 1 check error \u00b7 0 modified"));
+        QCOMPARE(editor->progressField()->text(), QStringLiteral("4 of 6 translated \u00b7 1 marked ERROR \u00b7 0 modified"));
 
         // The band holds the bar without covering a control of the template.
         const QRect modify = findControl<QWidget>(editor.get(), C::IDC_MODIFY_GROUP)->geometry();
@@ -173,7 +173,7 @@ private Q_SLOTS:
         press(editor.get(), Qt::Key_Return);
         QCOMPARE(editor->entries()->text(1, 3), StatusModified);
         QCOMPARE(shownAttributes(editor.get()), (QStringList{QStringLiteral("IDS_1"), QStringLiteral("IDS_4")}));
-        QCOMPARE(editor->progressField()->text(), QStringLiteral("5 of 6 translated \u00b7 1 check error \u00b7 1 modified"));
+        QCOMPARE(editor->progressField()->text(), QStringLiteral("5 of 6 translated \u00b7 1 marked ERROR \u00b7 1 modified"));
         editor->filterEdit()->setText(QStringLiteral("I"));
         QCOMPARE(shownAttributes(editor.get()), QStringList(QStringLiteral("IDS_4")));
     }

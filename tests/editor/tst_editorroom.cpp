@@ -1,5 +1,7 @@
 #include "EditorFixture.h"
 
+#include "checks/CheckEngine.h"
+#include "editor/EntryFilterModel.h"
 #include "editor/VuduzLanguageMapDlg.h"
 #include "editor/VuduzListCtrl.h"
 #include "mainwindow/Glossa_DeskDlg.h"
@@ -16,6 +18,7 @@
 
 using namespace Glossa;
 using namespace TestSupport;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -136,6 +139,16 @@ private Q_SLOTS:
         const QLineEdit *progress = editor->progressField();
         QCOMPARE(shownText(progress), progress->text());
         QVERIFY(progress->toolTip().startsWith(progress->text()));
+        // The progress counts the rows "Errors" shows, and says what they are, in the
+        // words the main window's status line uses.
+        editor->showCombo()->setCurrentIndex(int(EntryFilterMode::Errors));
+        editor->applyFilter();
+        const int shown = editor->entryList()->filterModel()->rowCount();
+        QVERIFY(shown > 0);
+        const QString marked = markedErrorText(shown, 0);
+        QVERIFY2(progress->text().contains(u"\u00b7 %1 marked ERROR \u00b7"_s.arg(shown)), qPrintable(progress->text()));
+        QVERIFY2(progress->toolTip().contains(marked), qPrintable(progress->toolTip()));
+        QVERIFY2(status->toolTip().contains(marked), qPrintable(status->toolTip()));
         editor->hide();
     }
 
@@ -160,15 +173,15 @@ private Q_SLOTS:
         QVERIFY(window);
         QCOMPARE(checkErrorsIn(window->statusLine()->text()), errors);
         auto editor = editorOf(window.get());
-        QCOMPARE(checkErrorsIn(editor->progressField()->text()), errors);
+        QCOMPARE(checkErrorsIn(editor->progressField()->toolTip()), errors);
         // A value applied with a placeholder lost counts at once; its undo takes it back.
         const int row = editor->entries()->findRowById(editor->entries()->itemData(0));
         editor->ShowEntry(row);
         editor->valueEdit()->setText(QStringLiteral("%s %s %s"));
         editor->ApplyValue();
-        QCOMPARE(checkErrorsIn(editor->progressField()->text()), errors + 1);
+        QCOMPARE(checkErrorsIn(editor->progressField()->toolTip()), errors + 1);
         editor->Undo();
-        QCOMPARE(checkErrorsIn(editor->progressField()->text()), errors);
+        QCOMPARE(checkErrorsIn(editor->progressField()->toolTip()), errors);
         editor->hide();
     }
 
