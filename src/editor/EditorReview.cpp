@@ -79,9 +79,11 @@ QString EditorReview::whyText(const EntryRow &row) const
     if (exchange.isStale(row.id))
         parts << QStringLiteral("warning: ") + exchange.englishChangeText(row.id);
     if (const auto variant = m_caseVariants.constFind(row.id); variant != m_caseVariants.cend())
-        parts << QStringLiteral("the file also holds %1=%2, which differs only in letter case and which the next save "
-                                "deletes: Use It (Ctrl+U) takes its value")
-                     .arg(variant->key, variant->value);
+        parts << QStringLiteral("the file also holds %1=%2, %3 and which the next save deletes: Use It (Ctrl+U) "
+                                "takes its value")
+                     .arg(variant->key, variant->value,
+                          variant->quoted ? QStringLiteral("the key written in quotes, which the product reads as another key")
+                                          : QStringLiteral("which differs only in letter case"));
     return parts.join(QStringLiteral("; "));
 }
 

@@ -188,8 +188,16 @@ bool LanguageStore::LoadCaseVariants(const QString &displayName, QHash<Attribute
     return readTextSection(fileNameFor(displayName), [&](QStringView key, QStringView value) {
         if (m_idByName.find(key) != m_idByName.end())
             return;
-        if (const std::optional<AttributeId> id = foldedId(key); id && !variants.contains(*id))
-            variants.insert(*id, CaseVariant{key.toString(), value.toString()});
+        // A key written in quotes is another key to the product, and as likely meant as one mistyped.
+        const bool quoted = key.size() > 2 && key.front() == u'"' && key.back() == u'"';
+        const QStringView bare = quoted ? key.sliced(1, key.size() - 2) : key;
+        std::optional<AttributeId> id;
+        if (const auto exact = m_idByName.find(bare); quoted && exact != m_idByName.end())
+            id = exact->second;
+        else
+            id = foldedId(bare);
+        if (id && !variants.contains(*id))
+            variants.insert(*id, CaseVariant{key.toString(), value.toString(), quoted});
     });
 }
 

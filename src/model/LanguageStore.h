@@ -42,11 +42,13 @@ public:
     };
     std::optional<FileStamp> readStamp(const QString &displayName) const;
     // A key of the file that the master lacks but that differs from one of its
-    // attributes only in letter case: most likely that attribute, mistyped.
+    // attributes only in letter case or by enclosing double quotes: most likely
+    // that attribute, mistyped.
     struct CaseVariant
     {
         QString key;
         QString value;
+        bool quoted = false; // the key is written in quotes
     };
     // Adds such keys of the file, with their first values, to variants by the
     // attribute's lowest id. False when the file cannot be read.

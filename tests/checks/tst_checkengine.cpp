@@ -77,6 +77,7 @@ private Q_SLOTS:
     void valueChecks();
     void placeholderMessageCountsEach();
     void languageFileFindings();
+    void aQuotedKeyIsNamed();
     void inconsistentTranslationsOfOneText();
     void countsAddUp();
     void productProblems_data();
@@ -165,6 +166,23 @@ void TestCheckEngine::placeholderMessageCountsEach()
     QCOMPARE(placeholderMessage(u"\"%s %s %s\"", u"\"%d %s %s\"", 1),
              u"%d: the reference has it once, the value never; %s: the reference has it twice, the value 3 times"_s);
     QCOMPARE(placeholderMessage(u"\"%d\"", u"\"%d\"", 1), QString());
+}
+
+// A key written in quotes is another key to the product: the finding says so.
+void TestCheckEngine::aQuotedKeyIsNamed()
+{
+    QTemporaryDir dir;
+    makeProduct(dir.path(), Master, {{German, utf16le(u"[text]\r\n\"IDS_OPEN\"=\"Öffnen\"\r\n"_s)}});
+    CheckEngine engine;
+    QVERIFY2(engine.open(dir.path()), qPrintable(engine.error()));
+    const LanguageReport report = engine.checkLanguage(German);
+    QCOMPARE(report.redundant, 1);
+    const auto quoted = std::find_if(report.findings.begin(), report.findings.end(),
+                                     [](const Finding &f) { return f.check == u"redundant-key"; });
+    QVERIFY(quoted != report.findings.end());
+    QCOMPARE(quoted->key, u"\"IDS_OPEN\""_s);
+    QVERIFY2(quoted->message.contains(u"it is IDS_OPEN written in quotes, which the product reads as another key"_s),
+             qPrintable(quoted->message));
 }
 
 void TestCheckEngine::languageFileFindings()

@@ -186,7 +186,8 @@ private Q_SLOTS:
 
     void theCaseVariantsValueIsOffered()
     {
-        QVERIFY(f.makeProduct(EditorFixture::mixedEntries(), {QStringLiteral("ids_1=Fermer"), QStringLiteral("IDS_9=Autre")}));
+        QVERIFY(f.makeProduct(EditorFixture::mixedEntries(), {QStringLiteral("ids_1=Fermer"), QStringLiteral("IDS_9=Autre"),
+                                                              QStringLiteral("\"IDS_4\"=\"Aide\"")}));
         const auto before = snapshotTree(f.root);
         auto editor = f.openEditor();
         QVERIFY(editor);
@@ -207,6 +208,14 @@ private Q_SLOTS:
         key(editor.get(), Qt::Key_Return);
         QCOMPARE(valueOf(editor.get(), QStringLiteral("IDS_1")), QStringLiteral("Fermer"));
         QCOMPARE(stateOf(editor.get(), QStringLiteral("IDS_1")), StatusModified);
+
+        // A key written in quotes is offered the same way, and said to be one.
+        editor->ShowEntry(rowOf(editor.get(), QStringLiteral("IDS_4")));
+        QVERIFY(editor->useItButton()->isVisible());
+        QVERIFY2(editor->whyField()->text().contains(QStringLiteral("\"IDS_4\"=\"Aide\", the key written in quotes")),
+                 qPrintable(editor->whyField()->text()));
+        key(editor.get(), Qt::Key_U, Qt::ControlModifier);
+        QCOMPARE(editor->valueEdit()->text(), QStringLiteral("\"Aide\""));
         QCOMPARE(snapshotTree(f.root), before);
     }
 
