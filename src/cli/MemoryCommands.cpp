@@ -10,6 +10,7 @@
 #include "model/LocaleCatalogue.h"
 #include "recovery/LanguageLock.h"
 
+#include <QSet>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QJsonArray>
@@ -371,45 +372,69 @@ int runPretranslate(const QStringList &arguments)
     ImportPlan plan;
     int ambiguous = 0;
     const bool dry = parser.isSet(dryRun);
+    // The lines in key order; a filled entry's line is printed once it is written (or, with
+    // --dry-run, as what would be written), never for a write that failed or was left alone.
+    struct Line
+    {
+        QString key;
+        QString text;
+        bool fills;
+    };
+    std::vector<Line> lines;
     for (size_t i = 0; i < blank.size(); ++i) {
         const std::vector<MemoryMatch> &matches = results[i];
         const QString &name = names[blank[i]];
         if (matches.size() == 1) {
             plan.changes.push_back({name, blank[i], memory.language().values[blank[i]], matches.front().text});
-            printTo(stdout, QStringLiteral("%1: %2 -> %3\n")
-                                .arg(name, memory.language().values[blank[i]],
-                                     LanguageStore::quotedForSaving(matches.front().text)));
+            lines.push_back({name,
+                             QStringLiteral("%1: %2 -> %3\n")
+                                 .arg(name, memory.language().values[blank[i]],
+                                      LanguageStore::quotedForSaving(matches.front().text)),
+                             true});
         } else if (matches.size() > 1) {
             ++ambiguous;
             QStringList texts;
             for (const MemoryMatch &match : matches)
                 texts.append(LanguageStore::quotedForSaving(match.text) + QStringLiteral(" (") + originLabel(match) + u')');
-            printTo(stdout, QStringLiteral("ambiguous %1: %2\n").arg(name, texts.join(QStringLiteral(", "))));
+            lines.push_back({name, QStringLiteral("ambiguous %1: %2\n").arg(name, texts.join(QStringLiteral(", "))), false});
         }
     }
     std::vector<MergeConflict> conflicts;
+    auto printLines = [&](bool written) {
+        QSet<QString> leftAlone;
+        for (const MergeConflict &conflict : conflicts)
+            leftAlone.insert(conflict.key);
+        for (const Line &line : lines)
+            if (!line.fills || (written && !leftAlone.contains(line.key)))
+                printTo(stdout, line.text);
+    };
     if (!dry && !plan.changes.empty()) {
         ProductExchange exchange;
+        const auto failed = [&](const QString &why) {
+            printLines(false);
+            return commandFailed(command, why);
+        };
         if (!exchange.open(opened.product.engine().productDirectory()))
-            return commandFailed(command, QStringLiteral("nothing was written: %1").arg(exchange.error()));
+            return failed(QStringLiteral("nothing was written: %1").arg(exchange.error()));
         // Written under the language's lock, merged with what changed on disk since
         // the memory read it, so that an editor open on it sees a change from outside.
         LanguageLock lock;
         if (lock.acquire(exchange.languageFilePath(opened.language)) == LanguageLock::State::HeldByOther
             && !parser.isSet(force))
-            return commandFailed(command, QStringLiteral("%1; nothing was written (--force fills it all the same)")
-                                       .arg(LanguageLock::describeHolder(opened.language, lock.holder())));
+            return failed(QStringLiteral("%1; nothing was written (--force fills it all the same)")
+                              .arg(LanguageLock::describeHolder(opened.language, lock.holder())));
         ImportTarget readAs;
         readAs.attributeNames = names;
         readAs.currentValues = memory.language().values;
         if (!exchange.apply(opened.language, plan, &readAs, &conflicts))
-            return commandFailed(command, QStringLiteral("nothing was written: %1").arg(exchange.error()));
+            return failed(QStringLiteral("nothing was written: %1").arg(exchange.error()));
         for (const MergeConflict &conflict : conflicts)
             printTo(stderr, QStringLiteral("left alone %1: changed on disk meanwhile, to %2\n")
                                 .arg(conflict.key, conflict.disk.value_or(QString())));
     }
+    printLines(true);
     printTo(stderr, QStringLiteral("%1: %2 %3, %4 ambiguous left alone\n")
-                        .arg(opened.language, QString::number(plan.changes.size()),
+                        .arg(opened.language, QString::number(plan.changes.size() - conflicts.size()),
                              dry ? QStringLiteral("would be filled") : QStringLiteral("filled"),
                              QString::number(ambiguous)));
     std::fflush(stdout);

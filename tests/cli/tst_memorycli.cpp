@@ -344,6 +344,8 @@ void TestMemoryCli::pretranslateRespectsTheLock()
     QCOMPARE(refused.exitCode, 2);
     QVERIFY2(refused.err.contains("process 1") && refused.err.contains("--force"), refused.err.constData());
     QCOMPARE(TestSupport::readBytes(file), before);
+    // Nothing is said to be filled that was not written.
+    QVERIFY2(!refused.out.contains(" -> "), refused.out.constData());
 
     const Run forced = glossa({QStringLiteral("pretranslate"), German, root, QStringLiteral("--tm"), tmx, QStringLiteral("--force")});
     QCOMPARE(forced.exitCode, 1); // IDS_E is ambiguous
