@@ -115,6 +115,7 @@ EditorSuggestions::EditorSuggestions(CVuduzLanguageMapDlg &editor)
     m_pool.setMaxThreadCount(1);
 
     m_sameEnglish = new QLabel(this);
+    m_sameEnglish->setObjectName(QStringLiteral("sameEnglish"));
     m_sameEnglish->setAccessibleName(QStringLiteral("Same English"));
     m_applySame = new QPushButton(QStringLiteral("Apply to Same English"), this);
     m_applySame->setAccessibleName(m_applySame->text());
@@ -460,6 +461,10 @@ void EditorSuggestions::updateSameEnglish()
                                         others.size() == 1 ? QStringLiteral("key") : QStringLiteral("keys"),
                                         grouped(untranslated)));
     }
+    // A screen reader reads the line itself, counts and all.
+    m_sameEnglish->setAccessibleName(m_sameEnglish->text().isEmpty() ? QStringLiteral("Same English")
+                                                                      : m_sameEnglish->text());
+    m_sameEnglish->setAccessibleDescription(QStringLiteral("Same English"));
     m_applySame->setEnabled(untranslated > 0 && !m_editor.isReadOnly());
 }
 

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "editor/EditorSuggestions.h"
 #include "editor/VuduzLanguageMapDlg.h"
 #include "mainwindow/AboutDlg.h"
 #include "mainwindow/AddNewLanDlg.h"
@@ -232,7 +233,16 @@ void TestAccessibility::editor()
     editor.OnInitDialog();
     editor.show();
     QVERIFY(QTest::qWaitForWindowExposed(&editor));
-    const QStringList problems = problemsIn(&editor, 17);
+    QStringList problems = problemsIn(&editor, 17);
+    // With the suggestions shown, the lines that carry counts are read whole.
+    editor.suggestions().setShown(true);
+    editor.ShowEntry(0);
+    QTRY_VERIFY(!editor.suggestions().isWorking());
+    const auto *same = editor.suggestions().findChild<QLabel *>(QStringLiteral("sameEnglish"));
+    QVERIFY(same);
+    QTRY_VERIFY(!same->text().isEmpty());
+    problems += problemsIn(&editor, 20);
+    QCOMPARE(QAccessible::queryAccessibleInterface(const_cast<QLabel *>(same))->text(QAccessible::Name), same->text());
     editor.hide();
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
 }
