@@ -4,7 +4,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh" "$root/build-release" -DCMAKE_BUILD_TYPE=Release -DGLOSSA_BUILD_TESTS=OFF
+"$root/scripts/build.sh" "$root/build-release" -DCMAKE_BUILD_TYPE=Release -DGLOSSA_BUILD_TESTS=OFF -DGLOSSA_BUILD_BENCH=ON
 for b in "$root"/build-release/bin/bench_*; do
   case "$(basename "$b")" in
     bench_makeproduct|bench_emptywindow) continue ;; # helpers of startup-xvfb.sh

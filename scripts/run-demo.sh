@@ -5,8 +5,9 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
-# Only the program: the tests, benchmarks and fuzz targets are the test command's.
-GLOSSA_TARGETS="glossa-desk" "$root/scripts/build.sh" "$root/build"
+# Only the programs, optimised (Release): the tests, benchmarks and fuzz
+# targets, in Debug and with the sanitizers, are the test command's.
+GLOSSA_TARGETS="glossa-desk glossa" "$root/scripts/build.sh" "$root/build-release" -DCMAKE_BUILD_TYPE=Release
 
 product="${1:-$root/demo-scratch}"
 if [ $# -eq 0 ] && [ ! -d "$product" ]; then
@@ -15,4 +16,4 @@ if [ $# -eq 0 ] && [ ! -d "$product" ]; then
   echo "Copied the demo product to $product"
 fi
 cd "$product"
-exec "$root/build/bin/glossa-desk"
+exec "$root/build-release/bin/glossa-desk"
