@@ -166,8 +166,7 @@ int main(int argc, char **argv)
     CVuduzLanguageMapDlg editor(&main);
     editor.sourceList = main.entryRows();
     editor.languageIndex = 50;
-    editor.OnInitDialog();
-    editor.resize(1100, 720);
+    editor.OnInitDialog(); // at its default size: the fixed controls, the side panel beside them
     // One applied value that keeps its placeholders, one that loses them.
     const int open = editor.entries()->findRowById(*main.languageStore().findAttribute(QStringLiteral("IDS_FILE_OPEN")));
     editor.ShowEntry(open);
@@ -196,7 +195,6 @@ int main(int argc, char **argv)
     translating.sourceList = main.entryRows();
     translating.languageIndex = main.languageCombo()->itemData(german).toInt();
     translating.OnInitDialog();
-    translating.resize(1100, 760);
     translating.suggestions().setShown(true);
     const auto answered = [&] {
         const QDeadlineTimer late(30000);

@@ -41,24 +41,24 @@ EditorFilterBar::EditorFilterBar(CVuduzLanguageMapDlg &editor)
     : m_editor(editor)
 {
     // A screen reader names a drop-down list by its current item; the label says what it is.
-    m_showLabel = new QLabel(QStringLiteral("Show"), &editor);
+    m_showLabel = new QLabel(QStringLiteral("Show"), editor.area());
     m_showLabel->setObjectName(QStringLiteral("Show label"));
-    m_showCombo = new QComboBox(&editor);
+    m_showCombo = new QComboBox(editor.area());
     m_showLabel->setBuddy(m_showCombo);
     m_showCombo->addItems(ShowItems);
     m_showCombo->setAccessibleName(QStringLiteral("Show"));
     m_showCombo->setObjectName(QStringLiteral("Show"));
     m_showCombo->setToolTip(QStringLiteral("Show only some entries: untranslated, with errors, marked, with warnings or "
                                            "the same as the reference"));
-    m_filterEdit = new QLineEdit(&editor);
+    m_filterEdit = new QLineEdit(editor.area());
     m_filterEdit->setAccessibleName(QStringLiteral("Filter"));
     m_filterEdit->setObjectName(QStringLiteral("Filter"));
     m_filterEdit->setPlaceholderText(QStringLiteral("Filter"));
     m_filterEdit->setClearButtonEnabled(true);
     m_filterEdit->setToolTip(QStringLiteral("Show only the entries whose attribute, value or reference contains this "
                                             "text, letter case ignored"));
-    m_shownCount = new StatusField(&editor, QStringLiteral("Shown entries"));
-    m_progress = new StatusField(&editor, QStringLiteral("Progress"));
+    m_shownCount = new StatusField(editor.area(), QStringLiteral("Shown entries"));
+    m_progress = new StatusField(editor.area(), QStringLiteral("Progress"));
     m_progress->setToolTipFollowsText(true, ErrorsNote);
 
     QObject::connect(m_showCombo, &QComboBox::activated, &editor, [this] { applyFilter(); });

@@ -24,7 +24,7 @@ EditorReview::EditorReview(CVuduzLanguageMapDlg &editor)
     // "Use It" sits at the end of the why line while the shown entry has a key that
     // differs from it only in letter case. The editor makes it first, so that the
     // template's controls keep their places among the children, Cancel the last button.
-    m_useIt = new QPushButton(QStringLiteral("Use It"), &editor);
+    m_useIt = new QPushButton(QStringLiteral("Use It"), editor.area());
     m_useIt->setAccessibleName(QStringLiteral("Use It"));
     m_useIt->setObjectName(QStringLiteral("Use It"));
     m_useIt->setAutoDefault(false);
@@ -36,7 +36,7 @@ EditorReview::EditorReview(CVuduzLanguageMapDlg &editor)
 
 void EditorReview::createWhyField()
 {
-    m_why = new StatusField(&m_editor, QStringLiteral("Why"));
+    m_why = new StatusField(m_editor.area(), QStringLiteral("Why"));
     QPalette why = m_why->palette();
     why.setColor(QPalette::Text, QColor(190, 0, 0));
     m_why->setPalette(why);
@@ -44,7 +44,7 @@ void EditorReview::createWhyField()
 
 void EditorReview::layout(const QRect &line)
 {
-    const int useIt = m_useIt->isVisibleTo(&m_editor) ? m_useIt->sizeHint().width() + 6 : 0;
+    const int useIt = m_useIt->isVisibleTo(m_editor.area()) ? m_useIt->sizeHint().width() + 6 : 0;
     m_why->setGeometry(line.x(), line.y(), line.width() - useIt, line.height());
     m_useIt->setGeometry(line.x() + line.width() - useIt + 3, line.y(), useIt - 6, line.height());
 }
@@ -111,7 +111,7 @@ void EditorReview::updateWhy()
     m_why->setToolTip(text);
     m_why->setCursorPosition(0);
     const bool variant = row >= 0 && m_caseVariants.contains(*shown);
-    if (m_useIt->isVisibleTo(&m_editor) != variant) {
+    if (m_useIt->isVisibleTo(m_editor.area()) != variant) {
         m_useIt->setVisible(variant);
         m_editor.layoutControls();
     }

@@ -1,7 +1,9 @@
 #include "editor/EditorSuggestions.h"
 
 #include "checks/CheckEngine.h"
+#include "editor/EditorCommands.h"
 #include "editor/EditorOwner.h"
+#include "editor/EditorPlace.h"
 #include "editor/EditorReview.h"
 #include "editor/EditorSupport.h"
 #include "editor/EntryListModel.h"
@@ -134,20 +136,28 @@ EditorSuggestions::EditorSuggestions(CVuduzLanguageMapDlg &editor)
     m_matchTable->setToolTip(QStringLiteral("Ctrl+1 \u2026 Ctrl+5 or a double click put a suggestion into Value; Enter there applies it"));
     m_concordanceTable = makeTable(this, {QStringLiteral("Attribute"), QStringLiteral("English"), QStringLiteral("Translation")},
                                    QStringLiteral("Concordance entries"));
-    m_matchTable->horizontalHeader()->setSectionResizeMode(3, QHeaderView::ResizeToContents);
+    // In the side panel's width the suggestion gets the room; where it comes from is in its tooltip too.
+    m_matchTable->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    m_matchTable->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Interactive);
+    m_matchTable->horizontalHeader()->setSectionResizeMode(3, QHeaderView::Interactive);
+    m_matchTable->setColumnWidth(2, 110);
+    m_matchTable->setColumnWidth(3, 90);
     m_concordanceTable->setToolTip(QStringLiteral("A double click shows the entry"));
 
+    // One above the other in the side panel: the matches, the same English, the concordance.
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(6, 2, 6, 4);
-    grid->setVerticalSpacing(2);
-    grid->addWidget(m_sameEnglish, 0, 0);
-    grid->addWidget(m_applySame, 0, 1);
-    grid->addWidget(concordanceLabel, 0, 2);
-    grid->addWidget(m_concordance, 0, 3);
-    grid->addWidget(m_matchTable, 1, 0, 1, 2);
-    grid->addWidget(m_concordanceTable, 1, 2, 1, 2);
-    grid->setColumnStretch(0, 3);
-    grid->setColumnStretch(3, 2);
+    grid->setVerticalSpacing(4);
+    m_sameEnglish->setWordWrap(true);
+    grid->addWidget(m_matchTable, 0, 0, 1, 2);
+    grid->addWidget(m_sameEnglish, 1, 0);
+    grid->addWidget(m_applySame, 1, 1);
+    grid->addWidget(concordanceLabel, 2, 0, 1, 2);
+    grid->addWidget(m_concordance, 3, 0, 1, 2);
+    grid->addWidget(m_concordanceTable, 4, 0, 1, 2);
+    grid->setColumnStretch(0, 1);
+    grid->setRowStretch(0, 3);
+    grid->setRowStretch(4, 2);
     m_applySame->setEnabled(false);
 
     connect(m_applySame, &QPushButton::clicked, this, [this] { applyToSameEnglish(); });
@@ -201,18 +211,18 @@ void EditorSuggestions::start()
         if (!path.toString().isEmpty())
             m_tmxPaths.append(path.toString());
     refreshMenu();
-    if (readRemembered().value(QStringLiteral("shown")).toBool())
+    // In view unless the user hid it last time.
+    if (readRemembered().value(QStringLiteral("shown")).toBool(true))
         setShown(true);
 }
 
 void EditorSuggestions::setShown(bool shown)
 {
-    if (m_showAction)
-        m_showAction->setChecked(shown);
+    m_editor.commands().panelShownChanged(shown);
     if (shown == m_shown)
         return;
     m_shown = shown;
-    m_editor.setPanelBelowFields(shown ? this : nullptr);
+    m_editor.place().setPanelShown(shown);
     if (shown && !hasMemory() && !m_productDirectory.isEmpty()) {
         setTitle(QStringLiteral("Suggestions: building the translation memory\u2026"));
         rebuild();
@@ -615,16 +625,10 @@ void EditorSuggestions::saveRemembered() const
 
 void EditorSuggestions::addMenuActions(QWidget *list)
 {
+    // "Suggestions" and "Add Translation Memory…" are the menu bar's actions; the
+    // list's menu adds one "Remove" per memory.
     m_menuList = list;
-    m_showAction = new QAction(QStringLiteral("Show Suggestions\tF9"), list);
-    m_showAction->setCheckable(true);
-    m_showAction->setToolTip(QStringLiteral("The translation memory's matches, the same English and the concordance, below the fields"));
-    connect(m_showAction, &QAction::triggered, this, [this](bool checked) { setShown(checked); });
-    list->addAction(m_showAction);
-    auto *add = new QAction(QStringLiteral("Add Translation Memory\u2026"), list);
-    add->setToolTip(QStringLiteral("Adds a TMX file to the suggestions of this product, until it is removed"));
-    connect(add, &QAction::triggered, this, &EditorSuggestions::onAddMemory);
-    list->addAction(add);
+    refreshMenu();
 }
 
 void EditorSuggestions::refreshMenu()

@@ -25,7 +25,7 @@ namespace Glossa {
 class CVuduzLanguageMapDlg;
 class ProductMemory;
 
-// The "Suggestions" panel below the editor's fields: what the translation memory
+// The "Suggestions" section of the editor's side panel: what the translation memory
 // offers for the entry shown (Ctrl+1 … Ctrl+5 or a double click put one into
 // "Value", not applied), how many other keys share its English with "Apply to
 // Same English", and the concordance of a word or phrase. The memory is built and
@@ -47,8 +47,8 @@ public:
     // of the language (its values, its siblings', the TMX files remembered for the
     // product) in the background.
     void start();
-    // F9 and "Show Suggestions" of the list's menu: the panel below the fields,
-    // which takes its room from the list; the choice is kept for the next editor.
+    // F9 and View ▸ Suggestions: the side panel, in view unless hidden; the choice
+    // is kept for the next editor.
     void setShown(bool shown);
     bool isShown() const { return m_shown; }
     // The fields show another entry.
@@ -62,7 +62,7 @@ public:
     void addMemory(const QString &path);
     void removeMemory(const QString &path);
     QStringList memoryFiles() const { return m_tmxPaths; }
-    // "Add Translation Memory…" and one "Remove" per added file, on the list's context menu.
+    // One "Remove" per added file, on the list's context menu.
     void addMenuActions(QWidget *list);
 
     // Puts suggestion n (from 0) into "Value", not applied; false when there is none.
@@ -118,7 +118,6 @@ private:
     QTableWidget *m_matchTable = nullptr;
     QTableWidget *m_concordanceTable = nullptr;
     QWidget *m_menuList = nullptr;
-    QAction *m_showAction = nullptr;
     bool m_shown = false;
     QList<QAction *> m_removeActions;
     QTimer m_concordanceTimer;

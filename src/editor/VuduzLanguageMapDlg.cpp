@@ -2,9 +2,11 @@
 
 #include "checks/CheckEngine.h"
 #include "checks/PlaceholderCheck.h"
+#include "editor/EditorCommands.h"
 #include "editor/EditorExchange.h"
 #include "editor/EditorFilterBar.h"
 #include "editor/EditorOwner.h"
+#include "editor/EditorPlace.h"
 #include "editor/EditorRecovery.h"
 #include "editor/EditorReview.h"
 #include "editor/EditorSaving.h"
@@ -13,6 +15,7 @@
 #include "editor/EditorSupport.h"
 #include "editor/EntryFilterModel.h"
 #include "editor/EntryListModel.h"
+#include "editor/PlaceholderMarks.h"
 #include "editor/VuduzListCtrl.h"
 #include "model/Constants.h"
 #include "model/LanguageStore.h"
@@ -33,6 +36,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -98,7 +102,6 @@ CVuduzLanguageMapDlg::CVuduzLanguageMapDlg(EditorOwner *owner)
 
 CVuduzLanguageMapDlg::~CVuduzLanguageMapDlg()
 {
-    qApp->removeEventFilter(this);
     // The parts go before the children that QWidget deletes: nothing a dying child
     // signals may reach them.
     for (QObject *child : findChildren<QObject *>())
@@ -112,6 +115,11 @@ EntryListModel *CVuduzLanguageMapDlg::entries() const
 
 void CVuduzLanguageMapDlg::buildControls()
 {
+    // The fixed controls live in an area of their own, below the menu bar and left
+    // of the side panel; its size lays them out.
+    m_area = new QWidget(this);
+    m_area->setObjectName(QStringLiteral("Editor area"));
+    m_area->installEventFilter(this);
     // The review makes "Use It" before the template's controls, so that they keep
     // their places among the children.
     m_review = std::make_unique<EditorReview>(*this);
@@ -120,9 +128,14 @@ void CVuduzLanguageMapDlg::buildControls()
     const DialogBaseUnits units = dialogBaseUnits(font());
     m_list = new CVuduzListCtrl({QStringLiteral("Attribute"), QStringLiteral("Value"), QStringLiteral("Reference"),
                                  QStringLiteral("Statue")},
-                                this);
-    createControls(this, editorTemplate(), units, {{IDC_ENTRY_LIST, m_list}});
-    resize(dialogUnitsToPixels(QSize(495, 332), units));
+                                m_area);
+    createControls(m_area, editorTemplate(), units, {{IDC_ENTRY_LIST, m_list}});
+    const QSize areaSize = dialogUnitsToPixels(QSize(495, 332), units);
+    m_area->resize(areaSize);
+    m_defaultAreaWidth = areaSize.width();
+    for (int id : {IDC_MODIFY_GROUP, IDC_VALUE, IDC_REFERENCE, IDC_NOTICE, IDC_NEXT_BLANK, IDC_REFERENCE_LANGUAGE_LABEL,
+                   IDC_REFERENCE_LANGUAGE})
+        m_defaultPlaces.insert(id, findControl<QWidget>(m_area, id)->geometry());
 
     m_searchEdit = findControl<QLineEdit>(this, IDC_SEARCH_TEXT);
     m_valueEdit = findControl<QLineEdit>(this, IDC_VALUE);
@@ -171,9 +184,12 @@ void CVuduzLanguageMapDlg::buildControls()
     // The filter bar lives in the free band between the "Modify" group and the list,
     // the why line and the status below it.
     m_filterBar = std::make_unique<EditorFilterBar>(*this);
-    m_status = new StatusField(this, QStringLiteral("Editor status"));
+    m_status = new StatusField(m_area, QStringLiteral("Editor status"));
     m_review->createWhyField();
     connect(m_valueEdit, &QLineEdit::textChanged, this, &CVuduzLanguageMapDlg::updateWhy);
+    // Placeholders in their own colour, so that one missing is seen before Enter.
+    connect(m_valueEdit, &QLineEdit::textChanged, this, [this] { markFieldPlaceholders(m_valueEdit); });
+    connect(m_referenceEdit, &QLineEdit::textChanged, this, [this] { markFieldPlaceholders(m_referenceEdit); });
     entries()->setToolTipProvider([this](const EntryRow &row) { return whyText(row); });
     m_valueEdit->setToolTip(QStringLiteral("Enter applies the value; Ctrl+Return applies it and shows the next "
                                            "untranslated entry (Ctrl+J); Ctrl+Z / Ctrl+Shift+Z: undo / redo"));
@@ -183,37 +199,25 @@ void CVuduzLanguageMapDlg::buildControls()
                                         "next / previous entry with an error or a warning; Ctrl+Return: apply and "
                                         "go to the next untranslated entry"));
 
-    // The list's context menu: exchange files, the earlier release, undo and redo.
-    // The shortcuts are the editor's own keys, named after a tab as menus show them.
-    auto addAction = [this](const QString &text, const QString &toolTip, auto slot) {
-        auto *action = new QAction(text, m_list);
-        action->setToolTip(toolTip);
-        connect(action, &QAction::triggered, this, slot);
-        m_list->addAction(action);
-    };
-    addAction(QStringLiteral("Undo\tCtrl+Z"), QStringLiteral("Takes back the last applied value"),
-              &CVuduzLanguageMapDlg::Undo);
-    addAction(QStringLiteral("Redo\tCtrl+Shift+Z"), QStringLiteral("Applies again what Undo took back"),
-              &CVuduzLanguageMapDlg::Redo);
-    auto *separator = new QAction(m_list);
-    separator->setSeparator(true);
-    m_list->addAction(separator);
-    addAction(QStringLiteral("Import\u2026"),
-              QStringLiteral("Applies the values of an XLIFF or CSV file from a translator; nothing is written until Save"),
-              &CVuduzLanguageMapDlg::OnImport);
-    addAction(QStringLiteral("Export\u2026"),
-              QStringLiteral("Writes the entries the list shows to an XLIFF or CSV file for a translator"),
-              &CVuduzLanguageMapDlg::OnExport);
-    addAction(QStringLiteral("Compare with Earlier Release\u2026"),
-              QStringLiteral("Finds the entries whose English changed since an earlier release"),
-              &CVuduzLanguageMapDlg::OnCompareWithEarlierRelease);
     m_suggestions = std::make_unique<EditorSuggestions>(*this);
+    // The side panel beside the area, the menu bar above both; the list's context
+    // menu holds the same actions as the menus.
+    m_place = new EditorPlace(*this, m_area, areaSize);
+    m_place->addSection(m_suggestions.get());
+    m_commands = new EditorCommands(*this);
+    m_commands->addToContextMenu(m_list);
     m_suggestions->addMenuActions(m_list);
     m_list->setContextMenuPolicy(Qt::ActionsContextMenu);
+    resize(areaSize.width(), areaSize.height() + m_commands->menuBar()->sizeHint().height());
+    connect(m_filterBar->showCombo(), &QComboBox::currentIndexChanged, m_commands,
+            [this](int mode) { m_commands->showModeChanged(mode); });
 
-    // Every key press aimed at the editor or one of its controls passes the
-    // key handling first, before the control sees it.
-    qApp->installEventFilter(this);
+    // Enter, Escape and the arrows reach the editor before the control they are
+    // sent to; a key of a command reaches its action even from a field that
+    // would take it for itself.
+    installEventFilter(this);
+    for (QWidget *child : findChildren<QWidget *>())
+        child->installEventFilter(this);
 }
 
 int CVuduzLanguageMapDlg::exec()
@@ -235,10 +239,6 @@ void CVuduzLanguageMapDlg::OnInitDialog()
     m_isMaster = LanguageStore::fileNameFor(m_languageName) == MasterLanguageFileName;
 
     m_list->setStatusColumn(3);
-    m_list->setColumnWidth(3, 110);
-    m_list->setColumnWidth(0, 200);
-    m_list->setColumnWidth(1, 250);
-    m_list->setColumnWidth(2, 250);
 
     std::vector<EntryRow> rows;
     if (sourceList) {
@@ -314,6 +314,8 @@ void CVuduzLanguageMapDlg::OnInitDialog()
         setResult(ResultCancelled);
         return;
     }
+    // The remembered size and place, or the default size with the panel beside it.
+    m_place->restore();
     // Modal from the moment it is shown: a dialog shown first and made modal
     // afterwards would leave its owner open to input.
     setWindowModality(Qt::ApplicationModal);
@@ -508,13 +510,21 @@ void CVuduzLanguageMapDlg::closeEvent(QCloseEvent *event)
 
 bool CVuduzLanguageMapDlg::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_area && event->type() == QEvent::Resize) {
+        layoutControls();
+        return false;
+    }
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (!widget || !isVisible() || widget->window() != this)
+        return QDialog::eventFilter(watched, event);
+    if (event->type() == QEvent::ShortcutOverride && m_commands
+        && m_commands->isCommandKey(static_cast<QKeyEvent *>(event), widget)) {
+        event->ignore(); // not the field's: the command's action takes it
+        return true;
+    }
     if (event->type() == QEvent::KeyPress) {
-        auto *widget = qobject_cast<QWidget *>(watched);
-        if (widget && (widget == this || isAncestorOf(widget)) && isVisible())
-        {
-            const auto *key = static_cast<QKeyEvent *>(event);
-            return handleKey(key->key(), key->modifiers(), widget);
-        }
+        const auto *key = static_cast<QKeyEvent *>(event);
+        return handleKey(key->key(), key->modifiers(), widget);
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -522,48 +532,11 @@ bool CVuduzLanguageMapDlg::eventFilter(QObject *watched, QEvent *event)
 bool CVuduzLanguageMapDlg::handleKey(int key, Qt::KeyboardModifiers modifiers, const QWidget *target)
 {
     const Qt::KeyboardModifiers mods = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    if (key == Qt::Key_J && (mods == Qt::ControlModifier || mods == (Qt::ControlModifier | Qt::ShiftModifier))) {
-        ShowNextUntranslated(!(mods & Qt::ShiftModifier));
-        return true;
-    }
-    if (key == Qt::Key_F9 && mods == Qt::NoModifier) {
-        m_suggestions->setShown(!m_suggestions->isShown());
-        return true;
-    }
-    if (key == Qt::Key_F8 && (mods == Qt::NoModifier || mods == Qt::ShiftModifier)) {
-        ShowNextProblem(mods == Qt::NoModifier);
-        return true;
-    }
-    // Undo and redo act on applied values from anywhere but the two fields that
-    // keep their own text undo: Search and Filter.
-    const bool ownTextUndo = target == m_searchEdit || target == m_filterBar->filterEdit();
-    if (!ownTextUndo && key == Qt::Key_Z && mods == Qt::ControlModifier) {
-        Undo();
-        return true;
-    }
-    if (!ownTextUndo && ((key == Qt::Key_Z && mods == (Qt::ControlModifier | Qt::ShiftModifier))
-                         || (key == Qt::Key_Y && mods == Qt::ControlModifier))) {
-        Redo();
-        return true;
-    }
-    if (key == Qt::Key_U && mods == Qt::ControlModifier) {
-        UseCaseVariant();
-        return true;
-    }
-    // Ctrl+1 … Ctrl+5: a suggestion into "Value"; Ctrl+Shift+Return: the value to the same English.
-    if (key >= Qt::Key_1 && key < Qt::Key_1 + EditorSuggestions::MaxShown && mods == Qt::ControlModifier) {
-        m_suggestions->useSuggestion(key - Qt::Key_1);
-        return true;
-    }
-    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
-        m_suggestions->applyToSameEnglish();
-        return true;
-    }
-    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && mods == Qt::ControlModifier) {
-        ApplyValue();
-        ShowNextUntranslated(true);
-        return true;
-    }
+    Q_UNUSED(target);
+    // The commands' keys are their actions' (see EditorCommands); here only the
+    // keys that move or that must never press a button.
+    if ((mods & (Qt::ControlModifier | Qt::AltModifier)) && key != Qt::Key_Up && key != Qt::Key_Down)
+        return false;
     switch (key) {
     case Qt::Key_Return:
     case Qt::Key_Enter: {
@@ -606,29 +579,46 @@ std::vector<Finding> CVuduzLanguageMapDlg::findingsOf(const EntryRow &row) const
     return checkValue(row.cells[1], row.cells[2], attributeIndexOf(row.id), m_languageName, m_isMaster);
 }
 
-void CVuduzLanguageMapDlg::resizeEvent(QResizeEvent *event)
+void CVuduzLanguageMapDlg::done(int result)
 {
-    QDialog::resizeEvent(event);
-    layoutControls();
+    if (m_place && isVisible())
+        m_place->remember();
+    QDialog::done(result);
+}
+
+void CVuduzLanguageMapDlg::markFieldPlaceholders(QLineEdit *field)
+{
+    markPlaceholders(field, placeholderRuleFor(m_shownEntry.value_or(1)));
+}
+
+bool CVuduzLanguageMapDlg::insertNextPlaceholder()
+{
+    return m_commands->insertNextPlaceholder();
 }
 
 void CVuduzLanguageMapDlg::layoutControls()
 {
     if (!m_list || !m_filterBar || !m_review->whyField())
         return;
-    const int right = width();
-    const int bottom = height();
+    // Right and bottom are the area's: left of the side panel, below the menu bar.
+    const int right = m_area->width();
+    const int bottom = m_area->height();
     const int listTop = 270;
     const int listHeight = bottom - 315;
-    // A panel below the fields takes its height from the top of the list, and
-    // leaves the list at least half of its room.
-    int panelHeight = 0;
-    if (m_panelBelowFields && !m_panelBelowFields->isHidden()) {
-        panelHeight = std::min(m_panelBelowFields->sizeHint().height(), std::max(0, listHeight / 2));
-        m_panelBelowFields->setGeometry(10, listTop, right - 20, panelHeight);
-        panelHeight += 4;
+    m_list->setGeometry(10, listTop, right - 20, listHeight);
+    if (m_place)
+        m_place->fitColumns();
+    // A wider area widens the "Modify" group with its Value and Reference fields;
+    // the reference language moves with the group's right edge.
+    const int wider = std::max(0, right - m_defaultAreaWidth);
+    for (auto it = m_defaultPlaces.cbegin(); it != m_defaultPlaces.cend(); ++it) {
+        QRect place = it.value();
+        if (it.key() == IDC_MODIFY_GROUP || it.key() == IDC_VALUE || it.key() == IDC_REFERENCE || it.key() == IDC_NOTICE)
+            place.setWidth(place.width() + wider);
+        else
+            place.translate(wider, 0);
+        findControl<QWidget>(m_area, it.key())->setGeometry(place);
     }
-    m_list->setGeometry(10, listTop + panelHeight, right - 20, listHeight - panelHeight);
     findControl<QWidget>(this, IDC_ADD_ATTRIBUTE)->setGeometry(25, bottom - 40, 100, 30);
     findControl<QWidget>(this, IDC_SAVE)->setGeometry(right - 230, bottom - 40, 100, 30);
     findControl<QWidget>(this, IDC_CANCEL)->setGeometry(right - 110, bottom - 40, 100, 30);
@@ -645,20 +635,6 @@ void CVuduzLanguageMapDlg::layoutControls()
     m_filterBar->layout(QRect(10, top, width, line));
     m_review->layout(QRect(10, top + line, width * 3 / 5, line));
     m_status->setGeometry(16 + width * 3 / 5, top + line, width - 6 - width * 3 / 5, line);
-}
-
-void CVuduzLanguageMapDlg::setPanelBelowFields(QWidget *panel)
-{
-    if (m_panelBelowFields == panel)
-        return;
-    if (m_panelBelowFields)
-        m_panelBelowFields->hide();
-    m_panelBelowFields = panel;
-    if (panel) {
-        panel->setParent(this);
-        panel->show();
-    }
-    layoutControls();
 }
 
 } // namespace Glossa

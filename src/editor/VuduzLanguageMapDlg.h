@@ -10,6 +10,7 @@
 
 #include <QDialog>
 #include <QHash>
+#include <QRect>
 #include <QSet>
 
 #include <functional>
@@ -31,6 +32,8 @@ class EditorRecovery;
 struct EntryRow;
 struct Finding;
 class EditorOwner;
+class EditorCommands;
+class EditorPlace;
 class EditorSpelling;
 class EditorSuggestions;
 class EntryListModel;
@@ -196,15 +199,21 @@ public:
     bool isReadOnly() const { return !m_readOnlyReason.isEmpty(); }
     QString readOnlyReason() const { return m_readOnlyReason; }
 
-    // Room below the fields: a panel set here (the editor takes it as a child)
-    // goes between the band of the filter bar and the why line, and the list,
-    // which gives up the panel's height. Null takes the panel away again.
-    void setPanelBelowFields(QWidget *panel);
-    QWidget *panelBelowFields() const { return m_panelBelowFields; }
+    // The area of the fixed controls, below the menu bar and left of the side panel.
+    QWidget *area() const { return m_area; }
+    // The side panel, the splitter and the remembered size and place.
+    EditorPlace &place() const { return *m_place; }
+    // The menu bar and its actions.
+    EditorCommands &commands() const { return *m_commands; }
+    // The attribute the fields show, if any.
+    std::optional<AttributeId> shownEntry() const { return m_shownEntry; }
+    // Ctrl+P: the next placeholder of the reference that the value lacks, at the cursor.
+    bool insertNextPlaceholder();
+
+    void done(int result) override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void reject() override;
 
@@ -222,6 +231,7 @@ private:
     // target: the control the key was sent to.
     bool handleKey(int key, Qt::KeyboardModifiers modifiers, const QWidget *target);
     void layoutControls();
+    void markFieldPlaceholders(QLineEdit *field);
 
     EditorOwner *m_owner;
     CVuduzListCtrl *m_list = nullptr;
@@ -233,7 +243,12 @@ private:
     QLabel *m_notice = nullptr;
     QButtonGroup *m_searchColumns = nullptr;
     QLineEdit *m_status = nullptr;
-    QWidget *m_panelBelowFields = nullptr;
+    QWidget *m_area = nullptr;
+    int m_defaultAreaWidth = 0;
+    // The places of the controls a wider area widens or moves, at the default size.
+    QHash<int, QRect> m_defaultPlaces;
+    EditorPlace *m_place = nullptr;       // a child
+    EditorCommands *m_commands = nullptr; // a child
     // The edited language as the engine checks it.
     QString m_languageName;
     bool m_isMaster = false;

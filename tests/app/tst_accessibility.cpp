@@ -2,7 +2,7 @@
 
 #include "editor/EditorSuggestions.h"
 #include "editor/VuduzLanguageMapDlg.h"
-#include "mainwindow/AboutDlg.h"
+#include "shared/AboutDlg.h"
 #include "mainwindow/AddNewLanDlg.h"
 #include "mainwindow/Glossa_DeskDlg.h"
 #include "model/Types.h"

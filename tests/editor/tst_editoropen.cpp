@@ -3,6 +3,11 @@
 
 #include "editor/EntryListModel.h"
 #include "checks/PlaceholderCheck.h"
+#include "editor/EditorCommands.h"
+#include "editor/EditorPlace.h"
+
+#include <QMenuBar>
+#include <QSplitter>
 #include "editor/VuduzLanguageMapDlg.h"
 #include "editor/VuduzListCtrl.h"
 #include "mainwindow/Glossa_DeskDlg.h"
@@ -298,14 +303,18 @@ void TestEditorOpen::resizeTable()
     startWith(0);
     auto editor = openEditor(0);
     editor->resize(1000, 700);
-    QTRY_COMPARE(editor->entryList()->geometry(), QRect(10, 270, 980, 385));
+    // The controls follow the area's right and bottom: left of the side panel, below the menu bar.
+    const QSize area = editor->area()->size();
+    QTRY_COMPARE(area.height(), 700 - editor->commands().menuBar()->height());
+    QCOMPARE(area.width(), editor->place().panel()->x() - editor->place().splitter()->handleWidth());
+    QTRY_COMPARE(editor->entryList()->geometry(), QRect(10, 270, area.width() - 20, area.height() - 315));
     const auto buttons = editor->findChildren<QPushButton *>();
     auto find = [&](const QString &text) {
         return *std::find_if(buttons.begin(), buttons.end(), [&](QPushButton *b) { return b->text() == text; });
     };
-    QCOMPARE(find(QStringLiteral("Save"))->geometry(), QRect(770, 660, 100, 30));
-    QCOMPARE(find(QStringLiteral("Cancel"))->geometry(), QRect(890, 660, 100, 30));
-    QCOMPARE(find(QStringLiteral("Remove Redundant Entries"))->pos(), QPoint(10, 660));
+    QCOMPARE(find(QStringLiteral("Save"))->geometry(), QRect(area.width() - 230, area.height() - 40, 100, 30));
+    QCOMPARE(find(QStringLiteral("Cancel"))->geometry(), QRect(area.width() - 110, area.height() - 40, 100, 30));
+    QCOMPARE(find(QStringLiteral("Remove Redundant Entries"))->pos(), QPoint(10, area.height() - 40));
 }
 
 int main(int argc, char **argv)

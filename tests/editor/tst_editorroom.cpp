@@ -37,13 +37,6 @@ QString shownText(const QLineEdit *field)
     return status ? status->shownText() : QStringLiteral("(not a status field)");
 }
 
-// A widget of a fixed preferred size, standing in for a panel.
-class Panel : public QWidget
-{
-public:
-    QSize sizeHint() const override { return {300, 80}; }
-};
-
 } // namespace
 
 // What the editor and the main window make room for: the "Show" label, status
@@ -183,26 +176,6 @@ private Q_SLOTS:
         editor->Undo();
         QCOMPARE(checkErrorsIn(editor->progressField()->toolTip()), errors);
         editor->hide();
-    }
-
-    void aPanelBelowTheFieldsTakesRoomFromTheList()
-    {
-        QVERIFY(m_fixture.makeProduct(EditorFixture::mixedEntries()));
-        auto editor = m_fixture.openEditor();
-        QVERIFY(editor);
-        const QRect list = editor->entryList()->geometry();
-        const QRect why = editor->whyField()->geometry();
-        auto *panel = new Panel;
-        editor->setPanelBelowFields(panel);
-        QCOMPARE(panel->parentWidget(), static_cast<QWidget *>(editor.get()));
-        QVERIFY(panel->isVisible());
-        QVERIFY(panel->y() > why.bottom());
-        QCOMPARE(panel->height(), 80);
-        QVERIFY(editor->entryList()->y() > panel->geometry().bottom());
-        QCOMPARE(editor->entryList()->geometry().bottom(), list.bottom());
-        QCOMPARE(editor->whyField()->geometry(), why);
-        editor->setPanelBelowFields(nullptr);
-        QCOMPARE(editor->entryList()->geometry(), list);
     }
 };
 

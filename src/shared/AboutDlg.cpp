@@ -1,4 +1,4 @@
-#include "mainwindow/AboutDlg.h"
+#include "shared/AboutDlg.h"
 
 #include "platform/DialogFont.h"
 #include "platform/DialogUnits.h"
