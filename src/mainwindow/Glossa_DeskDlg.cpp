@@ -2,7 +2,7 @@
 
 #include "editor/EntryListModel.h"
 #include "editor/VuduzLanguageMapDlg.h"
-#include "mainwindow/AboutDlg.h"
+#include "shared/AboutDlg.h"
 #include "mainwindow/LanguagesOverviewDlg.h"
 #include "checks/ReportFormats.h"
 #include "mainwindow/AddNewLanDlg.h"
@@ -14,6 +14,7 @@
 #include "platform/MessageBox.h"
 #include "platform/MessageBoxNotifier.h"
 #include "shared/StatusField.h"
+#include "shared/WindowSettings.h"
 #include "waiting/WaitingScope.h"
 
 #include <QAction>
@@ -28,6 +29,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
+#include <QVBoxLayout>
+#include <QCloseEvent>
 #include <QPushButton>
 #include <QTableView>
 
@@ -80,9 +84,12 @@ CGlossa_DeskDlg::~CGlossa_DeskDlg() = default;
 void CGlossa_DeskDlg::buildControls()
 {
     const DialogBaseUnits units = dialogBaseUnits(font());
-    m_entryList = new QTableView(this);
-    createControls(this, mainWindowTemplate(), units, {{IDC_ENTRY_LIST, m_entryList}});
-    resize(dialogUnitsToPixels(QSize(350, 238), units));
+    // The template's controls live in an area below the menu bar; its size lays them out.
+    m_area = new QWidget(this);
+    m_area->setObjectName(QStringLiteral("Main area"));
+    m_entryList = new QTableView(m_area);
+    createControls(m_area, mainWindowTemplate(), units, {{IDC_ENTRY_LIST, m_entryList}});
+    m_area->resize(dialogUnitsToPixels(QSize(350, 238), units));
 
     m_modifyButton = findControl<QPushButton>(this, IDC_MODIFY);
     m_languageLabel = findControl<QLabel>(this, IDC_LANGUAGE_LABEL);
@@ -113,21 +120,29 @@ void CGlossa_DeskDlg::buildControls()
     connect(m_addLanguageButton, &QPushButton::clicked, this, &CGlossa_DeskDlg::onAddNewLanguage);
 
     // Beside the template's controls, in the free room left of "Modify".
-    m_languagesButton = new QPushButton(QStringLiteral("Languages…"), this);
+    m_languagesButton = new QPushButton(QStringLiteral("Languages…"), m_area);
     m_languagesButton->setAutoDefault(false);
     m_languagesButton->setToolTip(QStringLiteral("Every language's counts and findings"));
     m_languagesButton->setAccessibleName(QStringLiteral("Languages…"));
     // A read-only field: a screen reader gives its name and then what it says.
     // In the editor's size of the dialog font, so that the counts are whole at the
     // window's first size between "Languages…" and "Modify".
-    auto *statusLine = new StatusField(this, QStringLiteral("Language status"));
+    auto *statusLine = new StatusField(m_area, QStringLiteral("Language status"));
     statusLine->setFont(dialogFont(9));
     statusLine->setToolTipFollowsText(true, StatusNote);
     m_statusLine = statusLine;
     connect(m_languagesButton, &QPushButton::clicked, this, &CGlossa_DeskDlg::onLanguages);
 
+    // What a save did, whole, however long the list of removed keys: below the area, after a save.
+    m_savedBand = new QLabel(this);
+    m_savedBand->setObjectName(QStringLiteral("Last save"));
+    m_savedBand->setWordWrap(true);
+    m_savedBand->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_savedBand->setContentsMargins(8, 2, 8, 4);
+    m_savedBand->hide();
+
     // A Linux window manager owns the window menu, so the About entry lives in
-    // the window's context menu (and on F1).
+    // the window's context menu (and on F1), and in the menu bar.
     auto *separator = new QAction(this);
     separator->setSeparator(true);
     auto *about = new QAction(QStringLiteral("&About Glossa_Desk..."), this);
@@ -137,12 +152,16 @@ void CGlossa_DeskDlg::buildControls()
     addAction(about);
     // The menu shows the overview's entry above the window's own actions.
     auto *languages = new QAction(QStringLiteral("&Languages…"), this);
+    languages->setShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
     connect(languages, &QAction::triggered, this, &CGlossa_DeskDlg::onLanguages);
+    addAction(languages);
+    buildMenuBar(languages, about);
     setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(this, &QWidget::customContextMenuRequested, this, [this, languages](const QPoint &at) {
+    connect(this, &QWidget::customContextMenuRequested, this, [this, languages, separator, about](const QPoint &at) {
         QMenu menu(this);
         menu.addAction(languages);
-        menu.addActions(actions());
+        menu.addAction(separator);
+        menu.addAction(about);
         menu.exec(mapToGlobal(at));
     });
 
@@ -150,6 +169,43 @@ void CGlossa_DeskDlg::buildControls()
     const auto children = findChildren<QWidget *>();
     for (QWidget *child : children)
         child->installEventFilter(this);
+}
+
+void CGlossa_DeskDlg::buildMenuBar(QAction *languages, QAction *about)
+{
+    m_menuBar = new QMenuBar(this);
+    m_menuBar->setAccessibleName(QStringLiteral("Menu bar"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setMenuBar(m_menuBar);
+    layout->addWidget(m_area, 1);
+    layout->addWidget(m_savedBand);
+
+    QMenu *file = m_menuBar->addMenu(QStringLiteral("&File"));
+    auto *modify = new QAction(QStringLiteral("&Modify"), this);
+    modify->setShortcut(QKeySequence(QStringLiteral("Ctrl+E")));
+    modify->setToolTip(QStringLiteral("Opens the translation editor on the language picked"));
+    connect(modify, &QAction::triggered, this, [this] {
+        if (m_modifyButton->isEnabled())
+            onModify();
+    });
+    auto *add = new QAction(QStringLiteral("Add New Langugae"), this);
+    add->setShortcut(QKeySequence(QStringLiteral("Ctrl+N")));
+    connect(add, &QAction::triggered, this, &CGlossa_DeskDlg::onAddNewLanguage);
+    auto *quit = new QAction(QStringLiteral("&Quit"), this);
+    quit->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+    for (QAction *action : {modify, add, quit})
+        addAction(action); // its key works wherever the focus is in the window
+    file->addAction(modify);
+    file->addAction(add);
+    file->addAction(languages);
+    file->addSeparator();
+    file->addAction(quit);
+    m_menuBar->addMenu(QStringLiteral("&Help"))->addAction(about);
+    resize(m_area->width(), m_area->height() + m_menuBar->sizeHint().height());
+    m_area->installEventFilter(this);
 }
 
 std::pair<int, int> CGlossa_DeskDlg::initialColumnWidths(int clientWidth)
@@ -193,6 +249,13 @@ bool CGlossa_DeskDlg::OnInitDialog()
     m_entryList->setColumnWidth(0, first);
     m_entryList->setColumnWidth(1, second);
     m_entryList->setShowGrid(true);
+    // The size, place and column widths the window had when it last closed.
+    {
+        WindowSettings settings;
+        const QByteArray geometry = settings.value(QStringLiteral("main/geometry")).toByteArray();
+        if (!geometry.isEmpty() && restoreGeometry(geometry))
+            m_entryList->horizontalHeader()->restoreState(settings.value(QStringLiteral("main/columns")).toByteArray());
+    }
 
     fillLanguageList();
     wait.finish();
@@ -222,16 +285,24 @@ void CGlossa_DeskDlg::OnSysCommand(int commandId)
 void CGlossa_DeskDlg::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
-    layoutControls();
+}
+
+void CGlossa_DeskDlg::closeEvent(QCloseEvent *event)
+{
+    WindowSettings settings;
+    settings.setValue(QStringLiteral("main/geometry"), saveGeometry());
+    settings.setValue(QStringLiteral("main/columns"), m_entryList->horizontalHeader()->saveState());
+    QDialog::closeEvent(event);
 }
 
 void CGlossa_DeskDlg::layoutControls()
 {
     if (!m_languageLabel)
         return;
-    // Client and label edges as the window system gives them: right and bottom exclusive.
-    const int clientRight = width();
-    const int clientBottom = height();
+    // Client and label edges as the window system gives them: right and bottom
+    // exclusive, the area's (below the menu bar).
+    const int clientRight = m_area->width();
+    const int clientBottom = m_area->height();
     const QRect label = m_languageLabel->geometry();
     const int labelLeft = label.left();
     const int labelBottom = label.top() + label.height();
@@ -253,6 +324,8 @@ void CGlossa_DeskDlg::layoutControls()
 
 bool CGlossa_DeskDlg::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_area && event->type() == QEvent::Resize)
+        layoutControls();
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
@@ -347,6 +420,13 @@ void CGlossa_DeskDlg::runEditor(qint64 initialEntryId)
     if (m_store.LoadLanguageFile(displayName, now, unused))
         m_fileValues = std::move(now);
     updateStatusLine(saved);
+    // The status line is one line; the band below shows what the save did whole.
+    const int before = m_savedBand->isVisible() ? m_savedBand->height() : 0;
+    m_savedBand->setText(saved);
+    m_savedBand->setAccessibleName(saved);
+    m_savedBand->show();
+    // The window grows by the band, so that the list keeps its room.
+    resize(width(), height() - before + m_savedBand->heightForWidth(width()));
 }
 
 void CGlossa_DeskDlg::updateStatusLine(const QString &saved)

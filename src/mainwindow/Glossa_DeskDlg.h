@@ -9,6 +9,8 @@
 
 class QComboBox;
 class QLabel;
+class QMenuBar;
+class QAction;
 class QLineEdit;
 class QPushButton;
 class QTableView;
@@ -68,6 +70,9 @@ public:
     QLabel *languageLabel() const { return m_languageLabel; }
     QPushButton *languagesButton() const { return m_languagesButton; }
     QLineEdit *statusLine() const { return m_statusLine; }
+    QWidget *area() const { return m_area; }
+    QMenuBar *menuBar() const { return m_menuBar; }
+    QLabel *savedBand() const { return m_savedBand; }
 
     // The user's actions, callable by tests as the signals call them.
     void onLanguageSelected(int comboIndex);
@@ -82,11 +87,13 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildControls();
+    void buildMenuBar(QAction *languages, QAction *about);
     void layoutControls();
     void fillLanguageList();
     void reloadEntries(int row);
@@ -108,6 +115,9 @@ private:
     QComboBox *m_languageCombo = nullptr;
     QPushButton *m_languagesButton = nullptr;
     QLineEdit *m_statusLine = nullptr;
+    QWidget *m_area = nullptr;        // the template's controls, below the menu bar
+    QMenuBar *m_menuBar = nullptr;
+    QLabel *m_savedBand = nullptr;    // what the last save did, whole
     int m_savedValueCount = 0;
     int m_savedChangedCount = 0; // of those, the values that differ from what the list showed
     EntryListModel *m_entryModel = nullptr;

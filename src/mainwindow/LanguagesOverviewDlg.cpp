@@ -1,5 +1,8 @@
 #include "mainwindow/LanguagesOverviewDlg.h"
 
+#include "model/LocaleCatalogue.h"
+#include "shared/WindowSettings.h"
+
 #include "checks/ReleaseComparison.h"
 #include "shared/EarlierRelease.h"
 #include "platform/MessageBox.h"
@@ -10,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScrollBar>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -51,7 +55,6 @@ LanguagesOverviewDlg::LanguagesOverviewDlg(const QString &productDirectory, Chec
     , m_options(std::move(options))
 {
     setWindowTitle(QStringLiteral("Languages"));
-    resize(900, 600);
 
     m_languages = makeTable({QStringLiteral("Language"), QStringLiteral("Code"), QStringLiteral("Encoding"),
                              QStringLiteral("Translated"), QStringLiteral("%"), QStringLiteral("Blank"),
@@ -153,6 +156,35 @@ LanguagesOverviewDlg::LanguagesOverviewDlg(const QString &productDirectory, Chec
         stop();
         accept();
     });
+
+    // Wide enough for every column, the longest language name whole; or as it was left.
+    QFontMetrics metrics(m_languages->font());
+    int longestName = 0;
+    for (int row = 0; row < LocaleCatalogue::RowCount(); ++row)
+        longestName = std::max(longestName, metrics.horizontalAdvance(LocaleCatalogue::DisplayNameAt(row)));
+    m_languages->resizeColumnsToContents();
+    m_languages->setColumnWidth(NameColumn, std::max(m_languages->columnWidth(NameColumn), longestName + 16));
+    int needed = 2 * m_languages->frameWidth() + m_languages->verticalScrollBar()->sizeHint().width() + 24;
+    for (int column = 0; column < m_languages->columnCount(); ++column)
+        if (!m_languages->isColumnHidden(column))
+            needed += m_languages->columnWidth(column);
+    resize(std::max(900, needed), 600);
+    WindowSettings settings;
+    const QByteArray geometry = settings.value(QStringLiteral("overview/geometry")).toByteArray();
+    if (!geometry.isEmpty() && restoreGeometry(geometry)) {
+        m_languages->horizontalHeader()->restoreState(settings.value(QStringLiteral("overview/languages")).toByteArray());
+        m_findings->horizontalHeader()->restoreState(settings.value(QStringLiteral("overview/findings")).toByteArray());
+        m_languages->setColumnHidden(StaleColumn, m_options.staleKeys.isEmpty());
+    }
+}
+
+void LanguagesOverviewDlg::done(int result)
+{
+    WindowSettings settings;
+    settings.setValue(QStringLiteral("overview/geometry"), saveGeometry());
+    settings.setValue(QStringLiteral("overview/languages"), m_languages->horizontalHeader()->saveState());
+    settings.setValue(QStringLiteral("overview/findings"), m_findings->horizontalHeader()->saveState());
+    QDialog::done(result);
 }
 
 LanguagesOverviewDlg::~LanguagesOverviewDlg()

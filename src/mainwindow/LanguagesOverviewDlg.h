@@ -40,6 +40,8 @@ public:
 
     LanguagesOverviewDlg(const QString &productDirectory, CheckOptions options, QWidget *parent = nullptr);
     ~LanguagesOverviewDlg() override;
+    // Remembers the size, place and column widths for the next overview.
+    void done(int result) override;
 
     void setReportWriter(ReportWriter writer) { m_reportWriter = std::move(writer); }
 

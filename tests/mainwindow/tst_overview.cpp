@@ -9,6 +9,7 @@
 #include "mainwindow/LanguagesOverviewDlg.h"
 #include "model/Types.h"
 #include "platform/MessageBox.h"
+#include "shared/WindowSettings.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -264,6 +265,12 @@ private Q_SLOTS:
                      u"Saved %1 values to French (France).ini (1 you changed, %2 marked ERROR when the editor opened)"_s
                          .arg(marked + 1).arg(marked)),
                  qPrintable(window.statusLine()->text()));
+        // The band below the area says it whole, however long; the list kept its room.
+        const QLabel *band = window.savedBand();
+        QVERIFY(band->isVisible());
+        QVERIFY(window.statusLine()->text().startsWith(band->text()));
+        QTRY_VERIFY(band->height() >= band->heightForWidth(band->width()));
+        QCOMPARE(band->accessibleName(), band->text());
 
         const int before = window.entryList()->columnWidth(1);
         window.resize(window.width() + 200, window.height());
@@ -280,6 +287,56 @@ private Q_SLOTS:
         for (int row = 0; row < findings->rowCount(); ++row)
             widest = std::max(widest, findings->fontMetrics().horizontalAdvance(findings->item(row, 1)->text()));
         QVERIFY2(findings->columnWidth(1) >= widest, qPrintable(QString::number(findings->columnWidth(1))));
+    }
+
+    // The main window and the overview come back as they were left; the overview
+    // opens wide enough for its columns.
+    void windowsComeBackAsTheyWereLeft()
+    {
+        CurrentDirGuard cwd;
+        MessageBox::resetTestHooks();
+        WindowSettings().clear();
+        QDir::setCurrent(m_root);
+        {
+            LanguagesOverviewDlg overview(m_root, {});
+            QTableWidget *languages = overview.languageTable();
+            int columns = 0;
+            for (int column = 0; column < languages->columnCount(); ++column)
+                if (!languages->isColumnHidden(column))
+                    columns += languages->columnWidth(column);
+            overview.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&overview));
+            QVERIFY2(columns <= languages->viewport()->width(),
+                     qPrintable(u"%1 > %2"_s.arg(columns).arg(languages->viewport()->width())));
+            overview.resize(1300, 700);
+            languages->setColumnWidth(0, 333);
+            overview.reject();
+        }
+        {
+            LanguagesOverviewDlg overview(m_root, {});
+            QCOMPARE(overview.size(), QSize(1300, 700));
+            QCOMPARE(overview.languageTable()->columnWidth(0), 333);
+        }
+        {
+            resetAttributeIdCounter();
+            CGlossa_DeskDlg window;
+            QVERIFY(window.OnInitDialog());
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            window.resize(900, 650);
+            window.move(60, 70);
+            QTRY_COMPARE(window.size(), QSize(900, 650));
+            window.entryList()->setColumnWidth(0, 210);
+            window.close();
+        }
+        QDir::setCurrent(m_root);
+        resetAttributeIdCounter();
+        CGlossa_DeskDlg window;
+        QVERIFY(window.OnInitDialog());
+        QCOMPARE(window.size(), QSize(900, 650));
+        QCOMPARE(window.pos(), QPoint(60, 70));
+        QCOMPARE(window.entryList()->columnWidth(0), 210);
+        WindowSettings().clear();
     }
 
     void saveReportPicksTheFormatByExtension()
