@@ -1,5 +1,6 @@
 #include "checks/CheckEngine.h"
 
+#include "checks/NumberWords.h"
 #include "checks/PlaceholderCheck.h"
 #include "checks/Spelling.h"
 #include "checks/ValueChecks.h"
@@ -90,18 +91,90 @@ AttributeId idOfIndex(int attributeIndex)
     return AttributeId(attributeIndex);
 }
 
-enum class Script { Latin, CJK, Arabic, Greek };
+// The marks a script ends its sentences with, besides the Latin ones.
+enum class Script { Latin, CJK, Arabic, Greek, Indic, Armenian, Ethiopic, Khmer, Myanmar };
 
-Script scriptOf(const QString &languageName)
+// What the value checks need to know of a language, worked out once per language.
+struct LanguageTraits
 {
-    if (languageName.startsWith(QStringLiteral("Chinese")) || languageName.startsWith(QStringLiteral("Japanese")))
-        return Script::CJK;
-    if (languageName.startsWith(QStringLiteral("Arabic")) || languageName.startsWith(QStringLiteral("Persian"))
-        || languageName.startsWith(QStringLiteral("Urdu")))
-        return Script::Arabic;
-    if (languageName.startsWith(QStringLiteral("Greek")))
-        return Script::Greek;
-    return Script::Latin;
+    Script script = Script::Latin;
+    QString bcp47;          // "de-DE"; empty when neither the catalogue nor Qt knows the language
+    bool italics = true;    // false: the script has no italics, so any emphasis may stand for <i>
+    bool finalStop = true;  // false: its UI text takes no final full stop (Thai, Lao, Khmer)
+    bool reduplicates = false; // it says words twice on purpose ("luôn luôn", "orang orang")
+};
+
+LanguageTraits traitsOf(const QString &languageName)
+{
+    LanguageTraits traits;
+    traits.bcp47 = LocaleCatalogue::Bcp47ForDisplayName(languageName);
+    if (traits.bcp47.isEmpty()) {
+        // A language the catalogue lacks: its English name as Qt spells it.
+        const QString name = languageName.section(u' ', 0, 0);
+        for (int l = QLocale::AnyLanguage + 1; l <= QLocale::LastLanguage && !name.isEmpty(); ++l)
+            if (QLocale::languageToString(QLocale::Language(l)) == name) {
+                traits.bcp47 = QLocale::languageToCode(QLocale::Language(l));
+                break;
+            }
+    }
+    if (traits.bcp47.isEmpty())
+        return traits;
+    const QLocale locale(traits.bcp47);
+    switch (locale.script()) {
+    case QLocale::SimplifiedHanScript:
+    case QLocale::TraditionalHanScript:
+    case QLocale::HanScript:
+    case QLocale::HanWithBopomofoScript:
+    case QLocale::JapaneseScript:
+    case QLocale::KoreanScript:
+        traits.script = Script::CJK;
+        traits.italics = false;
+        break;
+    case QLocale::ArabicScript:
+        traits.script = Script::Arabic;
+        traits.italics = false;
+        break;
+    case QLocale::HebrewScript:
+        traits.italics = false;
+        break;
+    case QLocale::GreekScript:
+        traits.script = Script::Greek;
+        break;
+    case QLocale::DevanagariScript:
+    case QLocale::BengaliScript:
+    case QLocale::OriyaScript:
+    case QLocale::GurmukhiScript:
+        traits.script = Script::Indic;
+        traits.italics = false;
+        break;
+    case QLocale::ArmenianScript:
+        traits.script = Script::Armenian;
+        break;
+    case QLocale::EthiopicScript:
+        traits.script = Script::Ethiopic;
+        traits.italics = false;
+        break;
+    case QLocale::ThaiScript:
+    case QLocale::LaoScript:
+        traits.italics = false;
+        traits.finalStop = false;
+        break;
+    case QLocale::KhmerScript:
+        traits.script = Script::Khmer;
+        traits.italics = false;
+        traits.finalStop = false;
+        break;
+    case QLocale::MyanmarScript:
+        traits.script = Script::Myanmar;
+        traits.italics = false;
+        break;
+    default:
+        break;
+    }
+    const QString language = traits.bcp47.section(u'-', 0, 0).toLower();
+    for (QStringView code : {u"vi", u"id", u"ms", u"tl", u"fil", u"jv", u"su", u"km", u"th", u"lo", u"hmn"})
+        traits.reduplicates = traits.reduplicates || language == code;
+    return traits;
 }
 
 // The closing punctuation of a text, as the canonical Latin mark ("." ":" "!" "?" "...");
@@ -133,11 +206,49 @@ QStringView endMark(QStringView text, Script script)
         return script == Script::CJK ? u"?" : QStringView();
     case u'؟':
         return script == Script::Arabic ? u"?" : QStringView();
+    case 0x06D4: // Urdu full stop
+        return script == Script::Arabic ? u"." : QStringView();
     case u';':
+    case 0x037E: // Greek question mark
         return script == Script::Greek ? u"?" : QStringView();
+    case 0x0964: // danda
+    case 0x0965: // double danda
+        return script == Script::Indic ? u"." : QStringView();
+    case 0x0589: // Armenian full stop
+        return script == Script::Armenian ? u"." : QStringView();
+    case 0x1362: // Ethiopic full stop
+        return script == Script::Ethiopic ? u"." : QStringView();
+    case 0x1367: // Ethiopic question mark
+        return script == Script::Ethiopic ? u"?" : QStringView();
+    case 0x17D4: // Khmer full stop
+        return script == Script::Khmer ? u"." : QStringView();
+    case 0x17D6: // Khmer colon
+        return script == Script::Khmer ? u":" : QStringView();
+    case 0x104B: // Myanmar full stop
+        return script == Script::Myanmar ? u"." : QStringView();
     default:
         return {};
     }
+}
+
+// Whether a value's end agrees with the reference's mark after all, by its
+// language's way of ending a sentence: Armenian writes a full stop as ":" and
+// its question and exclamation marks over the last word's stressed vowel.
+bool endsAlike(QStringView referenceMark, QStringView valueMark, QStringView text, const LanguageTraits &traits)
+{
+    if (referenceMark == valueMark)
+        return true;
+    if (traits.script == Script::Armenian) {
+        if (referenceMark == u"." && valueMark == u":")
+            return true;
+        const QStringView t = trimProfileSpace(text);
+        const qsizetype wordStart = t.lastIndexOf(u' ') + 1;
+        const QStringView lastWord = t.sliced(wordStart);
+        if ((referenceMark == u"?" && lastWord.contains(QChar(0x055E)))
+            || (referenceMark == u"!" && lastWord.contains(QChar(0x055C))))
+            return true;
+    }
+    return !traits.finalStop && referenceMark == u"." && valueMark.isEmpty();
 }
 
 // The placeholders of a value by one rule; most values hold none, and then no map is built.
@@ -176,6 +287,114 @@ bool holdsLetters(QStringView text)
             return true;
     }
     return false;
+}
+
+int countOf(const PlaceholderCounts &counts, const QString &placeholder)
+{
+    const auto it = counts.find(placeholder);
+    return it == counts.end() ? 0 : it->second;
+}
+
+// Quotes without a backslash before them.
+int bareQuotes(QStringView text, QChar quote)
+{
+    int n = 0;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        n += text[i] == quote && (i == 0 || text[i - 1] != u'\\') ? 1 : 0;
+    return n;
+}
+
+// Prose this long is wrapped by its translator, who may break its lines elsewhere.
+constexpr qsizetype LongProse = 100;
+
+struct PlaceholderFault
+{
+    FindingSeverity severity;
+    QString message;
+};
+
+// What differs between a value's placeholders and the reference's, said so that a
+// translator can act on it, and how much it matters. The editor marks the row
+// ERROR by the plain comparison whatever this says.
+PlaceholderFault placeholderFault(QStringView text, const PlaceholderCounts &counts, const ReferenceFacts &reference)
+{
+    const QString plain = countsMessage(counts, reference.placeholders);
+    if (reference.rule != PlaceholderRule::Percent)
+        return {FindingSeverity::Error, plain};
+    std::set<QString> differing;
+    for (const auto *side : {&counts, &reference.placeholders})
+        for (const auto &[name, count] : *side)
+            if (countOf(counts, name) != countOf(reference.placeholders, name))
+                differing.insert(name);
+    const QString backslash = QStringLiteral("\\\\");
+    if (differing.count(backslash) && countOf(counts, backslash) > countOf(reference.placeholders, backslash)
+        && (text.contains(u"\\\\'") || text.contains(u"\\\\\"")))
+        return {FindingSeverity::Error,
+                QStringLiteral("a doubled backslash before a quote shows a backslash on screen: ") + plain};
+    bool quotesOnly = !differing.empty();
+    for (const QString &name : differing)
+        quotesOnly = quotesOnly && (name == u"\\'" || name == u"\\\"");
+    for (QChar quote : {QChar(u'\''), QChar(u'"')}) {
+        const QString escaped = u'\\' + quote;
+        quotesOnly = quotesOnly
+                  && countOf(counts, escaped) + bareQuotes(text, quote)
+                         == countOf(reference.placeholders, escaped) + bareQuotes(reference.text, quote);
+    }
+    if (quotesOnly)
+        return {FindingSeverity::Warning,
+                QStringLiteral("a quote written with and without a backslash (%1): the screen shows the same quote, "
+                               "but the editor marks the row ERROR until the value writes it as the reference does")
+                    .arg(plain)};
+    // "d% secondes" for "%d secondes".
+    for (qsizetype i = 1; i < text.size(); ++i) {
+        const QChar conversion = text[i - 1];
+        if (text[i] != u'%' || !QStringView(u"dsiuxXfcgp").contains(conversion)
+            || (i >= 2 && (text[i - 2].isLetterOrNumber() || text[i - 2] == u'%'))
+            || (i + 1 < text.size() && (text[i + 1].isLetterOrNumber() || text[i + 1] == u'%')))
+            continue;
+        const QString placeholder = u'%' + conversion;
+        if (countOf(reference.placeholders, placeholder) > countOf(counts, placeholder))
+            return {FindingSeverity::Error,
+                    QStringLiteral("%1 is written \"%2%\", transposed: ").arg(placeholder, conversion) + plain};
+    }
+    const QString newline = QStringLiteral("\\n");
+    if (differing.size() == 1 && differing.count(newline) && countOf(counts, newline) > 0
+        && countOf(reference.placeholders, newline) > 0 && reference.text.size() >= LongProse)
+        return {FindingSeverity::Warning,
+                plain + QStringLiteral(": long prose broken into lines elsewhere, which is the translation's choice "
+                                       "unless the layout needs each break")};
+    return {FindingSeverity::Error, plain};
+}
+
+// A name in capitals that writes a letter twice ("QQ", "WWW", "SSL"): a
+// translation may spell its letters out, and then says one of them twice.
+bool holdsDoubledLetters(QStringView text)
+{
+    for (qsizetype i = 1; i < text.size(); ++i)
+        if (text[i] == text[i - 1] && text[i].isUpper()
+            && (i + 1 >= text.size() || !text[i + 1].isLower()) && (i < 2 || !text[i - 2].isLower()))
+            return true;
+    return false;
+}
+
+// True when each unnumbered placeholder stands in a part of its own with a
+// label ("(migrated %d, missing: %d, failed: %d)"): a translation keeps each
+// label with its number and has nothing to reorder.
+bool placeholdersLabelled(QStringView text)
+{
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        const bool newline = i + 1 < text.size() && text[i] == u'\\' && text[i + 1] == u'n';
+        if (i < text.size() && !newline && !QStringView(u",;()[]|/").contains(text[i]))
+            continue;
+        const QStringView part = text.sliced(start, i - start);
+        const qsizetype placeholders = unnumberedPlaceholders(part).size();
+        if (placeholders > 1 || (placeholders == 1 && !holdsLetters(part)))
+            return false;
+        start = i + (newline ? 2 : 1);
+        i += newline ? 1 : 0;
+    }
+    return true;
 }
 
 } // namespace
@@ -226,6 +445,7 @@ ReferenceFacts::ReferenceFacts(QStringView reference, int attributeIndex)
     , tagsNested(Glossa::tagsNested(tags))
     , repeats(!repeatedWord(text, u"").isEmpty())
     , doubleSpace(hasInnerDoubleSpace(text))
+    , doubledLetters(holdsDoubledLetters(text))
 {
 }
 
@@ -257,7 +477,7 @@ struct WantedValueChecks
 };
 
 std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &reference, const QString &languageName,
-                                  Script script, bool isMaster, const CheckOptions &options,
+                                  const LanguageTraits &traits, bool isMaster, const CheckOptions &options,
                                   const WantedValueChecks &wanted)
 {
     std::vector<Finding> found;
@@ -280,7 +500,7 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
         // The master's own texts: what makes them hard to translate.
         if (value.count(u'%') >= 2) {
             const QStringList unnumbered = unnumberedPlaceholders(valueText(value));
-            if (unnumbered.size() >= 2)
+            if (unnumbered.size() >= 2 && !placeholdersLabelled(valueText(value)))
                 add(QStringLiteral("source-placeholders"), FindingSeverity::Info,
                     QStringLiteral("%1 unnumbered placeholders (%2): a translation cannot change their order; numbered "
                                    "placeholders or a text split in two would let it")
@@ -294,8 +514,10 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
 
     // The editor's rule (what CheckPlaceholders compares), on the values as the files hold them.
     const PlaceholderCounts counts = placeholdersOf(value, reference.rule);
-    if (counts != reference.placeholders)
-        add(QStringLiteral("placeholders"), FindingSeverity::Error, countsMessage(counts, reference.placeholders));
+    if (counts != reference.placeholders) {
+        const PlaceholderFault fault = placeholderFault(valueText(value), counts, reference);
+        add(QStringLiteral("placeholders"), fault.severity, fault.message);
+    }
     // What that rule passes by design: the other kind of placeholder.
     const PlaceholderCounts other = placeholdersOf(
         value, reference.rule == PlaceholderRule::Percent ? PlaceholderRule::Brace : PlaceholderRule::Percent);
@@ -312,13 +534,18 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
                 : leading           ? QStringLiteral("the blanks at the start differ from the reference's")
                                     : QStringLiteral("the blanks at the end differ from the reference's"));
 
-        const QStringView valueMark = endMark(text, script);
-        if (reference.endMark != valueMark) {
+        const QStringView valueMark = endMark(text, traits.script);
+        if (!endsAlike(reference.endMark, valueMark, text, traits)) {
+            // A full stop the English leaves out, or a question or exclamation mark a
+            // language that ends its UI text with none leaves out, may well be right.
+            const bool mayBeRight = (reference.endMark.isEmpty() && valueMark == u".")
+                                 || (!traits.finalStop && valueMark.isEmpty());
+            const FindingSeverity severity = mayBeRight ? FindingSeverity::Info : FindingSeverity::Warning;
             if (reference.endMark.isEmpty())
-                add(QStringLiteral("end-punctuation"), FindingSeverity::Warning,
+                add(QStringLiteral("end-punctuation"), severity,
                     QStringLiteral("the value ends with \"%1\", the reference with no such mark").arg(valueMark.toString()));
             else
-                add(QStringLiteral("end-punctuation"), FindingSeverity::Warning,
+                add(QStringLiteral("end-punctuation"), severity,
                     QStringLiteral("the reference ends with \"%1\", the value %2")
                         .arg(reference.endMark.toString(), valueMark.isEmpty() ? QStringLiteral("with no such mark")
                                                                     : QStringLiteral("with \"%1\"").arg(valueMark.toString())));
@@ -329,25 +556,49 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
         // writes them needs no reading of its own numbers.
         if (wanted.numbers && !reference.numbers.isEmpty()
             && !holdsPlainNumbers(text, reference.plainNumbers)) {
-            const QStringList missing = missingNumbers(text, reference.text, reference.numbers);
-            if (!missing.isEmpty())
+            const NumberDifference difference = numberDifference(text, reference.text, reference.numbers);
+            // A number the value writes as a word of its language is there.
+            QStringList missing;
+            bool onlyOneOrTwo = true;
+            for (const QString &number : difference.missing) {
+                const std::optional<qint64> integer = integerOf(number);
+                if (integer && !traits.bcp47.isEmpty() && NumberWords::forLanguage(traits.bcp47).spells(text, *integer))
+                    continue;
+                missing.append(number);
+                onlyOneOrTwo = onlyOneOrTwo && integer && *integer >= 1 && *integer <= 2;
+            }
+            const QString list = missing.join(QStringLiteral(" and "));
+            if (missing.isEmpty()) {
+            } else if (!difference.added.isEmpty()) {
                 add(QStringLiteral("numbers"), FindingSeverity::Warning,
-                    QStringLiteral("the reference's %1 %2 not in the value")
-                        .arg(missing.join(QStringLiteral(" and ")),
-                             missing.size() == 1 ? QStringLiteral("is") : QStringLiteral("are")));
+                    QStringLiteral("the reference's %1 %2 changed to %3 in the value")
+                        .arg(list, missing.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"),
+                             difference.added.join(QStringLiteral(" and "))));
+            } else {
+                // "1 year" as a singular noun, "2 weeks" as a dual: the form may say the number.
+                add(QStringLiteral("numbers"), onlyOneOrTwo ? FindingSeverity::Info : FindingSeverity::Warning,
+                    QStringLiteral("the reference's %1 %2 not in the value%3")
+                        .arg(list, missing.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"),
+                             onlyOneOrTwo ? QStringLiteral(", in digits or as a word: a singular or dual form may say it")
+                                          : QString()));
+            }
         }
         bool twoSpaces = true;
         if (wanted.repeatedWord && !reference.repeats) {
             const QStringView word = repeatedWord(text, languageName, &twoSpaces);
-            if (!word.isEmpty())
-                add(QStringLiteral("repeated-word"), FindingSeverity::Warning,
-                    QStringLiteral("\"%1\" stands twice in a row").arg(word.toString()));
+            // Letters the English writes twice ("QQ") spelled out one by one are no fault;
+            // a language that doubles words on purpose may mean the repeat.
+            if (!word.isEmpty() && !reference.doubledLetters)
+                add(QStringLiteral("repeated-word"), traits.reduplicates ? FindingSeverity::Info : FindingSeverity::Warning,
+                    traits.reduplicates
+                        ? QStringLiteral("\"%1\" stands twice in a row, which the language may mean").arg(word.toString())
+                        : QStringLiteral("\"%1\" stands twice in a row").arg(word.toString()));
         }
         if (wanted.doubleSpace && !reference.doubleSpace && twoSpaces && hasInnerDoubleSpace(text))
             add(QStringLiteral("double-space"), FindingSeverity::Warning,
                 QStringLiteral("two spaces in a row, where the reference has none"));
+        QStringList lost;
         if (wanted.urls && !reference.links.isEmpty()) {
-            QStringList lost;
             for (const QString &link : reference.links)
                 if (!text.contains(link))
                     lost.append(link);
@@ -358,7 +609,10 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
                              lost.size() == 1 ? QStringLiteral("is") : QStringLiteral("are")));
         }
         if (wanted.tags && (!reference.tags.empty() || text.contains(u'<'))) {
-            const QString why = tagsMessage(text, reference.tags, reference.tagsNested);
+            TagRules rules;
+            rules.emphasisAlike = !traits.italics;
+            rules.linkReported = !lost.isEmpty();
+            const QString why = tagsMessage(text, reference.tags, reference.tagsNested, rules);
             if (!why.isEmpty())
                 add(QStringLiteral("tags"), FindingSeverity::Error, why);
         }
@@ -373,7 +627,7 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
 std::vector<Finding> checkValue(QStringView value, const ReferenceFacts &reference, const QString &languageName,
                                 bool isMaster, const CheckOptions &options)
 {
-    return checkValueIn(value, reference, languageName, scriptOf(languageName), isMaster, options,
+    return checkValueIn(value, reference, languageName, traitsOf(languageName), isMaster, options,
                         WantedValueChecks(options));
 }
 
@@ -674,7 +928,7 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                 }
             }
             const QSet<QString> stale = options.staleKeys.value(displayName);
-            const Script script = scriptOf(displayName);
+            const LanguageTraits traits = traitsOf(displayName);
             // A group of attributes with one English text -> the first of them translated.
             std::vector<int> firstTranslation(size_t(m_referenceGroups), -1);
             const bool wantsInconsistent = !report.isMaster && options.wants(QStringLiteral("inconsistent"));
@@ -702,7 +956,7 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                 if (first != i)
                     continue;
                 for (Finding &finding :
-                     checkValueIn(value, references[size_t(i)], displayName, script, report.isMaster, options, wanted)) {
+                     checkValueIn(value, references[size_t(i)], displayName, traits, report.isMaster, options, wanted)) {
                     finding.file = report.file;
                     finding.line = line;
                     finding.key = m_names[i];
@@ -726,8 +980,9 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                         first = i;
                     } else if (valueText(values[size_t(first)]) != valueText(value)) {
                         add(QStringLiteral("inconsistent"), FindingSeverity::Info, line, m_names[i],
-                            QStringLiteral("\"%1\" is translated differently under %2")
-                                .arg(trimProfileSpace(valueText(m_masterValues[i])).toString(), m_names[first]));
+                            QStringLiteral("\"%1\" is translated differently under %2: \"%3\" here, \"%4\" there")
+                                .arg(trimProfileSpace(valueText(m_masterValues[i])).toString(), m_names[first],
+                                     valueText(value).toString(), valueText(values[size_t(first)]).toString()));
                     }
                 }
             }
@@ -817,7 +1072,7 @@ ProductReport CheckEngine::run(const CheckOptions &options, const std::function<
     for (std::thread &thread : threads)
         thread.join();
 
-    std::vector<int> errorLanguages;
+    ErrorTally errorLanguages;
     for (int i = 0; i < total; ++i) {
         if (!done[size_t(i)])
             continue;
@@ -857,7 +1112,7 @@ ProductReport CheckEngine::stream(const CheckOptions &options, const std::functi
     int next = 0;
     int delivered = 0;
     bool stopped = false;
-    std::vector<int> errorLanguages;
+    ErrorTally errorLanguages;
     auto work = [&] {
         std::unique_lock lock(mutex);
         for (;;) {
@@ -897,39 +1152,57 @@ ProductReport CheckEngine::stream(const CheckOptions &options, const std::functi
     return report;
 }
 
-void CheckEngine::countErrors(const LanguageReport &language, std::vector<int> &errorLanguages) const
+void CheckEngine::countErrors(const LanguageReport &language, ErrorTally &tally) const
 {
     if (language.isMaster)
         return;
-    errorLanguages.resize(size_t(m_names.size()), 0);
-    int last = -1;
+    static const QHash<QString, int> rows = [] {
+        QHash<QString, int> rows;
+        for (const CheckInfo &check : allChecks())
+            rows.insert(check.id, int(rows.size()));
+        return rows;
+    }();
+    const size_t checks = size_t(rows.size());
+    tally.languagesAtFault.resize(size_t(m_names.size()) * checks, 0);
+    ++tally.languages;
+    std::set<size_t> counted; // one language counts once per attribute and check
     for (const Finding &finding : language.findings) {
         if (finding.severity != FindingSeverity::Error || finding.line <= 0 || finding.key.isEmpty())
             continue;
         const auto it = m_viewIndex->find(QStringView(finding.key));
-        if (it == m_viewIndex->end() || it->second == last)
+        if (it == m_viewIndex->end())
             continue;
-        // Findings come in line order, so one attribute's errors stand together.
-        last = it->second;
-        ++errorLanguages[size_t(it->second)];
+        const size_t at = size_t(it->second) * checks + size_t(rows.value(finding.check));
+        if (counted.insert(at).second)
+            ++tally.languagesAtFault[at];
     }
 }
 
-std::vector<Finding> CheckEngine::widespreadFindings(const std::vector<int> &errorLanguages,
-                                                     const CheckOptions &options) const
+std::vector<Finding> CheckEngine::widespreadFindings(const ErrorTally &tally, const CheckOptions &options) const
 {
     std::vector<Finding> found;
     if (!options.wants(QStringLiteral("source-widespread")))
         return found;
+    // A few languages at fault are their translators'; about a quarter of them failing
+    // one check over one English text points at the text.
+    const int atLeast = std::max(3, (tally.languages + 3) / 4);
+    const std::vector<CheckInfo> &checks = allChecks();
     const QString master = MasterLanguageFileName.chopped(4);
-    for (size_t i = 0; i < errorLanguages.size(); ++i) {
-        if (errorLanguages[i] < 3)
+    for (size_t i = 0; i < tally.languagesAtFault.size(); i += checks.size()) {
+        QStringList parts;
+        for (size_t c = 0; c < checks.size(); ++c)
+            if (const int n = tally.languagesAtFault[i + c]; n >= atLeast)
+                parts.append(QStringLiteral("the %1 check finds an error in %2 of %3 languages")
+                                 .arg(checks[c].id)
+                                 .arg(n)
+                                 .arg(tally.languages));
+        if (parts.isEmpty())
             continue;
+        const size_t attribute = i / checks.size();
         found.push_back({QStringLiteral("source-widespread"), FindingSeverity::Info, master, relativeFileOf(master),
-                         m_masterLines[i], m_names[int(i)],
-                         QStringLiteral("the value has an error in %1 languages: the English text or the key may be "
-                                        "at fault rather than the translations")
-                             .arg(errorLanguages[i])});
+                         m_masterLines[attribute], m_names[int(attribute)],
+                         parts.join(QStringLiteral(", and ")) + QStringLiteral(": the English text or the key may be "
+                                                                               "at fault rather than the translations")});
     }
     return found;
 }

@@ -108,6 +108,7 @@ struct ReferenceFacts
     bool tagsNested;
     bool repeats;      // the reference holds a word twice in a row
     bool doubleSpace;  // two spaces in a row inside the reference
+    bool doubledLetters; // a letter twice in a capitalised name ("QQ", "WWW"), which a value may spell out
 };
 std::vector<Finding> checkValue(QStringView value, const ReferenceFacts &reference, const QString &languageName,
                                 bool isMaster, const CheckOptions &options = {});
@@ -165,10 +166,15 @@ public:
 private:
     // A report of no language yet, and the languages of options to check, in catalogue order.
     ProductReport startReport(const CheckOptions &options, QStringList &chosen) const;
-    // Counts, per attribute, the languages whose value of it has an error.
-    void countErrors(const LanguageReport &language, std::vector<int> &errorLanguages) const;
-    // source-widespread: the master's findings for attributes at fault in three or more languages.
-    std::vector<Finding> widespreadFindings(const std::vector<int> &errorLanguages, const CheckOptions &options) const;
+    // Per attribute and check, the languages whose value of it has an error by that check.
+    struct ErrorTally
+    {
+        std::vector<int> languagesAtFault; // attribute * allChecks().size() + the check's row
+        int languages = 0;                 // translations counted
+    };
+    void countErrors(const LanguageReport &language, ErrorTally &tally) const;
+    // source-widespread: the master's findings for attributes at fault by one check in about a quarter of the languages.
+    std::vector<Finding> widespreadFindings(const ErrorTally &tally, const CheckOptions &options) const;
 
     QString m_product;
     QString m_error;
