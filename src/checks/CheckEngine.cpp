@@ -177,11 +177,22 @@ LanguageTraits traitsOf(const QString &languageName)
     return traits;
 }
 
+// A text without the blanks around it and without an accelerator a translation
+// puts in parentheses at its end ("設定...(&S)").
+QStringView endOfText(QStringView text)
+{
+    QStringView t = trimProfileSpace(text);
+    const qsizetype n = t.size();
+    if (n >= 4 && t[n - 1] == u')' && t[n - 4] == u'(' && (t[n - 3] == u'&' || t[n - 3] == u'_'))
+        t = trimProfileSpace(t.first(n - 4));
+    return t;
+}
+
 // The closing punctuation of a text, as the canonical Latin mark ("." ":" "!" "?" "...");
 // empty when it ends with none. Marks of the language's script count as their Latin equivalent.
 QStringView endMark(QStringView text, Script script)
 {
-    const QStringView t = trimProfileSpace(text);
+    const QStringView t = endOfText(text);
     if (t.isEmpty())
         return {};
     const qsizetype n = t.size();
@@ -231,17 +242,37 @@ QStringView endMark(QStringView text, Script script)
     }
 }
 
+// A full stop the English lacks that belongs to the translation: an abbreviation's
+// ("3 мин.", "Dj.", "%s godz.") or that of a sentence the language closes with one
+// ("Odštevanje je končano."). A short label that gains one may be a slip.
+bool stopIsTheTranslations(QStringView text)
+{
+    const QStringView t = endOfText(text);
+    const qsizetype words = t.count(u' ') + 1;
+    const qsizetype lastSpace = t.lastIndexOf(u' ');
+    const QStringView lastWord = t.sliced(lastSpace + 1);
+    const qsizetype letters = std::count_if(lastWord.begin(), lastWord.end(), [](QChar c) { return c.isLetter(); });
+    return (words <= 3 && letters <= 4) || words >= 4;
+}
+
 // Whether a value's end agrees with the reference's mark after all, by its
 // language's way of ending a sentence: Armenian writes a full stop as ":" and
 // its question and exclamation marks over the last word's stressed vowel.
-bool endsAlike(QStringView referenceMark, QStringView valueMark, QStringView text, const LanguageTraits &traits)
+bool endsAlike(QStringView referenceMark, QStringView referenceText, QStringView valueMark, QStringView text,
+               const LanguageTraits &traits)
 {
     if (referenceMark == valueMark)
+        return true;
+    // The very character the English ends with, which is no end mark in English
+    // ("Maps;" as "Χάρτες;").
+    const QStringView end = endOfText(text);
+    const QStringView referenceEnd = endOfText(referenceText);
+    if (referenceMark.isEmpty() && !end.isEmpty() && !referenceEnd.isEmpty() && end.back() == referenceEnd.back())
         return true;
     if (traits.script == Script::Armenian) {
         if (referenceMark == u"." && valueMark == u":")
             return true;
-        const QStringView t = trimProfileSpace(text);
+        const QStringView t = end;
         const qsizetype wordStart = t.lastIndexOf(u' ') + 1;
         const QStringView lastWord = t.sliced(wordStart);
         if ((referenceMark == u"?" && lastWord.contains(QChar(0x055E)))
@@ -443,7 +474,8 @@ ReferenceFacts::ReferenceFacts(QStringView reference, int attributeIndex)
     , links(linksOf(text))
     , tags(tagsOf(text))
     , tagsNested(Glossa::tagsNested(tags))
-    , repeats(!repeatedWord(text, u"").isEmpty())
+    , repeats(!repeatedWord(text, u"").isEmpty()
+              || (text.contains(u'-') && !repeatedWord(text.toString().replace(u'-', u' '), u"").isEmpty()))
     , doubleSpace(hasInnerDoubleSpace(text))
     , doubledLetters(holdsDoubledLetters(text))
 {
@@ -500,7 +532,8 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
         // The master's own texts: what makes them hard to translate.
         if (value.count(u'%') >= 2) {
             const QStringList unnumbered = unnumberedPlaceholders(valueText(value));
-            if (unnumbered.size() >= 2 && !placeholdersLabelled(valueText(value)))
+            // Placeholders with punctuation alone between them ("%s–%s") have no words to reorder.
+            if (unnumbered.size() >= 2 && !placeholdersLabelled(valueText(value)) && holdsLetters(valueText(value)))
                 add(QStringLiteral("source-placeholders"), FindingSeverity::Info,
                     QStringLiteral("%1 unnumbered placeholders (%2): a translation cannot change their order; numbered "
                                    "placeholders or a text split in two would let it")
@@ -535,11 +568,12 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
                                     : QStringLiteral("the blanks at the end differ from the reference's"));
 
         const QStringView valueMark = endMark(text, traits.script);
-        if (!endsAlike(reference.endMark, valueMark, text, traits)) {
-            // A full stop the English leaves out, or a question or exclamation mark a
+        const bool stopAdded = reference.endMark.isEmpty() && valueMark == u".";
+        if (!endsAlike(reference.endMark, reference.text, valueMark, text, traits)
+            && !(stopAdded && stopIsTheTranslations(text))) {
+            // A full stop on a short label, or a question or exclamation mark a
             // language that ends its UI text with none leaves out, may well be right.
-            const bool mayBeRight = (reference.endMark.isEmpty() && valueMark == u".")
-                                 || (!traits.finalStop && valueMark.isEmpty());
+            const bool mayBeRight = stopAdded || (!traits.finalStop && valueMark.isEmpty());
             const FindingSeverity severity = mayBeRight ? FindingSeverity::Info : FindingSeverity::Warning;
             if (reference.endMark.isEmpty())
                 add(QStringLiteral("end-punctuation"), severity,
@@ -704,7 +738,8 @@ bool CheckEngine::open(const QString &productDirectory)
         if (m_firstIndex[size_t(i)] != i)
             continue;
         const QStringView text = trimProfileSpace(valueText(m_masterValues[i]));
-        if (text.isEmpty())
+        // One letter ("S" for Sunday and Saturday) means what its key says.
+        if (text.size() <= 1)
             continue;
         const auto it = firstWithText.constFind(text);
         if (it == firstWithText.cend()) {
@@ -1165,9 +1200,17 @@ void CheckEngine::countErrors(const LanguageReport &language, ErrorTally &tally)
     const size_t checks = size_t(rows.size());
     tally.languagesAtFault.resize(size_t(m_names.size()) * checks, 0);
     ++tally.languages;
+    // The checks of a value against its English: what one English text makes
+    // translators stumble over (blank or missing values are no such thing).
+    static const QSet<QString> valueChecks = {
+        QStringLiteral("placeholders"), QStringLiteral("braces"),        QStringLiteral("odd-quotes"),
+        QStringLiteral("whitespace"),   QStringLiteral("end-punctuation"), QStringLiteral("numbers"),
+        QStringLiteral("repeated-word"), QStringLiteral("double-space"), QStringLiteral("urls"),
+        QStringLiteral("tags")};
     std::set<size_t> counted; // one language counts once per attribute and check
     for (const Finding &finding : language.findings) {
-        if (finding.severity != FindingSeverity::Error || finding.line <= 0 || finding.key.isEmpty())
+        if (finding.severity == FindingSeverity::Info || finding.line <= 0 || finding.key.isEmpty()
+            || !valueChecks.contains(finding.check))
             continue;
         const auto it = m_viewIndex->find(QStringView(finding.key));
         if (it == m_viewIndex->end())
@@ -1192,7 +1235,7 @@ std::vector<Finding> CheckEngine::widespreadFindings(const ErrorTally &tally, co
         QStringList parts;
         for (size_t c = 0; c < checks.size(); ++c)
             if (const int n = tally.languagesAtFault[i + c]; n >= atLeast)
-                parts.append(QStringLiteral("the %1 check finds an error in %2 of %3 languages")
+                parts.append(QStringLiteral("the %1 check fails in %2 of %3 languages")
                                  .arg(checks[c].id)
                                  .arg(n)
                                  .arg(tally.languages));

@@ -166,14 +166,15 @@ public:
 private:
     // A report of no language yet, and the languages of options to check, in catalogue order.
     ProductReport startReport(const CheckOptions &options, QStringList &chosen) const;
-    // Per attribute and check, the languages whose value of it has an error by that check.
+    // Per attribute and value check, the languages whose value of it fails that check
+    // (an error or a warning).
     struct ErrorTally
     {
         std::vector<int> languagesAtFault; // attribute * allChecks().size() + the check's row
         int languages = 0;                 // translations counted
     };
     void countErrors(const LanguageReport &language, ErrorTally &tally) const;
-    // source-widespread: the master's findings for attributes at fault by one check in about a quarter of the languages.
+    // source-widespread: the master's findings for attributes failing one check in about a quarter of the languages.
     std::vector<Finding> widespreadFindings(const ErrorTally &tally, const CheckOptions &options) const;
 
     QString m_product;

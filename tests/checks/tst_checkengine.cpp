@@ -132,7 +132,7 @@ void TestCheckEngine::valueChecks_data()
     QTest::newRow("leading blank") << u"\" Öffnen\""_s << u"\"Open\""_s << 1 << German << QStringList{u"whitespace"_s};
     QTest::newRow("trailing blank kept") << u"\"Öffnen \""_s << u"\"Open \""_s << 1 << German << none;
     QTest::newRow("lost colon") << u"\"Speichern\""_s << u"\"Save:\""_s << 1 << German << QStringList{u"end-punctuation"_s};
-    QTest::newRow("added stop") << u"\"Speichern.\""_s << u"\"Save\""_s << 1 << German << QStringList{u"end-punctuation"_s};
+    QTest::newRow("added stop") << u"\"Datei speichern.\""_s << u"\"Save file\""_s << 1 << German << QStringList{u"end-punctuation"_s};
     QTest::newRow("ellipsis either way") << u"\"Öffnen…\""_s << u"\"Open...\""_s << 1 << German << none;
     QTest::newRow("two dots are a stop") << u"\"Öffnen..\""_s << u"\"Open.\""_s << 1 << German << none;
     QTest::newRow("two dots are no ellipsis")
