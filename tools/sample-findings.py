@@ -7,13 +7,14 @@ Pools the findings of the value checks (file-level checks, "unchanged" and
 "spelling" left out) of every report given, draws COUNT of them without
 replacement with Python's random.Random(SEED), and prints each with what a
 judge needs beside it: the check, severity and message, the English and the
-value (and, for "inconsistent", nothing more: the message names both). The
+value, and for "inconsistent" the other translation it means. The
 output holds the product's text: keep it out of the project.
 """
 
 import json
 import os
 import random
+import re
 import sys
 
 VALUE_CHECKS = {"placeholders", "braces", "odd-quotes", "whitespace", "end-punctuation", "numbers",
@@ -54,6 +55,10 @@ def main():
         value = values(f["language"]).get(f["key"], "") if f["language"] else ""
         print(f"{n}\t{os.path.basename(product)}\t{f['language']}\t{f['key']}\t{f['check']}\t{f['severity']}\t"
               f"{f['message']}\n\tEN: {english}\n\tVA: {value}")
+        # The other translation an "inconsistent" finding means, whether or not its message shows it.
+        other = re.search(r"translated differently under (\S+?)(:|$)", f["message"])
+        if f["check"] == "inconsistent" and other:
+            print(f"\tOT: {values(f['language']).get(other.group(1), '')}")
 
 
 if __name__ == "__main__":

@@ -101,7 +101,7 @@ struct LanguageTraits
     QString bcp47;          // "de-DE"; empty when neither the catalogue nor Qt knows the language
     bool italics = true;    // false: the script has no italics, so any emphasis may stand for <i>
     bool finalStop = true;  // false: its UI text takes no final full stop (Thai, Lao, Khmer)
-    bool reduplicates = false; // it says words twice on purpose ("luôn luôn", "orang orang")
+    bool reduplicates = false; // it says words twice on purpose ("luôn luôn", "orang orang", "yavaş yavaş")
 };
 
 LanguageTraits traitsOf(const QString &languageName)
@@ -172,7 +172,8 @@ LanguageTraits traitsOf(const QString &languageName)
         break;
     }
     const QString language = traits.bcp47.section(u'-', 0, 0).toLower();
-    for (QStringView code : {u"vi", u"id", u"ms", u"tl", u"fil", u"jv", u"su", u"km", u"th", u"lo", u"hmn"})
+    for (QStringView code : {u"vi", u"id", u"ms", u"tl", u"fil", u"jv", u"su", u"km", u"th", u"lo", u"hmn", u"fa", u"tr",
+                             u"hi", u"bn", u"ur", u"ko", u"ta", u"te", u"mr"})
         traits.reduplicates = traits.reduplicates || language == code;
     return traits;
 }
@@ -248,8 +249,13 @@ QStringView endMark(QStringView text, Script script)
 bool stopIsTheTranslations(QStringView text)
 {
     const QStringView t = endOfText(text);
-    const qsizetype words = t.count(u' ') + 1;
-    const qsizetype lastSpace = t.lastIndexOf(u' ');
+    qsizetype words = 1;
+    qsizetype lastSpace = -1;
+    for (qsizetype i = 0; i < t.size(); ++i)
+        if (t[i].isSpace()) {
+            words += i > 0 && !t[i - 1].isSpace() ? 1 : 0;
+            lastSpace = i;
+        }
     const QStringView lastWord = t.sliced(lastSpace + 1);
     const qsizetype letters = std::count_if(lastWord.begin(), lastWord.end(), [](QChar c) { return c.isLetter(); });
     return (words <= 3 && letters <= 4) || words >= 4;

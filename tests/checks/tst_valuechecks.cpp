@@ -315,6 +315,7 @@ void TestValueChecks::endMarksOfEachLanguage_data()
     addCause("a full stop added to a label", e, u"Save file"_s, u"Datei speichern."_s, German, u"info"_s);
     addCause("an abbreviation's full stop", e, u"5 m"_s, u"5 dk."_s, u"Turkish (Turkey)"_s);
     addCause("a Thai abbreviation", e, u"%s h"_s, u"%s ชม."_s, u"Thai (Thailand)"_s);
+    addCause("an abbreviation after a thin space", e, u"%s h"_s, u"%s\u2009godz."_s, u"Polish (Poland)"_s);
     addCause("a sentence closed by the language", e, u"Timer countdown finished"_s, u"Odštevanje je bilo končano."_s,
              u"Slovenian (Slovenia)"_s);
     addCause("the English's own last character", e, u"Maps;"_s, u"Χάρτες;Maps;"_s, u"Greek (Greece)"_s);
@@ -333,6 +334,7 @@ void TestValueChecks::wordsSaidTwice_data()
     addCause("Vietnamese on purpose", r, u"Always ask"_s, u"Luôn luôn hỏi"_s, u"Vietnamese"_s, u"info"_s,
              u"which the language may mean"_s);
     addCause("Indonesian plural", r, u"Children"_s, u"anak anak"_s, u"Indonesian (Indonesia)"_s, u"info"_s);
+    addCause("Persian onomatopoeia", r, u"Tingling"_s, u"سوزن سوزن"_s, u"Persian (Iran)"_s, u"info"_s);
     addCause("letters spelled out", r, u"QQ account"_s, u"حساب كيو كيو"_s, u"Arabic (Egypt)"_s);
     addCause("letters of a longer name", r, u"Use SSL"_s, u"استخدم إس إس إل"_s, u"Arabic (Egypt)"_s);
     addCause("German die die", r, u"The ones that"_s, u"die die"_s, German);
