@@ -667,7 +667,17 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
 std::vector<Finding> checkValue(QStringView value, const ReferenceFacts &reference, const QString &languageName,
                                 bool isMaster, const CheckOptions &options)
 {
-    return checkValueIn(value, reference, languageName, traitsOf(languageName), isMaster, options,
+    // The editor checks its rows one at a time, all of one language: the language's
+    // traits are worked out once per thread and language, not once per value.
+    thread_local bool known = false;
+    thread_local QString traitsLanguage;
+    thread_local LanguageTraits traits;
+    if (!known || traitsLanguage != languageName) {
+        traits = traitsOf(languageName);
+        traitsLanguage = languageName;
+        known = true;
+    }
+    return checkValueIn(value, reference, languageName, traits, isMaster, options,
                         WantedValueChecks(options));
 }
 
