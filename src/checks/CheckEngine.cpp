@@ -1089,66 +1089,53 @@ ProductReport CheckEngine::run(const CheckOptions &options, const std::function<
                                const std::atomic_bool *cancel,
                                const std::function<void(const LanguageReport &)> &languageDone) const
 {
+    // The streamed check, its languages collected.
     QStringList chosen;
-    ProductReport report = startReport(options, chosen);
+    startReport(options, chosen);
     const int total = int(chosen.size());
-    std::vector<LanguageReport> results(static_cast<size_t>(total));
-    std::vector<bool> done(static_cast<size_t>(total), false);
-
-    std::atomic_int next = 0;
-    int finished = 0;
-    std::mutex reporting;
-    auto work = [&] {
-        for (;;) {
-            if (cancel && cancel->load())
-                return;
-            const int at = next++;
-            if (at >= total)
-                return;
-            results[size_t(at)] = checkLanguage(chosen[at], options);
-            const std::lock_guard lock(reporting);
-            done[size_t(at)] = true;
-            ++finished;
+    std::vector<LanguageReport> languages;
+    ProductReport report = streamLanguages(
+        options,
+        [&](LanguageReport &&language) {
             if (languageDone)
-                languageDone(results[size_t(at)]);
+                languageDone(language);
+            languages.push_back(std::move(language));
             if (progress)
-                progress(finished, total);
-        }
-    };
-    const int jobs = std::clamp(options.jobs > 0 ? options.jobs : QThread::idealThreadCount(), 1, std::max(1, total));
-    std::vector<std::thread> threads;
-    for (int i = 1; i < jobs; ++i)
-        threads.emplace_back(work);
-    work();
-    for (std::thread &thread : threads)
-        thread.join();
-
-    ErrorTally errorLanguages;
-    for (int i = 0; i < total; ++i) {
-        if (!done[size_t(i)])
+                progress(int(languages.size()), total);
+        },
+        cancel);
+    report.languages = std::move(languages);
+    // The master's findings that needed every language join its own.
+    for (LanguageReport &language : report.languages) {
+        if (!language.isMaster || report.lateFindings.empty())
             continue;
-        countErrors(results[size_t(i)], errorLanguages);
-        report.languages.push_back(std::move(results[size_t(i)]));
-    }
-    report.cancelled = finished < total;
-    if (!report.cancelled) {
-        for (LanguageReport &language : report.languages) {
-            if (!language.isMaster)
-                continue;
-            for (Finding &finding : widespreadFindings(errorLanguages, options)) {
-                ++language.infos;
-                language.findings.push_back(std::move(finding));
-            }
-            std::stable_sort(language.findings.begin(), language.findings.end(),
-                             [](const Finding &a, const Finding &b) { return a.line < b.line; });
-            break;
+        for (Finding &finding : report.lateFindings) {
+            ++language.infos;
+            language.findings.push_back(std::move(finding));
         }
+        std::stable_sort(language.findings.begin(), language.findings.end(),
+                         [](const Finding &a, const Finding &b) { return a.line < b.line; });
+        break;
     }
+    report.lateFindings.clear();
     return report;
 }
 
 ProductReport CheckEngine::stream(const CheckOptions &options, const std::function<void(const LanguageReport &)> &deliver,
                                   const std::atomic_bool *cancel) const
+{
+    return streamLanguages(
+        options,
+        [&](LanguageReport &&language) {
+            if (deliver)
+                deliver(language);
+        },
+        cancel);
+}
+
+ProductReport CheckEngine::streamLanguages(const CheckOptions &options,
+                                           const std::function<void(LanguageReport &&)> &deliver,
+                                           const std::atomic_bool *cancel) const
 {
     QStringList chosen;
     ProductReport report = startReport(options, chosen);
@@ -1184,8 +1171,7 @@ ProductReport CheckEngine::stream(const CheckOptions &options, const std::functi
                 ready.erase(ready.begin());
                 ++delivered;
                 countErrors(done, errorLanguages);
-                if (deliver)
-                    deliver(done);
+                deliver(std::move(done));
                 moved.notify_all();
             }
         }

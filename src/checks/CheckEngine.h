@@ -143,10 +143,12 @@ public:
     const std::vector<Finding> &indexFindings() const { return m_indexFindings; }
 
     // Checks the chosen languages on a pool of threads, one language per
-    // thread at a time. progress is called (from the worker threads, one call
-    // at a time) after each language with the number done and the total, and
-    // languageDone with each finished report. A set cancel stops before the
-    // next language; the report then says cancelled.
+    // thread at a time: stream() with the languages collected, the master's
+    // late findings among its own. progress is called (from the worker threads,
+    // one call at a time) after each language with the number done and the
+    // total, and languageDone with each finished report, both in catalogue
+    // order. A set cancel stops before the next language; the report then says
+    // cancelled and holds the languages delivered until then.
     ProductReport run(const CheckOptions &options, const std::function<void(int done, int total)> &progress = {},
                       const std::atomic_bool *cancel = nullptr,
                       const std::function<void(const LanguageReport &)> &languageDone = {}) const;
@@ -164,6 +166,9 @@ public:
     LanguageReport checkLanguage(const QString &displayName, const CheckOptions &options = {}) const;
 
 private:
+    // stream(), each language's report handed over to deliver to keep or drop.
+    ProductReport streamLanguages(const CheckOptions &options, const std::function<void(LanguageReport &&)> &deliver,
+                                  const std::atomic_bool *cancel) const;
     // A report of no language yet, and the languages of options to check, in catalogue order.
     ProductReport startReport(const CheckOptions &options, QStringList &chosen) const;
     // Per attribute and value check, the languages whose value of it fails that check
