@@ -453,6 +453,11 @@ bool CheckOptions::wants(const QString &check) const
     return (only.isEmpty() ? isDefaultCheck(check) : only.contains(check)) && !ignore.contains(check);
 }
 
+bool CheckOptions::wants(Check check) const
+{
+    return wants(checkInfo(check).id);
+}
+
 bool isBlankValue(QStringView value)
 {
     return trimProfileSpace(valueText(value)).isEmpty();
@@ -500,11 +505,11 @@ namespace {
 struct WantedValueChecks
 {
     explicit WantedValueChecks(const CheckOptions &options)
-        : numbers(options.wants(QStringLiteral("numbers")))
-        , repeatedWord(options.wants(QStringLiteral("repeated-word")))
-        , doubleSpace(options.wants(QStringLiteral("double-space")))
-        , urls(options.wants(QStringLiteral("urls")))
-        , tags(options.wants(QStringLiteral("tags")))
+        : numbers(options.wants(Check::Numbers))
+        , repeatedWord(options.wants(Check::RepeatedWord))
+        , doubleSpace(options.wants(Check::DoubleSpace))
+        , urls(options.wants(Check::Urls))
+        , tags(options.wants(Check::Tags))
     {
     }
     bool numbers;
@@ -519,20 +524,23 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
                                   const WantedValueChecks &wanted)
 {
     std::vector<Finding> found;
-    auto add = [&](const QString &check, FindingSeverity severity, const QString &message) {
+    // A finding of the check's own severity, or of another one the check gives
+    // where a rule cannot tell.
+    auto addAs = [&](Check check, FindingSeverity severity, const QString &message) {
         if (!options.wants(check))
             return;
         Finding finding;
-        finding.check = check;
+        finding.check = checkInfo(check).id;
         finding.severity = severity;
         finding.language = languageName;
         finding.message = message;
         found.push_back(std::move(finding));
     };
+    auto add = [&](Check check, const QString &message) { addAs(check, checkInfo(check).severity, message); };
 
     const qsizetype quotes = value.count(u'"');
     if (quotes % 2 != 0)
-        add(QStringLiteral("odd-quotes"), FindingSeverity::Error,
+        add(Check::OddQuotes,
             QStringLiteral("the value holds an odd number of double quotes (%1): Save asks about it").arg(quotes));
     if (isMaster) {
         // The master's own texts: what makes them hard to translate.
@@ -540,7 +548,7 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
             const QStringList unnumbered = unnumberedPlaceholders(valueText(value));
             // Placeholders with punctuation alone between them ("%s–%s") have no words to reorder.
             if (unnumbered.size() >= 2 && !placeholdersLabelled(valueText(value)) && holdsLetters(valueText(value)))
-                add(QStringLiteral("source-placeholders"), FindingSeverity::Info,
+                add(Check::SourcePlaceholders,
                     QStringLiteral("%1 unnumbered placeholders (%2): a translation cannot change their order; numbered "
                                    "placeholders or a text split in two would let it")
                         .arg(unnumbered.size())
@@ -555,20 +563,20 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
     const PlaceholderCounts counts = placeholdersOf(value, reference.rule);
     if (counts != reference.placeholders) {
         const PlaceholderFault fault = placeholderFault(valueText(value), counts, reference);
-        add(QStringLiteral("placeholders"), fault.severity, fault.message);
+        addAs(Check::Placeholders, fault.severity, fault.message);
     }
     // What that rule passes by design: the other kind of placeholder.
     const PlaceholderCounts other = placeholdersOf(
         value, reference.rule == PlaceholderRule::Percent ? PlaceholderRule::Brace : PlaceholderRule::Percent);
     if (other != reference.otherPlaceholders)
-        add(QStringLiteral("braces"), FindingSeverity::Warning, countsMessage(other, reference.otherPlaceholders));
+        add(Check::Braces, countsMessage(other, reference.otherPlaceholders));
 
     const QStringView text = valueText(value);
     if (!reference.blank) {
         const bool leading = leadingBlanks(text) != reference.leading;
         const bool trailing = trailingBlanks(text) != reference.trailing;
         if (leading || trailing)
-            add(QStringLiteral("whitespace"), FindingSeverity::Warning,
+            add(Check::Whitespace,
                 leading && trailing ? QStringLiteral("the blanks at the start and at the end differ from the reference's")
                 : leading           ? QStringLiteral("the blanks at the start differ from the reference's")
                                     : QStringLiteral("the blanks at the end differ from the reference's"));
@@ -582,10 +590,10 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
             const bool mayBeRight = stopAdded || (!traits.finalStop && valueMark.isEmpty());
             const FindingSeverity severity = mayBeRight ? FindingSeverity::Info : FindingSeverity::Warning;
             if (reference.endMark.isEmpty())
-                add(QStringLiteral("end-punctuation"), severity,
+                addAs(Check::EndPunctuation, severity,
                     QStringLiteral("the value ends with \"%1\", the reference with no such mark").arg(valueMark.toString()));
             else
-                add(QStringLiteral("end-punctuation"), severity,
+                addAs(Check::EndPunctuation, severity,
                     QStringLiteral("the reference ends with \"%1\", the value %2")
                         .arg(reference.endMark.toString(), valueMark.isEmpty() ? QStringLiteral("with no such mark")
                                                                     : QStringLiteral("with \"%1\"").arg(valueMark.toString())));
@@ -610,13 +618,13 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
             const QString list = missing.join(QStringLiteral(" and "));
             if (missing.isEmpty()) {
             } else if (!difference.added.isEmpty()) {
-                add(QStringLiteral("numbers"), FindingSeverity::Warning,
+                add(Check::Numbers,
                     QStringLiteral("the reference's %1 %2 changed to %3 in the value")
                         .arg(list, missing.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"),
                              difference.added.join(QStringLiteral(" and "))));
             } else {
                 // "1 year" as a singular noun, "2 weeks" as a dual: the form may say the number.
-                add(QStringLiteral("numbers"), onlyOneOrTwo ? FindingSeverity::Info : FindingSeverity::Warning,
+                addAs(Check::Numbers, onlyOneOrTwo ? FindingSeverity::Info : FindingSeverity::Warning,
                     QStringLiteral("the reference's %1 %2 not in the value%3")
                         .arg(list, missing.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"),
                              onlyOneOrTwo ? QStringLiteral(", in digits or as a word: a singular or dual form may say it")
@@ -629,13 +637,13 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
             // Letters the English writes twice ("QQ") spelled out one by one are no fault;
             // a language that doubles words on purpose may mean the repeat.
             if (!word.isEmpty() && !reference.doubledLetters)
-                add(QStringLiteral("repeated-word"), traits.reduplicates ? FindingSeverity::Info : FindingSeverity::Warning,
+                addAs(Check::RepeatedWord, traits.reduplicates ? FindingSeverity::Info : FindingSeverity::Warning,
                     traits.reduplicates
                         ? QStringLiteral("\"%1\" stands twice in a row, which the language may mean").arg(word.toString())
                         : QStringLiteral("\"%1\" stands twice in a row").arg(word.toString()));
         }
         if (wanted.doubleSpace && !reference.doubleSpace && twoSpaces && hasInnerDoubleSpace(text))
-            add(QStringLiteral("double-space"), FindingSeverity::Warning,
+            add(Check::DoubleSpace,
                 QStringLiteral("two spaces in a row, where the reference has none"));
         QStringList lost;
         if (wanted.urls && !reference.links.isEmpty()) {
@@ -643,7 +651,7 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
                 if (!text.contains(link))
                     lost.append(link);
             if (!lost.isEmpty())
-                add(QStringLiteral("urls"), FindingSeverity::Warning,
+                add(Check::Urls,
                     QStringLiteral("the reference's %1 %2 not in the value unchanged")
                         .arg(lost.join(QStringLiteral(", ")),
                              lost.size() == 1 ? QStringLiteral("is") : QStringLiteral("are")));
@@ -654,11 +662,11 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
             rules.linkReported = !lost.isEmpty();
             const QString why = tagsMessage(text, reference.tags, reference.tagsNested, rules);
             if (!why.isEmpty())
-                add(QStringLiteral("tags"), FindingSeverity::Error, why);
+                add(Check::Tags, why);
         }
     }
     if (text == reference.text && holdsLetters(text))
-        add(QStringLiteral("unchanged"), FindingSeverity::Info, QStringLiteral("the value is the same as the reference"));
+        add(Check::Unchanged, QStringLiteral("the value is the same as the reference"));
     return found;
 }
 
@@ -778,8 +786,8 @@ bool CheckEngine::open(const QString &productDirectory)
     const QString indexFile = QStringLiteral("language/") + LanguageIndexFileName;
     auto indexFinding = [&](const QString &message) {
         Finding finding;
-        finding.check = QStringLiteral("index");
-        finding.severity = FindingSeverity::Warning;
+        finding.check = checkInfo(Check::Index).id;
+        finding.severity = checkInfo(Check::Index).severity;
         finding.file = indexFile;
         finding.message = message;
         m_indexFindings.push_back(std::move(finding));
@@ -859,10 +867,11 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
     const int count = int(m_names.size());
     report.attributes = count;
 
-    auto add = [&](const QString &check, FindingSeverity severity, int line, const QString &key, const QString &message) {
+    auto add = [&](Check check, int line, const QString &key, const QString &message) {
         if (!options.wants(check))
             return;
-        report.findings.push_back({check, severity, displayName, report.file, line, key, message});
+        const CheckInfo &info = checkInfo(check);
+        report.findings.push_back({info.id, info.severity, displayName, report.file, line, key, message});
     };
 
     const QString path = m_product + u'/' + report.file;
@@ -870,7 +879,7 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
     if (!info.exists() && !info.isSymLink()) {
         report.encoding = QStringLiteral("missing");
         report.missing = count;
-        add(QStringLiteral("missing-key"), FindingSeverity::Warning, 0, {},
+        add(Check::MissingKey, 0, {},
             QStringLiteral("the language has no file: all %1 attributes are missing until the next start creates it with every attribute blank").arg(count));
     } else {
         ProfileFile file(path);
@@ -882,32 +891,32 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
             report.readable = false;
             report.encoding = QStringLiteral("undecodable");
             report.missing = count;
-            add(QStringLiteral("undecodable"), FindingSeverity::Error, 0, {},
+            add(Check::Undecodable, 0, {},
                 QStringLiteral("the file cannot be read as text (%1): no save, import or synchronisation writes it until it is mended")
                     .arg(undecodable));
         } else if (!loaded) {
             report.readable = false;
             report.encoding = QStringLiteral("missing");
             report.missing = count;
-            add(QStringLiteral("unreadable"), FindingSeverity::Error, 0, {},
+            add(Check::Unreadable, 0, {},
                 info.isDir() ? QStringLiteral("the file is a directory")
                              : file.error().isEmpty() ? QStringLiteral("the file cannot be read") : file.error());
         } else {
             report.encoding = encodingId(file.format().encoding);
             switch (file.format().encoding) {
             case TextEncoding::Utf8Bom:
-                add(QStringLiteral("encoding"), FindingSeverity::Warning, 0, {},
+                add(Check::Encoding, 0, {},
                     QStringLiteral("UTF-8 with a byte-order mark: the product's Windows readers break its first line"));
                 break;
             case TextEncoding::Legacy8Bit:
-                add(QStringLiteral("encoding"), FindingSeverity::Warning, 0, {},
+                add(Check::Encoding, 0, {},
                     QStringLiteral("a legacy 8-bit file (read as Windows-1252): the product reads it in the system's code page"));
                 break;
             default:
                 break;
             }
             if (file.hasUndecodableBytes())
-                add(QStringLiteral("encoding"), FindingSeverity::Warning, 0, {},
+                add(Check::Encoding, 0, {},
                     QStringLiteral("some bytes of the file do not decode as text"));
 
             // Values are views into the file's text, kept only while the file is.
@@ -937,14 +946,14 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                         lines[size_t(at)] = line;
                         values[size_t(at)] = value;
                     } else {
-                        add(QStringLiteral("duplicate-key"), FindingSeverity::Warning, line, key.toString(),
+                        add(Check::DuplicateKey, line, key.toString(),
                             QStringLiteral("a second line of the key: only the line %1 is read").arg(lines[size_t(at)]));
                     }
                     return;
                 }
                 const auto [it, fresh] = redundantLines.try_emplace(key, line);
                 if (!fresh) {
-                    add(QStringLiteral("duplicate-key"), FindingSeverity::Warning, line, key.toString(),
+                    add(Check::DuplicateKey, line, key.toString(),
                         QStringLiteral("a second line of the key: only the line %1 is read").arg(it->second));
                     return;
                 }
@@ -952,25 +961,25 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                 const QString name = key.toString();
                 const auto folded = m_indexByFoldedName.constFind(name.toCaseFolded());
                 if (folded != m_indexByFoldedName.cend())
-                    add(QStringLiteral("redundant-key"), FindingSeverity::Warning, line, name,
+                    add(Check::RedundantKey, line, name,
                         QStringLiteral("a key the master lacks; it differs from %1 only in letter case: most likely a "
                                        "mistyped key whose translation the next save deletes")
                             .arg(m_names[folded.value()]));
                 else
-                    add(QStringLiteral("redundant-key"), FindingSeverity::Warning, line, name,
+                    add(Check::RedundantKey, line, name,
                         QStringLiteral("a key the master lacks: the next save deletes it"));
             });
             if (nonAscii)
-                add(QStringLiteral("encoding"), FindingSeverity::Warning, 0, {},
+                add(Check::Encoding, 0, {},
                     QStringLiteral("UTF-8 without a byte-order mark holding non-ASCII text: the product's Windows readers "
                                    "read it in the system's code page"));
 
             std::unique_ptr<SpellChecker> speller;
-            if (!report.isMaster && options.wants(QStringLiteral("spelling"))) {
+            if (!report.isMaster && options.wants(Check::Spelling)) {
                 const QString tag = LocaleCatalogue::Bcp47ForDisplayName(displayName);
                 speller = std::make_unique<SpellChecker>(tag);
                 if (!speller->isValid()) {
-                    add(QStringLiteral("spelling"), FindingSeverity::Info, 0, {},
+                    add(Check::Spelling, 0, {},
                         QStringLiteral("no spelling dictionary for %1").arg(tag.isEmpty() ? displayName : tag));
                     speller.reset();
                 } else {
@@ -982,7 +991,7 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
             const LanguageTraits traits = traitsOf(displayName);
             // A group of attributes with one English text -> the first of them translated.
             std::vector<int> firstTranslation(size_t(m_referenceGroups), -1);
-            const bool wantsInconsistent = !report.isMaster && options.wants(QStringLiteral("inconsistent"));
+            const bool wantsInconsistent = !report.isMaster && options.wants(Check::Inconsistent);
             const WantedValueChecks wanted(options);
             const std::vector<ReferenceFacts> &references = this->references();
             for (int i = 0; i < count; ++i) {
@@ -992,14 +1001,14 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                 const QStringView value = values[size_t(first)];
                 if (line == 0) {
                     ++report.missing;
-                    add(QStringLiteral("missing-key"), FindingSeverity::Warning, 0, m_names[i],
+                    add(Check::MissingKey, 0, m_names[i],
                         QStringLiteral("the attribute has no line in the file"));
                     continue;
                 }
                 const bool blank = isBlankValue(value);
                 if (blank) {
                     ++report.blank;
-                    add(QStringLiteral("blank"), FindingSeverity::Warning, line, m_names[i],
+                    add(Check::Blank, line, m_names[i],
                         QStringLiteral("the value is blank"));
                 } else {
                     ++report.translated;
@@ -1018,11 +1027,11 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                 if (speller) {
                     const QStringList wrong = speller->misspelled(valueText(value));
                     if (!wrong.isEmpty())
-                        add(QStringLiteral("spelling"), FindingSeverity::Info, line, m_names[i],
+                        add(Check::Spelling, line, m_names[i],
                             QStringLiteral("the dictionary does not know %1").arg(wrong.join(QStringLiteral(", "))));
                 }
                 if (stale.contains(m_names[i]))
-                    add(QStringLiteral("reference-changed"), FindingSeverity::Warning, line, m_names[i],
+                    add(Check::ReferenceChanged, line, m_names[i],
                         QStringLiteral("the English text changed since the earlier release: the translation may be stale"));
                 const int group = m_referenceGroup[size_t(i)];
                 if (wantsInconsistent && group >= 0) {
@@ -1030,7 +1039,7 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                     if (first < 0) {
                         first = i;
                     } else if (valueText(values[size_t(first)]) != valueText(value)) {
-                        add(QStringLiteral("inconsistent"), FindingSeverity::Info, line, m_names[i],
+                        add(Check::Inconsistent, line, m_names[i],
                             QStringLiteral("\"%1\" is translated differently under %2: \"%3\" here, \"%4\" there")
                                 .arg(trimProfileSpace(valueText(m_masterValues[i])).toString(), m_names[first],
                                      valueText(value).toString(), valueText(values[size_t(first)]).toString()));
@@ -1043,7 +1052,7 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
     for (const QString &leftover : ProfileFile::leftoversOf(path)) {
         const QFileInfo left(leftover);
         const qint64 hours = left.lastModified().secsTo(QDateTime::currentDateTime()) / 3600;
-        add(QStringLiteral("leftover-file"), FindingSeverity::Warning, 0, {},
+        add(Check::LeftoverFile, 0, {},
             QStringLiteral("\"%1\" (%2 bytes, %3) is what an interrupted save left behind; the next save of the "
                            "language removes it")
                 .arg(left.fileName(), QLocale::c().toString(left.size()),
@@ -1076,7 +1085,7 @@ ProductReport CheckEngine::startReport(const CheckOptions &options, QStringList 
     report.product = m_product;
     report.master = MasterLanguageFileName.chopped(4);
     report.attributes = int(m_names.size());
-    if (options.wants(QStringLiteral("index")))
+    if (options.wants(Check::Index))
         report.productFindings = m_indexFindings;
 
     for (const QString &name : m_present)
@@ -1193,31 +1202,29 @@ void CheckEngine::countErrors(const LanguageReport &language, ErrorTally &tally)
 {
     if (language.isMaster)
         return;
-    static const QHash<QString, int> rows = [] {
-        QHash<QString, int> rows;
-        for (const CheckInfo &check : allChecks())
-            rows.insert(check.id, int(rows.size()));
-        return rows;
+    // The checks of a value against its English, by id: what one English text makes
+    // translators stumble over (blank or missing values are no such thing).
+    static const QHash<QString, Check> valueChecks = [] {
+        QHash<QString, Check> checks;
+        for (Check check : {Check::Placeholders, Check::Braces, Check::OddQuotes, Check::Whitespace,
+                            Check::EndPunctuation, Check::Numbers, Check::RepeatedWord, Check::DoubleSpace, Check::Urls,
+                            Check::Tags})
+            checks.insert(checkInfo(check).id, check);
+        return checks;
     }();
-    const size_t checks = size_t(rows.size());
+    const size_t checks = allChecks().size();
     tally.languagesAtFault.resize(size_t(m_names.size()) * checks, 0);
     ++tally.languages;
-    // The checks of a value against its English: what one English text makes
-    // translators stumble over (blank or missing values are no such thing).
-    static const QSet<QString> valueChecks = {
-        QStringLiteral("placeholders"), QStringLiteral("braces"),        QStringLiteral("odd-quotes"),
-        QStringLiteral("whitespace"),   QStringLiteral("end-punctuation"), QStringLiteral("numbers"),
-        QStringLiteral("repeated-word"), QStringLiteral("double-space"), QStringLiteral("urls"),
-        QStringLiteral("tags")};
     std::set<size_t> counted; // one language counts once per attribute and check
     for (const Finding &finding : language.findings) {
+        const auto check = valueChecks.constFind(finding.check);
         if (finding.severity == FindingSeverity::Info || finding.line <= 0 || finding.key.isEmpty()
-            || !valueChecks.contains(finding.check))
+            || check == valueChecks.cend())
             continue;
         const auto it = m_viewIndex->find(QStringView(finding.key));
         if (it == m_viewIndex->end())
             continue;
-        const size_t at = size_t(it->second) * checks + size_t(rows.value(finding.check));
+        const size_t at = size_t(it->second) * checks + size_t(*check);
         if (counted.insert(at).second)
             ++tally.languagesAtFault[at];
     }
@@ -1226,7 +1233,7 @@ void CheckEngine::countErrors(const LanguageReport &language, ErrorTally &tally)
 std::vector<Finding> CheckEngine::widespreadFindings(const ErrorTally &tally, const CheckOptions &options) const
 {
     std::vector<Finding> found;
-    if (!options.wants(QStringLiteral("source-widespread")))
+    if (!options.wants(Check::SourceWidespread))
         return found;
     // A few languages at fault are their translators'; about a quarter of them failing
     // one check over one English text points at the text.
@@ -1244,7 +1251,8 @@ std::vector<Finding> CheckEngine::widespreadFindings(const ErrorTally &tally, co
         if (parts.isEmpty())
             continue;
         const size_t attribute = i / checks.size();
-        found.push_back({QStringLiteral("source-widespread"), FindingSeverity::Info, master, relativeFileOf(master),
+        found.push_back({checkInfo(Check::SourceWidespread).id, checkInfo(Check::SourceWidespread).severity, master,
+                         relativeFileOf(master),
                          m_masterLines[attribute], m_names[int(attribute)],
                          parts.join(QStringLiteral(", and ")) + QStringLiteral(": the English text or the key may be "
                                                                                "at fault rather than the translations")});

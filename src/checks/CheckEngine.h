@@ -67,6 +67,7 @@ struct CheckOptions
     QHash<QString, QSet<QString>> staleKeys;
 
     bool wants(const QString &check) const;
+    bool wants(Check check) const;
 };
 
 // The text of a value: the value without one pair of enclosing double quotes.

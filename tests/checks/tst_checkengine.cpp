@@ -71,6 +71,7 @@ class TestCheckEngine : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void checkTableFollowsItsEnum();
     void valueText_data();
     void valueText();
     void valueChecks_data();
@@ -425,6 +426,18 @@ void TestCheckEngine::staleKeysBecomeFindings()
     options.staleKeys.insert(German, {u"IDS_OPEN"_s, u"IDS_SAVE"_s});
     // A blank value is untranslated, not stale.
     QCOMPARE(findingsOf(engine.checkLanguage(German, options)), QStringList{u"reference-changed:2:IDS_OPEN"_s});
+}
+
+void TestCheckEngine::checkTableFollowsItsEnum()
+{
+    // The engine names a check by its enum and takes id and severity from the table's row.
+    const std::vector<CheckInfo> &checks = allChecks();
+    for (size_t i = 0; i < checks.size(); ++i) {
+        QCOMPARE(int(checks[i].check), int(i));
+        QCOMPARE(checkInfo(checks[i].check).id, checks[i].id);
+    }
+    QCOMPARE(checkInfo(Check::ReferenceChanged).id, u"reference-changed"_s);
+    QCOMPARE(int(checks.size()), int(Check::ReferenceChanged) + 1);
 }
 
 QTEST_GUILESS_MAIN(TestCheckEngine)
