@@ -11,7 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   desktop-file-utils appstream dpkg-dev lintian bash-completion man-db
   translate-toolkit libxml2-utils
-  libhunspell-dev hunspell-en-us hunspell-de-de hunspell-fr
+  libicu-dev libhunspell-dev hunspell-en-us hunspell-de-de hunspell-fr
   chromium
 )
 

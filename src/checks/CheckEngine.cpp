@@ -1,5 +1,6 @@
 #include "checks/CheckEngine.h"
 
+#include "checks/NumberWords.h"
 #include "checks/PlaceholderCheck.h"
 #include "checks/Spelling.h"
 #include "checks/ValueChecks.h"
@@ -90,25 +91,109 @@ AttributeId idOfIndex(int attributeIndex)
     return AttributeId(attributeIndex);
 }
 
-enum class Script { Latin, CJK, Arabic, Greek };
+// The marks a script ends its sentences with, besides the Latin ones.
+enum class Script { Latin, CJK, Arabic, Greek, Indic, Armenian, Ethiopic, Khmer, Myanmar };
 
-Script scriptOf(const QString &languageName)
+// What the value checks need to know of a language, worked out once per language.
+struct LanguageTraits
 {
-    if (languageName.startsWith(QStringLiteral("Chinese")) || languageName.startsWith(QStringLiteral("Japanese")))
-        return Script::CJK;
-    if (languageName.startsWith(QStringLiteral("Arabic")) || languageName.startsWith(QStringLiteral("Persian"))
-        || languageName.startsWith(QStringLiteral("Urdu")))
-        return Script::Arabic;
-    if (languageName.startsWith(QStringLiteral("Greek")))
-        return Script::Greek;
-    return Script::Latin;
+    Script script = Script::Latin;
+    QString bcp47;          // "de-DE"; empty when neither the catalogue nor Qt knows the language
+    bool italics = true;    // false: the script has no italics, so any emphasis may stand for <i>
+    bool finalStop = true;  // false: its UI text takes no final full stop (Thai, Lao, Khmer)
+    bool reduplicates = false; // it says words twice on purpose ("luôn luôn", "orang orang", "yavaş yavaş")
+};
+
+LanguageTraits traitsOf(const QString &languageName)
+{
+    LanguageTraits traits;
+    traits.bcp47 = LocaleCatalogue::Bcp47ForDisplayName(languageName);
+    if (traits.bcp47.isEmpty()) {
+        // A language the catalogue lacks: its English name as Qt spells it.
+        const QString name = languageName.section(u' ', 0, 0);
+        for (int l = QLocale::AnyLanguage + 1; l <= QLocale::LastLanguage && !name.isEmpty(); ++l)
+            if (QLocale::languageToString(QLocale::Language(l)) == name) {
+                traits.bcp47 = QLocale::languageToCode(QLocale::Language(l));
+                break;
+            }
+    }
+    if (traits.bcp47.isEmpty())
+        return traits;
+    const QLocale locale(traits.bcp47);
+    switch (locale.script()) {
+    case QLocale::SimplifiedHanScript:
+    case QLocale::TraditionalHanScript:
+    case QLocale::HanScript:
+    case QLocale::HanWithBopomofoScript:
+    case QLocale::JapaneseScript:
+    case QLocale::KoreanScript:
+        traits.script = Script::CJK;
+        traits.italics = false;
+        break;
+    case QLocale::ArabicScript:
+        traits.script = Script::Arabic;
+        traits.italics = false;
+        break;
+    case QLocale::HebrewScript:
+        traits.italics = false;
+        break;
+    case QLocale::GreekScript:
+        traits.script = Script::Greek;
+        break;
+    case QLocale::DevanagariScript:
+    case QLocale::BengaliScript:
+    case QLocale::OriyaScript:
+    case QLocale::GurmukhiScript:
+        traits.script = Script::Indic;
+        traits.italics = false;
+        break;
+    case QLocale::ArmenianScript:
+        traits.script = Script::Armenian;
+        break;
+    case QLocale::EthiopicScript:
+        traits.script = Script::Ethiopic;
+        traits.italics = false;
+        break;
+    case QLocale::ThaiScript:
+    case QLocale::LaoScript:
+        traits.italics = false;
+        traits.finalStop = false;
+        break;
+    case QLocale::KhmerScript:
+        traits.script = Script::Khmer;
+        traits.italics = false;
+        traits.finalStop = false;
+        break;
+    case QLocale::MyanmarScript:
+        traits.script = Script::Myanmar;
+        traits.italics = false;
+        break;
+    default:
+        break;
+    }
+    const QString language = traits.bcp47.section(u'-', 0, 0).toLower();
+    for (QStringView code : {u"vi", u"id", u"ms", u"tl", u"fil", u"jv", u"su", u"km", u"th", u"lo", u"hmn", u"fa", u"tr",
+                             u"hi", u"bn", u"ur", u"ko", u"ta", u"te", u"mr"})
+        traits.reduplicates = traits.reduplicates || language == code;
+    return traits;
+}
+
+// A text without the blanks around it and without an accelerator a translation
+// puts in parentheses at its end ("設定...(&S)").
+QStringView endOfText(QStringView text)
+{
+    QStringView t = trimProfileSpace(text);
+    const qsizetype n = t.size();
+    if (n >= 4 && t[n - 1] == u')' && t[n - 4] == u'(' && (t[n - 3] == u'&' || t[n - 3] == u'_'))
+        t = trimProfileSpace(t.first(n - 4));
+    return t;
 }
 
 // The closing punctuation of a text, as the canonical Latin mark ("." ":" "!" "?" "...");
 // empty when it ends with none. Marks of the language's script count as their Latin equivalent.
 QStringView endMark(QStringView text, Script script)
 {
-    const QStringView t = trimProfileSpace(text);
+    const QStringView t = endOfText(text);
     if (t.isEmpty())
         return {};
     const qsizetype n = t.size();
@@ -133,11 +218,74 @@ QStringView endMark(QStringView text, Script script)
         return script == Script::CJK ? u"?" : QStringView();
     case u'؟':
         return script == Script::Arabic ? u"?" : QStringView();
+    case 0x06D4: // Urdu full stop
+        return script == Script::Arabic ? u"." : QStringView();
     case u';':
+    case 0x037E: // Greek question mark
         return script == Script::Greek ? u"?" : QStringView();
+    case 0x0964: // danda
+    case 0x0965: // double danda
+        return script == Script::Indic ? u"." : QStringView();
+    case 0x0589: // Armenian full stop
+        return script == Script::Armenian ? u"." : QStringView();
+    case 0x1362: // Ethiopic full stop
+        return script == Script::Ethiopic ? u"." : QStringView();
+    case 0x1367: // Ethiopic question mark
+        return script == Script::Ethiopic ? u"?" : QStringView();
+    case 0x17D4: // Khmer full stop
+        return script == Script::Khmer ? u"." : QStringView();
+    case 0x17D6: // Khmer colon
+        return script == Script::Khmer ? u":" : QStringView();
+    case 0x104B: // Myanmar full stop
+        return script == Script::Myanmar ? u"." : QStringView();
     default:
         return {};
     }
+}
+
+// A full stop the English lacks that belongs to the translation: an abbreviation's
+// ("3 мин.", "Dj.", "%s godz.") or that of a sentence the language closes with one
+// ("Odštevanje je končano."). A short label that gains one may be a slip.
+bool stopIsTheTranslations(QStringView text)
+{
+    const QStringView t = endOfText(text);
+    qsizetype words = 1;
+    qsizetype lastSpace = -1;
+    for (qsizetype i = 0; i < t.size(); ++i)
+        if (t[i].isSpace()) {
+            words += i > 0 && !t[i - 1].isSpace() ? 1 : 0;
+            lastSpace = i;
+        }
+    const QStringView lastWord = t.sliced(lastSpace + 1);
+    const qsizetype letters = std::count_if(lastWord.begin(), lastWord.end(), [](QChar c) { return c.isLetter(); });
+    return (words <= 3 && letters <= 4) || words >= 4;
+}
+
+// Whether a value's end agrees with the reference's mark after all, by its
+// language's way of ending a sentence: Armenian writes a full stop as ":" and
+// its question and exclamation marks over the last word's stressed vowel.
+bool endsAlike(QStringView referenceMark, QStringView referenceText, QStringView valueMark, QStringView text,
+               const LanguageTraits &traits)
+{
+    if (referenceMark == valueMark)
+        return true;
+    // The very character the English ends with, which is no end mark in English
+    // ("Maps;" as "Χάρτες;").
+    const QStringView end = endOfText(text);
+    const QStringView referenceEnd = endOfText(referenceText);
+    if (referenceMark.isEmpty() && !end.isEmpty() && !referenceEnd.isEmpty() && end.back() == referenceEnd.back())
+        return true;
+    if (traits.script == Script::Armenian) {
+        if (referenceMark == u"." && valueMark == u":")
+            return true;
+        const QStringView t = end;
+        const qsizetype wordStart = t.lastIndexOf(u' ') + 1;
+        const QStringView lastWord = t.sliced(wordStart);
+        if ((referenceMark == u"?" && lastWord.contains(QChar(0x055E)))
+            || (referenceMark == u"!" && lastWord.contains(QChar(0x055C))))
+            return true;
+    }
+    return !traits.finalStop && referenceMark == u"." && valueMark.isEmpty();
 }
 
 // The placeholders of a value by one rule; most values hold none, and then no map is built.
@@ -178,6 +326,118 @@ bool holdsLetters(QStringView text)
     return false;
 }
 
+int countOf(const PlaceholderCounts &counts, const QString &placeholder)
+{
+    const auto it = counts.find(placeholder);
+    return it == counts.end() ? 0 : it->second;
+}
+
+// Quotes without a backslash before them.
+int bareQuotes(QStringView text, QChar quote)
+{
+    int n = 0;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        n += text[i] == quote && (i == 0 || text[i - 1] != u'\\') ? 1 : 0;
+    return n;
+}
+
+// Prose this long is wrapped by its translator, who may break its lines elsewhere.
+constexpr qsizetype LongProse = 100;
+
+struct PlaceholderFault
+{
+    FindingSeverity severity;
+    QString message;
+};
+
+// What differs between a value's placeholders and the reference's, said so that a
+// translator can act on it, and how much it matters. The editor marks the row
+// ERROR by the plain comparison whatever this says.
+PlaceholderFault placeholderFault(QStringView text, const PlaceholderCounts &counts, const ReferenceFacts &reference)
+{
+    const QString plain = countsMessage(counts, reference.placeholders);
+    if (reference.rule != PlaceholderRule::Percent)
+        return {FindingSeverity::Error, plain};
+    // The escapes' cases need a backslash on one side; most faults (a %s lost or
+    // added) have none, and are not read further for them.
+    if (text.contains(u'\\') || reference.text.contains(u'\\')) {
+        std::set<QString> differing;
+        for (const auto *side : {&counts, &reference.placeholders})
+            for (const auto &[name, count] : *side)
+                if (countOf(counts, name) != countOf(reference.placeholders, name))
+                    differing.insert(name);
+        const QString backslash = QStringLiteral("\\\\");
+        if (differing.count(backslash) && countOf(counts, backslash) > countOf(reference.placeholders, backslash)
+            && (text.contains(u"\\\\'") || text.contains(u"\\\\\"")))
+            return {FindingSeverity::Error,
+                    QStringLiteral("a doubled backslash before a quote shows a backslash on screen: ") + plain};
+        bool quotesOnly = !differing.empty();
+        for (const QString &name : differing)
+            quotesOnly = quotesOnly && (name == u"\\'" || name == u"\\\"");
+        for (QChar quote : {QChar(u'\''), QChar(u'"')}) {
+            const QString escaped = u'\\' + quote;
+            quotesOnly = quotesOnly
+                      && countOf(counts, escaped) + bareQuotes(text, quote)
+                             == countOf(reference.placeholders, escaped) + bareQuotes(reference.text, quote);
+        }
+        if (quotesOnly)
+            return {FindingSeverity::Warning,
+                    QStringLiteral("a quote written with and without a backslash (%1): the screen shows the same quote, "
+                                   "but the editor marks the row ERROR until the value writes it as the reference does")
+                        .arg(plain)};
+        const QString newline = QStringLiteral("\\n");
+        if (differing.size() == 1 && differing.count(newline) && countOf(counts, newline) > 0
+            && countOf(reference.placeholders, newline) > 0 && reference.text.size() >= LongProse)
+            return {FindingSeverity::Warning,
+                    plain + QStringLiteral(": long prose broken into lines elsewhere, which is the translation's choice "
+                                           "unless the layout needs each break")};
+    }
+    // "d% secondes" for "%d secondes".
+    for (qsizetype i = 1; i < text.size(); ++i) {
+        const QChar conversion = text[i - 1];
+        if (text[i] != u'%' || !QStringView(u"dsiuxXfcgp").contains(conversion)
+            || (i >= 2 && (text[i - 2].isLetterOrNumber() || text[i - 2] == u'%'))
+            || (i + 1 < text.size() && (text[i + 1].isLetterOrNumber() || text[i + 1] == u'%')))
+            continue;
+        const QString placeholder = u'%' + conversion;
+        if (countOf(reference.placeholders, placeholder) > countOf(counts, placeholder))
+            return {FindingSeverity::Error,
+                    QStringLiteral("%1 is written \"%2%\", transposed: ").arg(placeholder, conversion) + plain};
+    }
+    return {FindingSeverity::Error, plain};
+}
+
+// A name in capitals that writes a letter twice ("QQ", "WWW", "SSL"): a
+// translation may spell its letters out, and then says one of them twice.
+bool holdsDoubledLetters(QStringView text)
+{
+    for (qsizetype i = 1; i < text.size(); ++i)
+        if (text[i] == text[i - 1] && text[i].isUpper()
+            && (i + 1 >= text.size() || !text[i + 1].isLower()) && (i < 2 || !text[i - 2].isLower()))
+            return true;
+    return false;
+}
+
+// True when each unnumbered placeholder stands in a part of its own with a
+// label ("(migrated %d, missing: %d, failed: %d)"): a translation keeps each
+// label with its number and has nothing to reorder.
+bool placeholdersLabelled(QStringView text)
+{
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        const bool newline = i + 1 < text.size() && text[i] == u'\\' && text[i + 1] == u'n';
+        if (i < text.size() && !newline && !QStringView(u",;()[]|/").contains(text[i]))
+            continue;
+        const QStringView part = text.sliced(start, i - start);
+        const qsizetype placeholders = unnumberedPlaceholders(part).size();
+        if (placeholders > 1 || (placeholders == 1 && !holdsLetters(part)))
+            return false;
+        start = i + (newline ? 2 : 1);
+        i += newline ? 1 : 0;
+    }
+    return true;
+}
+
 } // namespace
 
 int ProductReport::count(FindingSeverity severity) const
@@ -195,6 +455,11 @@ int ProductReport::count(FindingSeverity severity) const
 bool CheckOptions::wants(const QString &check) const
 {
     return (only.isEmpty() ? isDefaultCheck(check) : only.contains(check)) && !ignore.contains(check);
+}
+
+bool CheckOptions::wants(Check check) const
+{
+    return wants(checkInfo(check).id);
 }
 
 bool isBlankValue(QStringView value)
@@ -236,8 +501,10 @@ ReferenceFacts::ReferenceFacts(QStringView reference, int attributeIndex)
     , links(linksOf(text))
     , tags(tagsOf(text))
     , tagsNested(Glossa::tagsNested(tags))
-    , repeats(!repeatedWord(text, u"").isEmpty())
+    , repeats(!repeatedWord(text, u"").isEmpty()
+              || (text.contains(u'-') && !repeatedWord(text.toString().replace(u'-', u' '), u"").isEmpty()))
     , doubleSpace(hasInnerDoubleSpace(text))
+    , doubledLetters(holdsDoubledLetters(text))
 {
 }
 
@@ -254,11 +521,11 @@ namespace {
 struct WantedValueChecks
 {
     explicit WantedValueChecks(const CheckOptions &options)
-        : numbers(options.wants(QStringLiteral("numbers")))
-        , repeatedWord(options.wants(QStringLiteral("repeated-word")))
-        , doubleSpace(options.wants(QStringLiteral("double-space")))
-        , urls(options.wants(QStringLiteral("urls")))
-        , tags(options.wants(QStringLiteral("tags")))
+        : numbers(options.wants(Check::Numbers))
+        , repeatedWord(options.wants(Check::RepeatedWord))
+        , doubleSpace(options.wants(Check::DoubleSpace))
+        , urls(options.wants(Check::Urls))
+        , tags(options.wants(Check::Tags))
     {
     }
     bool numbers;
@@ -269,31 +536,35 @@ struct WantedValueChecks
 };
 
 std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &reference, const QString &languageName,
-                                  Script script, bool isMaster, const CheckOptions &options,
+                                  const LanguageTraits &traits, bool isMaster, const CheckOptions &options,
                                   const WantedValueChecks &wanted)
 {
     std::vector<Finding> found;
-    auto add = [&](const QString &check, FindingSeverity severity, const QString &message) {
+    // A finding of the check's own severity, or of another one the check gives
+    // where a rule cannot tell.
+    auto addAs = [&](Check check, FindingSeverity severity, const QString &message) {
         if (!options.wants(check))
             return;
         Finding finding;
-        finding.check = check;
+        finding.check = checkInfo(check).id;
         finding.severity = severity;
         finding.language = languageName;
         finding.message = message;
         found.push_back(std::move(finding));
     };
+    auto add = [&](Check check, const QString &message) { addAs(check, checkInfo(check).severity, message); };
 
     const qsizetype quotes = value.count(u'"');
     if (quotes % 2 != 0)
-        add(QStringLiteral("odd-quotes"), FindingSeverity::Error,
+        add(Check::OddQuotes,
             QStringLiteral("the value holds an odd number of double quotes (%1): Save asks about it").arg(quotes));
     if (isMaster) {
         // The master's own texts: what makes them hard to translate.
         if (value.count(u'%') >= 2) {
             const QStringList unnumbered = unnumberedPlaceholders(valueText(value));
-            if (unnumbered.size() >= 2)
-                add(QStringLiteral("source-placeholders"), FindingSeverity::Info,
+            // Placeholders with punctuation alone between them ("%s–%s") have no words to reorder.
+            if (unnumbered.size() >= 2 && !placeholdersLabelled(valueText(value)) && holdsLetters(valueText(value)))
+                add(Check::SourcePlaceholders,
                     QStringLiteral("%1 unnumbered placeholders (%2): a translation cannot change their order; numbered "
                                    "placeholders or a text split in two would let it")
                         .arg(unnumbered.size())
@@ -306,31 +577,39 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
 
     // The editor's rule (what CheckPlaceholders compares), on the values as the files hold them.
     const PlaceholderCounts counts = placeholdersOf(value, reference.rule);
-    if (counts != reference.placeholders)
-        add(QStringLiteral("placeholders"), FindingSeverity::Error, countsMessage(counts, reference.placeholders));
+    if (counts != reference.placeholders) {
+        const PlaceholderFault fault = placeholderFault(valueText(value), counts, reference);
+        addAs(Check::Placeholders, fault.severity, fault.message);
+    }
     // What that rule passes by design: the other kind of placeholder.
     const PlaceholderCounts other = placeholdersOf(
         value, reference.rule == PlaceholderRule::Percent ? PlaceholderRule::Brace : PlaceholderRule::Percent);
     if (other != reference.otherPlaceholders)
-        add(QStringLiteral("braces"), FindingSeverity::Warning, countsMessage(other, reference.otherPlaceholders));
+        add(Check::Braces, countsMessage(other, reference.otherPlaceholders));
 
     const QStringView text = valueText(value);
     if (!reference.blank) {
         const bool leading = leadingBlanks(text) != reference.leading;
         const bool trailing = trailingBlanks(text) != reference.trailing;
         if (leading || trailing)
-            add(QStringLiteral("whitespace"), FindingSeverity::Warning,
+            add(Check::Whitespace,
                 leading && trailing ? QStringLiteral("the blanks at the start and at the end differ from the reference's")
                 : leading           ? QStringLiteral("the blanks at the start differ from the reference's")
                                     : QStringLiteral("the blanks at the end differ from the reference's"));
 
-        const QStringView valueMark = endMark(text, script);
-        if (reference.endMark != valueMark) {
+        const QStringView valueMark = endMark(text, traits.script);
+        const bool stopAdded = reference.endMark.isEmpty() && valueMark == u".";
+        if (!endsAlike(reference.endMark, reference.text, valueMark, text, traits)
+            && !(stopAdded && stopIsTheTranslations(text))) {
+            // A full stop on a short label, or a question or exclamation mark a
+            // language that ends its UI text with none leaves out, may well be right.
+            const bool mayBeRight = stopAdded || (!traits.finalStop && valueMark.isEmpty());
+            const FindingSeverity severity = mayBeRight ? FindingSeverity::Info : FindingSeverity::Warning;
             if (reference.endMark.isEmpty())
-                add(QStringLiteral("end-punctuation"), FindingSeverity::Warning,
+                addAs(Check::EndPunctuation, severity,
                     QStringLiteral("the value ends with \"%1\", the reference with no such mark").arg(valueMark.toString()));
             else
-                add(QStringLiteral("end-punctuation"), FindingSeverity::Warning,
+                addAs(Check::EndPunctuation, severity,
                     QStringLiteral("the reference ends with \"%1\", the value %2")
                         .arg(reference.endMark.toString(), valueMark.isEmpty() ? QStringLiteral("with no such mark")
                                                                     : QStringLiteral("with \"%1\"").arg(valueMark.toString())));
@@ -341,42 +620,69 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
         // writes them needs no reading of its own numbers.
         if (wanted.numbers && !reference.numbers.isEmpty()
             && !holdsPlainNumbers(text, reference.plainNumbers)) {
-            const QStringList missing = missingNumbers(text, reference.text, reference.numbers);
-            if (!missing.isEmpty())
-                add(QStringLiteral("numbers"), FindingSeverity::Warning,
-                    QStringLiteral("the reference's %1 %2 not in the value")
-                        .arg(missing.join(QStringLiteral(" and ")),
-                             missing.size() == 1 ? QStringLiteral("is") : QStringLiteral("are")));
+            const NumberDifference difference = numberDifference(text, reference.text, reference.numbers);
+            // A number the value writes as a word of its language is there.
+            QStringList missing;
+            bool onlyOneOrTwo = true;
+            for (const QString &number : difference.missing) {
+                const std::optional<qint64> integer = integerOf(number);
+                if (integer && !traits.bcp47.isEmpty() && NumberWords::forLanguage(traits.bcp47).spells(text, *integer))
+                    continue;
+                missing.append(number);
+                onlyOneOrTwo = onlyOneOrTwo && integer && *integer >= 1 && *integer <= 2;
+            }
+            const QString list = missing.join(QStringLiteral(" and "));
+            if (missing.isEmpty()) {
+            } else if (!difference.added.isEmpty()) {
+                add(Check::Numbers,
+                    QStringLiteral("the reference's %1 %2 changed to %3 in the value")
+                        .arg(list, missing.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"),
+                             difference.added.join(QStringLiteral(" and "))));
+            } else {
+                // "1 year" as a singular noun, "2 weeks" as a dual: the form may say the number.
+                addAs(Check::Numbers, onlyOneOrTwo ? FindingSeverity::Info : FindingSeverity::Warning,
+                    QStringLiteral("the reference's %1 %2 not in the value%3")
+                        .arg(list, missing.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"),
+                             onlyOneOrTwo ? QStringLiteral(", in digits or as a word: a singular or dual form may say it")
+                                          : QString()));
+            }
         }
         bool twoSpaces = true;
         if (wanted.repeatedWord && !reference.repeats) {
             const QStringView word = repeatedWord(text, languageName, &twoSpaces);
-            if (!word.isEmpty())
-                add(QStringLiteral("repeated-word"), FindingSeverity::Warning,
-                    QStringLiteral("\"%1\" stands twice in a row").arg(word.toString()));
+            // Letters the English writes twice ("QQ") spelled out one by one are no fault;
+            // a language that doubles words on purpose may mean the repeat.
+            if (!word.isEmpty() && !reference.doubledLetters)
+                addAs(Check::RepeatedWord, traits.reduplicates ? FindingSeverity::Info : FindingSeverity::Warning,
+                    traits.reduplicates
+                        ? QStringLiteral("\"%1\" stands twice in a row, which the language may mean").arg(word.toString())
+                        : QStringLiteral("\"%1\" stands twice in a row").arg(word.toString()));
         }
         if (wanted.doubleSpace && !reference.doubleSpace && twoSpaces && hasInnerDoubleSpace(text))
-            add(QStringLiteral("double-space"), FindingSeverity::Warning,
+            add(Check::DoubleSpace,
                 QStringLiteral("two spaces in a row, where the reference has none"));
+        QStringList lost;
         if (wanted.urls && !reference.links.isEmpty()) {
-            QStringList lost;
             for (const QString &link : reference.links)
                 if (!text.contains(link))
                     lost.append(link);
             if (!lost.isEmpty())
-                add(QStringLiteral("urls"), FindingSeverity::Warning,
+                add(Check::Urls,
                     QStringLiteral("the reference's %1 %2 not in the value unchanged")
                         .arg(lost.join(QStringLiteral(", ")),
                              lost.size() == 1 ? QStringLiteral("is") : QStringLiteral("are")));
         }
         if (wanted.tags && (!reference.tags.empty() || text.contains(u'<'))) {
-            const QString why = tagsMessage(text, reference.tags, reference.tagsNested);
+            TagRules rules;
+            rules.emphasisAlike = !traits.italics;
+            rules.linkReported = !lost.isEmpty();
+            const QString why = tagsMessage(text, reference.tags, reference.tagsNested, rules);
             if (!why.isEmpty())
-                add(QStringLiteral("tags"), FindingSeverity::Error, why);
+                add(Check::Tags, why);
         }
     }
     if (text == reference.text && holdsLetters(text))
-        add(QStringLiteral("unchanged"), FindingSeverity::Info, QStringLiteral("the value is the same as the reference"));
+        add(Check::Unchanged, QStringLiteral("the value is the same as the reference"));
     return found;
 }
 
@@ -385,7 +691,17 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
 std::vector<Finding> checkValue(QStringView value, const ReferenceFacts &reference, const QString &languageName,
                                 bool isMaster, const CheckOptions &options)
 {
-    return checkValueIn(value, reference, languageName, scriptOf(languageName), isMaster, options,
+    // The editor checks its rows one at a time, all of one language: the language's
+    // traits are worked out once per thread and language, not once per value.
+    thread_local bool known = false;
+    thread_local QString traitsLanguage;
+    thread_local LanguageTraits traits;
+    if (!known || traitsLanguage != languageName) {
+        traits = traitsOf(languageName);
+        traitsLanguage = languageName;
+        known = true;
+    }
+    return checkValueIn(value, reference, languageName, traits, isMaster, options,
                         WantedValueChecks(options));
 }
 
@@ -462,7 +778,8 @@ bool CheckEngine::open(const QString &productDirectory)
         if (m_firstIndex[size_t(i)] != i)
             continue;
         const QStringView text = trimProfileSpace(valueText(m_masterValues[i]));
-        if (text.isEmpty())
+        // One letter ("S" for Sunday and Saturday) means what its key says.
+        if (text.size() <= 1)
             continue;
         const auto it = firstWithText.constFind(text);
         if (it == firstWithText.cend()) {
@@ -485,8 +802,8 @@ bool CheckEngine::open(const QString &productDirectory)
     const QString indexFile = QStringLiteral("language/") + LanguageIndexFileName;
     auto indexFinding = [&](const QString &message) {
         Finding finding;
-        finding.check = QStringLiteral("index");
-        finding.severity = FindingSeverity::Warning;
+        finding.check = checkInfo(Check::Index).id;
+        finding.severity = checkInfo(Check::Index).severity;
         finding.file = indexFile;
         finding.message = message;
         m_indexFindings.push_back(std::move(finding));
@@ -566,10 +883,11 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
     const int count = int(m_names.size());
     report.attributes = count;
 
-    auto add = [&](const QString &check, FindingSeverity severity, int line, const QString &key, const QString &message) {
+    auto add = [&](Check check, int line, const QString &key, const QString &message) {
         if (!options.wants(check))
             return;
-        report.findings.push_back({check, severity, displayName, report.file, line, key, message});
+        const CheckInfo &info = checkInfo(check);
+        report.findings.push_back({info.id, info.severity, displayName, report.file, line, key, message});
     };
 
     const QString path = m_product + u'/' + report.file;
@@ -577,7 +895,7 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
     if (!info.exists() && !info.isSymLink()) {
         report.encoding = QStringLiteral("missing");
         report.missing = count;
-        add(QStringLiteral("missing-key"), FindingSeverity::Warning, 0, {},
+        add(Check::MissingKey, 0, {},
             QStringLiteral("the language has no file: all %1 attributes are missing until the next start creates it with every attribute blank").arg(count));
     } else {
         ProfileFile file(path);
@@ -589,32 +907,32 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
             report.readable = false;
             report.encoding = QStringLiteral("undecodable");
             report.missing = count;
-            add(QStringLiteral("undecodable"), FindingSeverity::Error, 0, {},
+            add(Check::Undecodable, 0, {},
                 QStringLiteral("the file cannot be read as text (%1): no save, import or synchronisation writes it until it is mended")
                     .arg(undecodable));
         } else if (!loaded) {
             report.readable = false;
             report.encoding = QStringLiteral("missing");
             report.missing = count;
-            add(QStringLiteral("unreadable"), FindingSeverity::Error, 0, {},
+            add(Check::Unreadable, 0, {},
                 info.isDir() ? QStringLiteral("the file is a directory")
                              : file.error().isEmpty() ? QStringLiteral("the file cannot be read") : file.error());
         } else {
             report.encoding = encodingId(file.format().encoding);
             switch (file.format().encoding) {
             case TextEncoding::Utf8Bom:
-                add(QStringLiteral("encoding"), FindingSeverity::Warning, 0, {},
+                add(Check::Encoding, 0, {},
                     QStringLiteral("UTF-8 with a byte-order mark: the product's Windows readers break its first line"));
                 break;
             case TextEncoding::Legacy8Bit:
-                add(QStringLiteral("encoding"), FindingSeverity::Warning, 0, {},
+                add(Check::Encoding, 0, {},
                     QStringLiteral("a legacy 8-bit file (read as Windows-1252): the product reads it in the system's code page"));
                 break;
             default:
                 break;
             }
             if (file.hasUndecodableBytes())
-                add(QStringLiteral("encoding"), FindingSeverity::Warning, 0, {},
+                add(Check::Encoding, 0, {},
                     QStringLiteral("some bytes of the file do not decode as text"));
 
             // Values are views into the file's text, kept only while the file is.
@@ -644,14 +962,14 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                         lines[size_t(at)] = line;
                         values[size_t(at)] = value;
                     } else {
-                        add(QStringLiteral("duplicate-key"), FindingSeverity::Warning, line, key.toString(),
+                        add(Check::DuplicateKey, line, key.toString(),
                             QStringLiteral("a second line of the key: only the line %1 is read").arg(lines[size_t(at)]));
                     }
                     return;
                 }
                 const auto [it, fresh] = redundantLines.try_emplace(key, line);
                 if (!fresh) {
-                    add(QStringLiteral("duplicate-key"), FindingSeverity::Warning, line, key.toString(),
+                    add(Check::DuplicateKey, line, key.toString(),
                         QStringLiteral("a second line of the key: only the line %1 is read").arg(it->second));
                     return;
                 }
@@ -661,30 +979,30 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                 const auto folded = m_indexByFoldedName.constFind(
                     (quoted ? name.sliced(1, name.size() - 2) : name).toCaseFolded());
                 if (quoted && folded != m_indexByFoldedName.cend())
-                    add(QStringLiteral("redundant-key"), FindingSeverity::Warning, line, name,
+                    add(Check::RedundantKey, line, name,
                         QStringLiteral("a key the master lacks: it is %1 written in quotes, which the product reads as "
                                        "another key; the next save deletes it and its translation")
                             .arg(m_names[folded.value()]));
                 else if (folded != m_indexByFoldedName.cend())
-                    add(QStringLiteral("redundant-key"), FindingSeverity::Warning, line, name,
+                    add(Check::RedundantKey, line, name,
                         QStringLiteral("a key the master lacks; it differs from %1 only in letter case: most likely a "
                                        "mistyped key whose translation the next save deletes")
                             .arg(m_names[folded.value()]));
                 else
-                    add(QStringLiteral("redundant-key"), FindingSeverity::Warning, line, name,
+                    add(Check::RedundantKey, line, name,
                         QStringLiteral("a key the master lacks: the next save deletes it"));
             });
             if (nonAscii)
-                add(QStringLiteral("encoding"), FindingSeverity::Warning, 0, {},
+                add(Check::Encoding, 0, {},
                     QStringLiteral("UTF-8 without a byte-order mark holding non-ASCII text: the product's Windows readers "
                                    "read it in the system's code page"));
 
             std::unique_ptr<SpellChecker> speller;
-            if (!report.isMaster && options.wants(QStringLiteral("spelling"))) {
+            if (!report.isMaster && options.wants(Check::Spelling)) {
                 const QString tag = LocaleCatalogue::Bcp47ForDisplayName(displayName);
                 speller = std::make_unique<SpellChecker>(tag);
                 if (!speller->isValid()) {
-                    add(QStringLiteral("spelling"), FindingSeverity::Info, 0, {},
+                    add(Check::Spelling, 0, {},
                         QStringLiteral("no spelling dictionary for %1").arg(tag.isEmpty() ? displayName : tag));
                     speller.reset();
                 } else {
@@ -693,10 +1011,10 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                 }
             }
             const QSet<QString> stale = options.staleKeys.value(displayName);
-            const Script script = scriptOf(displayName);
+            const LanguageTraits traits = traitsOf(displayName);
             // A group of attributes with one English text -> the first of them translated.
             std::vector<int> firstTranslation(size_t(m_referenceGroups), -1);
-            const bool wantsInconsistent = !report.isMaster && options.wants(QStringLiteral("inconsistent"));
+            const bool wantsInconsistent = !report.isMaster && options.wants(Check::Inconsistent);
             const WantedValueChecks wanted(options);
             const std::vector<ReferenceFacts> &references = this->references();
             for (int i = 0; i < count; ++i) {
@@ -709,14 +1027,14 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                     ++report.untranslatedWithPlaceholders;
                 if (line == 0) {
                     ++report.missing;
-                    add(QStringLiteral("missing-key"), FindingSeverity::Warning, 0, m_names[i],
+                    add(Check::MissingKey, 0, m_names[i],
                         QStringLiteral("the attribute has no line in the file"));
                     continue;
                 }
                 const bool blank = isBlankValue(value);
                 if (blank) {
                     ++report.blank;
-                    add(QStringLiteral("blank"), FindingSeverity::Warning, line, m_names[i],
+                    add(Check::Blank, line, m_names[i],
                         QStringLiteral("the value is blank"));
                 } else {
                     ++report.translated;
@@ -724,7 +1042,7 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                 if (first != i)
                     continue;
                 for (Finding &finding :
-                     checkValueIn(value, references[size_t(i)], displayName, script, report.isMaster, options, wanted)) {
+                     checkValueIn(value, references[size_t(i)], displayName, traits, report.isMaster, options, wanted)) {
                     finding.file = report.file;
                     finding.line = line;
                     finding.key = m_names[i];
@@ -735,11 +1053,11 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                 if (speller) {
                     const QStringList wrong = speller->misspelled(valueText(value));
                     if (!wrong.isEmpty())
-                        add(QStringLiteral("spelling"), FindingSeverity::Info, line, m_names[i],
+                        add(Check::Spelling, line, m_names[i],
                             QStringLiteral("the dictionary does not know %1").arg(wrong.join(QStringLiteral(", "))));
                 }
                 if (stale.contains(m_names[i]))
-                    add(QStringLiteral("reference-changed"), FindingSeverity::Warning, line, m_names[i],
+                    add(Check::ReferenceChanged, line, m_names[i],
                         QStringLiteral("the English text changed since the earlier release: the translation may be stale"));
                 const int group = m_referenceGroup[size_t(i)];
                 if (wantsInconsistent && group >= 0) {
@@ -747,9 +1065,10 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                     if (first < 0) {
                         first = i;
                     } else if (valueText(values[size_t(first)]) != valueText(value)) {
-                        add(QStringLiteral("inconsistent"), FindingSeverity::Info, line, m_names[i],
-                            QStringLiteral("\"%1\" is translated differently under %2")
-                                .arg(trimProfileSpace(valueText(m_masterValues[i])).toString(), m_names[first]));
+                        add(Check::Inconsistent, line, m_names[i],
+                            QStringLiteral("\"%1\" is translated differently under %2: \"%3\" here, \"%4\" there")
+                                .arg(trimProfileSpace(valueText(m_masterValues[i])).toString(), m_names[first],
+                                     valueText(value).toString(), valueText(values[size_t(first)]).toString()));
                     }
                 }
             }
@@ -759,7 +1078,7 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
     for (const QString &leftover : ProfileFile::leftoversOf(path)) {
         const QFileInfo left(leftover);
         const qint64 hours = left.lastModified().secsTo(QDateTime::currentDateTime()) / 3600;
-        add(QStringLiteral("leftover-file"), FindingSeverity::Warning, 0, {},
+        add(Check::LeftoverFile, 0, {},
             QStringLiteral("\"%1\" (%2 bytes, %3) is what an interrupted save left behind; the next save of the "
                            "language removes it")
                 .arg(left.fileName(), QLocale::c().toString(left.size()),
@@ -792,7 +1111,7 @@ ProductReport CheckEngine::startReport(const CheckOptions &options, QStringList 
     report.product = m_product;
     report.master = MasterLanguageFileName.chopped(4);
     report.attributes = int(m_names.size());
-    if (options.wants(QStringLiteral("index")))
+    if (options.wants(Check::Index))
         report.productFindings = m_indexFindings;
 
     for (const QString &name : m_present)
@@ -805,66 +1124,53 @@ ProductReport CheckEngine::run(const CheckOptions &options, const std::function<
                                const std::atomic_bool *cancel,
                                const std::function<void(const LanguageReport &)> &languageDone) const
 {
+    // The streamed check, its languages collected.
     QStringList chosen;
-    ProductReport report = startReport(options, chosen);
+    startReport(options, chosen);
     const int total = int(chosen.size());
-    std::vector<LanguageReport> results(static_cast<size_t>(total));
-    std::vector<bool> done(static_cast<size_t>(total), false);
-
-    std::atomic_int next = 0;
-    int finished = 0;
-    std::mutex reporting;
-    auto work = [&] {
-        for (;;) {
-            if (cancel && cancel->load())
-                return;
-            const int at = next++;
-            if (at >= total)
-                return;
-            results[size_t(at)] = checkLanguage(chosen[at], options);
-            const std::lock_guard lock(reporting);
-            done[size_t(at)] = true;
-            ++finished;
+    std::vector<LanguageReport> languages;
+    ProductReport report = streamLanguages(
+        options,
+        [&](LanguageReport &&language) {
             if (languageDone)
-                languageDone(results[size_t(at)]);
+                languageDone(language);
+            languages.push_back(std::move(language));
             if (progress)
-                progress(finished, total);
-        }
-    };
-    const int jobs = std::clamp(options.jobs > 0 ? options.jobs : QThread::idealThreadCount(), 1, std::max(1, total));
-    std::vector<std::thread> threads;
-    for (int i = 1; i < jobs; ++i)
-        threads.emplace_back(work);
-    work();
-    for (std::thread &thread : threads)
-        thread.join();
-
-    std::vector<int> errorLanguages;
-    for (int i = 0; i < total; ++i) {
-        if (!done[size_t(i)])
+                progress(int(languages.size()), total);
+        },
+        cancel);
+    report.languages = std::move(languages);
+    // The master's findings that needed every language join its own.
+    for (LanguageReport &language : report.languages) {
+        if (!language.isMaster || report.lateFindings.empty())
             continue;
-        countErrors(results[size_t(i)], errorLanguages);
-        report.languages.push_back(std::move(results[size_t(i)]));
-    }
-    report.cancelled = finished < total;
-    if (!report.cancelled) {
-        for (LanguageReport &language : report.languages) {
-            if (!language.isMaster)
-                continue;
-            for (Finding &finding : widespreadFindings(errorLanguages, options)) {
-                ++language.infos;
-                language.findings.push_back(std::move(finding));
-            }
-            std::stable_sort(language.findings.begin(), language.findings.end(),
-                             [](const Finding &a, const Finding &b) { return a.line < b.line; });
-            break;
+        for (Finding &finding : report.lateFindings) {
+            ++language.infos;
+            language.findings.push_back(std::move(finding));
         }
+        std::stable_sort(language.findings.begin(), language.findings.end(),
+                         [](const Finding &a, const Finding &b) { return a.line < b.line; });
+        break;
     }
+    report.lateFindings.clear();
     return report;
 }
 
 ProductReport CheckEngine::stream(const CheckOptions &options, const std::function<void(const LanguageReport &)> &deliver,
                                   const std::atomic_bool *cancel) const
+{
+    return streamLanguages(
+        options,
+        [&](LanguageReport &&language) {
+            if (deliver)
+                deliver(language);
+        },
+        cancel);
+}
+
+ProductReport CheckEngine::streamLanguages(const CheckOptions &options,
+                                           const std::function<void(LanguageReport &&)> &deliver,
+                                           const std::atomic_bool *cancel) const
 {
     QStringList chosen;
     ProductReport report = startReport(options, chosen);
@@ -879,7 +1185,7 @@ ProductReport CheckEngine::stream(const CheckOptions &options, const std::functi
     int next = 0;
     int delivered = 0;
     bool stopped = false;
-    std::vector<int> errorLanguages;
+    ErrorTally errorLanguages;
     auto work = [&] {
         std::unique_lock lock(mutex);
         for (;;) {
@@ -900,8 +1206,7 @@ ProductReport CheckEngine::stream(const CheckOptions &options, const std::functi
                 ready.erase(ready.begin());
                 ++delivered;
                 countErrors(done, errorLanguages);
-                if (deliver)
-                    deliver(done);
+                deliver(std::move(done));
                 moved.notify_all();
             }
         }
@@ -919,39 +1224,64 @@ ProductReport CheckEngine::stream(const CheckOptions &options, const std::functi
     return report;
 }
 
-void CheckEngine::countErrors(const LanguageReport &language, std::vector<int> &errorLanguages) const
+void CheckEngine::countErrors(const LanguageReport &language, ErrorTally &tally) const
 {
     if (language.isMaster)
         return;
-    errorLanguages.resize(size_t(m_names.size()), 0);
-    int last = -1;
+    // The checks of a value against its English, by id: what one English text makes
+    // translators stumble over (blank or missing values are no such thing).
+    static const QHash<QString, Check> valueChecks = [] {
+        QHash<QString, Check> checks;
+        for (Check check : {Check::Placeholders, Check::Braces, Check::OddQuotes, Check::Whitespace,
+                            Check::EndPunctuation, Check::Numbers, Check::RepeatedWord, Check::DoubleSpace, Check::Urls,
+                            Check::Tags})
+            checks.insert(checkInfo(check).id, check);
+        return checks;
+    }();
+    const size_t checks = allChecks().size();
+    tally.languagesAtFault.resize(size_t(m_names.size()) * checks, 0);
+    ++tally.languages;
+    std::set<size_t> counted; // one language counts once per attribute and check
     for (const Finding &finding : language.findings) {
-        if (finding.severity != FindingSeverity::Error || finding.line <= 0 || finding.key.isEmpty())
+        const auto check = valueChecks.constFind(finding.check);
+        if (finding.severity == FindingSeverity::Info || finding.line <= 0 || finding.key.isEmpty()
+            || check == valueChecks.cend())
             continue;
         const auto it = m_viewIndex->find(QStringView(finding.key));
-        if (it == m_viewIndex->end() || it->second == last)
+        if (it == m_viewIndex->end())
             continue;
-        // Findings come in line order, so one attribute's errors stand together.
-        last = it->second;
-        ++errorLanguages[size_t(it->second)];
+        const size_t at = size_t(it->second) * checks + size_t(*check);
+        if (counted.insert(at).second)
+            ++tally.languagesAtFault[at];
     }
 }
 
-std::vector<Finding> CheckEngine::widespreadFindings(const std::vector<int> &errorLanguages,
-                                                     const CheckOptions &options) const
+std::vector<Finding> CheckEngine::widespreadFindings(const ErrorTally &tally, const CheckOptions &options) const
 {
     std::vector<Finding> found;
-    if (!options.wants(QStringLiteral("source-widespread")))
+    if (!options.wants(Check::SourceWidespread))
         return found;
+    // A few languages at fault are their translators'; about a quarter of them failing
+    // one check over one English text points at the text.
+    const int atLeast = std::max(3, (tally.languages + 3) / 4);
+    const std::vector<CheckInfo> &checks = allChecks();
     const QString master = MasterLanguageFileName.chopped(4);
-    for (size_t i = 0; i < errorLanguages.size(); ++i) {
-        if (errorLanguages[i] < 3)
+    for (size_t i = 0; i < tally.languagesAtFault.size(); i += checks.size()) {
+        QStringList parts;
+        for (size_t c = 0; c < checks.size(); ++c)
+            if (const int n = tally.languagesAtFault[i + c]; n >= atLeast)
+                parts.append(QStringLiteral("the %1 check fails in %2 of %3 languages")
+                                 .arg(checks[c].id)
+                                 .arg(n)
+                                 .arg(tally.languages));
+        if (parts.isEmpty())
             continue;
-        found.push_back({QStringLiteral("source-widespread"), FindingSeverity::Info, master, relativeFileOf(master),
-                         m_masterLines[i], m_names[int(i)],
-                         QStringLiteral("the value has an error in %1 languages: the English text or the key may be "
-                                        "at fault rather than the translations")
-                             .arg(errorLanguages[i])});
+        const size_t attribute = i / checks.size();
+        found.push_back({checkInfo(Check::SourceWidespread).id, checkInfo(Check::SourceWidespread).severity, master,
+                         relativeFileOf(master),
+                         m_masterLines[attribute], m_names[int(attribute)],
+                         parts.join(QStringLiteral(", and ")) + QStringLiteral(": the English text or the key may be "
+                                                                               "at fault rather than the translations")});
     }
     return found;
 }

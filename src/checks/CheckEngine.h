@@ -75,6 +75,7 @@ struct CheckOptions
     QHash<QString, QSet<QString>> staleKeys;
 
     bool wants(const QString &check) const;
+    bool wants(Check check) const;
 };
 
 // The text of a value: the value without one pair of enclosing double quotes.
@@ -116,6 +117,7 @@ struct ReferenceFacts
     bool tagsNested;
     bool repeats;      // the reference holds a word twice in a row
     bool doubleSpace;  // two spaces in a row inside the reference
+    bool doubledLetters; // a letter twice in a capitalised name ("QQ", "WWW"), which a value may spell out
 };
 std::vector<Finding> checkValue(QStringView value, const ReferenceFacts &reference, const QString &languageName,
                                 bool isMaster, const CheckOptions &options = {});
@@ -150,10 +152,12 @@ public:
     const std::vector<Finding> &indexFindings() const { return m_indexFindings; }
 
     // Checks the chosen languages on a pool of threads, one language per
-    // thread at a time. progress is called (from the worker threads, one call
-    // at a time) after each language with the number done and the total, and
-    // languageDone with each finished report. A set cancel stops before the
-    // next language; the report then says cancelled.
+    // thread at a time: stream() with the languages collected, the master's
+    // late findings among its own. progress is called (from the worker threads,
+    // one call at a time) after each language with the number done and the
+    // total, and languageDone with each finished report, both in catalogue
+    // order. A set cancel stops before the next language; the report then says
+    // cancelled and holds the languages delivered until then.
     ProductReport run(const CheckOptions &options, const std::function<void(int done, int total)> &progress = {},
                       const std::atomic_bool *cancel = nullptr,
                       const std::function<void(const LanguageReport &)> &languageDone = {}) const;
@@ -171,12 +175,21 @@ public:
     LanguageReport checkLanguage(const QString &displayName, const CheckOptions &options = {}) const;
 
 private:
+    // stream(), each language's report handed over to deliver to keep or drop.
+    ProductReport streamLanguages(const CheckOptions &options, const std::function<void(LanguageReport &&)> &deliver,
+                                  const std::atomic_bool *cancel) const;
     // A report of no language yet, and the languages of options to check, in catalogue order.
     ProductReport startReport(const CheckOptions &options, QStringList &chosen) const;
-    // Counts, per attribute, the languages whose value of it has an error.
-    void countErrors(const LanguageReport &language, std::vector<int> &errorLanguages) const;
-    // source-widespread: the master's findings for attributes at fault in three or more languages.
-    std::vector<Finding> widespreadFindings(const std::vector<int> &errorLanguages, const CheckOptions &options) const;
+    // Per attribute and value check, the languages whose value of it fails that check
+    // (an error or a warning).
+    struct ErrorTally
+    {
+        std::vector<int> languagesAtFault; // attribute * allChecks().size() + the check's row
+        int languages = 0;                 // translations counted
+    };
+    void countErrors(const LanguageReport &language, ErrorTally &tally) const;
+    // source-widespread: the master's findings for attributes failing one check in about a quarter of the languages.
+    std::vector<Finding> widespreadFindings(const ErrorTally &tally, const CheckOptions &options) const;
 
     QString m_product;
     QString m_error;

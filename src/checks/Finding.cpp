@@ -20,51 +20,64 @@ QString severityName(FindingSeverity severity)
 const std::vector<CheckInfo> &allChecks()
 {
     static const std::vector<CheckInfo> checks = {
-        {QStringLiteral("unreadable"), FindingSeverity::Error, QStringLiteral("the file exists but cannot be read")},
-        {QStringLiteral("undecodable"), FindingSeverity::Error,
+        {Check::Unreadable, QStringLiteral("unreadable"), FindingSeverity::Error, QStringLiteral("the file exists but cannot be read")},
+        {Check::Undecodable, QStringLiteral("undecodable"), FindingSeverity::Error,
          QStringLiteral("the file's bytes are no text (NUL bytes, control characters, no [text] section); nothing writes it")},
-        {QStringLiteral("placeholders"), FindingSeverity::Error,
-         QStringLiteral("the value's placeholders differ from the reference's (the editor's ERROR mark)")},
-        {QStringLiteral("braces"), FindingSeverity::Warning,
+        {Check::Placeholders, QStringLiteral("placeholders"), FindingSeverity::Error,
+         QStringLiteral("the value's placeholders differ from the reference's (the editor's ERROR mark); a quote written "
+                        "with and without a backslash, or the line breaks of long prose, a warning")},
+        {Check::Braces, QStringLiteral("braces"), FindingSeverity::Warning,
          QStringLiteral("placeholders the editor's rule passes by design differ from the reference's")},
-        {QStringLiteral("odd-quotes"), FindingSeverity::Error, QStringLiteral("the value holds an odd number of double quotes")},
-        {QStringLiteral("missing-key"), FindingSeverity::Warning, QStringLiteral("an attribute has no line in the file")},
-        {QStringLiteral("blank"), FindingSeverity::Warning, QStringLiteral("the attribute's line is there but blank")},
-        {QStringLiteral("redundant-key"), FindingSeverity::Warning,
+        {Check::OddQuotes, QStringLiteral("odd-quotes"), FindingSeverity::Error, QStringLiteral("the value holds an odd number of double quotes")},
+        {Check::MissingKey, QStringLiteral("missing-key"), FindingSeverity::Warning, QStringLiteral("an attribute has no line in the file")},
+        {Check::Blank, QStringLiteral("blank"), FindingSeverity::Warning, QStringLiteral("the attribute's line is there but blank")},
+        {Check::RedundantKey, QStringLiteral("redundant-key"), FindingSeverity::Warning,
          QStringLiteral("a key the master lacks: the next save deletes it")},
-        {QStringLiteral("duplicate-key"), FindingSeverity::Warning, QStringLiteral("a repeated line of a key, never read")},
-        {QStringLiteral("encoding"), FindingSeverity::Warning, QStringLiteral("a file the product's Windows readers misread")},
-        {QStringLiteral("leftover-file"), FindingSeverity::Warning,
+        {Check::DuplicateKey, QStringLiteral("duplicate-key"), FindingSeverity::Warning, QStringLiteral("a repeated line of a key, never read")},
+        {Check::Encoding, QStringLiteral("encoding"), FindingSeverity::Warning, QStringLiteral("a file the product's Windows readers misread")},
+        {Check::LeftoverFile, QStringLiteral("leftover-file"), FindingSeverity::Warning,
          QStringLiteral("a temporary file an interrupted save left beside the language file")},
-        {QStringLiteral("whitespace"), FindingSeverity::Warning,
+        {Check::Whitespace, QStringLiteral("whitespace"), FindingSeverity::Warning,
          QStringLiteral("leading or trailing blanks differ from the reference's")},
-        {QStringLiteral("end-punctuation"), FindingSeverity::Warning,
-         QStringLiteral("the value's closing punctuation differs from the reference's")},
-        {QStringLiteral("numbers"), FindingSeverity::Warning,
-         QStringLiteral("a number of the reference is not in the value (native digits count as their values)")},
-        {QStringLiteral("repeated-word"), FindingSeverity::Warning,
-         QStringLiteral("the same word twice in a row, where the reference repeats none")},
-        {QStringLiteral("double-space"), FindingSeverity::Warning,
+        {Check::EndPunctuation, QStringLiteral("end-punctuation"), FindingSeverity::Warning,
+         QStringLiteral("the value's closing punctuation differs from the reference's, by the language's own marks; a "
+                        "full stop added to a short label, or a mark left out where the language ends with none, an info")},
+        {Check::Numbers, QStringLiteral("numbers"), FindingSeverity::Warning,
+         QStringLiteral("a number of the reference is not in the value, in digits (native ones count) or as a word of "
+                        "the language, or is changed; a lost 1 or 2 an info")},
+        {Check::RepeatedWord, QStringLiteral("repeated-word"), FindingSeverity::Warning,
+         QStringLiteral("the same word twice in a row, where the reference repeats none; an info in languages that "
+                        "repeat words on purpose")},
+        {Check::DoubleSpace, QStringLiteral("double-space"), FindingSeverity::Warning,
          QStringLiteral("two spaces in a row inside the value, where the reference has none")},
-        {QStringLiteral("urls"), FindingSeverity::Warning,
+        {Check::Urls, QStringLiteral("urls"), FindingSeverity::Warning,
          QStringLiteral("a URL or e-mail address of the reference is not in the value unchanged")},
-        {QStringLiteral("tags"), FindingSeverity::Error,
-         QStringLiteral("the value's HTML/XML tags differ from the reference's or are not well nested")},
-        {QStringLiteral("unchanged"), FindingSeverity::Info, QStringLiteral("the value equals the reference")},
-        {QStringLiteral("inconsistent"), FindingSeverity::Info,
-         QStringLiteral("one reference text translated in two or more ways")},
-        {QStringLiteral("spelling"), FindingSeverity::Info,
+        {Check::Tags, QStringLiteral("tags"), FindingSeverity::Error,
+         QStringLiteral("the value's HTML/XML tags differ from the reference's, are broken or are not well nested")},
+        {Check::Unchanged, QStringLiteral("unchanged"), FindingSeverity::Info, QStringLiteral("the value equals the reference")},
+        {Check::Inconsistent, QStringLiteral("inconsistent"), FindingSeverity::Info,
+         QStringLiteral("one reference text translated in two or more ways, both named")},
+        {Check::Spelling, QStringLiteral("spelling"), FindingSeverity::Info,
          QStringLiteral("words the language's Hunspell dictionary does not know (not run unless named)"), false},
-        {QStringLiteral("source-placeholders"), FindingSeverity::Info,
-         QStringLiteral("an English text with two or more unnumbered printf placeholders, which translators cannot reorder")},
-        {QStringLiteral("source-widespread"), FindingSeverity::Info,
-         QStringLiteral("an English text whose translations have an error in three or more languages")},
-        {QStringLiteral("index"), FindingSeverity::Warning,
+        {Check::SourcePlaceholders, QStringLiteral("source-placeholders"), FindingSeverity::Info,
+         QStringLiteral("an English text with two or more unnumbered printf placeholders, which translators cannot "
+                        "reorder, unless each has a label of its own")},
+        {Check::SourceWidespread, QStringLiteral("source-widespread"), FindingSeverity::Info,
+         QStringLiteral("an English text whose translations fail one check in about a quarter of the languages "
+                        "(three at least)")},
+        {Check::Index, QStringLiteral("index"), FindingSeverity::Warning,
          QStringLiteral("what the index synchronisation would add or create at the next start")},
-        {QStringLiteral("reference-changed"), FindingSeverity::Warning,
+        {Check::ReferenceChanged, QStringLiteral("reference-changed"), FindingSeverity::Warning,
          QStringLiteral("the English text changed since the earlier release (with --since)")},
     };
     return checks;
+}
+
+const CheckInfo &checkInfo(Check check)
+{
+    const CheckInfo &info = allChecks()[size_t(check)];
+    Q_ASSERT(info.check == check);
+    return info;
 }
 
 bool isDefaultCheck(const QString &id)

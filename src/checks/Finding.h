@@ -25,8 +25,39 @@ struct Finding
 };
 
 // Every check the engine knows, in the order --help lists them.
+enum class Check {
+    Unreadable,
+    Undecodable,
+    Placeholders,
+    Braces,
+    OddQuotes,
+    MissingKey,
+    Blank,
+    RedundantKey,
+    DuplicateKey,
+    Encoding,
+    LeftoverFile,
+    Whitespace,
+    EndPunctuation,
+    Numbers,
+    RepeatedWord,
+    DoubleSpace,
+    Urls,
+    Tags,
+    Unchanged,
+    Inconsistent,
+    Spelling,
+    SourcePlaceholders,
+    SourceWidespread,
+    Index,
+    ReferenceChanged,
+};
+
+// A check: its id, the severity of its findings (some findings of a check say
+// less, as its summary tells) and what it finds.
 struct CheckInfo
 {
+    Check check;
     QString id;
     FindingSeverity severity;
     QString summary;
@@ -34,6 +65,7 @@ struct CheckInfo
     bool byDefault = true;
 };
 const std::vector<CheckInfo> &allChecks();
+const CheckInfo &checkInfo(Check check);
 bool isKnownCheck(const QString &id);
 bool isDefaultCheck(const QString &id);
 

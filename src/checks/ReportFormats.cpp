@@ -361,10 +361,14 @@ QString findingLine(const Finding &finding, bool colour)
     return line;
 }
 
+// What every format's writer shares: the output and the one place its errors
+// are kept, the spool, the counts, the languages' summaries and the findings
+// that wait for every language. Each format is a writer of its own below.
 struct CheckReportWriter::Private
 {
+    virtual ~Private() = default;
+
     QIODevice *out = nullptr;
-    CheckFormat format = CheckFormat::Text;
     ReportOptions options;
     bool spoolInMemory = false;
     QString error;
@@ -374,21 +378,20 @@ struct CheckReportWriter::Private
     int totals[3] = {0, 0, 0};
     std::vector<Finding> late;            // master findings that need every language
     int masterSummary = -1;
-    bool wroteFinding = false;            // text: a finding line written
+    bool wroteFinding = false;            // a finding written (text: a line; SARIF: a result)
 
     // The spool: what the report's head must wait for.
     std::unique_ptr<QIODevice> spool;
-    qint64 masterSlot = -1;               // JUnit: where the master's suite goes
-    std::unique_ptr<LanguageReport> heldMaster;
 
-    // JUnit
-    QStringList languageCases;
-    bool indexSuite = false;
-    int junitTests = 0;
-    int junitFailures = 0;
-    int suites = 0;
-
-    QHash<QString, int> ruleIndex;        // SARIF
+    // The format's own steps. begin() and addLanguage() come after the shared
+    // bookkeeping; findings are a language's own, those that need every
+    // language left for finish(), which late holds by then.
+    virtual bool spools() const { return false; }
+    virtual bool begin(const ProductReport &frame) = 0;
+    virtual bool addLanguage(const LanguageReport &language, const std::vector<Finding> &findings) = 0;
+    virtual bool finish(bool cancelled, const std::vector<Finding> &lateNow) = 0;
+    // For the formats that list findings one by one: a finding's bytes.
+    virtual void appendFinding(QByteArray &, const Finding &) {}
 
     bool write(QIODevice *device, const QByteArray &bytes)
     {
@@ -433,8 +436,134 @@ struct CheckReportWriter::Private
         return true;
     }
 
+    // The findings of one language (or the product's own) in the format's list of
+    // findings, to the spool when the format spools, else to the output.
+    bool listFindings(const std::vector<Finding> &findings)
+    {
+        QByteArray bytes;
+        for (const Finding &finding : findings) {
+            appendFinding(bytes, finding);
+            if (bytes.size() > (1 << 20)) {
+                if (!(spools() ? toSpool(bytes) : put(bytes)))
+                    return false;
+                bytes.clear();
+            }
+        }
+        return spools() ? toSpool(bytes) : put(bytes);
+    }
+};
+
+namespace {
+
+constexpr int HtmlShownPerLanguage = 1000;
+
+const char HtmlStyle[] = R"(body{font:14px/1.4 system-ui,sans-serif;margin:1.5em;color:#222}
+h1{font-size:1.4em;margin:0 0 .3em}p.totals{margin:.2em 0 1em;color:#444}
+table{border-collapse:collapse}th,td{padding:.25em .6em;border-bottom:1px solid #ddd;text-align:left;vertical-align:top}
+th{background:#f3f3f3;position:sticky;top:0}table.languages th{cursor:pointer;user-select:none}
+th[aria-sort=ascending]::after{content:" \25B2"}th[aria-sort=descending]::after{content:" \25BC"}
+td.n{text-align:right;font-variant-numeric:tabular-nums}progress{width:8em;vertical-align:middle}
+.error{color:#b00020;font-weight:600}.warning{color:#8a5a00}.info{color:#1a5fb4}
+details{margin:.4em 0}summary{cursor:pointer;font-weight:600}details table{margin:.4em 0 .4em 1.2em}
+p.more{margin:.2em 0 .6em 1.2em;color:#555})";
+
+// Click a heading to sort by its column; again to reverse. Numbers sort as
+// numbers. "#sort=6-" in the address opens the page sorted (by errors, descending).
+const char HtmlScript[] = R"(document.querySelectorAll("table.languages th").forEach(function(th,col){
+th.addEventListener("click",function(){var table=th.closest("table"),body=table.tBodies[0];
+var up=th.getAttribute("aria-sort")!=="ascending";table.querySelectorAll("th").forEach(function(h){h.removeAttribute("aria-sort")});
+th.setAttribute("aria-sort",up?"ascending":"descending");var num=th.dataset.type==="number";
+var rows=Array.prototype.slice.call(body.rows);rows.sort(function(a,b){var x=a.cells[col].dataset.sort||a.cells[col].textContent,
+y=b.cells[col].dataset.sort||b.cells[col].textContent;var r=num?(parseFloat(x)-parseFloat(y)):x.localeCompare(y);return up?r:-r});
+rows.forEach(function(r){body.appendChild(r)})})});
+var sort=location.hash.match(/^#sort=(\d+)(-?)$/),heads=document.querySelectorAll("table.languages th");
+if(sort&&heads[+sort[1]]){heads[+sort[1]].click();if(sort[2])heads[+sort[1]].click()})";
+
+QString htmlCount(int count, const QString &cssClass)
+{
+    return count > 0 ? QStringLiteral("<td class=\"n %1\">%2</td>").arg(cssClass).arg(count)
+                     : QStringLiteral("<td class=\"n\">0</td>");
+}
+
+} // namespace
+
+namespace {
+
+using Writer = CheckReportWriter::Private;
+
+// One line per finding, then each language's counts.
+struct TextReport final : Writer
+{
+    void appendFinding(QByteArray &bytes, const Finding &finding) override
+    {
+        bytes += (findingLine(finding, options.colour) + u'\n').toUtf8();
+        wroteFinding = true;
+    }
+    bool begin(const ProductReport &frame) override { return listFindings(frame.productFindings); }
+    bool addLanguage(const LanguageReport &, const std::vector<Finding> &findings) override
+    {
+        return listFindings(findings);
+    }
+    bool finish(bool cancelled, const std::vector<Finding> &) override
+    {
+        if (!listFindings(late))
+            return false;
+        QByteArray bytes;
+        if (wroteFinding)
+            bytes += '\n';
+        QList<QStringList> rows;
+        const std::vector<Finding> &product = frame.productFindings;
+        if (!product.empty())
+            rows.append({QStringLiteral("%1:").arg(languageIndexFile()),
+                         countsText(countIn(product, FindingSeverity::Error), countIn(product, FindingSeverity::Warning),
+                                    countIn(product, FindingSeverity::Info))});
+        for (const LanguageReport &language : summaries)
+            rows.append({language.name + u':', countsText(language.errors, language.warnings, language.infos)});
+        bytes += table(rows, {});
+        const QString total = QStringLiteral("total: %1 in %2")
+                                  .arg(countsText(totals[0], totals[1], totals[2]),
+                                       plural(int(summaries.size()), QStringLiteral("language"),
+                                              QStringLiteral("languages")));
+        bytes += total.toUtf8();
+        if (cancelled)
+            bytes += " (cancelled)";
+        bytes += '\n';
+        return put(bytes);
+    }
+};
+
+// GitHub workflow commands, one per finding.
+struct GithubReport final : Writer
+{
+    void appendFinding(QByteArray &bytes, const Finding &finding) override
+    {
+        const QString command = finding.severity == FindingSeverity::Error     ? QStringLiteral("error")
+                                : finding.severity == FindingSeverity::Warning ? QStringLiteral("warning")
+                                                                               : QStringLiteral("notice");
+        QString line = QStringLiteral("::") + command + QStringLiteral(" file=")
+                       + githubEscapeProperty(options.pathPrefix + fileOf(finding));
+        if (finding.line > 0)
+            line += QStringLiteral(",line=") + QString::number(finding.line);
+        line += QStringLiteral(",title=") + githubEscapeProperty(finding.check) + QStringLiteral("::");
+        const QString message = finding.key.isEmpty() ? finding.message : finding.key + QStringLiteral(": ") + finding.message;
+        line += githubEscapeData(message) + u'\n';
+        bytes += line.toUtf8();
+    }
+
+    bool begin(const ProductReport &frame) override { return listFindings(frame.productFindings); }
+    bool addLanguage(const LanguageReport &, const std::vector<Finding> &findings) override
+    {
+        return listFindings(findings);
+    }
+    bool finish(bool, const std::vector<Finding> &) override { return listFindings(late); }
+};
+
+// The languages' counts first, so the findings wait in the spool.
+struct JsonReport final : Writer
+{
+    bool spools() const override { return true; }
     // Appends a finding's object to bytes.
-    void appendJsonFinding(QByteArray &bytes, const Finding &finding) const
+    void appendFinding(QByteArray &bytes, const Finding &finding) override
     {
         JsonWriter json(2, std::move(bytes));
         json.beginObject();
@@ -454,6 +583,53 @@ struct CheckReportWriter::Private
         json.endObject();
         bytes = json.take();
     }
+
+    bool begin(const ProductReport &frame) override { return listFindings(frame.productFindings); }
+    bool addLanguage(const LanguageReport &, const std::vector<Finding> &findings) override
+    {
+        return listFindings(findings);
+    }
+    bool finish(bool, const std::vector<Finding> &) override
+    {
+        if (!listFindings(late))
+            return false;
+        JsonWriter json;
+        json.beginObject();
+        json.member(u"product", frame.product);
+        json.member(u"master", frame.master);
+        json.member(u"attributes", frame.attributes);
+        json.key(u"languages");
+        json.beginArray();
+        for (const LanguageReport &language : summaries)
+            writeLanguage(json, language);
+        json.endArray();
+        json.key(u"findings");
+        json.beginArray();
+        if (!put(json.take()))
+            return false;
+        const qint64 size = spool->size();
+        // Every spooled finding starts with its separator; the first needs none.
+        if (size > 0 && !copySpool(0, size, 1))
+            return false;
+        json.setWritten(size > 0);
+        json.endArray();
+        json.key(u"summary");
+        json.beginObject();
+        json.member(u"errors", totals[0]);
+        json.member(u"warnings", totals[1]);
+        json.member(u"infos", totals[2]);
+        json.endObject();
+        json.endObject();
+        QByteArray tail = json.take();
+        tail += '\n';
+        return put(tail);
+    }
+};
+
+// SARIF 2.1.0: the rules, then each finding a result as it comes.
+struct SarifReport final : Writer
+{
+    QHash<QString, int> ruleIndex;
 
     QByteArray sarifResult(const Finding &finding) const
     {
@@ -498,52 +674,115 @@ struct CheckReportWriter::Private
         return json.take();
     }
 
-    QByteArray githubLine(const Finding &finding) const
+    // Results after the first carry their separator.
+    bool putResults(QByteArray &results)
     {
-        const QString command = finding.severity == FindingSeverity::Error     ? QStringLiteral("error")
-                                : finding.severity == FindingSeverity::Warning ? QStringLiteral("warning")
-                                                                               : QStringLiteral("notice");
-        QString line = QStringLiteral("::") + command + QStringLiteral(" file=")
-                       + githubEscapeProperty(options.pathPrefix + fileOf(finding));
-        if (finding.line > 0)
-            line += QStringLiteral(",line=") + QString::number(finding.line);
-        line += QStringLiteral(",title=") + githubEscapeProperty(finding.check) + QStringLiteral("::");
-        const QString message = finding.key.isEmpty() ? finding.message : finding.key + QStringLiteral(": ") + finding.message;
-        line += githubEscapeData(message) + u'\n';
-        return line.toUtf8();
+        if (!results.isEmpty() && !wroteFinding)
+            results.remove(0, 1);
+        wroteFinding = wroteFinding || !results.isEmpty();
+        return put(results);
     }
 
-    // The findings of one language (or the product's own) in the format's list of findings.
-    bool listFindings(const std::vector<Finding> &findings)
+    bool begin(const ProductReport &frame) override
     {
-        QByteArray bytes;
+        const std::vector<CheckInfo> &checks = allChecks();
+        for (size_t i = 0; i < checks.size(); ++i)
+            ruleIndex.insert(checks[i].id, int(i));
+        JsonWriter json;
+        json.beginObject();
+        json.member(u"$schema", QStringLiteral("https://json.schemastore.org/sarif-2.1.0.json"));
+        json.member(u"version", QStringLiteral("2.1.0"));
+        json.key(u"runs");
+        json.beginArray();
+        json.beginObject();
+        json.key(u"tool");
+        json.beginObject();
+        json.key(u"driver");
+        json.beginObject();
+        json.member(u"name", QStringLiteral("glossa"));
+        json.key(u"rules");
+        json.beginArray();
+        for (const CheckInfo &info : checks) {
+            json.beginObject();
+            json.member(u"id", info.id);
+            json.key(u"shortDescription");
+            json.beginObject();
+            json.member(u"text", info.summary);
+            json.endObject();
+            json.key(u"defaultConfiguration");
+            json.beginObject();
+            json.member(u"level", sarifLevel(info.severity));
+            json.endObject();
+            json.endObject();
+        }
+        json.endArray();
+        json.endObject(); // driver
+        json.endObject(); // tool
+        // The files are named relative to the product directory.
+        json.key(u"originalUriBaseIds");
+        json.beginObject();
+        json.key(u"PRODUCTROOT");
+        json.beginObject();
+        QString root = QUrl::fromLocalFile(frame.product).toString(QUrl::FullyEncoded);
+        if (!root.endsWith(u'/'))
+            root += u'/';
+        json.member(u"uri", root);
+        json.endObject();
+        json.endObject();
+        json.key(u"results");
+        json.beginArray();
+        // The first result's separator goes: the array is still empty.
+        QByteArray head = json.take();
+        if (!put(head))
+            return false;
+        QByteArray results;
+        for (const Finding &finding : frame.productFindings)
+            results += sarifResult(finding);
+        return putResults(results);
+    }
+    bool addLanguage(const LanguageReport &, const std::vector<Finding> &findings) override
+    {
+        QByteArray results;
         for (const Finding &finding : findings) {
-            switch (format) {
-            case CheckFormat::Text:
-                bytes += (findingLine(finding, options.colour) + u'\n').toUtf8();
-                wroteFinding = true;
-                break;
-            case CheckFormat::Json:
-                appendJsonFinding(bytes, finding);
-                break;
-            case CheckFormat::Sarif:
-                bytes += sarifResult(finding);
-                break;
-            case CheckFormat::Github:
-                bytes += githubLine(finding);
-                break;
-            case CheckFormat::Junit:
-            case CheckFormat::Html:
-                break;
-            }
-            if (bytes.size() > (1 << 20)) {
-                if (!(format == CheckFormat::Json ? toSpool(bytes) : put(bytes)))
+            results += sarifResult(finding);
+            if (results.size() > (1 << 20)) {
+                if (!putResults(results))
                     return false;
-                bytes.clear();
+                results.clear();
             }
         }
-        return format == CheckFormat::Json ? toSpool(bytes) : put(bytes);
+        return putResults(results);
     }
+    bool finish(bool, const std::vector<Finding> &) override
+    {
+        QByteArray results;
+        for (const Finding &finding : late)
+            results += sarifResult(finding);
+        if (!putResults(results))
+            return false;
+        JsonWriter json(4, !wroteFinding);
+        json.endArray(); // results
+        json.endObject(); // the run
+        json.endArray();
+        json.endObject();
+        QByteArray tail = json.take();
+        tail += '\n';
+        return put(tail);
+    }
+};
+
+// A test suite per language and a test case per check; the head's totals
+// need every suite, so the suites wait in the spool.
+struct JunitReport final : Writer
+{
+    QStringList languageCases;
+    int junitTests = 0;
+    int junitFailures = 0;
+    int suites = 0;
+    qint64 masterSlot = -1; // where the master's suite goes
+    std::unique_ptr<LanguageReport> heldMaster;
+
+    bool spools() const override { return true; }
 
     QByteArray junitSuite(const QString &name, const std::vector<Finding> &findings, const QStringList &cases,
                           const QStringList &skipped)
@@ -609,117 +848,184 @@ struct CheckReportWriter::Private
         return bytes.mid(start + 1);
     }
 
-    QByteArray htmlSection(const QString &title, const QString &anchor, const std::vector<Finding> &findings) const;
-    QByteArray htmlHead() const;
+    bool begin(const ProductReport &frame) override
+    {
+        languageCases = options.checks.isEmpty() ? allCheckIds() : options.checks;
+        // The index check belongs to no language: a suite of its own, when it ran.
+        if (languageCases.removeAll(QStringLiteral("index")) > 0)
+            return toSpool(junitSuite(QStringLiteral("language index"), frame.productFindings, {QStringLiteral("index")}, {}));
+        return true;
+    }
+    bool addLanguage(const LanguageReport &language, const std::vector<Finding> &) override
+    {
+        if (language.isMaster && !heldMaster) {
+            // Its suite waits for the findings that need every language.
+            masterSlot = spool->pos();
+            heldMaster = std::make_unique<LanguageReport>(language);
+            return true;
+        }
+        return toSpool(junitSuite(language.name, language.findings, languageCases, options.skippedChecks));
+    }
+    bool finish(bool, const std::vector<Finding> &lateNow) override
+    {
+        if (heldMaster) {
+            for (const Finding &finding : lateNow) {
+                heldMaster->findings.push_back(finding);
+                (finding.severity == FindingSeverity::Error ? heldMaster->errors
+                 : finding.severity == FindingSeverity::Warning ? heldMaster->warnings : heldMaster->infos)++;
+            }
+            std::stable_sort(heldMaster->findings.begin(), heldMaster->findings.end(),
+                             [](const Finding &a, const Finding &b) { return a.line < b.line; });
+        }
+        QByteArray masterSuite;
+        if (heldMaster)
+            masterSuite = junitSuite(heldMaster->name, heldMaster->findings, languageCases, options.skippedChecks);
+        QByteArray head;
+        QXmlStreamWriter xml(&head);
+        xml.setAutoFormatting(true);
+        xml.setAutoFormattingIndent(2);
+        xml.writeStartDocument();
+        xml.writeStartElement(QStringLiteral("testsuites"));
+        xml.writeAttribute(QStringLiteral("name"), QStringLiteral("glossa check"));
+        xml.writeAttribute(QStringLiteral("tests"), QString::number(junitTests));
+        xml.writeAttribute(QStringLiteral("failures"), QString::number(junitFailures));
+        if (suites == 0) {
+            xml.writeEndElement();
+            xml.writeEndDocument();
+            return put(head);
+        }
+        head += '>';
+        const qint64 size = spool->size();
+        const qint64 slot = masterSlot >= 0 ? masterSlot : size;
+        return put(head) && copySpool(0, slot) && put(masterSuite) && copySpool(slot, size) && put("\n</testsuites>\n");
+    }
 };
 
-namespace {
-
-constexpr int HtmlShownPerLanguage = 1000;
-
-const char HtmlStyle[] = R"(body{font:14px/1.4 system-ui,sans-serif;margin:1.5em;color:#222}
-h1{font-size:1.4em;margin:0 0 .3em}p.totals{margin:.2em 0 1em;color:#444}
-table{border-collapse:collapse}th,td{padding:.25em .6em;border-bottom:1px solid #ddd;text-align:left;vertical-align:top}
-th{background:#f3f3f3;position:sticky;top:0}table.languages th{cursor:pointer;user-select:none}
-th[aria-sort=ascending]::after{content:" \25B2"}th[aria-sort=descending]::after{content:" \25BC"}
-td.n{text-align:right;font-variant-numeric:tabular-nums}progress{width:8em;vertical-align:middle}
-.error{color:#b00020;font-weight:600}.warning{color:#8a5a00}.info{color:#1a5fb4}
-details{margin:.4em 0}summary{cursor:pointer;font-weight:600}details table{margin:.4em 0 .4em 1.2em}
-p.more{margin:.2em 0 .6em 1.2em;color:#555})";
-
-// Click a heading to sort by its column; again to reverse. Numbers sort as
-// numbers. "#sort=6-" in the address opens the page sorted (by errors, descending).
-const char HtmlScript[] = R"(document.querySelectorAll("table.languages th").forEach(function(th,col){
-th.addEventListener("click",function(){var table=th.closest("table"),body=table.tBodies[0];
-var up=th.getAttribute("aria-sort")!=="ascending";table.querySelectorAll("th").forEach(function(h){h.removeAttribute("aria-sort")});
-th.setAttribute("aria-sort",up?"ascending":"descending");var num=th.dataset.type==="number";
-var rows=Array.prototype.slice.call(body.rows);rows.sort(function(a,b){var x=a.cells[col].dataset.sort||a.cells[col].textContent,
-y=b.cells[col].dataset.sort||b.cells[col].textContent;var r=num?(parseFloat(x)-parseFloat(y)):x.localeCompare(y);return up?r:-r});
-rows.forEach(function(r){body.appendChild(r)})})});
-var sort=location.hash.match(/^#sort=(\d+)(-?)$/),heads=document.querySelectorAll("table.languages th");
-if(sort&&heads[+sort[1]]){heads[+sort[1]].click();if(sort[2])heads[+sort[1]].click()})";
-
-QString htmlCount(int count, const QString &cssClass)
+// One page: the languages' table first, so each language's section waits in the spool.
+struct HtmlReport final : Writer
 {
-    return count > 0 ? QStringLiteral("<td class=\"n %1\">%2</td>").arg(cssClass).arg(count)
-                     : QStringLiteral("<td class=\"n\">0</td>");
+    bool spools() const override { return true; }
+
+    QByteArray htmlSection(const QString &title, const QString &anchor, const std::vector<Finding> &findings) const
+    {
+        if (findings.empty())
+            return {};
+        int counts[3] = {0, 0, 0};
+        for (const Finding &finding : findings)
+            ++counts[int(finding.severity)];
+        QString html = QStringLiteral("<details class=\"findings\" id=\"%1\"><summary>%2: %3</summary>\n"
+                                      "<table><thead><tr><th>Line</th><th>Severity</th><th>Check</th><th>Key</th>"
+                                      "<th>Message</th></tr></thead><tbody>\n")
+                           .arg(anchor, title.toHtmlEscaped(), countsText(counts[0], counts[1], counts[2]));
+        const size_t shown = std::min(findings.size(), size_t(HtmlShownPerLanguage));
+        for (size_t i = 0; i < shown; ++i) {
+            const Finding &f = findings[i];
+            const QString severity = severityName(f.severity);
+            html += QStringLiteral("<tr><td class=\"n\">%1</td><td class=\"%2\">%2</td><td>%3</td><td>%4</td><td>%5</td></tr>\n")
+                        .arg(f.line > 0 ? QString::number(f.line) : QString(), severity, f.check.toHtmlEscaped(),
+                             f.key.toHtmlEscaped(), f.message.toHtmlEscaped());
+        }
+        html += QStringLiteral("</tbody></table>\n");
+        if (findings.size() > shown)
+            html += QStringLiteral("<p class=\"more\">and %1 more (the JSON report lists them all)</p>\n")
+                        .arg(findings.size() - shown);
+        html += QStringLiteral("</details>\n");
+        return html.toUtf8();
+    }
+
+
+    QByteArray htmlHead() const
+    {
+        QString html = QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+                                      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+                                      "<title>glossa check: %1</title>\n<style>\n%2\n</style>\n</head>\n<body>\n")
+                           .arg(frame.product.toHtmlEscaped(), QString::fromUtf8(HtmlStyle));
+        html += QStringLiteral("<h1>Check report</h1>\n<p class=\"totals\">%1 &middot; master %2 &middot; %3 &middot; %4</p>\n")
+                    .arg(frame.product.toHtmlEscaped(), frame.master.toHtmlEscaped(),
+                         plural(frame.attributes, QStringLiteral("attribute"), QStringLiteral("attributes")),
+                         countsText(totals[0], totals[1], totals[2]).toHtmlEscaped()
+                             + QStringLiteral(" in ")
+                             + plural(int(summaries.size()), QStringLiteral("language"), QStringLiteral("languages")));
+        html += QStringLiteral("<table class=\"languages\" id=\"languages\"><thead><tr><th>Language</th><th>Code</th>"
+                               "<th>Encoding</th><th data-type=\"number\">Translated</th><th data-type=\"number\">Blank</th>"
+                               "<th data-type=\"number\">Missing</th><th data-type=\"number\">Errors</th>"
+                               "<th data-type=\"number\">Warnings</th><th data-type=\"number\">Infos</th>"
+                               "<th data-type=\"number\">Redundant keys</th></tr></thead>\n<tbody>\n");
+        for (size_t i = 0; i < summaries.size(); ++i) {
+            const LanguageReport &l = summaries[i];
+            const QString percent = percentTranslated(l);
+            const QString name = (l.errors + l.warnings + l.infos) > 0
+                                     ? QStringLiteral("<a href=\"#l%1\">%2</a>").arg(i).arg(l.name.toHtmlEscaped())
+                                     : l.name.toHtmlEscaped();
+            html += QStringLiteral("<tr class=\"language\"><td>%1</td><td>%2</td><td>%3</td>"
+                                   "<td data-sort=\"%4\"><progress value=\"%5\" max=\"%6\"></progress> %7%</td>"
+                                   "<td class=\"n\">%8</td><td class=\"n\">%9</td>")
+                        .arg(name, l.code.toHtmlEscaped(), l.encoding.toHtmlEscaped(),
+                             percent == u"-" ? QStringLiteral("0") : percent)
+                        .arg(l.translated)
+                        .arg(std::max(1, l.attributes))
+                        .arg(percent)
+                        .arg(l.blank)
+                        .arg(l.missing);
+            html += htmlCount(l.errors, QStringLiteral("error")) + htmlCount(l.warnings, QStringLiteral("warning"))
+                    + htmlCount(l.infos, QStringLiteral("info")) + QStringLiteral("<td class=\"n\">%1</td></tr>\n").arg(l.redundant);
+        }
+        html += QStringLiteral("</tbody></table>\n<h2>Findings</h2>\n");
+        return html.toUtf8();
+    }
+
+
+    bool begin(const ProductReport &frame) override
+    {
+        return toSpool(htmlSection(languageIndexFile(), QStringLiteral("index"), frame.productFindings));
+    }
+    bool addLanguage(const LanguageReport &language, const std::vector<Finding> &findings) override
+    {
+        return toSpool(htmlSection(language.name, QStringLiteral("l%1").arg(summaries.size() - 1), findings));
+    }
+    bool finish(bool cancelled, const std::vector<Finding> &) override
+    {
+        QByteArray lateSection =
+            htmlSection(frame.master + QStringLiteral(": texts at fault in several languages"), QStringLiteral("late"), late);
+        QByteArray head = htmlHead();
+        if (cancelled)
+            head += "<p class=\"totals\">The check was cancelled: the languages above are those it finished.</p>\n";
+        const qint64 size = spool->size();
+        QByteArray tail = lateSection;
+        if (size == 0 && lateSection.isEmpty())
+            tail += "<p>No findings.</p>\n";
+        tail += "<script>\n";
+        tail += HtmlScript;
+        tail += "\n</script>\n</body>\n</html>\n";
+        return put(head) && copySpool(0, size) && put(tail);
+    }
+};
+
+std::unique_ptr<Writer> writerFor(CheckFormat format)
+{
+    switch (format) {
+    case CheckFormat::Text:
+        return std::make_unique<TextReport>();
+    case CheckFormat::Json:
+        return std::make_unique<JsonReport>();
+    case CheckFormat::Junit:
+        return std::make_unique<JunitReport>();
+    case CheckFormat::Sarif:
+        return std::make_unique<SarifReport>();
+    case CheckFormat::Github:
+        return std::make_unique<GithubReport>();
+    case CheckFormat::Html:
+        return std::make_unique<HtmlReport>();
+    }
+    return std::make_unique<TextReport>();
 }
 
 } // namespace
 
-QByteArray CheckReportWriter::Private::htmlSection(const QString &title, const QString &anchor,
-                                                   const std::vector<Finding> &findings) const
-{
-    if (findings.empty())
-        return {};
-    int counts[3] = {0, 0, 0};
-    for (const Finding &finding : findings)
-        ++counts[int(finding.severity)];
-    QString html = QStringLiteral("<details class=\"findings\" id=\"%1\"><summary>%2: %3</summary>\n"
-                                  "<table><thead><tr><th>Line</th><th>Severity</th><th>Check</th><th>Key</th>"
-                                  "<th>Message</th></tr></thead><tbody>\n")
-                       .arg(anchor, title.toHtmlEscaped(), countsText(counts[0], counts[1], counts[2]));
-    const size_t shown = std::min(findings.size(), size_t(HtmlShownPerLanguage));
-    for (size_t i = 0; i < shown; ++i) {
-        const Finding &f = findings[i];
-        const QString severity = severityName(f.severity);
-        html += QStringLiteral("<tr><td class=\"n\">%1</td><td class=\"%2\">%2</td><td>%3</td><td>%4</td><td>%5</td></tr>\n")
-                    .arg(f.line > 0 ? QString::number(f.line) : QString(), severity, f.check.toHtmlEscaped(),
-                         f.key.toHtmlEscaped(), f.message.toHtmlEscaped());
-    }
-    html += QStringLiteral("</tbody></table>\n");
-    if (findings.size() > shown)
-        html += QStringLiteral("<p class=\"more\">and %1 more (the JSON report lists them all)</p>\n")
-                    .arg(findings.size() - shown);
-    html += QStringLiteral("</details>\n");
-    return html.toUtf8();
-}
-
-QByteArray CheckReportWriter::Private::htmlHead() const
-{
-    QString html = QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-                                  "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-                                  "<title>glossa check: %1</title>\n<style>\n%2\n</style>\n</head>\n<body>\n")
-                       .arg(frame.product.toHtmlEscaped(), QString::fromUtf8(HtmlStyle));
-    html += QStringLiteral("<h1>Check report</h1>\n<p class=\"totals\">%1 &middot; master %2 &middot; %3 &middot; %4</p>\n")
-                .arg(frame.product.toHtmlEscaped(), frame.master.toHtmlEscaped(),
-                     plural(frame.attributes, QStringLiteral("attribute"), QStringLiteral("attributes")),
-                     countsText(totals[0], totals[1], totals[2]).toHtmlEscaped()
-                         + QStringLiteral(" in ")
-                         + plural(int(summaries.size()), QStringLiteral("language"), QStringLiteral("languages")));
-    html += QStringLiteral("<table class=\"languages\" id=\"languages\"><thead><tr><th>Language</th><th>Code</th>"
-                           "<th>Encoding</th><th data-type=\"number\">Translated</th><th data-type=\"number\">Blank</th>"
-                           "<th data-type=\"number\">Missing</th><th data-type=\"number\">Errors</th>"
-                           "<th data-type=\"number\">Warnings</th><th data-type=\"number\">Infos</th>"
-                           "<th data-type=\"number\">Redundant keys</th></tr></thead>\n<tbody>\n");
-    for (size_t i = 0; i < summaries.size(); ++i) {
-        const LanguageReport &l = summaries[i];
-        const QString percent = percentTranslated(l);
-        const QString name = (l.errors + l.warnings + l.infos) > 0
-                                 ? QStringLiteral("<a href=\"#l%1\">%2</a>").arg(i).arg(l.name.toHtmlEscaped())
-                                 : l.name.toHtmlEscaped();
-        html += QStringLiteral("<tr class=\"language\"><td>%1</td><td>%2</td><td>%3</td>"
-                               "<td data-sort=\"%4\"><progress value=\"%5\" max=\"%6\"></progress> %7%</td>"
-                               "<td class=\"n\">%8</td><td class=\"n\">%9</td>")
-                    .arg(name, l.code.toHtmlEscaped(), l.encoding.toHtmlEscaped(),
-                         percent == u"-" ? QStringLiteral("0") : percent)
-                    .arg(l.translated)
-                    .arg(std::max(1, l.attributes))
-                    .arg(percent)
-                    .arg(l.blank)
-                    .arg(l.missing);
-        html += htmlCount(l.errors, QStringLiteral("error")) + htmlCount(l.warnings, QStringLiteral("warning"))
-                + htmlCount(l.infos, QStringLiteral("info")) + QStringLiteral("<td class=\"n\">%1</td></tr>\n").arg(l.redundant);
-    }
-    html += QStringLiteral("</tbody></table>\n<h2>Findings</h2>\n");
-    return html.toUtf8();
-}
-
 CheckReportWriter::CheckReportWriter(QIODevice *out, CheckFormat format, const ReportOptions &options, bool spoolInMemory)
-    : d(std::make_unique<Private>())
+    : d(writerFor(format))
 {
     d->out = out;
-    d->format = format;
     d->options = options;
     d->spoolInMemory = spoolInMemory;
 }
@@ -743,7 +1049,7 @@ bool CheckReportWriter::begin(const ProductReport &frame)
     d->frame.attributes = frame.attributes;
     d->frame.productFindings = frame.productFindings;
     d->count(frame.productFindings);
-    if (d->format == CheckFormat::Json || d->format == CheckFormat::Junit || d->format == CheckFormat::Html) {
+    if (d->spools()) {
         if (d->spoolInMemory) {
             auto buffer = std::make_unique<QBuffer>();
             buffer->open(QIODevice::ReadWrite);
@@ -757,86 +1063,7 @@ bool CheckReportWriter::begin(const ProductReport &frame)
             d->spool = std::move(file);
         }
     }
-    switch (d->format) {
-    case CheckFormat::Text:
-    case CheckFormat::Json:
-    case CheckFormat::Github:
-        return d->listFindings(frame.productFindings);
-    case CheckFormat::Sarif: {
-        const std::vector<CheckInfo> &checks = allChecks();
-        for (size_t i = 0; i < checks.size(); ++i)
-            d->ruleIndex.insert(checks[i].id, int(i));
-        JsonWriter json;
-        json.beginObject();
-        json.member(u"$schema", QStringLiteral("https://json.schemastore.org/sarif-2.1.0.json"));
-        json.member(u"version", QStringLiteral("2.1.0"));
-        json.key(u"runs");
-        json.beginArray();
-        json.beginObject();
-        json.key(u"tool");
-        json.beginObject();
-        json.key(u"driver");
-        json.beginObject();
-        json.member(u"name", QStringLiteral("glossa"));
-        json.key(u"rules");
-        json.beginArray();
-        for (const CheckInfo &info : checks) {
-            json.beginObject();
-            json.member(u"id", info.id);
-            json.key(u"shortDescription");
-            json.beginObject();
-            json.member(u"text", info.summary);
-            json.endObject();
-            json.key(u"defaultConfiguration");
-            json.beginObject();
-            json.member(u"level", sarifLevel(info.severity));
-            json.endObject();
-            json.endObject();
-        }
-        json.endArray();
-        json.endObject(); // driver
-        json.endObject(); // tool
-        // The files are named relative to the product directory.
-        json.key(u"originalUriBaseIds");
-        json.beginObject();
-        json.key(u"PRODUCTROOT");
-        json.beginObject();
-        QString root = QUrl::fromLocalFile(frame.product).toString(QUrl::FullyEncoded);
-        if (!root.endsWith(u'/'))
-            root += u'/';
-        json.member(u"uri", root);
-        json.endObject();
-        json.endObject();
-        json.key(u"results");
-        json.beginArray();
-        // The first result's separator goes: the array is still empty.
-        QByteArray head = json.take();
-        if (!d->put(head))
-            return false;
-        QByteArray results;
-        for (const Finding &finding : frame.productFindings)
-            results += d->sarifResult(finding);
-        if (!results.isEmpty()) {
-            results.remove(0, 1);
-            d->wroteFinding = true;
-        }
-        return d->put(results);
-    }
-    case CheckFormat::Junit: {
-        const QStringList ids = d->options.checks.isEmpty() ? allCheckIds() : d->options.checks;
-        d->languageCases = ids;
-        // The index check belongs to no language: a suite of its own, when it ran.
-        if (d->languageCases.removeAll(QStringLiteral("index")) > 0) {
-            d->indexSuite = true;
-            return d->toSpool(d->junitSuite(QStringLiteral("language index"), frame.productFindings,
-                                            {QStringLiteral("index")}, {}));
-        }
-        return true;
-    }
-    case CheckFormat::Html:
-        return d->toSpool(d->htmlSection(languageIndexFile(), QStringLiteral("index"), frame.productFindings));
-    }
-    return true;
+    return d->begin(frame);
 }
 
 bool CheckReportWriter::addLanguage(const LanguageReport &language)
@@ -870,44 +1097,7 @@ bool CheckReportWriter::addLanguage(const LanguageReport &language)
         for (const Finding &finding : language.findings)
             (isLate(finding) ? d->late : own).push_back(finding);
     }
-    const std::vector<Finding> &findings = hasLate ? own : language.findings;
-
-    switch (d->format) {
-    case CheckFormat::Text:
-    case CheckFormat::Json:
-    case CheckFormat::Github:
-        return d->listFindings(findings);
-    case CheckFormat::Sarif: {
-        QByteArray results;
-        for (const Finding &finding : findings) {
-            results += d->sarifResult(finding);
-            if (results.size() > (1 << 20)) {
-                if (!d->wroteFinding)
-                    results.remove(0, 1);
-                d->wroteFinding = true;
-                if (!d->put(results))
-                    return false;
-                results.clear();
-            }
-        }
-        if (!results.isEmpty() && !d->wroteFinding) {
-            results.remove(0, 1);
-        }
-        d->wroteFinding = d->wroteFinding || !results.isEmpty();
-        return d->put(results);
-    }
-    case CheckFormat::Junit:
-        if (language.isMaster && !d->heldMaster) {
-            // Its suite waits for the findings that need every language.
-            d->masterSlot = d->spool->pos();
-            d->heldMaster = std::make_unique<LanguageReport>(language);
-            return true;
-        }
-        return d->toSpool(d->junitSuite(language.name, language.findings, d->languageCases, d->options.skippedChecks));
-    case CheckFormat::Html:
-        return d->toSpool(d->htmlSection(language.name, QStringLiteral("l%1").arg(d->summaries.size() - 1), findings));
-    }
-    return true;
+    return d->addLanguage(language, hasLate ? own : language.findings);
 }
 
 bool CheckReportWriter::finish(bool cancelled, const std::vector<Finding> &late)
@@ -920,138 +1110,10 @@ bool CheckReportWriter::finish(bool cancelled, const std::vector<Finding> &late)
             (finding.severity == FindingSeverity::Error ? master.errors
              : finding.severity == FindingSeverity::Warning ? master.warnings : master.infos)++;
         }
-        if (d->heldMaster) {
-            d->heldMaster->findings.push_back(finding);
-            (finding.severity == FindingSeverity::Error ? d->heldMaster->errors
-             : finding.severity == FindingSeverity::Warning ? d->heldMaster->warnings : d->heldMaster->infos)++;
-        }
     }
-    if (d->heldMaster)
-        std::stable_sort(d->heldMaster->findings.begin(), d->heldMaster->findings.end(),
-                         [](const Finding &a, const Finding &b) { return a.line < b.line; });
     if (!d->error.isEmpty())
         return false;
-
-    switch (d->format) {
-    case CheckFormat::Text: {
-        if (!d->listFindings(d->late))
-            return false;
-        QByteArray bytes;
-        if (d->wroteFinding)
-            bytes += '\n';
-        QList<QStringList> rows;
-        const std::vector<Finding> &product = d->frame.productFindings;
-        if (!product.empty())
-            rows.append({QStringLiteral("%1:").arg(languageIndexFile()),
-                         countsText(countIn(product, FindingSeverity::Error), countIn(product, FindingSeverity::Warning),
-                                    countIn(product, FindingSeverity::Info))});
-        for (const LanguageReport &language : d->summaries)
-            rows.append({language.name + u':', countsText(language.errors, language.warnings, language.infos)});
-        bytes += table(rows, {});
-        const QString total = QStringLiteral("total: %1 in %2")
-                                  .arg(countsText(d->totals[0], d->totals[1], d->totals[2]),
-                                       plural(int(d->summaries.size()), QStringLiteral("language"),
-                                              QStringLiteral("languages")));
-        bytes += total.toUtf8();
-        if (cancelled)
-            bytes += " (cancelled)";
-        bytes += '\n';
-        return d->put(bytes);
-    }
-    case CheckFormat::Github:
-        return d->listFindings(d->late);
-    case CheckFormat::Sarif: {
-        QByteArray results;
-        for (const Finding &finding : d->late)
-            results += d->sarifResult(finding);
-        if (!results.isEmpty() && !d->wroteFinding)
-            results.remove(0, 1);
-        d->wroteFinding = d->wroteFinding || !results.isEmpty();
-        JsonWriter json(4, !d->wroteFinding);
-        json.endArray(); // results
-        json.endObject(); // the run
-        json.endArray();
-        json.endObject();
-        QByteArray tail = json.take();
-        tail += '\n';
-        return d->put(results) && d->put(tail);
-    }
-    case CheckFormat::Json: {
-        if (!d->listFindings(d->late))
-            return false;
-        JsonWriter json;
-        json.beginObject();
-        json.member(u"product", d->frame.product);
-        json.member(u"master", d->frame.master);
-        json.member(u"attributes", d->frame.attributes);
-        json.key(u"languages");
-        json.beginArray();
-        for (const LanguageReport &language : d->summaries)
-            writeLanguage(json, language);
-        json.endArray();
-        json.key(u"findings");
-        json.beginArray();
-        if (!d->put(json.take()))
-            return false;
-        const qint64 size = d->spool->size();
-        // Every spooled finding starts with its separator; the first needs none.
-        if (size > 0 && !d->copySpool(0, size, 1))
-            return false;
-        json.setWritten(size > 0);
-        json.endArray();
-        json.key(u"summary");
-        json.beginObject();
-        json.member(u"errors", d->totals[0]);
-        json.member(u"warnings", d->totals[1]);
-        json.member(u"infos", d->totals[2]);
-        json.endObject();
-        json.endObject();
-        QByteArray tail = json.take();
-        tail += '\n';
-        return d->put(tail);
-    }
-    case CheckFormat::Junit: {
-        QByteArray masterSuite;
-        if (d->heldMaster)
-            masterSuite = d->junitSuite(d->heldMaster->name, d->heldMaster->findings, d->languageCases,
-                                        d->options.skippedChecks);
-        QByteArray head;
-        QXmlStreamWriter xml(&head);
-        xml.setAutoFormatting(true);
-        xml.setAutoFormattingIndent(2);
-        xml.writeStartDocument();
-        xml.writeStartElement(QStringLiteral("testsuites"));
-        xml.writeAttribute(QStringLiteral("name"), QStringLiteral("glossa check"));
-        xml.writeAttribute(QStringLiteral("tests"), QString::number(d->junitTests));
-        xml.writeAttribute(QStringLiteral("failures"), QString::number(d->junitFailures));
-        if (d->suites == 0) {
-            xml.writeEndElement();
-            xml.writeEndDocument();
-            return d->put(head);
-        }
-        head += '>';
-        const qint64 size = d->spool->size();
-        const qint64 slot = d->masterSlot >= 0 ? d->masterSlot : size;
-        return d->put(head) && d->copySpool(0, slot) && d->put(masterSuite) && d->copySpool(slot, size)
-               && d->put("\n</testsuites>\n");
-    }
-    case CheckFormat::Html: {
-        QByteArray lateSection = d->htmlSection(
-            d->frame.master + QStringLiteral(": texts at fault in several languages"), QStringLiteral("late"), d->late);
-        QByteArray head = d->htmlHead();
-        if (cancelled)
-            head += "<p class=\"totals\">The check was cancelled: the languages above are those it finished.</p>\n";
-        const qint64 size = d->spool->size();
-        QByteArray tail = lateSection;
-        if (size == 0 && lateSection.isEmpty())
-            tail += "<p>No findings.</p>\n";
-        tail += "<script>\n";
-        tail += HtmlScript;
-        tail += "\n</script>\n</body>\n</html>\n";
-        return d->put(head) && d->copySpool(0, size) && d->put(tail);
-    }
-    }
-    return true;
+    return d->finish(cancelled, late);
 }
 
 QByteArray formatCheckReport(const ProductReport &report, CheckFormat format, const ReportOptions &options)

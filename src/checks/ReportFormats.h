@@ -71,8 +71,10 @@ public:
     int count(FindingSeverity severity) const;
     QString error() const;
 
-private:
+    // What every format's writer shares; each format derives its own.
     struct Private;
+
+private:
     std::unique_ptr<Private> d;
 };
 

@@ -190,9 +190,12 @@ bool isVoidElement(QStringView name)
     return names.contains(name.toString().toLower());
 }
 
+// A URL ends where markup begins: at white space, quotes, an angle bracket or
+// a square bracket ("[url=http://example.com/]text[/url]").
 bool isLinkChar(QChar c)
 {
-    return !(c.isSpace() || c == u'"' || c == u'<' || c == u'>' || c == u'\'' || c == QChar(0x3000));
+    return !(c.isSpace() || c == u'"' || c == u'<' || c == u'>' || c == u'\'' || c == u'[' || c == u']'
+             || c == QChar(0x3000));
 }
 
 // A link's end without the punctuation of the sentence around it.
@@ -257,22 +260,30 @@ Numbers numbersOf(QStringView text)
     return numbers;
 }
 
-QStringList missingNumbers(QStringView value, QStringView reference, const Numbers &referenceNumbers)
+NumberDifference numberDifference(QStringView value, QStringView reference, const Numbers &referenceNumbers)
 {
+    NumberDifference difference;
     if (referenceNumbers.isEmpty())
-        return {};
+        return difference;
     const Numbers have = numbersOf(value);
-    QStringList missing;
+    // Both sorted by value: one merge finds what each side lacks.
     qsizetype h = 0;
     for (const NumberAt &number : referenceNumbers) {
-        while (h < have.size() && have[h].value < number.value)
-            ++h;
+        for (; h < have.size() && have[h].value < number.value; ++h)
+            difference.added.append(value.sliced(have[h].start, have[h].length).toString());
         if (h < have.size() && have[h].value == number.value)
             ++h;
         else
-            missing.append(reference.sliced(number.start, number.length).toString());
+            difference.missing.append(reference.sliced(number.start, number.length).toString());
     }
-    return missing;
+    for (; h < have.size(); ++h)
+        difference.added.append(value.sliced(have[h].start, have[h].length).toString());
+    return difference;
+}
+
+QStringList missingNumbers(QStringView value, QStringView reference, const Numbers &referenceNumbers)
+{
+    return numberDifference(value, reference, referenceNumbers).missing;
 }
 
 PlainNumbers plainNumbersOf(QStringView text, const Numbers &numbers)
@@ -531,26 +542,119 @@ bool tagsNested(const std::vector<TagAt> &tags, QString *why)
     return open.empty();
 }
 
-QString tagsMessage(QStringView value, const std::vector<TagAt> &referenceTags, bool referenceNested)
+namespace {
+
+bool isEmphasis(QStringView name)
+{
+    for (QStringView emphasis : {u"b", u"i", u"u", u"em", u"strong"})
+        if (name.compare(emphasis, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+// What makes two tags the same tag: the name in any letter case, blanks in
+// the attributes collapsed, and an empty element with or without its slash
+// ("<br>", "<br/>" and "<br />" are one). With emphasisAlike, every emphasis
+// tag without attributes is one emphasis.
+QString tagKey(const TagAt &tag, bool emphasisAlike)
+{
+    const bool plain = tag.text.size() == tag.name.size() + (tag.closing ? 3 : 2) + (tag.selfClosing ? 1 : 0);
+    const bool empty = tag.selfClosing || (!tag.closing && isVoidElement(tag.name));
+    QString key = tag.closing ? QStringLiteral("</") : QStringLiteral("<");
+    key += emphasisAlike && plain && isEmphasis(tag.name) ? QStringLiteral("em") : tag.name.toString().toLower();
+    if (!plain) {
+        // The attributes, blanks collapsed, without the empty element's slash.
+        QStringView rest = tag.text.sliced(tag.name.size() + (tag.closing ? 2 : 1)).chopped(1).trimmed();
+        if (rest.endsWith(u'/'))
+            rest.chop(1);
+        if (const QString attributes = rest.toString().simplified(); !attributes.isEmpty())
+            key += u' ' + attributes;
+    }
+    if (empty)
+        key += u'/';
+    return key + u'>';
+}
+
+} // namespace
+
+QStringList brokenTags(QStringView value, const std::vector<TagAt> &referenceTags)
+{
+    QStringList broken;
+    if (referenceTags.empty())
+        return broken;
+    const qsizetype n = value.size();
+    for (qsizetype at = value.indexOf(u'<'); at >= 0; at = value.indexOf(u'<', at + 1)) {
+        qsizetype i = at + 1;
+        if (i < n && value[i] == u'/')
+            ++i;
+        const qsizetype nameStart = i;
+        while (i < n && (isAsciiLetter(value[i]) || isAsciiDigit(value[i])))
+            ++i;
+        const QStringView name = value.sliced(nameStart, i - nameStart);
+        if (name.isEmpty())
+            continue;
+        // A tag of the reference's that never closes with ">": "<emSi</em>", "</b text".
+        qsizetype end = i;
+        while (end < n && value[end] != u'>' && value[end] != u'<')
+            ++end;
+        if (end < n && value[end] == u'>')
+            continue;
+        if (std::any_of(referenceTags.begin(), referenceTags.end(),
+                        [&](const TagAt &tag) { return name.startsWith(tag.name, Qt::CaseInsensitive); }))
+            broken.append(value.sliced(at, std::min<qsizetype>(end, at + 24) - at).trimmed().toString());
+    }
+    return broken;
+}
+
+QString tagsMessage(QStringView value, const std::vector<TagAt> &referenceTags, bool referenceNested,
+                    const TagRules &rules)
 {
     const std::vector<TagAt> tags = tagsOf(value);
     if (tags.empty() && referenceTags.empty())
         return {};
-    std::map<QString, std::pair<int, int>> counts; // tag -> (reference, value)
-    for (const TagAt &tag : referenceTags)
-        ++counts[tag.text.toString()].first;
-    for (const TagAt &tag : tags)
-        ++counts[tag.text.toString()].second;
     QStringList parts;
-    for (const auto &[text, count] : counts)
-        if (count.first != count.second)
-            parts.append(QStringLiteral("%1: the reference has it %2, the value %3")
-                             .arg(text, timesText(count.first), timesText(count.second)));
-    if (parts.isEmpty() && referenceNested) {
-        QString why;
-        if (!tagsNested(tags, &why))
-            parts.append(QStringLiteral("the tags are not well nested: ") + why);
+    for (const QString &broken : brokenTags(value, referenceTags))
+        parts.append(QStringLiteral("broken tag \"%1\"").arg(broken));
+    const bool anyBroken = !parts.isEmpty();
+    struct Count
+    {
+        QString text; // as the reference writes it, or else the value
+        int reference = 0;
+        int value = 0;
+        bool emphasis = false;
+        bool link = false;
+    };
+    std::map<QString, Count> counts;
+    for (const TagAt &tag : referenceTags) {
+        Count &count = counts[tagKey(tag, rules.emphasisAlike)];
+        if (count.text.isEmpty())
+            count.text = tag.text.toString();
+        ++count.reference;
     }
+    for (const TagAt &tag : tags) {
+        Count &count = counts[tagKey(tag, rules.emphasisAlike)];
+        if (count.text.isEmpty())
+            count.text = tag.text.toString();
+        count.emphasis = isEmphasis(tag.name);
+        count.link = tag.name.compare(u"a", Qt::CaseInsensitive) == 0;
+        ++count.value;
+    }
+    QString why;
+    const bool nested = tagsNested(tags, &why);
+    for (const auto &[key, count] : counts) {
+        if (count.reference == count.value)
+            continue;
+        // Emphasis the translation adds, well formed, is its own choice.
+        if (count.emphasis && count.value > count.reference && nested && !anyBroken)
+            continue;
+        // A link the urls check reports is one fault, not two.
+        if (rules.linkReported && (key == u"</a>" || key == u"<a>" || key.startsWith(u"<a ")))
+            continue;
+        parts.append(QStringLiteral("%1: the reference has it %2, the value %3")
+                         .arg(count.text, timesText(count.reference), timesText(count.value)));
+    }
+    if (parts.isEmpty() && referenceNested && !nested)
+        parts.append(QStringLiteral("the tags are not well nested: ") + why);
     return parts.join(QStringLiteral("; "));
 }
 

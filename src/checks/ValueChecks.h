@@ -27,6 +27,14 @@ Numbers numbersOf(QStringView text);
 // The reference's numbers the value lacks, as the reference writes them,
 // counted as a multiset; empty when the value holds them all.
 QStringList missingNumbers(QStringView value, QStringView reference, const Numbers &referenceNumbers);
+// The numbers of the reference the value lacks and those the value has that
+// the reference lacks, each as its text writes them (multisets).
+struct NumberDifference
+{
+    QStringList missing;
+    QStringList added;
+};
+NumberDifference numberDifference(QStringView value, QStringView reference, const Numbers &referenceNumbers);
 // A number written in ASCII digits alone, as the digits to look for (at most 18).
 struct PlainNumber
 {
@@ -68,9 +76,22 @@ struct TagAt
     bool selfClosing = false;
 };
 std::vector<TagAt> tagsOf(QStringView text);
-// Why the value's tags do not match the reference's (a multiset) or are
-// not well nested; empty when they are fine.
-QString tagsMessage(QStringView value, const std::vector<TagAt> &referenceTags, bool referenceNested);
+struct TagRules
+{
+    // The language's script has no italics: <i>, <em>, <b>, <strong> and <u>
+    // without attributes are one emphasis, and one may stand for another.
+    bool emphasisAlike = false;
+    // The urls check already reports the link: <a> tags are left to it.
+    bool linkReported = false;
+};
+// Why the value's tags do not match the reference's (a multiset, "<br/>" and
+// "<br />" one tag) or are not well nested; empty when they are fine. Emphasis
+// the value adds, well nested, is no fault; a broken tag is.
+QString tagsMessage(QStringView value, const std::vector<TagAt> &referenceTags, bool referenceNested,
+                    const TagRules &rules = {});
+// The value's starts of the reference's tags that never close with ">"
+// ("<emSi" of "<emSi</em>"), as the value writes them.
+QStringList brokenTags(QStringView value, const std::vector<TagAt> &referenceTags);
 // True when every closing tag closes the last open one and none stays open.
 bool tagsNested(const std::vector<TagAt> &tags, QString *why = nullptr);
 

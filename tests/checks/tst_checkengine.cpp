@@ -71,6 +71,7 @@ class TestCheckEngine : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void checkTableFollowsItsEnum();
     void valueText_data();
     void valueText();
     void valueChecks_data();
@@ -133,7 +134,7 @@ void TestCheckEngine::valueChecks_data()
     QTest::newRow("leading blank") << u"\" Öffnen\""_s << u"\"Open\""_s << 1 << German << QStringList{u"whitespace"_s};
     QTest::newRow("trailing blank kept") << u"\"Öffnen \""_s << u"\"Open \""_s << 1 << German << none;
     QTest::newRow("lost colon") << u"\"Speichern\""_s << u"\"Save:\""_s << 1 << German << QStringList{u"end-punctuation"_s};
-    QTest::newRow("added stop") << u"\"Speichern.\""_s << u"\"Save\""_s << 1 << German << QStringList{u"end-punctuation"_s};
+    QTest::newRow("added stop") << u"\"Datei speichern.\""_s << u"\"Save file\""_s << 1 << German << QStringList{u"end-punctuation"_s};
     QTest::newRow("ellipsis either way") << u"\"Öffnen…\""_s << u"\"Open...\""_s << 1 << German << none;
     QTest::newRow("two dots are a stop") << u"\"Öffnen..\""_s << u"\"Open.\""_s << 1 << German << none;
     QTest::newRow("two dots are no ellipsis")
@@ -227,8 +228,10 @@ void TestCheckEngine::inconsistentTranslationsOfOneText()
     const LanguageReport report = engine.checkLanguage(German, options);
     // K1 is blank, so K2 (its trimmed text is "Open" too) is the first translation of "Open".
     QCOMPARE(findingsOf(report), QStringList({u"inconsistent:5:K4"_s, u"inconsistent:7:K6"_s}));
-    QVERIFY(report.findings[0].message.contains(u"\"Open\" is translated differently under K2"_s));
-    QVERIFY(report.findings[1].message.contains(u"under K2"_s));
+    // Both translations are named, so the finding can be judged without opening the file.
+    QCOMPARE(report.findings[0].message,
+             u"\"Open\" is translated differently under K2: \"Aufmachen\" here, \" Öffnen\" there"_s);
+    QVERIFY(report.findings[1].message.contains(u"under K2: \"Öffnen\" here, \" Öffnen\" there"_s));
 }
 
 void TestCheckEngine::countsAddUp()
@@ -441,6 +444,18 @@ void TestCheckEngine::staleKeysBecomeFindings()
     options.staleKeys.insert(German, {u"IDS_OPEN"_s, u"IDS_SAVE"_s});
     // A blank value is untranslated, not stale.
     QCOMPARE(findingsOf(engine.checkLanguage(German, options)), QStringList{u"reference-changed:2:IDS_OPEN"_s});
+}
+
+void TestCheckEngine::checkTableFollowsItsEnum()
+{
+    // The engine names a check by its enum and takes id and severity from the table's row.
+    const std::vector<CheckInfo> &checks = allChecks();
+    for (size_t i = 0; i < checks.size(); ++i) {
+        QCOMPARE(int(checks[i].check), int(i));
+        QCOMPARE(checkInfo(checks[i].check).id, checks[i].id);
+    }
+    QCOMPARE(checkInfo(Check::ReferenceChanged).id, u"reference-changed"_s);
+    QCOMPARE(int(checks.size()), int(Check::ReferenceChanged) + 1);
 }
 
 QTEST_GUILESS_MAIN(TestCheckEngine)

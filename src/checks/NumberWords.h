@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <memory>
+#include <optional>
+#include <unordered_map>
+
+// Numbers written as words: "una settimana" for "1 week", "三" for "3", "deux" for "2".
+// The words come from ICU's spell-out rules for the language, every public rule
+// set of them (cardinal and ordinal, each gender and case the locale has), so no
+// word list of our own has to follow the languages.
+namespace Glossa {
+
+class NumberWords
+{
+public:
+    // bcp47: "it-IT", "zh-CN"; a tag ICU does not know falls back to its root rules.
+    explicit NumberWords(const QString &bcp47);
+    ~NumberWords();
+    NumberWords(const NumberWords &) = delete;
+    NumberWords &operator=(const NumberWords &) = delete;
+
+    // True when text holds number as one of the language's words for it, letter
+    // case ignored; in scripts that write words apart, as a whole word.
+    bool spells(QStringView text, qint64 number);
+    // The words for number, case-folded, as every rule set writes it.
+    const QStringList &wordsFor(qint64 number);
+
+    // This thread's words of a language: made once per thread and tag, as the
+    // formatter is not for sharing between threads.
+    static NumberWords &forLanguage(const QString &bcp47);
+
+private:
+    struct Formatter; // ICU's, kept out of this header
+    std::unique_ptr<Formatter> m_format;
+    QStringList m_ruleSets;
+    std::unordered_map<qint64, QStringList> m_words;
+};
+
+// The whole number a number of a text stands for ("1,000", "30", "٣"), when it is
+// one and no larger than a billion; empty for decimals ("1.5").
+std::optional<qint64> integerOf(QStringView number);
+
+} // namespace Glossa
