@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+struct sb_stemmer;
+
+// The pieces the glossary's matching is made of: texts as sequences of words, a
+// multi-pattern automaton (Aho-Corasick) that finds many phrases in one pass, and
+// Snowball stems.
+namespace Glossa::Terms {
+
+// A text as the matcher reads it: its words joined by single spaces, with a space
+// before the first and after the last. Placeholders (%d, %ls, \n, {0}), markup
+// (<b>, </a>, &amp;) and an accelerator's & are no words: a placeholder or a tag
+// stands as "\x01", which no phrase holds, so that no phrase runs across it. A word
+// is a run of letters, marks and digits: an apostrophe or a hyphen parts words, so
+// that "l'instantané" holds "instantané" and "IP-Adresse" holds "IP" (a term
+// "e-mail" is the phrase "e mail", and found as such). folded: letter case folded.
+QString wordText(QStringView text, bool folded);
+
+// The scripts written without spaces between words (Chinese, Japanese, Thai, Khmer,
+// Lao, Myanmar): their terms are found as substrings, not as whole words.
+bool writesWithoutSpaces(const QString &languageTag);
+
+// Many phrases found in one pass over a text. A phrase is added as wordText gives it
+// (leading and trailing space included): then it only matches whole words. Matches
+// may overlap ("device device": two of " device ").
+class PhraseAutomaton
+{
+public:
+    // Adds a phrase with its value (what a match reports); an empty phrase is ignored.
+    void add(const QString &phrase, int value);
+    // Builds the failure links; add() may not be called after.
+    void build();
+    bool isEmpty() const { return m_nodes.size() <= 1; }
+
+    struct Match
+    {
+        qsizetype end = 0;   // one past the last character matched
+        qsizetype length = 0;
+        int value = -1;
+    };
+    // Every match in text, in order of their ends.
+    template<typename Found>
+    void forEachMatch(QStringView text, Found found) const
+    {
+        std::uint32_t state = 0;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            state = step(state, text[i].unicode());
+            for (std::int32_t out = m_nodes[state].output >= 0 ? std::int32_t(state) : m_nodes[state].outputLink;
+                 out >= 0; out = m_nodes[size_t(out)].outputLink)
+                for (const auto &[length, value] : m_outputs[size_t(m_nodes[size_t(out)].output)])
+                    found(Match{i + 1, length, value});
+        }
+    }
+    std::vector<Match> matches(QStringView text) const;
+
+private:
+    struct Node
+    {
+        std::uint32_t failure = 0;
+        std::int32_t output = -1;     // index into m_outputs, or -1
+        std::int32_t outputLink = -1; // the nearest node on the failure chain with an output
+    };
+    std::uint32_t child(std::uint32_t node, char16_t c) const
+    {
+        const auto it = m_children.find((std::uint64_t(node) << 16) | c);
+        return it == m_children.end() ? UINT32_MAX : it->second;
+    }
+    std::uint32_t step(std::uint32_t state, char16_t c) const
+    {
+        for (;;) {
+            const std::uint32_t next = child(state, c);
+            if (next != UINT32_MAX)
+                return next;
+            if (state == 0)
+                return 0;
+            state = m_nodes[state].failure;
+        }
+    }
+    std::vector<Node> m_nodes{Node()};
+    std::unordered_map<std::uint64_t, std::uint32_t> m_children;
+    std::vector<std::vector<std::pair<qsizetype, int>>> m_outputs; // (phrase length, value)
+};
+
+// A Snowball stemmer for one language; none for a language Snowball does not know.
+// Not to be shared between threads.
+class Stemmer
+{
+public:
+    explicit Stemmer(const QString &languageTag);
+    ~Stemmer();
+    Stemmer(const Stemmer &) = delete;
+    Stemmer &operator=(const Stemmer &) = delete;
+    bool isValid() const { return m_stemmer != nullptr; }
+    // A word text (see wordText, folded) with every word stemmed.
+    QString stemWords(const QString &words) const;
+
+private:
+    sb_stemmer *m_stemmer = nullptr;
+};
+
+// How often phrase (a word text, spaces around) occurs in words (a word text), as
+// whole words or, when substring, anywhere; occurrences may overlap.
+int countOccurrences(const QString &words, const QString &phrase, bool substring);
+
+} // namespace Glossa::Terms
