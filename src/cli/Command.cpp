@@ -57,7 +57,7 @@ QString overallHelp(const std::vector<Subcommand> &subcommands)
     text += QStringLiteral("  glossa COMMAND --help\n  glossa --version\n\n"
                            "Checks and counts the INI language files of a product installation. PRODUCT_DIR is\n"
                            "the directory that holds language/ (the current directory when omitted); only\n"
-                           "import and pretranslate write to it.\n\nCommands:\n");
+                           "import, pretranslate and terms import write to it.\n\nCommands:\n");
     qsizetype width = 0;
     for (const Subcommand &subcommand : subcommands)
         width = std::max(width, subcommand.name.size());
