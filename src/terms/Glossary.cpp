@@ -11,15 +11,6 @@
 
 namespace Glossa {
 
-namespace {
-
-QString baseOf(const QString &tag)
-{
-    return tag.section(u'-', 0, 0);
-}
-
-} // namespace
-
 QString normalisedLanguageTag(const QString &tag)
 {
     QStringList parts = tag.trimmed().replace(u'_', u'-').split(u'-', Qt::SkipEmptyParts);
@@ -34,16 +25,17 @@ QString normalisedLanguageTag(const QString &tag)
 
 const QList<Term> *TermConcept::termsFor(const QString &languageTag) const
 {
+    // The readers keep tags as normalisedLanguageTag gives them; case is ignored all the same.
     const QString wanted = normalisedLanguageTag(languageTag);
-    const QList<Term> *base = nullptr;
+    const QStringView base = QStringView(wanted).left(wanted.indexOf(u'-') < 0 ? wanted.size() : wanted.indexOf(u'-'));
+    const QList<Term> *baseTerms = nullptr;
     for (const auto &[tag, terms] : translations) {
-        const QString own = normalisedLanguageTag(tag);
-        if (own.compare(wanted, Qt::CaseInsensitive) == 0)
+        if (tag.compare(wanted, Qt::CaseInsensitive) == 0)
             return &terms;
-        if (!own.contains(u'-') && own.compare(baseOf(wanted), Qt::CaseInsensitive) == 0)
-            base = &terms;
+        if (tag.compare(base, Qt::CaseInsensitive) == 0)
+            baseTerms = &terms;
     }
-    return base;
+    return baseTerms;
 }
 
 QStringList Glossary::languages() const

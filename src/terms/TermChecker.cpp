@@ -12,7 +12,7 @@ using Terms::wordText;
 // The matches of both automata in a text, the ones inside a longer match dropped,
 // counted per value (the automata's values).
 std::vector<std::pair<int, int>> countMatches(const PhraseAutomaton &folded, const PhraseAutomaton &exact,
-                                              QStringView text, bool dropContained)
+                                              QStringView text, bool dropContained, bool withExact = true)
 {
     struct Span
     {
@@ -26,7 +26,7 @@ std::vector<std::pair<int, int>> countMatches(const PhraseAutomaton &folded, con
             spans.push_back({m.end - m.length, m.end, m.value});
         });
     }
-    if (!exact.isEmpty()) {
+    if (withExact && !exact.isEmpty()) {
         const QString words = wordText(text, false);
         exact.forEachMatch(words, [&spans](const PhraseAutomaton::Match &m) {
             spans.push_back({m.end - m.length, m.end, m.value});
@@ -145,6 +145,7 @@ TermChecker::TermChecker(std::shared_ptr<const EnglishTerms> english, const QStr
             for (const Term &term : *terms) {
                 if (term.status == TermStatus::Forbidden) {
                     m_forbidden[size_t(c)].append(term.text);
+                    m_exactForbidden = m_exactForbidden || entry.caseSensitive;
                     automaton.add(pattern(term.text, folded), c * 3 + Forbidden);
                 } else {
                     m_approved[size_t(c)].append(term.text);
@@ -168,7 +169,12 @@ std::vector<TermFinding> TermChecker::findings(const QString &key, std::span<con
     const auto &concepts = m_english->glossary().concepts;
     // Counts in the value per (entry, kind); the approved terms of two concepts may
     // overlap, so nothing is dropped here.
-    const std::vector<std::pair<int, int>> counts = countMatches(m_folded, m_exact, text, false);
+    // The letter-case automaton only when something of it can count: a case-sensitive
+    // forbidden term, or an entry of the English that is do-not-translate or case-sensitive.
+    const bool withExact = m_exactForbidden || std::any_of(hits.begin(), hits.end(), [&concepts](const TermHit &hit) {
+                               return concepts[size_t(hit.entry)].doNotTranslate || concepts[size_t(hit.entry)].caseSensitive;
+                           });
+    const std::vector<std::pair<int, int>> counts = countMatches(m_folded, m_exact, text, false, withExact);
     const auto countOf = [&counts](int entry, Kind kind) {
         const auto it = std::lower_bound(counts.begin(), counts.end(), std::pair(entry * 3 + kind, 0));
         return it != counts.end() && it->first == entry * 3 + kind ? it->second : 0;

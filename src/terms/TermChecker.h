@@ -108,6 +108,7 @@ private:
     std::vector<QStringList> m_approved;
     std::vector<QStringList> m_approvedStems;
     std::vector<QStringList> m_forbidden;
+    bool m_exactForbidden = false; // a case-sensitive entry forbids a term
     Terms::Stemmer m_stemmer;
 };
 

@@ -105,7 +105,7 @@ QString wordText(QStringView text, bool folded)
             }
         }
         if (isWordChar(c)) {
-            out += c;
+            out += folded && !c.isSurrogate() ? c.toCaseFolded() : c;
             atSpace = false;
         } else {
             separate();
@@ -113,7 +113,7 @@ QString wordText(QStringView text, bool folded)
         ++i;
     }
     separate();
-    return folded ? out.toCaseFolded() : out;
+    return out;
 }
 
 bool writesWithoutSpaces(const QString &languageTag)
@@ -132,7 +132,7 @@ void PhraseAutomaton::add(const QString &phrase, int value)
         if (next == UINT32_MAX) {
             next = std::uint32_t(m_nodes.size());
             m_nodes.emplace_back();
-            m_children.emplace((std::uint64_t(node) << 16) | c.unicode(), next);
+            insertEdge((std::uint64_t(node) << 16) | c.unicode(), next);
         }
         node = next;
     }
@@ -146,12 +146,32 @@ void PhraseAutomaton::add(const QString &phrase, int value)
         outputs.push_back(output);
 }
 
+void PhraseAutomaton::insertEdge(std::uint64_t key, std::uint32_t node)
+{
+    if ((m_edgeCount + 1) * 2 > m_slots.size()) {
+        std::vector<std::pair<std::uint64_t, std::uint32_t>> old(std::max<size_t>(64, m_slots.size() * 2),
+                                                                 {UINT64_MAX, 0});
+        old.swap(m_slots);
+        m_edgeCount = 0;
+        for (const auto &[k, n] : old)
+            if (k != UINT64_MAX)
+                insertEdge(k, n);
+    }
+    const std::uint64_t mask = m_slots.size() - 1;
+    std::uint64_t slot = slotOf(key, mask);
+    while (m_slots[slot].first != UINT64_MAX)
+        slot = (slot + 1) & mask;
+    m_slots[slot] = {key, node};
+    ++m_edgeCount;
+}
+
 void PhraseAutomaton::build()
 {
     // Breadth first: a node's failure is found from its parent's, which is done.
     std::vector<std::vector<std::pair<char16_t, std::uint32_t>>> edges(m_nodes.size());
-    for (const auto &[key, node] : m_children)
-        edges[size_t(key >> 16)].emplace_back(char16_t(key & 0xFFFF), node);
+    for (const auto &[key, node] : m_slots)
+        if (key != UINT64_MAX)
+            edges[size_t(key >> 16)].emplace_back(char16_t(key & 0xFFFF), node);
     std::deque<std::uint32_t> queue;
     for (const auto &[c, node] : edges[0]) {
         m_nodes[node].failure = 0;
@@ -173,6 +193,10 @@ void PhraseAutomaton::build()
             queue.push_back(node);
         }
     }
+    // Every character from the root: its child, or the root itself.
+    m_rootEdges.assign(0x10000, 0);
+    for (const auto &[c, node] : edges[0])
+        m_rootEdges[c] = node;
 }
 
 std::vector<PhraseAutomaton::Match> PhraseAutomaton::matches(QStringView text) const

@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 struct sb_stemmer;
@@ -68,10 +67,27 @@ private:
         std::int32_t output = -1;     // index into m_outputs, or -1
         std::int32_t outputLink = -1; // the nearest node on the failure chain with an output
     };
+    // The edges, (node << 16 | character) -> child, by open addressing: a slot is free
+    // when its key is all ones. The root's edges are also a table of every character,
+    // since most steps of a text start over at the root.
+    static std::uint64_t slotOf(std::uint64_t key, std::uint64_t mask)
+    {
+        return ((key + 1) * 0x9E3779B97F4A7C15ull >> 20) & mask;
+    }
     std::uint32_t child(std::uint32_t node, char16_t c) const
     {
-        const auto it = m_children.find((std::uint64_t(node) << 16) | c);
-        return it == m_children.end() ? UINT32_MAX : it->second;
+        if (node == 0 && !m_rootEdges.empty())
+            return m_rootEdges[c];
+        if (m_slots.empty())
+            return UINT32_MAX;
+        const std::uint64_t key = (std::uint64_t(node) << 16) | c;
+        const std::uint64_t mask = m_slots.size() - 1;
+        for (std::uint64_t slot = slotOf(key, mask);; slot = (slot + 1) & mask) {
+            if (m_slots[slot].first == key)
+                return m_slots[slot].second;
+            if (m_slots[slot].first == UINT64_MAX)
+                return UINT32_MAX;
+        }
     }
     std::uint32_t step(std::uint32_t state, char16_t c) const
     {
@@ -84,8 +100,11 @@ private:
             state = m_nodes[state].failure;
         }
     }
-    std::vector<Node> m_nodes{Node()};
-    std::unordered_map<std::uint64_t, std::uint32_t> m_children;
+    void insertEdge(std::uint64_t key, std::uint32_t node);
+    std::vector<Node> m_nodes = std::vector<Node>(1); // the root
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> m_slots; // a power of two, at most half full
+    size_t m_edgeCount = 0;
+    std::vector<std::uint32_t> m_rootEdges; // filled by build()
     std::vector<std::vector<std::pair<qsizetype, int>>> m_outputs; // (phrase length, value)
 };
 
