@@ -20,18 +20,14 @@ std::vector<std::pair<int, int>> countMatches(const PhraseAutomaton &folded, con
         int value;
     };
     std::vector<Span> spans;
-    if (!folded.isEmpty()) {
-        const QString words = wordText(text, true);
-        folded.forEachMatch(words, [&spans](const PhraseAutomaton::Match &m) {
+    if (!folded.isEmpty())
+        folded.forEachMatchInWords(text, true, [&spans](const PhraseAutomaton::Match &m) {
             spans.push_back({m.end - m.length, m.end, m.value});
         });
-    }
-    if (withExact && !exact.isEmpty()) {
-        const QString words = wordText(text, false);
-        exact.forEachMatch(words, [&spans](const PhraseAutomaton::Match &m) {
+    if (withExact && !exact.isEmpty())
+        exact.forEachMatchInWords(text, false, [&spans](const PhraseAutomaton::Match &m) {
             spans.push_back({m.end - m.length, m.end, m.value});
         });
-    }
     std::vector<std::pair<int, int>> counts;
     if (spans.empty())
         return counts;

@@ -9,16 +9,8 @@
 
 namespace Glossa::Terms {
 
-namespace {
+namespace detail {
 
-constexpr char16_t Breaker = 0x01;
-
-bool isWordChar(QChar c)
-{
-    return c.isLetterOrNumber() || c.isMark() || c.isSurrogate();
-}
-
-// The length of a tag starting at i ("<b>", "</a>", "<br/>"), 0 when text[i] opens none.
 qsizetype tagLength(QStringView text, qsizetype i)
 {
     if (i + 1 >= text.size())
@@ -35,7 +27,6 @@ qsizetype tagLength(QStringView text, qsizetype i)
     return 0;
 }
 
-// The length of a character reference starting at i ("&amp;", "&#38;"), 0 when none.
 qsizetype entityLength(QStringView text, qsizetype i)
 {
     for (qsizetype j = i + 1; j < text.size() && j < i + 12; ++j) {
@@ -47,72 +38,13 @@ qsizetype entityLength(QStringView text, qsizetype i)
     return 0;
 }
 
-} // namespace
+} // namespace detail
 
 QString wordText(QStringView text, bool folded)
 {
     QString out;
     out.reserve(text.size() + 2);
-    out += u' ';
-    bool atSpace = true;
-    const auto separate = [&] {
-        if (!atSpace) {
-            out += u' ';
-            atSpace = true;
-        }
-    };
-    const auto breakHere = [&] {
-        separate();
-        if (out.size() < 2 || out[out.size() - 2] != QChar(Breaker)) {
-            out += QChar(Breaker);
-            out += u' ';
-        }
-    };
-    for (qsizetype i = 0; i < text.size();) {
-        const QChar c = text[i];
-        if (c == u'%' || c == u'\\') {
-            const bool isLong = c == u'%' && i + 1 < text.size() && text[i + 1] == u'l';
-            breakHere();
-            i += std::min<qsizetype>(isLong ? 3 : 2, text.size() - i);
-            continue;
-        }
-        if (c == u'{') {
-            qsizetype j = i + 1;
-            while (j < text.size() && text[j].isDigit())
-                ++j;
-            if (j > i + 1 && j < text.size() && text[j] == u'}') {
-                breakHere();
-                i = j + 1;
-                continue;
-            }
-        }
-        if (c == u'<') {
-            if (const qsizetype length = tagLength(text, i)) {
-                breakHere();
-                i += length;
-                continue;
-            }
-        }
-        if (c == u'&') {
-            if (const qsizetype length = entityLength(text, i)) {
-                separate();
-                i += length;
-                continue;
-            }
-            if (i + 1 < text.size() && text[i + 1].isLetterOrNumber()) {
-                ++i; // an accelerator: "&File" is the word "File"
-                continue;
-            }
-        }
-        if (isWordChar(c)) {
-            out += folded && !c.isSurrogate() ? c.toCaseFolded() : c;
-            atSpace = false;
-        } else {
-            separate();
-        }
-        ++i;
-    }
-    separate();
+    forEachWordTextChar(text, folded, [&out](QChar c) { out += c; });
     return out;
 }
 
@@ -224,7 +156,7 @@ QString Stemmer::stemWords(const QString &words) const
         return words;
     QString out = QStringLiteral(" ");
     for (const QString &word : words.split(u' ', Qt::SkipEmptyParts)) {
-        if (word.size() == 1 && word[0] == QChar(Breaker)) {
+        if (word.size() == 1 && word[0] == QChar(detail::Breaker)) {
             out += word;
         } else {
             const QByteArray utf8 = word.toUtf8();

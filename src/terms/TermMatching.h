@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -22,6 +23,89 @@ namespace Glossa::Terms {
 // that "l'instantané" holds "instantané" and "IP-Adresse" holds "IP" (a term
 // "e-mail" is the phrase "e mail", and found as such). folded: letter case folded.
 QString wordText(QStringView text, bool folded);
+
+namespace detail {
+constexpr char16_t Breaker = 0x01;
+inline bool isWordChar(QChar c)
+{
+    return c.isLetterOrNumber() || c.isMark() || c.isSurrogate();
+}
+// The length of a tag starting at i ("<b>", "</a>", "<br/>"), 0 when text[i] opens none.
+qsizetype tagLength(QStringView text, qsizetype i);
+// The length of a character reference starting at i ("&amp;", "&#38;"), 0 when none.
+qsizetype entityLength(QStringView text, qsizetype i);
+} // namespace detail
+
+// Calls put(QChar) for each character of wordText(text, folded) in turn, without
+// making the text: what the automaton reads.
+template<typename Emit>
+void forEachWordTextChar(QStringView text, bool folded, Emit put)
+{
+    using namespace detail;
+    put(QChar(u' '));
+    bool atSpace = true;
+    bool afterBreaker = false;
+    const auto separate = [&] {
+        if (!atSpace) {
+            put(QChar(u' '));
+            atSpace = true;
+        }
+    };
+    const auto breakHere = [&] {
+        separate();
+        if (!afterBreaker) {
+            put(QChar(Breaker));
+            put(QChar(u' '));
+            afterBreaker = true;
+        }
+    };
+    for (qsizetype i = 0; i < text.size();) {
+        const QChar c = text[i];
+        if (c == u'%' || c == u'\\') {
+            const bool isLong = c == u'%' && i + 1 < text.size() && text[i + 1] == u'l';
+            breakHere();
+            i += std::min<qsizetype>(isLong ? 3 : 2, text.size() - i);
+            continue;
+        }
+        if (c == u'{') {
+            qsizetype j = i + 1;
+            while (j < text.size() && text[j].isDigit())
+                ++j;
+            if (j > i + 1 && j < text.size() && text[j] == u'}') {
+                breakHere();
+                i = j + 1;
+                continue;
+            }
+        }
+        if (c == u'<') {
+            if (const qsizetype length = tagLength(text, i)) {
+                breakHere();
+                i += length;
+                continue;
+            }
+        }
+        if (c == u'&') {
+            if (const qsizetype length = entityLength(text, i)) {
+                separate();
+                i += length;
+                continue;
+            }
+            if (i + 1 < text.size() && text[i + 1].isLetterOrNumber()) {
+                ++i; // an accelerator: "&File" is the word "File"
+                continue;
+            }
+        }
+        if (isWordChar(c)) {
+            put(folded && !c.isSurrogate() ? c.toCaseFolded() : c);
+            atSpace = false;
+            afterBreaker = false;
+        } else {
+            separate();
+        }
+        ++i;
+    }
+    separate();
+}
 
 // The scripts written without spaces between words (Chinese, Japanese, Thai, Khmer,
 // Lao, Myanmar): their terms are found as substrings, not as whole words.
@@ -52,15 +136,31 @@ public:
         std::uint32_t state = 0;
         for (qsizetype i = 0; i < text.size(); ++i) {
             state = step(state, text[i].unicode());
-            for (std::int32_t out = m_nodes[state].output >= 0 ? std::int32_t(state) : m_nodes[state].outputLink;
-                 out >= 0; out = m_nodes[size_t(out)].outputLink)
-                for (const auto &[length, value] : m_outputs[size_t(m_nodes[size_t(out)].output)])
-                    found(Match{i + 1, length, value});
+            report(state, i + 1, found);
         }
+    }
+    // The same over wordText(text, folded), read as it is made: positions are the word text's.
+    template<typename Found>
+    void forEachMatchInWords(QStringView text, bool folded, Found found) const
+    {
+        std::uint32_t state = 0;
+        qsizetype at = 0;
+        forEachWordTextChar(text, folded, [&](QChar c) {
+            state = step(state, c.unicode());
+            report(state, ++at, found);
+        });
     }
     std::vector<Match> matches(QStringView text) const;
 
 private:
+    template<typename Found>
+    void report(std::uint32_t state, qsizetype end, Found &found) const
+    {
+        for (std::int32_t out = m_nodes[state].output >= 0 ? std::int32_t(state) : m_nodes[state].outputLink; out >= 0;
+             out = m_nodes[size_t(out)].outputLink)
+            for (const auto &[length, value] : m_outputs[size_t(m_nodes[size_t(out)].output)])
+                found(Match{end, length, value});
+    }
     struct Node
     {
         std::uint32_t failure = 0;
