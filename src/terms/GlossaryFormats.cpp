@@ -14,6 +14,48 @@ namespace {
 
 using Sax::equals;
 
+// Characters XML 1.0 cannot carry (controls but tab and line breaks, U+FFFE, U+FFFF) are
+// dropped as a file is read, so that whatever the glossary holds, its TBX file can be
+// written and read back.
+QString xmlCarried(QString text)
+{
+    text.removeIf([](QChar c) {
+        const char16_t u = c.unicode();
+        return (u < 0x20 && u != 0x09 && u != 0x0A && u != 0x0D) || u == 0xFFFE || u == 0xFFFF;
+    });
+    return text;
+}
+
+// A BCP 47 tag's shape: letters, then parts of letters and digits after hyphens
+// ("de", "de-DE", "zh-Hans-CN", "es-419").
+bool looksLikeLanguageTag(const QString &tag)
+{
+    const QStringList parts = tag.split(u'-');
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const QString &part = parts[i];
+        if (part.isEmpty() || part.size() > 8)
+            return false;
+        for (const QChar c : part)
+            if (!(c.unicode() < 0x80 && (c.isLetter() || (i > 0 && c.isDigit()))))
+                return false;
+    }
+    return true;
+}
+
+// A term as kept: one line, single spaces.
+QString cleanTerm(const QString &text)
+{
+    return xmlCarried(text).simplified();
+}
+
+// A note as kept: line feeds for its line breaks, no white space around.
+QString cleanNote(const QString &text)
+{
+    QString note = xmlCarried(text);
+    note.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
+    return note.trimmed();
+}
+
 // ----- TBX -----
 
 // An English tag: the source language of every glossary of the product.
@@ -49,7 +91,8 @@ struct TbxReading : Sax::RefusingReader
 {
     Glossary *glossary = nullptr;
     bool seenRoot = false;
-    QString sourceLanguage = QStringLiteral("en");
+    // The glossary's source is the master's English, whatever the file's root names.
+    const QString sourceLanguage = QStringLiteral("en");
     int depth = 0;
     int conceptDepth = -1;
     QString language;        // of the open langSet / langSec
@@ -66,13 +109,15 @@ struct TbxReading : Sax::RefusingReader
 
     void finishTerm()
     {
-        if (term.text.trimmed().isEmpty())
+        term.text = cleanTerm(term.text);
+        if (term.text.isEmpty())
             return;
-        term.text = term.text.trimmed();
-        if (language.isEmpty() || isEnglish(language, sourceLanguage))
+        const QString tag = normalisedLanguageTag(language);
+        if (tag.isEmpty() || isEnglish(tag, sourceLanguage))
             entry().english.append(term);
-        else
-            entry().translations[normalisedLanguageTag(language)].append(term);
+        else if (looksLikeLanguageTag(tag))
+            entry().translations[tag].append(term);
+        // else a language the file names in no way we can match: its terms are left out
     }
 };
 
@@ -86,8 +131,6 @@ void tbxStart(void *data, const xmlChar *localName, const xmlChar *, const xmlCh
         if (!equals(localName, "martif") && !equals(localName, "tbx"))
             r.refuse(QStringLiteral("the file is not TBX: its root must be <martif> (TBX v2) or <tbx> (TBX v3), not <%1>")
                          .arg(Sax::text(localName)));
-        if (const QString lang = Sax::attribute(attributeCount, attributes, "lang", "xml"); !lang.isEmpty())
-            r.sourceLanguage = lang;
         return;
     }
     if (r.textDepth >= 0)
@@ -155,7 +198,7 @@ void tbxEnd(void *data, const xmlChar *localName, const xmlChar *, const xmlChar
             r.entry().caseSensitive = saysYes(r.text);
             break;
         case Text::Note:
-            r.entry().note = r.text.trimmed();
+            r.entry().note = cleanNote(r.text);
             break;
         case Text::None:
             break;
@@ -207,7 +250,7 @@ void writeLangSet(QXmlStreamWriter &xml, const QString &tag, const QList<Term> &
     xml.writeAttribute(XmlNamespace, QStringLiteral("lang"), tag);
     for (const Term &term : terms) {
         xml.writeStartElement(QStringLiteral("tig"));
-        xml.writeTextElement(QStringLiteral("term"), term.text);
+        xml.writeTextElement(QStringLiteral("term"), cleanTerm(term.text));
         xml.writeStartElement(QStringLiteral("termNote"));
         xml.writeAttribute(QStringLiteral("type"), QStringLiteral("administrativeStatus"));
         xml.writeCharacters(statusName(term.status));
@@ -269,13 +312,13 @@ void qphEnd(void *data, const xmlChar *localName, const xmlChar *, const xmlChar
         r.textOut = nullptr;
     } else if (equals(localName, "phrase") && r.inPhrase) {
         r.inPhrase = false;
-        if (!r.source.trimmed().isEmpty()) {
+        if (!cleanTerm(r.source).isEmpty()) {
             TermConcept entry;
             entry.id = QStringLiteral("c%1").arg(r.glossary->concepts.size() + 1);
-            entry.english.append({r.source.trimmed(), TermStatus::Preferred});
-            if (!r.target.trimmed().isEmpty())
-                entry.translations[normalisedLanguageTag(r.language)].append({r.target.trimmed(), TermStatus::Preferred});
-            entry.note = r.definition.trimmed();
+            entry.english.append({cleanTerm(r.source), TermStatus::Preferred});
+            if (!cleanTerm(r.target).isEmpty())
+                entry.translations[normalisedLanguageTag(r.language)].append({cleanTerm(r.target), TermStatus::Preferred});
+            entry.note = cleanNote(r.definition);
             r.glossary->concepts.push_back(std::move(entry));
         }
     }
@@ -304,8 +347,12 @@ bool readQph(const QByteArray &bytes, Glossary &glossary, QString &error, const 
     error = Sax::parse(bytes, sax, reading);
     if (error.isEmpty() && !reading.seenRoot)
         error = QStringLiteral("the file is not a phrase book: it holds no element");
-    if (error.isEmpty() && reading.language.isEmpty())
+    if (error.isEmpty() && normalisedLanguageTag(reading.language).isEmpty())
         error = QStringLiteral("the phrase book names no language; give it");
+    else if (error.isEmpty() && !looksLikeLanguageTag(normalisedLanguageTag(reading.language)))
+        error = QStringLiteral("the phrase book's language \"%1\" is no language tag").arg(reading.language);
+    else if (error.isEmpty() && isEnglish(normalisedLanguageTag(reading.language), QStringLiteral("en")))
+        error = QStringLiteral("the phrase book's translations are English, the master's language");
     return error.isEmpty();
 }
 
@@ -338,20 +385,28 @@ bool readTsv(const QByteArray &bytes, Glossary &glossary, QString &error, const 
     }
     const QString text = QString::fromUtf8(bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes);
     const QString tag = normalisedLanguageTag(language);
+    if (!looksLikeLanguageTag(tag)) {
+        error = QStringLiteral("\"%1\" is no language tag").arg(language);
+        return false;
+    }
+    if (isEnglish(tag, QStringLiteral("en"))) {
+        error = QStringLiteral("the glossary's translations cannot be English, the master's language");
+        return false;
+    }
     for (const QString &line : text.split(u'\n')) {
         const QString trimmed = QString(line).remove(u'\r');
         if (trimmed.trimmed().isEmpty() || trimmed.startsWith(u'#'))
             continue;
         const QStringList fields = trimmed.split(u'\t');
-        const QString english = fields.value(0).trimmed();
+        const QString english = cleanTerm(fields.value(0));
         if (english.isEmpty())
             continue;
         TermConcept entry;
         entry.id = QStringLiteral("c%1").arg(glossary.concepts.size() + 1);
         entry.english.append({english, TermStatus::Preferred});
-        if (const QString target = fields.value(1).trimmed(); !target.isEmpty())
+        if (const QString target = cleanTerm(fields.value(1)); !target.isEmpty())
             entry.translations[tag].append({target, TermStatus::Preferred});
-        entry.note = fields.mid(2).join(u' ').trimmed();
+        entry.note = cleanNote(fields.mid(2).join(u' '));
         glossary.concepts.push_back(std::move(entry));
     }
     return true;
@@ -438,7 +493,7 @@ bool readCsv(const QByteArray &bytes, Glossary &glossary, QString &error)
     const auto terms = [](const QString &cell, TermStatus first, TermStatus rest) {
         QList<Term> list;
         for (const QString &part : cell.split(u';', Qt::SkipEmptyParts))
-            if (const QString text = part.trimmed(); !text.isEmpty())
+            if (const QString text = cleanTerm(part); !text.isEmpty())
                 list.append({text, list.isEmpty() ? first : rest});
         return list;
     };
@@ -455,17 +510,23 @@ bool readCsv(const QByteArray &bytes, Glossary &glossary, QString &error)
             if (c == englishColumn || cell.trimmed().isEmpty())
                 continue;
             if (name.compare(QLatin1String("note"), Qt::CaseInsensitive) == 0) {
-                entry.note = cell.trimmed();
+                entry.note = cleanNote(cell);
             } else if (name.compare(QLatin1String("do-not-translate"), Qt::CaseInsensitive) == 0) {
                 entry.doNotTranslate = saysYes(cell);
             } else if (name.compare(QLatin1String("case-sensitive"), Qt::CaseInsensitive) == 0) {
                 entry.caseSensitive = saysYes(cell);
-            } else if (name.endsWith(ForbiddenSuffix, Qt::CaseInsensitive)) {
-                entry.translations[normalisedLanguageTag(name.chopped(ForbiddenSuffix.size()))] +=
-                    terms(cell, TermStatus::Forbidden, TermStatus::Forbidden);
-            } else if (!name.isEmpty()) {
-                QList<Term> &into = entry.translations[normalisedLanguageTag(name)];
-                into = terms(cell, TermStatus::Preferred, TermStatus::Admitted) + into;
+            } else {
+                // A language column: its tag, not empty and not another English one.
+                const bool forbidden = name.endsWith(ForbiddenSuffix, Qt::CaseInsensitive);
+                const QString tag = normalisedLanguageTag(forbidden ? name.chopped(ForbiddenSuffix.size()) : name);
+                if (!looksLikeLanguageTag(tag) || isEnglish(tag, QStringLiteral("en")))
+                    continue; // another English column, or a column of something else
+                const QList<Term> read = forbidden ? terms(cell, TermStatus::Forbidden, TermStatus::Forbidden)
+                                                   : terms(cell, TermStatus::Preferred, TermStatus::Admitted);
+                if (read.isEmpty())
+                    continue;
+                QList<Term> &into = entry.translations[tag];
+                into = forbidden ? into + read : read + into;
             }
         }
         glossary.concepts.push_back(std::move(entry));
@@ -562,8 +623,8 @@ QByteArray writeTbx(const Glossary &glossary)
             xml.writeCharacters(QStringLiteral("yes"));
             xml.writeEndElement();
         }
-        if (!entry.note.isEmpty())
-            xml.writeTextElement(QStringLiteral("note"), entry.note);
+        if (!cleanNote(entry.note).isEmpty())
+            xml.writeTextElement(QStringLiteral("note"), cleanNote(entry.note));
         writeLangSet(xml, QStringLiteral("en"), entry.english);
         for (const auto &[tag, terms] : entry.translations)
             if (!terms.isEmpty())
@@ -677,10 +738,10 @@ QByteArray writeGlossary(const Glossary &glossary, GlossaryFormat format, const 
         for (const TermConcept &entry : glossary.concepts) {
             const QStringList targets = approvedTexts(entry, language);
             xml.writeStartElement(QStringLiteral("phrase"));
-            xml.writeTextElement(QStringLiteral("source"), entry.name());
-            xml.writeTextElement(QStringLiteral("target"), targets.value(0));
-            if (!entry.note.isEmpty())
-                xml.writeTextElement(QStringLiteral("definition"), entry.note);
+            xml.writeTextElement(QStringLiteral("source"), cleanTerm(entry.name()));
+            xml.writeTextElement(QStringLiteral("target"), cleanTerm(targets.value(0)));
+            if (!cleanNote(entry.note).isEmpty())
+                xml.writeTextElement(QStringLiteral("definition"), cleanNote(entry.note));
             xml.writeEndElement();
         }
         xml.writeEndElement();
