@@ -30,7 +30,7 @@ const QCommandLineOption FormatOption(QStringLiteral("format"),
                                       QStringLiteral("FORMAT"));
 const QCommandLineOption LanguageOption(QStringLiteral("language"),
                                         QStringLiteral("The language of a tsv or qph file: a display name, a locale "
-                                                       "code or a BCP 47 tag."),
+                                                       "code or a BCP 47 tag (\"de\": every German)."),
                                         QStringLiteral("NAME"));
 
 void addProductArgument(QCommandLineParser &parser)
@@ -64,6 +64,9 @@ QString tagFor(const QString &name)
         return tag;
     if (!LocaleCatalogue::DisplayNameForBcp47(name).isEmpty())
         return LocaleCatalogue::Bcp47ForDisplayName(LocaleCatalogue::DisplayNameForBcp47(name));
+    // A tag of no catalogue language, "de" above all: the glossary's terms for every German.
+    if (const QString tag = normalisedLanguageTag(name); looksLikeLanguageTag(tag))
+        return tag;
     return {};
 }
 

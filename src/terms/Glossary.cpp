@@ -23,6 +23,20 @@ QString normalisedLanguageTag(const QString &tag)
     return parts.join(u'-');
 }
 
+bool looksLikeLanguageTag(const QString &tag)
+{
+    const QStringList parts = tag.split(u'-');
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const QString &part = parts[i];
+        if (part.isEmpty() || part.size() > 8)
+            return false;
+        for (const QChar c : part)
+            if (!(c.unicode() < 0x80 && (c.isLetter() || (i > 0 && c.isDigit()))))
+                return false;
+    }
+    return true;
+}
+
 const QList<Term> *TermConcept::termsFor(const QString &languageTag) const
 {
     // The readers keep tags as normalisedLanguageTag gives them; case is ignored all the same.

@@ -60,6 +60,10 @@ struct Glossary
 // case when two letters (a region), as written otherwise.
 QString normalisedLanguageTag(const QString &tag);
 
+// A BCP 47 tag's shape: letters, then parts of letters and digits after hyphens
+// ("de", "de-DE", "zh-Hans-CN", "es-419").
+bool looksLikeLanguageTag(const QString &tag);
+
 // Where a product keeps its glossary: PRODUCT_DIR/glossa-glossary.tbx.
 QString productGlossaryPath(const QString &productDirectory);
 // Reads the product's glossary; a product without the file has an empty one. False,

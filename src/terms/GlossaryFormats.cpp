@@ -26,22 +26,6 @@ QString xmlCarried(QString text)
     return text;
 }
 
-// A BCP 47 tag's shape: letters, then parts of letters and digits after hyphens
-// ("de", "de-DE", "zh-Hans-CN", "es-419").
-bool looksLikeLanguageTag(const QString &tag)
-{
-    const QStringList parts = tag.split(u'-');
-    for (qsizetype i = 0; i < parts.size(); ++i) {
-        const QString &part = parts[i];
-        if (part.isEmpty() || part.size() > 8)
-            return false;
-        for (const QChar c : part)
-            if (!(c.unicode() < 0x80 && (c.isLetter() || (i > 0 && c.isDigit()))))
-                return false;
-    }
-    return true;
-}
-
 // A term as kept: one line, single spaces.
 QString cleanTerm(const QString &text)
 {

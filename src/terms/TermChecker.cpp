@@ -85,6 +85,19 @@ QStringView textOf(QStringView value)
 
 } // namespace
 
+const std::vector<TermCheckInfo> &termChecks()
+{
+    static const std::vector<TermCheckInfo> checks = {
+        {QStringLiteral("term"), TermSeverity::Warning,
+         QStringLiteral("the English has a glossary term and the value none of its approved translations")},
+        {QStringLiteral("term-forbidden"), TermSeverity::Error,
+         QStringLiteral("the value uses a term the glossary forbids for its language")},
+        {QStringLiteral("term-untranslated"), TermSeverity::Warning,
+         QStringLiteral("a term the glossary says not to translate is not in the value unchanged")},
+    };
+    return checks;
+}
+
 EnglishTerms::EnglishTerms(std::shared_ptr<const Glossary> glossary, const QStringList &keys, const QStringList &english)
     : m_glossary(std::move(glossary)), m_keys(keys)
 {

@@ -22,6 +22,15 @@ namespace Glossa {
 
 enum class TermSeverity { Warning, Error };
 
+// The three checks, for a table of checks (--help, the man page, --checks/--ignore).
+struct TermCheckInfo
+{
+    QString id;
+    TermSeverity severity;
+    QString summary;
+};
+const std::vector<TermCheckInfo> &termChecks();
+
 struct TermFinding
 {
     QString check; // "term", "term-forbidden" or "term-untranslated"

@@ -98,10 +98,12 @@ void TestTermsCli::importIntoAProductWithout_data()
     QTest::addColumn<QStringList>("languageOptions");
     QTest::addColumn<int>("entries");
     const QStringList german{QStringLiteral("--language"), QStringLiteral("de-DE")};
+    const QStringList everyGerman{QStringLiteral("--language"), QStringLiteral("DE")};
     QTest::newRow("tbx") << QStringLiteral("tbx") << QStringList() << 5;
     QTest::newRow("csv") << QStringLiteral("csv") << QStringList() << 5;
     QTest::newRow("tsv") << QStringLiteral("tsv") << german << 5;
     QTest::newRow("qph") << QStringLiteral("qph") << german << 5;
+    QTest::newRow("tsv of every German") << QStringLiteral("tsv") << everyGerman << 5;
 }
 
 void TestTermsCli::importIntoAProductWithout()
