@@ -22,11 +22,11 @@ Term preferred(const QString &text)
 // "device|Gerät|Apparat!" style entries, for the tables: the English term(s) before
 // the first "|" ("device;devices"), then per language "tag=term;term;forbidden!".
 // Flags after a "#": "dnt", "case".
-TermConcept entryOf(const QString &spec)
+TermConcept entryOf(const QString &line)
 {
     TermConcept entry;
-    QString body = spec.section(u'#', 0, 0);
-    const QString flags = spec.section(u'#', 1);
+    QString body = line.section(u'#', 0, 0);
+    const QString flags = line.section(u'#', 1);
     entry.doNotTranslate = flags.contains(QLatin1String("dnt"));
     entry.caseSensitive = flags.contains(QLatin1String("case"));
     const QStringList parts = body.split(u'|');
@@ -44,11 +44,11 @@ TermConcept entryOf(const QString &spec)
     return entry;
 }
 
-std::shared_ptr<const Glossary> glossaryOf(const QStringList &specs)
+std::shared_ptr<const Glossary> glossaryOf(const QStringList &lines)
 {
     auto glossary = std::make_shared<Glossary>();
-    for (const QString &spec : specs) {
-        glossary->concepts.push_back(entryOf(spec));
+    for (const QString &line : lines) {
+        glossary->concepts.push_back(entryOf(line));
         glossary->concepts.back().id = QStringLiteral("c%1").arg(glossary->concepts.size());
     }
     return glossary;
