@@ -122,6 +122,16 @@ EnglishTerms::EnglishTerms(std::shared_ptr<const Glossary> glossary, const QStri
     }
 }
 
+std::shared_ptr<const EnglishTerms> loadProductTerms(const QString &productDirectory, const QStringList &keys,
+                                                     const QStringList &english, QString &error)
+{
+    error.clear();
+    auto glossary = std::make_shared<Glossary>();
+    if (!loadProductGlossary(productDirectory, *glossary, error) || glossary->isEmpty())
+        return {};
+    return std::make_shared<const EnglishTerms>(std::move(glossary), keys, english);
+}
+
 std::vector<TermHit> EnglishTerms::match(QStringView english) const
 {
     std::vector<TermHit> hits;

@@ -75,6 +75,13 @@ private:
     std::vector<TermHit> m_hits;
 };
 
+// The product's glossary (glossa-glossary.tbx) with its English matched: keys and
+// english as CheckEngine::attributeNames() and masterValues() give them. Null with an
+// empty error when the product has no glossary (then no term check runs), null with
+// the error when the file cannot be read or is refused.
+std::shared_ptr<const EnglishTerms> loadProductTerms(const QString &productDirectory, const QStringList &keys,
+                                                     const QStringList &english, QString &error);
+
 // One language's checks against the glossary. Holds a stemmer (when Snowball has one
 // for the language): use one checker per thread.
 class TermChecker
