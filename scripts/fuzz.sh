@@ -14,7 +14,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-60}"
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(fuzz_profile fuzz_placeholders fuzz_sync fuzz_checks fuzz_exchange)
+[ ${#targets[@]} -eq 0 ] && targets=(fuzz_profile fuzz_placeholders fuzz_sync fuzz_checks fuzz_exchange fuzz_glossary)
 dir="$root/build-fuzz"
 
 if [ ! -f "$dir/CMakeCache.txt" ]; then

@@ -12,6 +12,7 @@ packages=(
   desktop-file-utils appstream dpkg-dev lintian bash-completion man-db
   translate-toolkit libxml2-utils
   libicu-dev libhunspell-dev hunspell-en-us hunspell-de-de hunspell-fr
+  libstemmer-dev
   chromium
 )
 

@@ -57,15 +57,22 @@ QString overallHelp(const std::vector<Subcommand> &subcommands)
     text += QStringLiteral("  glossa COMMAND --help\n  glossa --version\n\n"
                            "Checks and counts the INI language files of a product installation. PRODUCT_DIR is\n"
                            "the directory that holds language/ (the current directory when omitted); only\n"
-                           "import and pretranslate write to it.\n\nCommands:\n");
+                           "import, pretranslate and terms import write to it.\n\nCommands:\n");
+    // A command of several words ("terms extract", "terms import") is one name with
+    // a row each: the row says its second word too.
+    const auto label = [&subcommands](const Subcommand &subcommand) {
+        const auto same = std::count_if(subcommands.begin(), subcommands.end(),
+                                        [&subcommand](const Subcommand &other) { return other.name == subcommand.name; });
+        return same > 1 ? subcommand.name + u' ' + subcommand.synopsis.section(u' ', 0, 0) : subcommand.name;
+    };
     qsizetype width = 0;
     for (const Subcommand &subcommand : subcommands)
-        width = std::max(width, subcommand.name.size());
+        width = std::max(width, label(subcommand).size());
     for (const Subcommand &subcommand : subcommands)
-        text += QStringLiteral("  %1  %2\n").arg(subcommand.name.leftJustified(width), subcommand.summary);
+        text += QStringLiteral("  %1  %2\n").arg(label(subcommand).leftJustified(width), subcommand.summary);
     for (const Subcommand &subcommand : subcommands) {
         if (!subcommand.setUp) {
-            text += QStringLiteral("\nOptions of %1: see glossa %1 --help\n").arg(subcommand.name);
+            text += QStringLiteral("\nOptions of %1: see glossa %1 --help\n").arg(label(subcommand));
             continue;
         }
         QString options = optionsOf(subcommand);

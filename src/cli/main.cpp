@@ -3,6 +3,7 @@
 #include "cli/ExchangeCommands.h"
 #include "cli/Command.h"
 #include "cli/MemoryCommands.h"
+#include "cli/TermsCommands.h"
 
 #include <QCoreApplication>
 
@@ -50,6 +51,18 @@ int main(int argc, char *argv[])
          QStringLiteral("LANGUAGE [PRODUCT_DIR] [--tm FILE]... [--since EARLIER] [--dry-run] [--force]"),
          QStringLiteral("Fills blank and missing values with 100 matches that all agree"), nullptr, nullptr,
          &Glossa::runPretranslate},
+        // One command of three words: dispatch runs the first "terms"; --help lists each.
+        {QStringLiteral("terms"), QStringLiteral("extract LANGUAGE [PRODUCT_DIR] [--max N] [-o FILE]"),
+         QStringLiteral("Proposes glossary entries from the product's own labels and their translations"), nullptr,
+         nullptr, &Glossa::runTerms},
+        {QStringLiteral("terms"),
+         QStringLiteral("import FILE [PRODUCT_DIR] [--format tbx|tsv|csv|qph] [--language NAME]"),
+         QStringLiteral("Adds a TBX, TSV, CSV or phrase book glossary to the product's glossa-glossary.tbx"), nullptr,
+         nullptr, &Glossa::runTerms},
+        {QStringLiteral("terms"),
+         QStringLiteral("export [PRODUCT_DIR] [--format tbx|tsv|csv|qph] [--language NAME] [-o FILE]"),
+         QStringLiteral("The product's glossary as TBX, TSV, CSV or a phrase book"), nullptr, nullptr,
+         &Glossa::runTerms},
     };
     return Glossa::Cli::dispatch(QCoreApplication::arguments(), subcommands);
 }

@@ -3,6 +3,8 @@
 #include <QStringDecoder>
 
 #include <libxml/parserInternals.h>
+#include <libxml/tree.h>
+#include <libxml/valid.h>
 #include <libxml/xmlerror.h>
 
 #include <algorithm>
@@ -19,7 +21,71 @@ namespace {
 void quiet(void *, xmlErrorPtr) {}
 void quietGeneric(void *, const char *, ...) {}
 
+void documentType(void *data, const xmlChar *, const xmlChar *, const xmlChar *)
+{
+    RefusingReader &reader = readerOf<RefusingReader>(data);
+    if (reader.namedDocumentTypeAllowed)
+        return;
+    reader.refuse(QStringLiteral("the file holds a document type declaration, which %1 never needs; it is not read")
+                      .arg(reader.fileKind));
+}
+
+void entityDeclaration(void *data, const xmlChar *name, int, const xmlChar *, const xmlChar *, xmlChar *)
+{
+    readerOf<RefusingReader>(data).refuse(
+        QStringLiteral("the file declares the entity \"%1\"; entities are not expanded").arg(text(name)));
+}
+
+void refuseDeclaration(void *data, const xmlChar *name)
+{
+    readerOf<RefusingReader>(data).refuse(
+        QStringLiteral("the file's document type declares \"%1\"; declarations are not read").arg(text(name)));
+}
+
+void elementDeclaration(void *data, const xmlChar *name, int, xmlElementContentPtr)
+{
+    refuseDeclaration(data, name);
+}
+
+void attributeDeclaration(void *data, const xmlChar *, const xmlChar *name, int, int, const xmlChar *,
+                          xmlEnumerationPtr values)
+{
+    xmlFreeEnumeration(values); // the handler owns the list
+    refuseDeclaration(data, name);
+}
+
+void notationDeclaration(void *data, const xmlChar *name, const xmlChar *, const xmlChar *)
+{
+    refuseDeclaration(data, name);
+}
+
+void unparsedEntityDeclaration(void *data, const xmlChar *name, const xmlChar *, const xmlChar *, const xmlChar *)
+{
+    entityDeclaration(data, name, 0, nullptr, nullptr, nullptr);
+}
+
 } // namespace
+
+void RefusingReader::refuse(const QString &why)
+{
+    if (error.isEmpty())
+        error = why;
+    xmlStopParser(context);
+}
+
+xmlSAXHandler refusingHandler()
+{
+    xmlSAXHandler handler;
+    std::memset(&handler, 0, sizeof handler);
+    handler.internalSubset = documentType;
+    handler.externalSubset = documentType;
+    handler.entityDecl = entityDeclaration;
+    handler.unparsedEntityDecl = unparsedEntityDeclaration;
+    handler.elementDecl = elementDeclaration;
+    handler.attributeDecl = attributeDeclaration;
+    handler.notationDecl = notationDeclaration;
+    return handler;
+}
 
 QString text(const xmlChar *start, qsizetype length)
 {
@@ -49,8 +115,10 @@ namespace {
 
 // Feeds the parser what next() gives (false: no more) and says how it went.
 template<typename Next>
-QString parsePieces(xmlSAXHandler &handler, void *data, xmlParserCtxtPtr &context, Next next)
+QString parsePieces(xmlSAXHandler &handler, RefusingReader &reader, Next next)
 {
+    xmlParserCtxtPtr &context = reader.context;
+    void *data = &reader;
     static std::once_flag initialised;
     std::call_once(initialised, [] { xmlInitParser(); });
     // The handlers of the encoding layer are the thread's own.
@@ -87,7 +155,7 @@ QString parsePieces(xmlSAXHandler &handler, void *data, xmlParserCtxtPtr &contex
                       .arg(error && error->message ? QString::fromUtf8(error->message).trimmed() : QStringLiteral("unreadable"));
     xmlFreeParserCtxt(context);
     context = nullptr;
-    return message;
+    return reader.error.isEmpty() ? message : reader.error;
 }
 
 // In pieces: libxml2 refuses to look ahead through one chunk of many megabytes, and
@@ -96,13 +164,13 @@ constexpr qsizetype Piece = 1 << 20;
 
 } // namespace
 
-QString parse(const QByteArray &bytes, xmlSAXHandler &handler, void *data, xmlParserCtxtPtr &context)
+QString parse(const QByteArray &bytes, xmlSAXHandler &handler, RefusingReader &reader)
 {
     if (bytes.size() > INT_MAX)
         return QStringLiteral("the file is too large to read");
     qsizetype at = 0;
     // Gives the next piece; false with the last one.
-    return parsePieces(handler, data, context, [&](QByteArrayView &piece, QString &) {
+    return parsePieces(handler, reader, [&](QByteArrayView &piece, QString &) {
         const qsizetype length = std::min(Piece, bytes.size() - at);
         piece = QByteArrayView(bytes.constData() + at, length);
         at += length;
@@ -110,10 +178,10 @@ QString parse(const QByteArray &bytes, xmlSAXHandler &handler, void *data, xmlPa
     });
 }
 
-QString parse(QIODevice &device, xmlSAXHandler &handler, void *data, xmlParserCtxtPtr &context)
+QString parse(QIODevice &device, xmlSAXHandler &handler, RefusingReader &reader)
 {
     QByteArray buffer(Piece, Qt::Uninitialized);
-    return parsePieces(handler, data, context, [&](QByteArrayView &piece, QString &failure) {
+    return parsePieces(handler, reader, [&](QByteArrayView &piece, QString &failure) {
         const qint64 length = device.read(buffer.data(), Piece);
         if (length < 0) {
             failure = QStringLiteral("the file cannot be read: %1").arg(device.errorString());

@@ -34,13 +34,43 @@ inline QString text(const xmlChar *zeroTerminated)
 // prefix, namespace, value start, value end) with the given prefix (nullptr: none).
 QString attribute(int count, const xmlChar **attributes, const char *name, const char *prefix = nullptr);
 
-// Parses bytes with handler, whose callbacks refuse a document type and entity
-// declarations themselves; context is set before the first callback so that they
-// can stop the parser. Empty when the parser read the whole file, else its own
-// message: "the file is not well-formed XML: line L, column C: ...".
-QString parse(const QByteArray &bytes, xmlSAXHandler &handler, void *data, xmlParserCtxtPtr &context);
+// What every reader shares: its parser, so that a callback can stop it, and the
+// reason it stopped. A reader's own state derives from it.
+struct RefusingReader
+{
+    xmlParserCtxtPtr context = nullptr;
+    QString error;
+    // The kind of file read, as a refusal names it: "a TMX file".
+    QString fileKind;
+    // A document type that only names the root (and perhaps a DTD, never loaded) is
+    // let pass, as the formats whose writers always add one need: a phrase book's
+    // "<!DOCTYPE QPH>". A declaration inside it is refused all the same.
+    bool namedDocumentTypeAllowed = false;
+
+    // Keeps the first reason and stops the parser.
+    void refuse(const QString &why);
+};
+
+// The reader a callback's data points to: parse hands the RefusingReader on.
+template<typename Reader>
+Reader &readerOf(void *data)
+{
+    return static_cast<Reader &>(*static_cast<RefusingReader *>(data));
+}
+
+// A handler with nothing but the refusals set: a document type (internal or external
+// subset; see namedDocumentTypeAllowed) and any declaration inside one, an entity's
+// above all, stop the parse with the reader's message. The caller adds its element
+// and text callbacks.
+xmlSAXHandler refusingHandler();
+
+// Parses bytes with handler (made by refusingHandler) for reader; reader.context is
+// set before the first callback. Empty when the parser read the whole file and no
+// callback refused it, else the first reason: the reader's refusal, or the parser's
+// own "the file is not well-formed XML: line L, column C: ...".
+QString parse(const QByteArray &bytes, xmlSAXHandler &handler, RefusingReader &reader);
 // The same read from device a piece at a time, so that the file is never held whole;
 // "the file cannot be read: ..." when the device fails.
-QString parse(QIODevice &device, xmlSAXHandler &handler, void *data, xmlParserCtxtPtr &context);
+QString parse(QIODevice &device, xmlSAXHandler &handler, RefusingReader &reader);
 
 } // namespace Glossa::Sax

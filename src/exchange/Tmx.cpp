@@ -6,7 +6,6 @@
 #include <QStringDecoder>
 #include <QXmlStreamWriter>
 
-#include <cstring>
 #include <functional>
 
 namespace Glossa {
@@ -50,15 +49,13 @@ struct Variant
     bool hasSegment = false;
 };
 
-struct Reading
+struct Reading : Sax::RefusingReader
 {
-    xmlParserCtxtPtr context = nullptr;
     // Each unit that has both languages: tuid, source text, target text.
     std::function<void(QStringView, QStringView, QStringView)> unit;
     int otherLanguages = 0;
     QString source;   // normalised wanted tags
     QString target;
-    QString error;
     bool seenRoot = false;
     int depth = 0;
     bool inUnit = false;
@@ -72,13 +69,6 @@ struct Reading
     int variantDepth = -1;
     int segmentDepth = -1;
     int skipDepth = -1; // a <sub>: a sub-flow of its own, not the code's text
-
-    void refuse(const QString &why)
-    {
-        if (error.isEmpty())
-            error = why;
-        xmlStopParser(context);
-    }
 
     // The variant that fits the wanted language best, or nullptr.
     const Variant *bestFor(const QString &wanted) const
@@ -99,7 +89,7 @@ struct Reading
 
 Reading &readingOf(void *data)
 {
-    return *static_cast<Reading *>(data);
+    return Sax::readerOf<Reading>(data);
 }
 
 // An attribute's value as the reader hands it on (see Sax::attribute), empty when absent.
@@ -216,17 +206,6 @@ void characters(void *data, const xmlChar *chars, int length)
     text.resize(end - text.constData());
 }
 
-void documentType(void *data, const xmlChar *, const xmlChar *, const xmlChar *)
-{
-    readingOf(data).refuse(
-        QStringLiteral("the file holds a document type declaration, which a TMX file never needs; it is not read"));
-}
-
-void entityDeclaration(void *data, const xmlChar *name, int, const xmlChar *, const xmlChar *, xmlChar *)
-{
-    readingOf(data).refuse(QStringLiteral("the file declares the entity \"%1\"; entities are not expanded").arg(Sax::text(name)));
-}
-
 } // namespace
 
 QByteArray writeTmx(const TmxDocument &document, int *skipped)
@@ -282,18 +261,15 @@ bool readUnits(Parse parse, const QString &sourceTag, const QString &targetTag,
                QString &error)
 {
     error.clear();
-    xmlSAXHandler sax;
-    std::memset(&sax, 0, sizeof sax);
+    xmlSAXHandler sax = Sax::refusingHandler();
     sax.startElementNs = startElement;
     sax.endElementNs = endElement;
     sax.characters = characters;
     sax.ignorableWhitespace = characters;
     sax.cdataBlock = characters;
-    sax.internalSubset = documentType;
-    sax.externalSubset = documentType;
-    sax.entityDecl = entityDeclaration;
 
     Reading reading;
+    reading.fileKind = QStringLiteral("a TMX file");
     reading.unit = each;
     reading.source = normalisedTag(sourceTag);
     reading.target = normalisedTag(targetTag);
@@ -315,7 +291,7 @@ bool readTmxFile(const QByteArray &bytes, const QString &sourceTag, const QStrin
 {
     result = TmxReadResult();
     const auto parse = [&bytes](xmlSAXHandler &sax, Reading &reading) {
-        return Sax::parse(bytes, sax, &reading, reading.context);
+        return Sax::parse(bytes, sax, reading);
     };
     const bool read = readUnits(
         parse, sourceTag, targetTag,
@@ -341,7 +317,7 @@ std::shared_ptr<const UnitSet> loadTmxMemory(const QString &path, const QString 
     int others = 0;
     QString why;
     const auto parse = [&file](xmlSAXHandler &sax, Reading &reading) {
-        return Sax::parse(file, sax, &reading, reading.context);
+        return Sax::parse(file, sax, reading);
     };
     if (!readUnits(
             parse, sourceTag, targetTag,

@@ -4,8 +4,6 @@
 
 #include <QSet>
 
-#include <cstring>
-
 namespace Glossa {
 
 namespace {
@@ -19,11 +17,9 @@ using Sax::equals;
 using Sax::text;
 
 // What the parser's callbacks build, and where they are in the document.
-struct Reading
+struct Reading : Sax::RefusingReader
 {
-    xmlParserCtxtPtr context = nullptr;
     ExchangeFile *file = nullptr;
-    QString error;
     QSet<QString> keys;
     bool seenRoot = false;
     bool seenLanguage = false;
@@ -33,18 +29,11 @@ struct Reading
     QString *textOut = nullptr; // where that element's text goes
     int skipDepth = -1;      // depth of an element whose content does not count, -1 when none
     qint64 unitLine = 0;
-
-    void refuse(const QString &why)
-    {
-        if (error.isEmpty())
-            error = why;
-        xmlStopParser(context);
-    }
 };
 
 Reading *readingOf(void *data)
 {
-    return static_cast<Reading *>(data);
+    return &Sax::readerOf<Reading>(data);
 }
 
 void startElement(void *data, const xmlChar *localName, const xmlChar *, const xmlChar *uri, int, const xmlChar **,
@@ -140,37 +129,22 @@ void characters(void *data, const xmlChar *chars, int length)
         *r.textOut += text(chars, length);
 }
 
-void documentType(void *data, const xmlChar *, const xmlChar *, const xmlChar *)
-{
-    readingOf(data)->refuse(
-        QStringLiteral("the file holds a document type declaration, which an XLIFF file never needs; it is not read"));
-}
-
-void entityDeclaration(void *data, const xmlChar *name, int, const xmlChar *, const xmlChar *, xmlChar *)
-{
-    readingOf(data)->refuse(QStringLiteral("the file declares the entity \"%1\"; entities are not expanded")
-                                .arg(text(name)));
-}
-
 } // namespace
 
 bool readXliffFile(const QByteArray &bytes, ExchangeFile &file, QString &error)
 {
-    xmlSAXHandler sax;
-    std::memset(&sax, 0, sizeof sax);
+    xmlSAXHandler sax = Sax::refusingHandler();
     sax.startElementNs = startElement;
     sax.endElementNs = endElement;
     sax.characters = characters;
     sax.ignorableWhitespace = characters;
     sax.cdataBlock = characters;
-    sax.internalSubset = documentType;
-    sax.externalSubset = documentType;
-    sax.entityDecl = entityDeclaration;
 
     file.format = ExchangeFormat::Xliff;
     Reading reading;
+    reading.fileKind = QStringLiteral("an XLIFF file");
     reading.file = &file;
-    const QString parsed = Sax::parse(bytes, sax, &reading, reading.context);
+    const QString parsed = Sax::parse(bytes, sax, reading);
     if (!reading.error.isEmpty())
         error = reading.error;
     else if (!parsed.isEmpty())

@@ -101,6 +101,13 @@ cases()
     # PRODUCT_DIR is a directory; nothing is offered past the last argument.
     expect exactly "Web;language" glossa check ""
     expect exactly "" glossa export 0x0407 . ""
+    # The glossary's command of three words: its words, options, formats and languages.
+    expect exactly "extract;import;export" glossa terms ""
+    expect has "--max;--output" glossa terms extract --
+    expect has "--format;--language" glossa terms import --
+    expect exactly "tbx;tsv;csv;qph" glossa terms export --format ""
+    expect exactly 'German\ \(Germany\)' glossa terms extract G
+    expect exactly 'German\ \(Germany\)' glossa terms export --language G
 
     # What bash inserts reads back as the display name.
     local reply

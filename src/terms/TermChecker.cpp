@@ -1,0 +1,288 @@
+#include "terms/TermChecker.h"
+
+#include <algorithm>
+
+namespace Glossa {
+
+namespace {
+
+using Terms::PhraseAutomaton;
+using Terms::wordText;
+
+// The matches of both automata in a text, the ones inside a longer match dropped,
+// counted per value (the automata's values).
+std::vector<std::pair<int, int>> countMatches(const PhraseAutomaton &folded, const PhraseAutomaton &exact,
+                                              QStringView text, bool dropContained, bool withExact = true)
+{
+    struct Span
+    {
+        qsizetype start, end;
+        int value;
+    };
+    std::vector<Span> spans;
+    if (!folded.isEmpty())
+        folded.forEachMatchInWords(text, true, [&spans](const PhraseAutomaton::Match &m) {
+            spans.push_back({m.end - m.length, m.end, m.value});
+        });
+    if (withExact && !exact.isEmpty())
+        exact.forEachMatchInWords(text, false, [&spans](const PhraseAutomaton::Match &m) {
+            spans.push_back({m.end - m.length, m.end, m.value});
+        });
+    std::vector<std::pair<int, int>> counts;
+    if (spans.empty())
+        return counts;
+    if (dropContained) {
+        std::sort(spans.begin(), spans.end(), [](const Span &a, const Span &b) {
+            return a.start != b.start ? a.start < b.start : a.end > b.end;
+        });
+        qsizetype reach = -1;
+        std::vector<Span> kept;
+        for (const Span &span : spans) {
+            // The same span as the last kept: another entry with the same term.
+            if (!kept.empty() && span.start == kept.back().start && span.end == kept.back().end) {
+                kept.push_back(span);
+                continue;
+            }
+            if (span.end <= reach)
+                continue; // inside a longer match that starts no later
+            kept.push_back(span);
+            reach = span.end;
+        }
+        spans.swap(kept);
+    }
+    std::sort(spans.begin(), spans.end(), [](const Span &a, const Span &b) { return a.value < b.value; });
+    for (const Span &span : spans) {
+        if (counts.empty() || counts.back().first != span.value)
+            counts.emplace_back(span.value, 0);
+        ++counts.back().second;
+    }
+    return counts;
+}
+
+QString quotedList(const QStringList &texts)
+{
+    QStringList quoted;
+    for (const QString &text : texts)
+        quoted.append(u'"' + text + u'"');
+    if (quoted.size() <= 1)
+        return quoted.value(0);
+    const QString last = quoted.takeLast();
+    return quoted.join(QLatin1String(", ")) + QLatin1String(" or ") + last;
+}
+
+QString times(int n)
+{
+    return n == 1 ? QStringLiteral("once") : n == 2 ? QStringLiteral("twice") : QStringLiteral("%1 times").arg(n);
+}
+
+// A value's text: without one pair of enclosing double quotes.
+QStringView textOf(QStringView value)
+{
+    if (value.size() >= 2 && value.front() == u'"' && value.back() == u'"')
+        return value.sliced(1, value.size() - 2);
+    return value;
+}
+
+} // namespace
+
+const std::vector<TermCheckInfo> &termChecks()
+{
+    static const std::vector<TermCheckInfo> checks = {
+        {QStringLiteral("term"), TermSeverity::Warning,
+         QStringLiteral("the English has a glossary term and the value none of its approved translations")},
+        {QStringLiteral("term-forbidden"), TermSeverity::Error,
+         QStringLiteral("the value uses a term the glossary forbids for its language")},
+        {QStringLiteral("term-untranslated"), TermSeverity::Warning,
+         QStringLiteral("a term the glossary says not to translate is not in the value unchanged")},
+    };
+    return checks;
+}
+
+EnglishTerms::EnglishTerms(std::shared_ptr<const Glossary> glossary, const QStringList &keys, const QStringList &english)
+    : m_glossary(std::move(glossary)), m_keys(keys)
+{
+    const auto &concepts = m_glossary->concepts;
+    for (int c = 0; c < int(concepts.size()); ++c)
+        for (const Term &term : concepts[size_t(c)].english) {
+            if (term.status == TermStatus::Forbidden)
+                continue;
+            if (concepts[size_t(c)].caseSensitive)
+                m_exact.add(wordText(term.text, false), c);
+            else
+                m_folded.add(wordText(term.text, true), c);
+        }
+    m_folded.build();
+    m_exact.build();
+    m_rowStart.reserve(size_t(english.size()) + 1);
+    m_rowStart.push_back(0);
+    for (const QString &text : english) {
+        for (const auto &[entry, count] : countMatches(m_folded, m_exact, text, true))
+            m_hits.push_back({entry, count});
+        m_rowStart.push_back(std::uint32_t(m_hits.size()));
+    }
+}
+
+std::shared_ptr<const EnglishTerms> loadProductTerms(const QString &productDirectory, const QStringList &keys,
+                                                     const QStringList &english, QString &error)
+{
+    error.clear();
+    auto glossary = std::make_shared<Glossary>();
+    if (!loadProductGlossary(productDirectory, *glossary, error) || glossary->isEmpty())
+        return {};
+    return std::make_shared<const EnglishTerms>(std::move(glossary), keys, english);
+}
+
+std::vector<TermHit> EnglishTerms::match(QStringView english) const
+{
+    std::vector<TermHit> hits;
+    for (const auto &[entry, count] : countMatches(m_folded, m_exact, english, true))
+        hits.push_back({entry, count});
+    return hits;
+}
+
+TermChecker::TermChecker(std::shared_ptr<const EnglishTerms> english, const QString &languageTag)
+    : m_english(std::move(english)), m_language(languageTag), m_substring(Terms::writesWithoutSpaces(languageTag)),
+      m_stemmer(m_substring ? QString() : languageTag)
+{
+    const auto &concepts = m_english->glossary().concepts;
+    m_approved.resize(concepts.size());
+    m_approvedStems.resize(concepts.size());
+    m_forbidden.resize(concepts.size());
+    const auto pattern = [this](const QString &text, bool folded) {
+        const QString words = wordText(text, folded);
+        return m_substring ? words.trimmed() : words;
+    };
+    for (int c = 0; c < int(concepts.size()); ++c) {
+        const TermConcept &entry = concepts[size_t(c)];
+        PhraseAutomaton &automaton = entry.caseSensitive ? m_exact : m_folded;
+        const bool folded = !entry.caseSensitive;
+        if (entry.doNotTranslate)
+            for (const Term &term : entry.english)
+                if (term.status != TermStatus::Forbidden)
+                    m_exact.add(pattern(term.text, false), c * 3 + Unchanged);
+        if (const QList<Term> *terms = entry.termsFor(languageTag)) {
+            for (const Term &term : *terms) {
+                if (term.status == TermStatus::Forbidden) {
+                    m_forbidden[size_t(c)].append(term.text);
+                    m_exactForbidden = m_exactForbidden || entry.caseSensitive;
+                    automaton.add(pattern(term.text, folded), c * 3 + Forbidden);
+                } else {
+                    m_approved[size_t(c)].append(term.text);
+                    if (m_stemmer.isValid())
+                        m_approvedStems[size_t(c)].append(m_stemmer.stemWords(wordText(term.text, true)));
+                    automaton.add(pattern(term.text, folded), c * 3 + Approved);
+                }
+            }
+        }
+    }
+    m_folded.build();
+    m_exact.build();
+}
+
+std::vector<TermFinding> TermChecker::findings(const QString &key, std::span<const TermHit> hits, QStringView value) const
+{
+    std::vector<TermFinding> found;
+    const QStringView text = textOf(value);
+    if (text.trimmed().isEmpty())
+        return found;
+    const auto &concepts = m_english->glossary().concepts;
+    // Counts in the value per (entry, kind); the approved terms of two concepts may
+    // overlap, so nothing is dropped here.
+    // The letter-case automaton only when something of it can count: a case-sensitive
+    // forbidden term, or an entry of the English that is do-not-translate or case-sensitive.
+    const bool withExact = m_exactForbidden || std::any_of(hits.begin(), hits.end(), [&concepts](const TermHit &hit) {
+                               return concepts[size_t(hit.entry)].doNotTranslate || concepts[size_t(hit.entry)].caseSensitive;
+                           });
+    const std::vector<std::pair<int, int>> counts = countMatches(m_folded, m_exact, text, false, withExact);
+    const auto countOf = [&counts](int entry, Kind kind) {
+        const auto it = std::lower_bound(counts.begin(), counts.end(), std::pair(entry * 3 + kind, 0));
+        return it != counts.end() && it->first == entry * 3 + kind ? it->second : 0;
+    };
+    QString stemmed; // the value's stems, made once when a finding may be cleared
+    for (const TermHit &hit : hits) {
+        const TermConcept &entry = concepts[size_t(hit.entry)];
+        const QStringList &approved = m_approved[size_t(hit.entry)];
+        if (entry.doNotTranslate) {
+            const int kept = countOf(hit.entry, Unchanged) + countOf(hit.entry, Approved);
+            if (kept < hit.count)
+                found.push_back({QStringLiteral("term-untranslated"), TermSeverity::Warning, key,
+                                 QStringLiteral("\"%1\" stays as it is in every language (the glossary says not to "
+                                                "translate it); the English has it %2, the value %3")
+                                     .arg(entry.name(), times(hit.count),
+                                          kept == 0 ? QStringLiteral("not at all") : times(kept))});
+            continue;
+        }
+        if (approved.isEmpty())
+            continue;
+        const int have = countOf(hit.entry, Approved);
+        if (have >= hit.count)
+            continue;
+        // An inflected form ("Geräte" for "Gerät") may only clear the finding.
+        if (m_stemmer.isValid()) {
+            if (stemmed.isEmpty())
+                stemmed = m_stemmer.stemWords(wordText(text, true));
+            int stems = 0;
+            for (const QString &stem : m_approvedStems[size_t(hit.entry)])
+                stems += Terms::countOccurrences(stemmed, stem, false);
+            if (stems >= hit.count)
+                continue;
+        }
+        const QString message = hit.count == 1
+            ? QStringLiteral("the English has \"%1\"; the value has none of its approved translations: %2")
+                  .arg(entry.name(), quotedList(approved))
+            : QStringLiteral("the English has \"%1\" %2; the value has its approved translations (%3) %4")
+                  .arg(entry.name(), times(hit.count), quotedList(approved),
+                       have == 0 ? QStringLiteral("not at all") : times(have));
+        found.push_back({QStringLiteral("term"), TermSeverity::Warning, key, message});
+    }
+    for (const auto &[value, count] : counts) {
+        if (value % 3 != Forbidden)
+            continue;
+        const int c = value / 3;
+        const QStringList &approved = m_approved[size_t(c)];
+        QString message = QStringLiteral("the value uses %1, which the glossary forbids for this language")
+                              .arg(quotedList(m_forbidden[size_t(c)]));
+        if (!approved.isEmpty())
+            message += QStringLiteral(" (for \"%1\" it says %2)").arg(concepts[size_t(c)].name(), quotedList(approved));
+        found.push_back({QStringLiteral("term-forbidden"), TermSeverity::Error, key, message});
+    }
+    return found;
+}
+
+std::vector<TermFinding> TermChecker::checkRow(int row, QStringView value) const
+{
+    return findings(m_english->key(row), m_english->hitsAt(row), value);
+}
+
+std::vector<TermFinding> TermChecker::check(const QString &key, QStringView english, QStringView value) const
+{
+    const std::vector<TermHit> hits = m_english->match(english);
+    return findings(key, hits, value);
+}
+
+std::vector<TermFinding> TermChecker::checkAll(const QStringList &values) const
+{
+    std::vector<TermFinding> all;
+    const int rows = std::min(m_english->rowCount(), int(values.size()));
+    for (int row = 0; row < rows; ++row) {
+        std::vector<TermFinding> found = checkRow(row, values[row]);
+        std::move(found.begin(), found.end(), std::back_inserter(all));
+    }
+    return all;
+}
+
+std::vector<TermChecker::Entry> TermChecker::entriesFor(QStringView english) const
+{
+    std::vector<Entry> entries;
+    const auto &concepts = m_english->glossary().concepts;
+    for (const TermHit &hit : m_english->match(english)) {
+        const TermConcept &found = concepts[size_t(hit.entry)];
+        Entry entry{&found, hit.count, {}};
+        if (const QList<Term> *terms = found.termsFor(m_language))
+            entry.terms = *terms;
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+} // namespace Glossa

@@ -1,0 +1,131 @@
+#pragma once
+
+#include "terms/Glossary.h"
+#include "terms/TermMatching.h"
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <memory>
+#include <span>
+#include <vector>
+
+// The glossary's checks of translations:
+//   term               warning  the English has a term and the value holds fewer of its
+//                               approved translations than the English has the term
+//   term-forbidden     error    the value uses a term the glossary forbids for its language
+//   term-untranslated  warning  a do-not-translate term is not in the value unchanged
+// The English is matched once per product (EnglishTerms) and shared by every
+// language's TermChecker.
+namespace Glossa {
+
+enum class TermSeverity { Warning, Error };
+
+// The three checks, for a table of checks (--help, the man page, --checks/--ignore).
+struct TermCheckInfo
+{
+    QString id;
+    TermSeverity severity;
+    QString summary;
+};
+const std::vector<TermCheckInfo> &termChecks();
+
+struct TermFinding
+{
+    QString check; // "term", "term-forbidden" or "term-untranslated"
+    TermSeverity severity = TermSeverity::Warning;
+    QString key;
+    QString message;
+};
+
+// An entry an English text holds, and how often (overlapping terms: the longer wins,
+// so "device name" does not also count as "device").
+struct TermHit
+{
+    int entry = -1; // index into Glossary::concepts
+    int count = 0;
+};
+
+// The product's English matched against the glossary's English terms in one pass
+// per text (a multi-pattern automaton): whole words, letter case ignored unless the
+// entry says otherwise, placeholders and markup skipped. Immutable once built.
+class EnglishTerms
+{
+public:
+    // english[row] is the master's text of keys[row].
+    EnglishTerms(std::shared_ptr<const Glossary> glossary, const QStringList &keys, const QStringList &english);
+
+    const Glossary &glossary() const { return *m_glossary; }
+    int rowCount() const { return int(m_keys.size()); }
+    const QString &key(int row) const { return m_keys[row]; }
+    std::span<const TermHit> hitsAt(int row) const
+    {
+        return std::span<const TermHit>(m_hits).subspan(m_rowStart[size_t(row)], m_rowStart[size_t(row) + 1] - m_rowStart[size_t(row)]);
+    }
+    // The concepts of any English text (the editor's English), in glossary order.
+    std::vector<TermHit> match(QStringView english) const;
+
+private:
+    std::shared_ptr<const Glossary> m_glossary;
+    QStringList m_keys;
+    Terms::PhraseAutomaton m_folded; // concepts whose case does not count
+    Terms::PhraseAutomaton m_exact;  // those whose case counts
+    std::vector<std::uint32_t> m_rowStart;
+    std::vector<TermHit> m_hits;
+};
+
+// The product's glossary (glossa-glossary.tbx) with its English matched: keys and
+// english as CheckEngine::attributeNames() and masterValues() give them. Null with an
+// empty error when the product has no glossary (then no term check runs), null with
+// the error when the file cannot be read or is refused.
+std::shared_ptr<const EnglishTerms> loadProductTerms(const QString &productDirectory, const QStringList &keys,
+                                                     const QStringList &english, QString &error);
+
+// One language's checks against the glossary. Holds a stemmer (when Snowball has one
+// for the language): use one checker per thread.
+class TermChecker
+{
+public:
+    // languageTag: the language's BCP 47 tag ("de-DE"); its terms are those of the tag,
+    // else of its base language ("de").
+    TermChecker(std::shared_ptr<const EnglishTerms> english, const QString &languageTag);
+
+    // The findings of the value of the master's row (a value as the file holds it,
+    // enclosing quotes and all). A blank value has none.
+    std::vector<TermFinding> checkRow(int row, QStringView value) const;
+    // The same for any English text and value (the editor's entry being edited).
+    std::vector<TermFinding> check(const QString &key, QStringView english, QStringView value) const;
+    // Every row: values[row] in the master's order (missing rows may be empty).
+    std::vector<TermFinding> checkAll(const QStringList &values) const;
+
+    // The glossary entries of an English text, for a panel: the entry and this
+    // language's terms (forbidden ones included, so that they can be shown struck).
+    struct Entry
+    {
+        const TermConcept *glossaryEntry = nullptr;
+        int count = 0;
+        QList<Term> terms;
+    };
+    std::vector<Entry> entriesFor(QStringView english) const;
+
+    bool hasStemmer() const { return m_stemmer.isValid(); }
+
+private:
+    enum Kind { Approved = 0, Forbidden = 1, Unchanged = 2 };
+    std::vector<TermFinding> findings(const QString &key, std::span<const TermHit> hits, QStringView value) const;
+
+    std::shared_ptr<const EnglishTerms> m_english;
+    QString m_language;
+    bool m_substring = false;
+    Terms::PhraseAutomaton m_folded;
+    Terms::PhraseAutomaton m_exact;
+    // Per entry: its approved terms' texts, and their stemmed word texts.
+    std::vector<QStringList> m_approved;
+    std::vector<QStringList> m_approvedStems;
+    std::vector<QStringList> m_forbidden;
+    bool m_exactForbidden = false; // a case-sensitive entry forbids a term
+    Terms::Stemmer m_stemmer;
+};
+
+} // namespace Glossa

@@ -1,0 +1,184 @@
+#include "terms/GlossaryFormats.h"
+
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Glossa;
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run glossa(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(GLOSSA_CLI_PATH), arguments);
+    Run run;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+} // namespace
+
+class TestTermsCli : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void exportFormats_data();
+    void exportFormats();
+    void importIntoAProductWithout_data();
+    void importIntoAProductWithout();
+    void extract();
+    void usageErrors_data();
+    void usageErrors();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_product;
+};
+
+void TestTermsCli::init()
+{
+    QVERIFY(m_dir.isValid());
+    m_product = m_dir.filePath(QStringLiteral("product-%1").arg(QString::fromUtf8(QTest::currentDataTag())).replace(u' ', u'-'));
+    QDir(m_product).removeRecursively();
+    QVERIFY(TestSupport::copyTree(TestSupport::demoProductDir(), m_product));
+}
+
+void TestTermsCli::exportFormats_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("holds");
+    QTest::newRow("tbx by default") << QStringList() << QString() << QByteArray("<term>Zeitüberschreitung</term>");
+    QTest::newRow("csv by extension") << QStringList() << QStringLiteral("g.csv") << QByteArray("timeout,Zeitlimit,Zeitüberschreitung");
+    QTest::newRow("tsv for German") << QStringList{QStringLiteral("--language"), QStringLiteral("German (Germany)")}
+                                    << QStringLiteral("g.txt") << QByteArray("reboot\tNeustart\t");
+    QTest::newRow("qph by format") << QStringList{QStringLiteral("--format"), QStringLiteral("qph"), QStringLiteral("--language"), QStringLiteral("0x040c")}
+                                   << QString() << QByteArray("<target>instantané</target>");
+}
+
+void TestTermsCli::exportFormats()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, file);
+    QFETCH(QByteArray, holds);
+    QStringList arguments{QStringLiteral("terms"), QStringLiteral("export"), m_product};
+    arguments += options;
+    const QString path = file.isEmpty() ? QString() : m_dir.filePath(file);
+    if (!path.isEmpty())
+        arguments << QStringLiteral("-o") << path;
+    const Run run = glossa(arguments);
+    QCOMPARE(run.exitCode, 0);
+    const QByteArray bytes = path.isEmpty() ? run.out : TestSupport::readBytes(path);
+    QVERIFY2(bytes.contains(holds), bytes.constData());
+}
+
+void TestTermsCli::importIntoAProductWithout_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QStringList>("languageOptions");
+    QTest::addColumn<int>("entries");
+    const QStringList german{QStringLiteral("--language"), QStringLiteral("de-DE")};
+    const QStringList everyGerman{QStringLiteral("--language"), QStringLiteral("DE")};
+    QTest::newRow("tbx") << QStringLiteral("tbx") << QStringList() << 5;
+    QTest::newRow("csv") << QStringLiteral("csv") << QStringList() << 5;
+    QTest::newRow("tsv") << QStringLiteral("tsv") << german << 5;
+    QTest::newRow("qph") << QStringLiteral("qph") << german << 5;
+    QTest::newRow("tsv of every German") << QStringLiteral("tsv") << everyGerman << 5;
+}
+
+void TestTermsCli::importIntoAProductWithout()
+{
+    QFETCH(QString, format);
+    QFETCH(QStringList, languageOptions);
+    QFETCH(int, entries);
+    const QString file = m_dir.filePath(QStringLiteral("exported.") + format);
+    QCOMPARE(glossa(QStringList{QStringLiteral("terms"), QStringLiteral("export"), m_product, QStringLiteral("-o"), file} + languageOptions).exitCode, 0);
+    QVERIFY(QFile::remove(productGlossaryPath(m_product)));
+    QCOMPARE(glossa({QStringLiteral("terms"), QStringLiteral("export"), m_product}).exitCode, 2); // no glossary now
+
+    const Run run = glossa(QStringList{QStringLiteral("terms"), QStringLiteral("import"), file, m_product} + languageOptions);
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QCOMPARE(run.out, QStringLiteral("%1 entries added, 0 updated; the glossary has %1\n").arg(entries).toUtf8());
+    Glossary glossary;
+    QString error;
+    QVERIFY2(loadProductGlossary(m_product, glossary, error), qPrintable(error));
+    QCOMPARE(int(glossary.concepts.size()), entries);
+    QCOMPARE(glossary.concepts[3].termsFor(QStringLiteral("de-DE"))->front().text, QStringLiteral("Neustart"));
+    // Imported again: nothing new.
+    const Run again = glossa(QStringList{QStringLiteral("terms"), QStringLiteral("import"), file, m_product} + languageOptions);
+    QCOMPARE(again.out, QStringLiteral("0 entries added, 0 updated; the glossary has %1\n").arg(entries).toUtf8());
+}
+
+void TestTermsCli::extract()
+{
+    const Run tsv = glossa({QStringLiteral("terms"), QStringLiteral("extract"), QStringLiteral("0x0407"), m_product, QStringLiteral("--max"), QStringLiteral("3")});
+    QCOMPARE(tsv.exitCode, 0);
+    const QList<QByteArray> lines = tsv.out.trimmed().split('\n');
+    QCOMPARE(lines.size(), 3);
+    QVERIFY2(lines[0].startsWith("Device\tGerät\t"), lines[0].constData());
+    // As TBX, and imported as it is.
+    const QString path = m_dir.filePath(QStringLiteral("proposed.tbx"));
+    QCOMPARE(glossa({QStringLiteral("terms"), QStringLiteral("extract"), QStringLiteral("German (Germany)"), m_product,
+                     QStringLiteral("-o"), path}).exitCode, 0);
+    const Run imported = glossa({QStringLiteral("terms"), QStringLiteral("import"), path, m_product});
+    QCOMPARE(imported.exitCode, 0);
+    QVERIFY2(imported.out.startsWith("18 entries added, 2 updated"), imported.out.constData()); // "Snapshot" and "Vistaline Monitor" were there
+}
+
+void TestTermsCli::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("message");
+    QTest::newRow("no word") << QStringList{QStringLiteral("terms")} << QByteArray("give what to do");
+    QTest::newRow("unknown word") << QStringList{QStringLiteral("terms"), QStringLiteral("list")} << QByteArray("unknown word \"list\"");
+    QTest::newRow("extract the master") << QStringList{QStringLiteral("terms"), QStringLiteral("extract"), QStringLiteral("English (United States)"), QStringLiteral("PRODUCT")}
+                                        << QByteArray("is the master");
+    QTest::newRow("extract unknown language") << QStringList{QStringLiteral("terms"), QStringLiteral("extract"), QStringLiteral("Klingon"), QStringLiteral("PRODUCT")}
+                                              << QByteArray("no language \"Klingon\"");
+    QTest::newRow("import missing file") << QStringList{QStringLiteral("terms"), QStringLiteral("import"), QStringLiteral("/nonexistent.tbx"), QStringLiteral("PRODUCT")}
+                                         << QByteArray("cannot be read");
+    QTest::newRow("import refused file") << QStringList{QStringLiteral("terms"), QStringLiteral("import"), QStringLiteral("PRODUCT/language/LanguageIndex.ini"), QStringLiteral("PRODUCT"), QStringLiteral("--format"), QStringLiteral("tbx")}
+                                         << QByteArray("is refused");
+    QTest::newRow("import tsv without language") << QStringList{QStringLiteral("terms"), QStringLiteral("import"), QStringLiteral("PRODUCT/glossa-words.txt"), QStringLiteral("PRODUCT")}
+                                                 << QByteArray("does not say which");
+    QTest::newRow("export tsv without language") << QStringList{QStringLiteral("terms"), QStringLiteral("export"), QStringLiteral("PRODUCT"), QStringLiteral("--format"), QStringLiteral("tsv")}
+                                                 << QByteArray("give it with --language");
+    QTest::newRow("bad format") << QStringList{QStringLiteral("terms"), QStringLiteral("export"), QStringLiteral("PRODUCT"), QStringLiteral("--format"), QStringLiteral("xls")}
+                                << QByteArray("--format takes");
+    QTest::newRow("not a product") << QStringList{QStringLiteral("terms"), QStringLiteral("export"), QStringLiteral("/")} << QByteArray("is not a product");
+}
+
+void TestTermsCli::usageErrors()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, message);
+    arguments.replaceInStrings(QStringLiteral("PRODUCT"), m_product);
+    const QByteArray before = TestSupport::readBytes(productGlossaryPath(m_product));
+    const Run run = glossa(arguments);
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(run.err.contains(message), run.err.constData());
+    QCOMPARE(TestSupport::readBytes(productGlossaryPath(m_product)), before); // nothing written
+}
+
+QTEST_GUILESS_MAIN(TestTermsCli)
+#include "tst_termscli.moc"
