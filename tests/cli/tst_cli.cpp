@@ -1,5 +1,6 @@
 #include "checks/ReportFormats.h"
 
+#include "CliRun.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -16,30 +17,8 @@
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run glossa(const QStringList &arguments, const QString &workingDirectory = {})
-{
-    QProcess process;
-    if (!workingDirectory.isEmpty())
-        process.setWorkingDirectory(workingDirectory);
-    process.start(QStringLiteral(GLOSSA_CLI_PATH), arguments);
-    Run run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
+using TestSupport::Run;
+using TestSupport::glossa;
 
 QByteArray utf8Lines(const QStringList &lines)
 {

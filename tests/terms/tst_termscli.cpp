@@ -1,5 +1,6 @@
 #include "terms/GlossaryFormats.h"
 
+#include "CliRun.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -11,28 +12,8 @@ using namespace Glossa;
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run glossa(const QStringList &arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(GLOSSA_CLI_PATH), arguments);
-    Run run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
+using TestSupport::Run;
+using TestSupport::glossa;
 
 } // namespace
 
