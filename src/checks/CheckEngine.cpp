@@ -1011,6 +1011,10 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                 }
             }
             const QSet<QString> stale = options.staleKeys.value(displayName);
+            const ValueCheckSource::Checker more =
+                options.valueChecks && !report.isMaster ? options.valueChecks->forLanguage(displayName)
+                                                        : ValueCheckSource::Checker();
+            std::vector<Finding> moreFound;
             const LanguageTraits traits = traitsOf(displayName);
             // A group of attributes with one English text -> the first of them translated.
             std::vector<int> firstTranslation(size_t(m_referenceGroups), -1);
@@ -1055,6 +1059,19 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                     if (!wrong.isEmpty())
                         add(Check::Spelling, line, m_names[i],
                             QStringLiteral("the dictionary does not know %1").arg(wrong.join(QStringLiteral(", "))));
+                }
+                if (more) {
+                    moreFound.clear();
+                    more(i, value, moreFound);
+                    for (Finding &finding : moreFound) {
+                        if (!options.wants(finding.check))
+                            continue;
+                        finding.language = displayName;
+                        finding.file = report.file;
+                        finding.line = line;
+                        finding.key = m_names[i];
+                        report.findings.push_back(std::move(finding));
+                    }
                 }
                 if (stale.contains(m_names[i]))
                     add(Check::ReferenceChanged, line, m_names[i],

@@ -61,6 +61,19 @@ struct ProductReport
     int count(FindingSeverity severity) const;
 };
 
+// Checks of single values that live above the engine (the glossary's terms). The
+// engine asks for one language's checker on the thread that checks the language.
+class ValueCheckSource
+{
+public:
+    virtual ~ValueCheckSource() = default;
+    // Appends the findings (check, severity, message) of the value of the master's
+    // attribute (its row in attributeNames()) to found; the engine places them.
+    using Checker = std::function<void(int attribute, QStringView value, std::vector<Finding> &found)>;
+    // Empty when nothing applies to the language.
+    virtual Checker forLanguage(const QString &displayName) const = 0;
+};
+
 struct CheckOptions
 {
     // Display names of the languages to check; empty for every present language.
@@ -73,6 +86,8 @@ struct CheckOptions
     // Keys whose English changed since an earlier release, by language display
     // name: each one held by the language becomes a reference-changed finding.
     QHash<QString, QSet<QString>> staleKeys;
+    // More checks of each translated value, when the product has them (its glossary).
+    std::shared_ptr<const ValueCheckSource> valueChecks;
 
     bool wants(const QString &check) const;
     bool wants(Check check) const;

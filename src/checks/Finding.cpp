@@ -59,6 +59,13 @@ const std::vector<CheckInfo> &allChecks()
          QStringLiteral("one reference text translated in two or more ways, both named")},
         {Check::Spelling, QStringLiteral("spelling"), FindingSeverity::Info,
          QStringLiteral("words the language's Hunspell dictionary does not know (not run unless named)"), false},
+        {Check::Term, QStringLiteral("term"), FindingSeverity::Warning,
+         QStringLiteral("the English has a term of the product's glossary and the value none of its approved "
+                        "translations (with a glossa-glossary.tbx)")},
+        {Check::TermForbidden, QStringLiteral("term-forbidden"), FindingSeverity::Error,
+         QStringLiteral("the value uses a term the glossary forbids for its language")},
+        {Check::TermUntranslated, QStringLiteral("term-untranslated"), FindingSeverity::Warning,
+         QStringLiteral("a term the glossary says not to translate is not in the value unchanged")},
         {Check::SourcePlaceholders, QStringLiteral("source-placeholders"), FindingSeverity::Info,
          QStringLiteral("an English text with two or more unnumbered printf placeholders, which translators cannot "
                         "reorder, unless each has a label of its own")},

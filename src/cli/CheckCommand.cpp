@@ -5,6 +5,7 @@
 #include "cli/ChangesCommand.h"
 
 #include "model/Constants.h"
+#include "terms/TermChecker.h"
 
 #include <QDir>
 #include <QFile>
@@ -150,6 +151,27 @@ std::optional<int> openProduct(const QString &command, const QCommandLineParser 
     return std::nullopt;
 }
 
+// The product's glossary, when it has one and a term check is wanted: the term
+// checks run with the others. A glossary that cannot be read stops the command.
+std::optional<int> addGlossaryChecks(const CheckEngine &engine, CheckOptions &options)
+{
+    if (!options.wants(Check::Term) && !options.wants(Check::TermForbidden) && !options.wants(Check::TermUntranslated))
+        return std::nullopt;
+    QString error;
+    options.valueChecks = productGlossaryChecks(engine, error);
+    if (!error.isEmpty()) {
+        printError(error);
+        return ExitUsage;
+    }
+    return std::nullopt;
+}
+
+bool isTermCheck(const QString &id)
+{
+    return id == checkInfo(Check::Term).id || id == checkInfo(Check::TermForbidden).id
+           || id == checkInfo(Check::TermUntranslated).id;
+}
+
 std::optional<int> checkIds(const QCommandLineParser &parser, const QCommandLineOption &option, QSet<QString> &ids)
 {
     for (const QString &id : splitList(parser.values(option))) {
@@ -197,6 +219,8 @@ int runCheck(const QCommandLineParser &parser)
     CheckEngine engine;
     if (const auto status = openProduct(QStringLiteral("check"), parser, engine, options))
         return *status;
+    if (const auto status = addGlossaryChecks(engine, options))
+        return *status;
     if (parser.isSet(sinceOption())) {
         QString error;
         if (!loadStaleKeys(parser.value(sinceOption()), engine.productDirectory(), &options.staleKeys, &error)) {
@@ -207,9 +231,11 @@ int runCheck(const QCommandLineParser &parser)
     ReportOptions reportOptions;
     const bool toStdout = output.isEmpty() || output == u"-";
     reportOptions.colour = toStdout && standardOutputIsTerminal() && qEnvironmentVariableIsEmpty("NO_COLOR");
-    // A check that did not run is no passed test case: reference-changed runs only with --since.
+    // A check that did not run is no passed test case: reference-changed runs only with
+    // --since, the term checks only with a glossary.
     for (const CheckInfo &check : allChecks()) {
-        if (options.wants(check.id) && (check.id != u"reference-changed" || parser.isSet(sinceOption())))
+        if (options.wants(check.id) && (check.id != u"reference-changed" || parser.isSet(sinceOption()))
+            && (!isTermCheck(check.id) || options.valueChecks))
             reportOptions.checks.append(check.id);
         else if (options.only.isEmpty() && !check.byDefault && !options.ignore.contains(check.id))
             reportOptions.skippedChecks.append(check.id);
@@ -266,6 +292,8 @@ int runStats(const QCommandLineParser &parser)
     CheckOptions options;
     CheckEngine engine;
     if (const auto status = openProduct(QStringLiteral("stats"), parser, engine, options))
+        return *status;
+    if (const auto status = addGlossaryChecks(engine, options))
         return *status;
     const ProductReport report = engine.run(options);
     return writeOutput(QString(), formatStats(report, *format)) ? ExitOk : ExitUsage;

@@ -1,6 +1,9 @@
 #include "terms/TermChecker.h"
 
+#include "model/LocaleCatalogue.h"
+
 #include <algorithm>
+#include <climits>
 
 namespace Glossa {
 
@@ -70,6 +73,12 @@ QString quotedList(const QStringList &texts)
     return quoted.join(QLatin1String(", ")) + QLatin1String(" or ") + last;
 }
 
+TermFinding termFinding(Check check, const QString &key, const QString &message)
+{
+    const CheckInfo &info = checkInfo(check);
+    return {info.id, info.severity, {}, {}, 0, key, message};
+}
+
 QString times(int n)
 {
     return n == 1 ? QStringLiteral("once") : n == 2 ? QStringLiteral("twice") : QStringLiteral("%1 times").arg(n);
@@ -83,20 +92,67 @@ QStringView textOf(QStringView value)
     return value;
 }
 
-} // namespace
-
-const std::vector<TermCheckInfo> &termChecks()
+// Languages that write compound nouns as one word ("Geräteliste"): a term may stand
+// inside a longer word.
+bool compounds(const QString &languageTag)
 {
-    static const std::vector<TermCheckInfo> checks = {
-        {QStringLiteral("term"), TermSeverity::Warning,
-         QStringLiteral("the English has a glossary term and the value none of its approved translations")},
-        {QStringLiteral("term-forbidden"), TermSeverity::Error,
-         QStringLiteral("the value uses a term the glossary forbids for its language")},
-        {QStringLiteral("term-untranslated"), TermSeverity::Warning,
-         QStringLiteral("a term the glossary says not to translate is not in the value unchanged")},
-    };
-    return checks;
+    static const QStringList bases{QStringLiteral("de"), QStringLiteral("nl"), QStringLiteral("sv"), QStringLiteral("da"),
+                                   QStringLiteral("nb"), QStringLiteral("nn"), QStringLiteral("no"), QStringLiteral("fi"),
+                                   QStringLiteral("hu"), QStringLiteral("et"), QStringLiteral("is"), QStringLiteral("af")};
+    return bases.contains(languageTag.section(u'-', 0, 0).toLower());
 }
+
+QStringList wordsOf(const QString &wordText)
+{
+    QStringList words = wordText.split(u' ', Qt::SkipEmptyParts);
+    words.removeAll(QString(QChar(Terms::detail::Breaker)));
+    return words;
+}
+
+// How often a term stands in a value's words (both folded) when a word may carry an
+// ending the stemmer does not know (the term's word less its last two letters, four
+// at least, begins a word of the value), a compounding language may put it inside a
+// longer word (the word or its stem, four letters at least), and the words of a term
+// of several words may stand in any order. Only ever clears a finding.
+int looseCount(const QStringList &valueWords, const QString &termWords, const QString &termStems, bool compound)
+{
+    const QStringList words = wordsOf(termWords);
+    const QStringList stems = wordsOf(termStems);
+    // The short words of a term of several ("del", "of") may change with the order.
+    const bool longWords = std::any_of(words.begin(), words.end(), [](const QString &w) { return w.size() >= 4; });
+    int least = words.isEmpty() ? 0 : INT_MAX;
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QString &word = words[i];
+        if (longWords && words.size() > 1 && word.size() < 4)
+            continue;
+        const QStringView core = word.size() >= 6 ? QStringView(word).left(word.size() - 2) : QStringView(word);
+        const QString stem = stems.size() == words.size() ? stems[i] : QString();
+        int n = 0;
+        for (const QString &value : valueWords) {
+            if (word.size() < 4 ? value == word
+                                : value.startsWith(core)
+                                      || (compound && (value.contains(word) || (stem.size() >= 4 && value.contains(stem)))))
+                ++n;
+        }
+        least = std::min(least, n);
+    }
+    return least;
+}
+
+// How often a name stands in a value's words (not folded) at the start of a word, an
+// ending of the language's own after it ("GNOMEssa").
+int startsOfWords(const QString &valueWords, const QString &nameWords)
+{
+    const QStringView name = QStringView(nameWords).chopped(1); // " GNOME" without its closing space
+    if (name.size() < 2)
+        return 0;
+    int count = 0;
+    for (qsizetype at = valueWords.indexOf(name); at >= 0; at = valueWords.indexOf(name, at + 1))
+        ++count;
+    return count;
+}
+
+} // namespace
 
 EnglishTerms::EnglishTerms(std::shared_ptr<const Glossary> glossary, const QStringList &keys, const QStringList &english)
     : m_glossary(std::move(glossary)), m_keys(keys)
@@ -142,6 +198,7 @@ std::vector<TermHit> EnglishTerms::match(QStringView english) const
 
 TermChecker::TermChecker(std::shared_ptr<const EnglishTerms> english, const QString &languageTag)
     : m_english(std::move(english)), m_language(languageTag), m_substring(Terms::writesWithoutSpaces(languageTag)),
+      m_compounds(compounds(languageTag)),
       m_stemmer(m_substring ? QString() : languageTag)
 {
     const auto &concepts = m_english->glossary().concepts;
@@ -199,17 +256,29 @@ std::vector<TermFinding> TermChecker::findings(const QString &key, std::span<con
         return it != counts.end() && it->first == entry * 3 + kind ? it->second : 0;
     };
     QString stemmed; // the value's stems, made once when a finding may be cleared
+    QStringList looseWords; // the value's folded words, made once when a finding may be cleared
+    QString keptWords;      // the value's words as they are, for the names not to translate
     for (const TermHit &hit : hits) {
         const TermConcept &entry = concepts[size_t(hit.entry)];
         const QStringList &approved = m_approved[size_t(hit.entry)];
         if (entry.doNotTranslate) {
-            const int kept = countOf(hit.entry, Unchanged) + countOf(hit.entry, Approved);
+            int kept = countOf(hit.entry, Unchanged) + countOf(hit.entry, Approved);
+            if (kept < hit.count && !m_substring) {
+                // The name with an ending of the language's own counts as the name kept.
+                if (keptWords.isEmpty())
+                    keptWords = wordText(text, false);
+                int loose = 0;
+                for (const Term &term : entry.english)
+                    if (term.status != TermStatus::Forbidden)
+                        loose += startsOfWords(keptWords, wordText(term.text, false));
+                kept = std::max(kept, loose);
+            }
             if (kept < hit.count)
-                found.push_back({QStringLiteral("term-untranslated"), TermSeverity::Warning, key,
+                found.push_back(termFinding(Check::TermUntranslated, key,
                                  QStringLiteral("\"%1\" stays as it is in every language (the glossary says not to "
                                                 "translate it); the English has it %2, the value %3")
                                      .arg(entry.name(), times(hit.count),
-                                          kept == 0 ? QStringLiteral("not at all") : times(kept))});
+                                          kept == 0 ? QStringLiteral("not at all") : times(kept))));
             continue;
         }
         if (approved.isEmpty())
@@ -227,13 +296,23 @@ std::vector<TermFinding> TermChecker::findings(const QString &key, std::span<con
             if (stems >= hit.count)
                 continue;
         }
+        if (!m_substring) {
+            if (looseWords.isEmpty())
+                looseWords = wordsOf(wordText(text, true));
+            int loose = 0;
+            for (qsizetype t = 0; t < approved.size(); ++t)
+                loose += looseCount(looseWords, wordText(approved[t], true), m_approvedStems[size_t(hit.entry)].value(t),
+                                    m_compounds);
+            if (loose >= hit.count)
+                continue;
+        }
         const QString message = hit.count == 1
             ? QStringLiteral("the English has \"%1\"; the value has none of its approved translations: %2")
                   .arg(entry.name(), quotedList(approved))
             : QStringLiteral("the English has \"%1\" %2; the value has its approved translations (%3) %4")
                   .arg(entry.name(), times(hit.count), quotedList(approved),
                        have == 0 ? QStringLiteral("not at all") : times(have));
-        found.push_back({QStringLiteral("term"), TermSeverity::Warning, key, message});
+        found.push_back(termFinding(Check::Term, key, message));
     }
     for (const auto &[value, count] : counts) {
         if (value % 3 != Forbidden)
@@ -244,7 +323,7 @@ std::vector<TermFinding> TermChecker::findings(const QString &key, std::span<con
                               .arg(quotedList(m_forbidden[size_t(c)]));
         if (!approved.isEmpty())
             message += QStringLiteral(" (for \"%1\" it says %2)").arg(concepts[size_t(c)].name(), quotedList(approved));
-        found.push_back({QStringLiteral("term-forbidden"), TermSeverity::Error, key, message});
+        found.push_back(termFinding(Check::TermForbidden, key, message));
     }
     return found;
 }
@@ -283,6 +362,40 @@ std::vector<TermChecker::Entry> TermChecker::entriesFor(QStringView english) con
         entries.push_back(std::move(entry));
     }
     return entries;
+}
+
+std::vector<TermChecker::Entry> TermChecker::forbiddenEntriesIn(QStringView value) const
+{
+    std::vector<Entry> entries;
+    const auto &concepts = m_english->glossary().concepts;
+    for (const auto &[found, count] : countMatches(m_folded, m_exact, textOf(value), false, m_exactForbidden)) {
+        if (found % 3 != Forbidden)
+            continue;
+        const TermConcept &entry = concepts[size_t(found / 3)];
+        entries.push_back({&entry, count, entry.termsFor(m_language) ? *entry.termsFor(m_language) : QList<Term>()});
+    }
+    return entries;
+}
+
+ValueCheckSource::Checker GlossaryChecks::forLanguage(const QString &displayName) const
+{
+    const QString tag = LocaleCatalogue::Bcp47ForDisplayName(displayName);
+    if (tag.isEmpty())
+        return {};
+    auto checker = std::make_shared<const TermChecker>(m_english, tag);
+    return [checker](int attribute, QStringView value, std::vector<Finding> &found) {
+        std::vector<TermFinding> more = checker->checkRow(attribute, value);
+        std::move(more.begin(), more.end(), std::back_inserter(found));
+    };
+}
+
+std::shared_ptr<const GlossaryChecks> productGlossaryChecks(const CheckEngine &engine, QString &error)
+{
+    std::shared_ptr<const EnglishTerms> terms =
+        loadProductTerms(engine.productDirectory(), engine.attributeNames(), engine.masterValues(), error);
+    if (!terms)
+        return {};
+    return std::make_shared<const GlossaryChecks>(std::move(terms));
 }
 
 } // namespace Glossa

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "checks/CheckEngine.h"
+#include "checks/Finding.h"
 #include "terms/Glossary.h"
 #include "terms/TermMatching.h"
 
@@ -20,24 +22,9 @@
 // language's TermChecker.
 namespace Glossa {
 
-enum class TermSeverity { Warning, Error };
-
-// The three checks, for a table of checks (--help, the man page, --checks/--ignore).
-struct TermCheckInfo
-{
-    QString id;
-    TermSeverity severity;
-    QString summary;
-};
-const std::vector<TermCheckInfo> &termChecks();
-
-struct TermFinding
-{
-    QString check; // "term", "term-forbidden" or "term-untranslated"
-    TermSeverity severity = TermSeverity::Warning;
-    QString key;
-    QString message;
-};
+// A finding of the term checks names its check, severity, key and message; the
+// caller places it (language, file, line).
+using TermFinding = Finding;
 
 // An entry an English text holds, and how often (overlapping terms: the longer wins,
 // so "device name" does not also count as "device").
@@ -108,6 +95,8 @@ public:
         QList<Term> terms;
     };
     std::vector<Entry> entriesFor(QStringView english) const;
+    // The entries whose forbidden terms a value uses, in glossary order.
+    std::vector<Entry> forbiddenEntriesIn(QStringView value) const;
 
     bool hasStemmer() const { return m_stemmer.isValid(); }
 
@@ -118,6 +107,7 @@ private:
     std::shared_ptr<const EnglishTerms> m_english;
     QString m_language;
     bool m_substring = false;
+    bool m_compounds = false; // the language writes compound nouns as one word
     Terms::PhraseAutomaton m_folded;
     Terms::PhraseAutomaton m_exact;
     // Per entry: its approved terms' texts, and their stemmed word texts.
@@ -127,5 +117,22 @@ private:
     bool m_exactForbidden = false; // a case-sensitive entry forbids a term
     Terms::Stemmer m_stemmer;
 };
+
+// The glossary's checks as the check engine runs them: a TermChecker for each
+// language checked, made on the thread that checks it.
+class GlossaryChecks final : public ValueCheckSource
+{
+public:
+    explicit GlossaryChecks(std::shared_ptr<const EnglishTerms> english) : m_english(std::move(english)) {}
+    Checker forLanguage(const QString &displayName) const override;
+    const std::shared_ptr<const EnglishTerms> &english() const { return m_english; }
+
+private:
+    std::shared_ptr<const EnglishTerms> m_english;
+};
+
+// The glossary checks of the product an engine has open: null with an empty error
+// when the product has no glossary, null with the error when it cannot be read.
+std::shared_ptr<const GlossaryChecks> productGlossaryChecks(const CheckEngine &engine, QString &error);
 
 } // namespace Glossa

@@ -311,13 +311,18 @@ void TestTerms::valueChecks_data()
     QTest::addColumn<QString>("english");
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("expected");
-    const QStringList device{QStringLiteral("device|de=Gerät;Apparat!|zh=设备|ja=デバイス|th=อุปกรณ์|ko=장치")};
+    const QStringList device{QStringLiteral("device|de=Gerät;Apparat!|zh=设备|ja=デバイス|th=อุปกรณ์|ko=장치|it=dispositivo|cs=zařízení")};
     QTest::newRow("approved, other case") << device << QStringLiteral("de-DE") << QStringLiteral("Add device") << QStringLiteral("\"gerät hinzufügen\"") << QStringLiteral("");
     QTest::newRow("approved missing") << device << QStringLiteral("de-DE") << QStringLiteral("Add device") << QStringLiteral("Einheit hinzufügen") << QStringLiteral("term");
     QTest::newRow("forbidden used") << device << QStringLiteral("de-DE") << QStringLiteral("Add device") << QStringLiteral("Apparat hinzufügen") << QStringLiteral("term,term-forbidden");
     QTest::newRow("forbidden without the English") << device << QStringLiteral("de-DE") << QStringLiteral("Add unit") << QStringLiteral("Apparat hinzufügen")
                                                    << QStringLiteral("term-forbidden");
-    QTest::newRow("not inside a word") << device << QStringLiteral("de-DE") << QStringLiteral("Add device") << QStringLiteral("Gerätschaft hinzufügen") << QStringLiteral("term");
+    QTest::newRow("not inside a word") << device << QStringLiteral("it-IT") << QStringLiteral("Add device") << QStringLiteral("Aggiungi multidispositivo") << QStringLiteral("term");
+    QTest::newRow("inside a compound") << device << QStringLiteral("de-DE") << QStringLiteral("Open the device list") << QStringLiteral("Geräteliste öffnen") << QStringLiteral("");
+    QTest::newRow("an ending, no stemmer") << device << QStringLiteral("cs-CZ") << QStringLiteral("Connect to the device") << QStringLiteral("Připojit se k zařízením") << QStringLiteral("");
+    QTest::newRow("another word, no stemmer") << device << QStringLiteral("cs-CZ") << QStringLiteral("Connect to the device") << QStringLiteral("Připojit se k přístroji") << QStringLiteral("term");
+    QTest::newRow("words of a term in another order") << QStringList{QStringLiteral("device name|es=nombre del dispositivo")} << QStringLiteral("es-ES")
+                                                      << QStringLiteral("Device name") << QStringLiteral("Dispositivo: nombre") << QStringLiteral("");
     QTest::newRow("twice in English, once in value") << device << QStringLiteral("de-DE") << QStringLiteral("Device %d: connect device")
                                                      << QStringLiteral("Gerät %d: verbinden") << QStringLiteral("term");
     QTest::newRow("twice in both") << device << QStringLiteral("de-DE") << QStringLiteral("Device %d: connect device") << QStringLiteral("Gerät %d: Gerät verbinden") << QStringLiteral("");
@@ -339,6 +344,7 @@ void TestTerms::valueChecks_data()
                                                     << QStringLiteral("term-untranslated");
     QTest::newRow("do-not-translate translated") << name << QStringLiteral("fr-FR") << QStringLiteral("About Vistaline Monitor") << QStringLiteral("À propos du Moniteur Vistaline")
                                                  << QStringLiteral("term-untranslated");
+    QTest::newRow("do-not-translate with an ending") << name << QStringLiteral("fi-FI") << QStringLiteral("About Vistaline Monitor") << QStringLiteral("Tietoja Vistaline Monitorista") << QStringLiteral("");
     QTest::newRow("do-not-translate in Chinese") << name << QStringLiteral("zh-CN") << QStringLiteral("About Vistaline Monitor") << QStringLiteral("关于Vistaline Monitor") << QStringLiteral("");
 }
 
@@ -355,7 +361,7 @@ void TestTerms::valueChecks()
     QCOMPARE(checkIds(found), expected);
     for (const TermFinding &finding : found) {
         QCOMPARE(finding.key, QStringLiteral("KEY"));
-        QCOMPARE(finding.severity, finding.check == u"term-forbidden" ? TermSeverity::Error : TermSeverity::Warning);
+        QCOMPARE(finding.severity, finding.check == u"term-forbidden" ? FindingSeverity::Error : FindingSeverity::Warning);
     }
     QCOMPARE(checkIds(checker.check(QStringLiteral("KEY"), english, value)), expected);
 }

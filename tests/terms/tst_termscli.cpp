@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,6 +29,7 @@ private Q_SLOTS:
     void importIntoAProductWithout_data();
     void importIntoAProductWithout();
     void extract();
+    void checkRunsTheTermChecks();
     void usageErrors_data();
     void usageErrors();
 
@@ -124,6 +126,46 @@ void TestTermsCli::extract()
     const Run imported = glossa({QStringLiteral("terms"), QStringLiteral("import"), path, m_product});
     QCOMPARE(imported.exitCode, 0);
     QVERIFY2(imported.out.startsWith("18 entries added, 2 updated"), imported.out.constData()); // "Snapshot" and "Vistaline Monitor" were there
+}
+
+void TestTermsCli::checkRunsTheTermChecks()
+{
+    // The demo's German has one finding of each term check, placed on its line.
+    const QStringList german{QStringLiteral("check"), m_product, QStringLiteral("--language"), QStringLiteral("0x0407"),
+                             QStringLiteral("--format"), QStringLiteral("github")};
+    const Run run = glossa(german);
+    QCOMPARE(run.exitCode, 1); // term-forbidden is an error
+    QStringList terms;
+    for (const QByteArray &line : run.out.split('\n'))
+        if (line.contains(",title=term"))
+            terms.append(QString::fromUtf8(line.left(line.indexOf("::", 2))));
+    QCOMPARE(terms.size(), 3);
+    QVERIFY2(terms[0].contains(QStringLiteral(",title=term")) && terms.join(u' ').contains(QStringLiteral("title=term-forbidden")),
+             qPrintable(terms.join(u'\n')));
+    QVERIFY(terms.join(u' ').contains(QStringLiteral("title=term-untranslated")));
+    QVERIFY(run.out.contains("IDS_SYSTEM_REBOOT: the English has \"reboot\"; the value has none of its approved translations: \"Neustart\""));
+    for (const QString &line : terms)
+        QVERIFY2(line.contains(QStringLiteral(",line=")), qPrintable(line));
+
+    // --ignore and --checks choose among them like any check.
+    const Run ignored = glossa(german + QStringList{QStringLiteral("--ignore"), QStringLiteral("term-forbidden,term-untranslated")});
+    QCOMPARE(ignored.out.count(",title=term"), 1);
+    const Run only = glossa(german + QStringList{QStringLiteral("--checks"), QStringLiteral("term-forbidden")});
+    QCOMPARE(only.out.count('\n'), 1);
+
+    // In JUnit a term check is a test case only when it ran: not without a glossary.
+    const QStringList junit{QStringLiteral("check"), m_product, QStringLiteral("--format"), QStringLiteral("junit")};
+    QVERIFY(glossa(junit).out.contains("name=\"term-forbidden\""));
+    QVERIFY(QFile::rename(productGlossaryPath(m_product), m_dir.filePath(QStringLiteral("aside.tbx"))));
+    const Run without = glossa(junit);
+    QVERIFY(!without.out.contains("name=\"term"));
+
+    // A glossary that cannot be read stops the check: no report that looks whole.
+    TestSupport::writeBytes(productGlossaryPath(m_product), "<martif><!DOCTYPE x [<!ENTITY e \"e\">]>");
+    const Run broken = glossa(german);
+    QCOMPARE(broken.exitCode, 2);
+    QVERIFY2(broken.err.contains("glossa-glossary.tbx"), broken.err.constData());
+    QVERIFY(broken.out.isEmpty());
 }
 
 void TestTermsCli::usageErrors_data()
