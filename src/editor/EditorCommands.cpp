@@ -1,6 +1,7 @@
 #include "editor/EditorCommands.h"
 
 #include "checks/PlaceholderCheck.h"
+#include "editor/EditorGlossary.h"
 #include "editor/EditorSuggestions.h"
 #include "editor/VuduzLanguageMapDlg.h"
 #include "shared/AboutDlg.h"
@@ -88,6 +89,15 @@ EditorCommands::EditorCommands(CVuduzLanguageMapDlg &editor)
         connect(add(use, QStringLiteral("Suggestion &%1").arg(n + 1), {QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + n))},
                     QStringLiteral("Puts suggestion %1 into the Value field, not applied").arg(n + 1)),
                 &QAction::triggered, &suggestions, [&suggestions, n] { suggestions.useSuggestion(n); });
+    QMenu *terms = edit->addMenu(QStringLiteral("Insert Glossary &Term"));
+    EditorGlossary &glossary = editor.glossary();
+    for (int n = 0; n < EditorGlossary::MaxKeys; ++n)
+        connect(add(terms, QStringLiteral("Term &%1").arg(n + 1), {QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key(Qt::Key_1 + n))},
+                    QStringLiteral("Puts translation %1 of the Glossary section into the Value field at the cursor").arg(n + 1)),
+                &QAction::triggered, &glossary, [&glossary, n] { glossary.insertTerm(n); });
+    connect(add(edit, QStringLiteral("Add &Term\u2026"), {key("Ctrl+T")},
+                QStringLiteral("Adds a term to the product's glossary: the English and the value's selected words")),
+            &QAction::triggered, &glossary, &EditorGlossary::onAddTerm);
     edit->addSeparator();
     connect(add(edit, QStringLiteral("&Find"), {key("Ctrl+F")}, QStringLiteral("Goes to the search field")),
             &QAction::triggered, &editor, [&editor] {
@@ -121,7 +131,7 @@ EditorCommands::EditorCommands(CVuduzLanguageMapDlg &editor)
     });
     view->addSeparator();
     m_panel = add(view, QStringLiteral("S&uggestions"), {key("F9")},
-                  QStringLiteral("Shows or hides the panel of suggestions, same English and concordance"));
+                  QStringLiteral("Shows or hides the side panel: suggestions, same English, concordance and glossary"));
     m_panel->setCheckable(true);
     connect(m_panel, &QAction::triggered, &suggestions, [&suggestions](bool checked) { suggestions.setShown(checked); });
 
@@ -254,8 +264,11 @@ QList<std::pair<QString, QString>> EditorCommands::keyTable()
         {QStringLiteral("Ctrl+Shift+Z, Ctrl+Y"), QStringLiteral("redo")},
         {QStringLiteral("Ctrl+U"), QStringLiteral("put the value of the key in another letter case into \"Value\"")},
         {QStringLiteral("Ctrl+P"), QStringLiteral("insert the next placeholder of the reference that the value lacks")},
-        {QStringLiteral("F9"), QStringLiteral("show or hide the side panel: suggestions, same English, concordance")},
+        {QStringLiteral("F9"), QStringLiteral("show or hide the side panel: suggestions, same English, concordance, glossary")},
         {QStringLiteral("Ctrl+1 \u2026 Ctrl+5"), QStringLiteral("put suggestion 1 \u2026 5 into \"Value\"")},
+        {QStringLiteral("Ctrl+Alt+1 \u2026 Ctrl+Alt+9"),
+         QStringLiteral("put translation 1 \u2026 9 of the Glossary section into \"Value\" at the cursor")},
+        {QStringLiteral("Ctrl+T"), QStringLiteral("add a term to the glossary: the English and the value's selected words")},
         {QStringLiteral("Ctrl+Shift+Return"), QStringLiteral("give the value to every other untranslated entry with the same English")},
         {QStringLiteral("Alt+1 \u2026 Alt+7"), QStringLiteral("show all entries, untranslated, errors, marked, warnings, "
                                                              "the same as the reference, reference changed")},

@@ -1,5 +1,7 @@
 #include "editor/EditorReview.h"
 
+#include "editor/EditorGlossary.h"
+
 #include "checks/CheckEngine.h"
 #include "checks/PlaceholderCheck.h"
 #include "editor/EditorExchange.h"
@@ -84,6 +86,8 @@ QString EditorReview::whyText(const EntryRow &row) const
                      .arg(variant->key, variant->value,
                           variant->quoted ? QStringLiteral("the key written in quotes, which the product reads as another key")
                                           : QStringLiteral("which differs only in letter case"));
+    if (!isBlankValue(row.cells[1]))
+        parts << m_editor.glossary().whyParts(row.cells[0], row.cells[1]);
     return parts.join(QStringLiteral("; "));
 }
 

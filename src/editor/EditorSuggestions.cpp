@@ -1,5 +1,7 @@
 #include "editor/EditorSuggestions.h"
 
+#include "editor/EditorGlossary.h"
+
 #include "checks/CheckEngine.h"
 #include "editor/EditorCommands.h"
 #include "editor/EditorOwner.h"
@@ -223,6 +225,7 @@ void EditorSuggestions::setShown(bool shown)
         return;
     m_shown = shown;
     m_editor.place().setPanelShown(shown);
+    m_editor.glossary().panelShown(shown);
     if (shown && !hasMemory() && !m_productDirectory.isEmpty()) {
         setTitle(QStringLiteral("Suggestions: building the translation memory\u2026"));
         rebuild();

@@ -7,7 +7,7 @@
 
 namespace Glossa {
 
-void markPlaceholders(QLineEdit *field, PlaceholderRule rule)
+void markPlaceholders(QLineEdit *field, PlaceholderRule rule, const QList<std::pair<int, int>> &terms)
 {
     // A line edit takes formats of parts of its text only as an input method's
     // attributes, placed relative to the cursor; no text comes with them.
@@ -16,6 +16,11 @@ void markPlaceholders(QLineEdit *field, PlaceholderRule rule)
     format.setFontWeight(QFont::DemiBold);
     QList<QInputMethodEvent::Attribute> marks;
     const int cursor = field->cursorPosition();
+    QTextCharFormat term;
+    term.setUnderlineStyle(QTextCharFormat::DotLine);
+    term.setUnderlineColor(QColor(0, 128, 64));
+    for (const auto &[start, length] : terms)
+        marks.append({QInputMethodEvent::TextFormat, start - cursor, length, term});
     forEachPlaceholderSpan(field->text(), rule, [&](qsizetype start, qsizetype length) {
         marks.append({QInputMethodEvent::TextFormat, int(start) - cursor, int(length), format});
     });

@@ -11,6 +11,7 @@
 #include "editor/EditorReview.h"
 #include "editor/EditorSaving.h"
 #include "editor/EditorSpelling.h"
+#include "editor/EditorGlossary.h"
 #include "editor/EditorSuggestions.h"
 #include "editor/EditorSupport.h"
 #include "editor/EntryFilterModel.h"
@@ -204,6 +205,12 @@ void CVuduzLanguageMapDlg::buildControls()
     // menu holds the same actions as the menus.
     m_place = new EditorPlace(*this, m_area, areaSize);
     m_place->addSection(m_suggestions.get());
+    m_glossary = std::make_unique<EditorGlossary>(*this);
+    m_place->addSection(m_glossary.get());
+    connect(m_glossary.get(), &EditorGlossary::loaded, this, [this] {
+        updateWhy();
+        markFieldPlaceholders(m_referenceEdit);
+    });
     m_commands = new EditorCommands(*this);
     m_commands->addToContextMenu(m_list);
     m_suggestions->addMenuActions(m_list);
@@ -284,6 +291,7 @@ void CVuduzLanguageMapDlg::OnInitDialog()
     LoadReference();
     updateCounts();
     m_suggestions->start();
+    m_glossary->start();
     {
         // A file that reads as no text is shown, never written.
         ProfileFile file(m_owner->languageStore().filePathFor(m_languageName));
@@ -414,6 +422,8 @@ void CVuduzLanguageMapDlg::ShowEntry(int row)
     m_recovery->entryShown();
     updateWhy();
     m_suggestions->entryShown();
+    m_glossary->entryShown();
+    markFieldPlaceholders(m_referenceEdit);
 }
 
 int CVuduzLanguageMapDlg::SearchNext(const QString &text)
@@ -588,7 +598,15 @@ void CVuduzLanguageMapDlg::done(int result)
 
 void CVuduzLanguageMapDlg::markFieldPlaceholders(QLineEdit *field)
 {
-    markPlaceholders(field, placeholderRuleFor(m_shownEntry.value_or(1)));
+    // The glossary's terms are marked in the Reference field.
+    markPlaceholders(field, placeholderRuleFor(m_shownEntry.value_or(1)),
+                     field == m_referenceEdit && m_glossary ? m_glossary->termSpans(field->text())
+                                                            : QList<std::pair<int, int>>());
+}
+
+QString CVuduzLanguageMapDlg::productDirectory() const
+{
+    return QFileInfo(m_owner->languageStore().directory()).absolutePath();
 }
 
 bool CVuduzLanguageMapDlg::insertNextPlaceholder()

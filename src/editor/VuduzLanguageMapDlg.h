@@ -36,6 +36,7 @@ class EditorCommands;
 class EditorPlace;
 class EditorSpelling;
 class EditorSuggestions;
+class EditorGlossary;
 class EntryListModel;
 
 // The translation editor: one language's values beside a reference language,
@@ -199,6 +200,12 @@ public:
     bool isReadOnly() const { return !m_readOnlyReason.isEmpty(); }
     QString readOnlyReason() const { return m_readOnlyReason; }
 
+    // The language edited, and the product folder it belongs to.
+    const QString &languageName() const { return m_languageName; }
+    QString productDirectory() const;
+    // The "Glossary" section of the side panel: the terms of the shown English.
+    EditorGlossary &glossary() const { return *m_glossary; }
+
     // The area of the fixed controls, below the menu bar and left of the side panel.
     QWidget *area() const { return m_area; }
     // The side panel, the splitter and the remembered size and place.
@@ -267,6 +274,7 @@ private:
     std::unique_ptr<EditorSpelling> m_spelling;
     // Declared last, so that it goes first: a child of the editor only while it is shown.
     std::unique_ptr<EditorSuggestions> m_suggestions;
+    std::unique_ptr<EditorGlossary> m_glossary;
     EditorRecovery *m_recovery = nullptr; // a child
     // The run ended before it began: Cancel at the lock's question.
     bool m_startCancelled = false;

@@ -1,5 +1,7 @@
 #include "mainwindow/LanguagesOverviewDlg.h"
 
+#include "terms/TermChecker.h"
+
 #include "model/LocaleCatalogue.h"
 #include "shared/WindowSettings.h"
 
@@ -227,9 +229,17 @@ void LanguagesOverviewDlg::start()
             });
             return;
         }
+        // The product's glossary adds the term checks; one that cannot be read is named.
+        CheckOptions options = m_options;
+        QString glossaryError;
+        if (!options.valueChecks)
+            options.valueChecks = productGlossaryChecks(engine, glossaryError);
         const int total = int(engine.presentLanguages().size());
-        post([this, total] { m_progress->setRange(0, total); });
-        ProductReport report = engine.run(m_options, {}, &m_cancelRequested, [this, post](const LanguageReport &language) {
+        post([this, total, glossaryError] {
+            m_progress->setRange(0, total);
+            m_glossaryError = glossaryError;
+        });
+        ProductReport report = engine.run(options, {}, &m_cancelRequested, [this, post](const LanguageReport &language) {
             post([this, language] { addLanguage(language); });
         });
         post([this, report = std::move(report)]() mutable {
@@ -283,7 +293,15 @@ void LanguagesOverviewDlg::flushArrivals()
         m_languages->setItem(row, MissingColumn, numberItem(language.missing));
         QTableWidgetItem *errors = numberItem(language.errors);
         // The count of check errors; the tip says what the editor will mark ERROR besides.
-        errors->setToolTip(markedErrorText(language.untranslatedWithPlaceholders, language.errors));
+        // The glossary's errors are named in the editor's why line, never marked ERROR.
+        const auto forbidden = std::count_if(language.findings.begin(), language.findings.end(), [](const Finding &f) {
+            return f.check == checkInfo(Check::TermForbidden).id;
+        });
+        errors->setToolTip(markedErrorText(language.untranslatedWithPlaceholders, language.errors - int(forbidden))
+                           + (forbidden ? QStringLiteral("; besides, %1 term-forbidden (the glossary), which the "
+                                                         "editor's why line names")
+                                              .arg(forbidden)
+                                        : QString()));
         m_languages->setItem(row, ErrorsColumn, errors);
         m_languages->setItem(row, WarningsColumn, numberItem(language.warnings));
         m_languages->setItem(row, RedundantColumn, numberItem(language.redundant));
@@ -331,7 +349,10 @@ void LanguagesOverviewDlg::finish(bool cancelled)
                                     : QStringLiteral("%1 errors, %2 warnings, %3 infos")
                                           .arg(m_report.count(FindingSeverity::Error))
                                           .arg(m_report.count(FindingSeverity::Warning))
-                                          .arg(m_report.count(FindingSeverity::Info)));
+                                          .arg(m_report.count(FindingSeverity::Info))
+                                          + (m_glossaryError.isEmpty()
+                                                 ? QString()
+                                                 : QStringLiteral("; the term checks did not run: ") + m_glossaryError));
     m_languages->setSortingEnabled(true);
     Q_EMIT checkFinished();
 }

@@ -87,6 +87,7 @@ private:
 
     QString m_product;
     CheckOptions m_options;
+    QString m_glossaryError; // the product's glossary could not be read
     ProductReport m_report;
     std::vector<LanguageReport> m_arrived;
     size_t m_inTable = 0; // how many of m_arrived the table shows
