@@ -42,6 +42,10 @@ const QList<Term> *TermConcept::termsFor(const QString &languageTag) const
     // The readers keep tags as normalisedLanguageTag gives them; case is ignored all the same.
     const QString wanted = normalisedLanguageTag(languageTag);
     const QStringView base = QStringView(wanted).left(wanted.indexOf(u'-') < 0 ? wanted.size() : wanted.indexOf(u'-'));
+    if (const auto exact = translations.find(wanted); exact != translations.end())
+        return &exact->second;
+    if (const auto baseTag = translations.find(base.toString()); baseTag != translations.end())
+        return &baseTag->second;
     const QList<Term> *baseTerms = nullptr;
     for (const auto &[tag, terms] : translations) {
         if (tag.compare(wanted, Qt::CaseInsensitive) == 0)

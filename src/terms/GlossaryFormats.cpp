@@ -3,6 +3,7 @@
 #include "exchange/SaxReading.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QStringList>
 #include <QXmlStreamWriter>
 
@@ -51,6 +52,11 @@ bool isEnglish(const QString &tag, const QString &sourceLanguage)
 
 TermStatus statusFromTbx(const QString &value)
 {
+    // The values TBX-Basic writes, as they stand, without a copy.
+    if (value == u"preferredTerm-admn-sts")
+        return TermStatus::Preferred;
+    if (value == u"admittedTerm-admn-sts")
+        return TermStatus::Admitted;
     const QString v = value.trimmed().toLower();
     for (const char *forbidden : {"deprecated", "superseded", "forbidden", "obsolete"})
         if (v.contains(QLatin1String(forbidden)))
@@ -88,6 +94,13 @@ struct TbxReading : Sax::RefusingReader
     int textDepth = -1;
     QString text;
     int conceptCount = 0;
+    // A file names a few languages many times: each one's tag is worked out once.
+    struct Language
+    {
+        QString tag; // empty for the English
+        bool usable = true;
+    };
+    QHash<QString, Language> languages;
 
     TermConcept &entry() { return glossary->concepts.back(); }
 
@@ -96,12 +109,18 @@ struct TbxReading : Sax::RefusingReader
         term.text = cleanTerm(term.text);
         if (term.text.isEmpty())
             return;
-        const QString tag = normalisedLanguageTag(language);
-        if (tag.isEmpty() || isEnglish(tag, sourceLanguage))
+        auto known = languages.constFind(language);
+        if (known == languages.cend()) {
+            const QString tag = normalisedLanguageTag(language);
+            const bool english = tag.isEmpty() || isEnglish(tag, sourceLanguage);
+            known = languages.insert(language, {english ? QString() : tag, english || looksLikeLanguageTag(tag)});
+        }
+        if (!known->usable)
+            return; // a language the file names in no way we can match: its terms are left out
+        if (known->tag.isEmpty())
             entry().english.append(term);
-        else if (looksLikeLanguageTag(tag))
-            entry().translations[tag].append(term);
-        // else a language the file names in no way we can match: its terms are left out
+        else
+            entry().translations[known->tag].append(term);
     }
 };
 
