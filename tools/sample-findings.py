@@ -1,10 +1,12 @@
 #!/usr/bin/python3
 """Draws a random sample of the value checks' findings of glossa check reports, for judging.
 
-Usage: tools/sample-findings.py SEED COUNT PRODUCT_DIR:REPORT.json [PRODUCT_DIR:REPORT.json ...]
+Usage: tools/sample-findings.py [--checks ID,...] SEED COUNT PRODUCT_DIR:REPORT.json [...]
 
 Pools the findings of the value checks (file-level checks, "unchanged" and
-"spelling" left out) of every report given, draws COUNT of them without
+"spelling" left out), or of the checks --checks names (the glossary's: --checks
+term,term-forbidden,term-untranslated), of every report given, prints how many
+each check found, draws COUNT of them without
 replacement with Python's random.Random(SEED), and prints each with what a
 judge needs beside it: the check, severity and message, the English and the
 value, and for "inconsistent" the other translation it means. The
@@ -35,13 +37,21 @@ def read_ini(path):
 
 
 def main():
-    seed, count = int(sys.argv[1]), int(sys.argv[2])
+    args = sys.argv[1:]
+    checks = VALUE_CHECKS
+    if args[:1] == ["--checks"]:
+        checks, args = set(args[1].split(",")), args[2:]
+    seed, count = int(args[0]), int(args[1])
     pool = []
-    for pair in sys.argv[3:]:
+    for pair in args[2:]:
         product, report = pair.split(":", 1)
         for finding in json.load(open(report))["findings"]:
-            if finding["check"] in VALUE_CHECKS:
+            if finding["check"] in checks:
                 pool.append((product, finding))
+    found = {}
+    for _, finding in pool:
+        found[finding["check"]] = found.get(finding["check"], 0) + 1
+    print("# found: " + ", ".join(f"{check} {n}" for check, n in sorted(found.items())))
     sample = random.Random(seed).sample(pool, min(count, len(pool)))
     files = {}
     print(f"# {len(pool)} findings pooled, {len(sample)} drawn with seed {seed}")
