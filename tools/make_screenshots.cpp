@@ -5,6 +5,7 @@
 // the Add New Language box and a warning, and asks the X server (xprop) for the
 // title each one carries there; scripts/check-titles.sh runs it.
 #include "app/Glossa_DeskApp.h"
+#include "editor/EditorGlossary.h"
 #include "editor/EditorSuggestions.h"
 #include "editor/EntryListModel.h"
 #include "editor/VuduzLanguageMapDlg.h"
@@ -208,11 +209,20 @@ int main(int argc, char **argv)
     QThread::msleep(200);
     settle();
     save(&translating, out + QStringLiteral("/editor-suggestions.png"));
+
+    // Larger, on "Reboot Device": the Glossary section below the suggestions, the why
+    // line naming the term the value lacks.
+    const QDeadlineTimer read(30000);
+    while (!translating.glossary().isLoaded() && !read.hasExpired())
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    translating.resize(1500, 900);
+    translating.ShowEntry(translating.entries()->findRowById(*main.languageStore().findAttribute(QStringLiteral("IDS_SYSTEM_REBOOT"))));
+    answered();
+    save(&translating, out + QStringLiteral("/editor-glossary.png"));
     translating.hide();
 
     // The overview once every language is checked, French selected so that its findings show.
     LanguagesOverviewDlg overview(scratch.path(), {}, &main);
-    overview.resize(1180, 640);
     overview.start();
     overview.show();
     const QDeadlineTimer checked(30000);

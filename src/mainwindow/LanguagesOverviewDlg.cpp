@@ -166,6 +166,15 @@ LanguagesOverviewDlg::LanguagesOverviewDlg(const QString &productDirectory, Chec
         longestName = std::max(longestName, metrics.horizontalAdvance(LocaleCatalogue::DisplayNameAt(row)));
     m_languages->resizeColumnsToContents();
     m_languages->setColumnWidth(NameColumn, std::max(m_languages->columnWidth(NameColumn), longestName + 16));
+    // The columns are empty yet: each is made as wide as what it will hold.
+    const auto atLeast = [&](int column, const QString &widest) {
+        m_languages->setColumnWidth(column, std::max(m_languages->columnWidth(column), metrics.horizontalAdvance(widest) + 16));
+    };
+    atLeast(CodeColumn, QStringLiteral("0x0000"));
+    atLeast(EncodingColumn, QStringLiteral("utf-8-bom"));
+    atLeast(PercentColumn, QStringLiteral("100"));
+    for (int column : {TranslatedColumn, BlankColumn, MissingColumn, ErrorsColumn, WarningsColumn})
+        atLeast(column, QStringLiteral("20,000"));
     int needed = 2 * m_languages->frameWidth() + m_languages->verticalScrollBar()->sizeHint().width() + 24;
     for (int column = 0; column < m_languages->columnCount(); ++column)
         if (!m_languages->isColumnHidden(column))
