@@ -1,5 +1,7 @@
 #include "checks/CheckEngine.h"
 
+#include "platform/Parallel.h"
+
 #include "checks/NumberWords.h"
 #include "checks/PlaceholderCheck.h"
 #include "checks/Spelling.h"
@@ -1228,12 +1230,7 @@ ProductReport CheckEngine::streamLanguages(const CheckOptions &options,
             }
         }
     };
-    std::vector<std::thread> threads;
-    for (int i = 1; i < jobs; ++i)
-        threads.emplace_back(work);
-    work();
-    for (std::thread &thread : threads)
-        thread.join();
+    runOnThreads(jobs, [&work](int) { work(); });
 
     report.cancelled = delivered < total;
     if (!report.cancelled)

@@ -1,5 +1,7 @@
 #include "cli/MemoryCommands.h"
 
+#include "platform/Parallel.h"
+
 #include "cli/Command.h"
 #include "cli/SubcommandSupport.h"
 #include "exchange/ProductExchange.h"
@@ -150,12 +152,7 @@ std::vector<std::vector<MemoryMatch>> suggestAll(const TranslationMemory &memory
             for (size_t i = begin; i < std::min(rows.size(), begin + Batch); ++i)
                 results[i] = memory.suggestFor(rows[i], minScore, maxMatches);
     };
-    std::vector<std::thread> pool;
-    for (size_t t = 1; t < threads && t * Batch < rows.size(); ++t)
-        pool.emplace_back(work);
-    work();
-    for (std::thread &thread : pool)
-        thread.join();
+    runOnThreads(int(std::clamp<size_t>((rows.size() + Batch - 1) / Batch, 1, threads)), [&work](int) { work(); });
     return results;
 }
 

@@ -7,6 +7,7 @@
 #include "model/Constants.h"
 #include "model/LanguageStore.h"
 #include "model/LocaleCatalogue.h"
+#include "platform/AsyncTask.h"
 #include "platform/MessageBox.h"
 
 #include <QCheckBox>
@@ -19,7 +20,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableWidget>
@@ -127,13 +127,15 @@ void EditorGlossary::load()
     const int generation = ++m_generation;
     const QString product = m_productDirectory;
     const QString tag = m_isMaster ? QString() : m_languageTag;
-    QPointer<EditorGlossary> self(this);
-    QThreadPool::globalInstance()->start([self, generation, product, tag] {
-        auto read = std::make_shared<Read>();
-        CheckEngine engine;
-        if (!engine.open(product)) {
-            read->error = engine.error();
-        } else {
+    runAsync(
+        this, QThreadPool::globalInstance(),
+        [product, tag] {
+            auto read = std::make_shared<Read>();
+            CheckEngine engine;
+            if (!engine.open(product)) {
+                read->error = engine.error();
+                return read;
+            }
             read->englishTexts = engine.masterValues();
             read->english = loadProductTerms(product, engine.attributeNames(), engine.masterValues(), read->error);
             if (read->english) {
@@ -142,13 +144,13 @@ void EditorGlossary::load()
                 for (int row = 0; row < read->english->rowCount(); ++row)
                     read->rowOfKey.insert(read->english->key(row), row);
             }
-        }
-        // Handed to the window's thread; dropped when the editor is gone or a later read started.
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [self, generation, read] {
-            if (self && self->m_generation == generation)
-                self->take(read);
-        }, Qt::QueuedConnection);
-    });
+            return read;
+        },
+        // A later read (after Add Term) makes this one's answer stale.
+        [this, generation](const std::shared_ptr<Read> &read) {
+            if (generation == m_generation)
+                take(read);
+        });
 }
 
 void EditorGlossary::take(const std::shared_ptr<Read> &read)

@@ -1,6 +1,7 @@
 #include "editor/EditorSuggestions.h"
 
 #include "editor/EditorGlossary.h"
+#include "platform/AsyncTask.h"
 
 #include "checks/CheckEngine.h"
 #include "editor/EditorCommands.h"
@@ -199,10 +200,11 @@ QSize EditorSuggestions::sizeHint() const
     return {QGroupBox::sizeHint().width(), m_concordance->sizeHint().height() + line * (MaxShown + 1) + 28};
 }
 
-void EditorSuggestions::post(std::function<void()> job)
+template<typename Work, typename Done>
+void EditorSuggestions::post(Work work, Done done)
 {
     ++m_pending;
-    m_pool.start(std::move(job));
+    runAsync(this, &m_pool, std::move(work), std::move(done));
 }
 
 void EditorSuggestions::start()
@@ -290,8 +292,8 @@ void EditorSuggestions::rebuild()
                 built->attributeOfKey.insert(keys[a], a);
         }
         releaseFreedMemory();
-        QMetaObject::invokeMethod(this, [this, built] { takeBuilt(built); }, Qt::QueuedConnection);
-    });
+        return built;
+    }, [this](const std::shared_ptr<Built> &built) { takeBuilt(built); });
 }
 
 void EditorSuggestions::takeBuilt(const std::shared_ptr<Built> &built)
@@ -393,20 +395,25 @@ void EditorSuggestions::ask()
     m_rowsChanged = false;
     const std::shared_ptr<const TranslationMemory> memory = m_memory;
     const int generation = m_generation;
-    post([this, memory, sendValues, values, query, serial, generation] {
-        const std::shared_ptr<const TranslationMemory> asked = sendValues ? memory->withOwnValues(values) : memory;
-        std::vector<MemoryMatch> matches = asked->suggest(query);
-        QMetaObject::invokeMethod(
-            this,
-            [this, asked, sendValues, matches = std::move(matches), serial, generation] {
-                --m_pending;
-                if (sendValues && generation == m_generation)
-                    m_memory = asked;
-                if (serial == m_serial)
-                    show(matches);
-            },
-            Qt::QueuedConnection);
-    });
+    struct Answer
+    {
+        std::shared_ptr<const TranslationMemory> asked;
+        std::vector<MemoryMatch> matches;
+    };
+    post(
+        [memory, sendValues, values, query] {
+            Answer answer;
+            answer.asked = sendValues ? memory->withOwnValues(values) : memory;
+            answer.matches = answer.asked->suggest(query);
+            return std::make_shared<const Answer>(std::move(answer));
+        },
+        [this, sendValues, serial, generation](const std::shared_ptr<const Answer> &answer) {
+            --m_pending;
+            if (sendValues && generation == m_generation)
+                m_memory = answer->asked;
+            if (serial == m_serial)
+                show(answer->matches);
+        });
 }
 
 void EditorSuggestions::show(const std::vector<MemoryMatch> &matches)
@@ -568,12 +575,14 @@ void EditorSuggestions::addMemory(const QString &path)
     m_editor.statusField()->setText(
         QStringLiteral("Reading \"%1\" into the translation memory\u2026").arg(QFileInfo(absolute).fileName()));
     const QString language = m_editor.m_languageName;
-    post([this, absolute, language] {
-        auto read = std::make_shared<TmxRead>();
-        read->units = loadTmx(absolute, language, read->why, &read->others);
-        releaseFreedMemory();
-        QMetaObject::invokeMethod(this, [this, absolute, read] { takeTmx(absolute, read); }, Qt::QueuedConnection);
-    });
+    post(
+        [absolute, language] {
+            auto read = std::make_shared<TmxRead>();
+            read->units = loadTmx(absolute, language, read->why, &read->others);
+            releaseFreedMemory();
+            return read;
+        },
+        [this, absolute](const std::shared_ptr<TmxRead> &read) { takeTmx(absolute, read); });
 }
 
 void EditorSuggestions::takeTmx(const QString &path, const std::shared_ptr<TmxRead> &read)

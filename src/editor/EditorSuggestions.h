@@ -109,7 +109,9 @@ private:
     int shownAttribute() const;
     QString valueOf(int attribute) const;
     QStringList ownValues() const;
-    void post(std::function<void()> job);
+    // Runs work on the worker (one job at a time, in order) and done with its result here.
+    template<typename Work, typename Done>
+    void post(Work work, Done done);
 
     CVuduzLanguageMapDlg &m_editor;
     QLabel *m_sameEnglish = nullptr;

@@ -1,5 +1,7 @@
 #include "memory/TextIndex.h"
 
+#include "platform/Parallel.h"
+
 #include "memory/MatchScore.h"
 
 #include <algorithm>
@@ -111,12 +113,10 @@ void inParallel(size_t count, Each each)
         each(size_t(0), size_t(0), count);
         return;
     }
-    std::vector<std::thread> pool;
-    for (size_t t = 1; t < threads && t * per < count; ++t)
-        pool.emplace_back([&each, t, per, count] { each(t, t * per, std::min(count, (t + 1) * per)); });
-    each(size_t(0), size_t(0), per);
-    for (std::thread &thread : pool)
-        thread.join();
+    const size_t parts = (count + per - 1) / per;
+    runOnThreads(int(parts), [&each, per, count](int t) {
+        each(size_t(t), size_t(t) * per, std::min(count, (size_t(t) + 1) * per));
+    });
 }
 
 std::uint32_t textKey(QStringView text)
