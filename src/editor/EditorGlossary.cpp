@@ -3,6 +3,7 @@
 #include "checks/CheckEngine.h"
 #include "editor/EditorPlace.h"
 #include "editor/EntryListModel.h"
+#include "editor/PanelTables.h"
 #include "editor/VuduzLanguageMapDlg.h"
 #include "model/Constants.h"
 #include "model/LanguageStore.h"
@@ -17,7 +18,6 @@
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QFormLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -43,13 +43,6 @@ QString statusName(TermStatus status)
         return QStringLiteral("forbidden: never use it");
     }
     return {};
-}
-
-QTableWidgetItem *cell(const QString &text)
-{
-    auto *item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    return item;
 }
 
 QString keyName(int n)
@@ -78,14 +71,8 @@ EditorGlossary::EditorGlossary(CVuduzLanguageMapDlg &editor)
     m_note = new QLabel(this);
     m_note->setWordWrap(true);
     m_note->setAccessibleName(QStringLiteral("Glossary"));
-    m_table = new QTableWidget(0, 3, this);
-    m_table->setAccessibleName(QStringLiteral("Glossary terms"));
-    m_table->setHorizontalHeaderLabels({QStringLiteral("Keys"), QStringLiteral("English"), QStringLiteral("Translation")});
-    m_table->verticalHeader()->hide();
-    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table = makePanelTable(this, {QStringLiteral("Keys"), QStringLiteral("English"), QStringLiteral("Translation")},
+                             QStringLiteral("Glossary terms"));
     m_table->setToolTip(QStringLiteral("The glossary's terms in this entry's English; Ctrl+Alt+1 \u2026 Ctrl+Alt+9 or a "
                                        "double click put a translation into \"Value\" at the cursor"));
     m_add = new QPushButton(QStringLiteral("Add Term\u2026"), this);
@@ -242,13 +229,13 @@ void EditorGlossary::entryShown()
                                bool struck) {
         const int at = m_table->rowCount();
         m_table->insertRow(at);
-        QTableWidgetItem *keys = cell(QString());
+        QTableWidgetItem *keys = panelCell(QString());
         if (insert && m_insertable.size() < MaxKeys) {
             keys->setText(keyName(int(m_insertable.size())));
             keys->setData(Qt::UserRole, int(m_insertable.size()));
             m_insertable.append(translation);
         }
-        QTableWidgetItem *text = cell(translation);
+        QTableWidgetItem *text = panelCell(translation);
         if (struck) {
             QFont font = text->font();
             font.setStrikeOut(true);
@@ -257,7 +244,7 @@ void EditorGlossary::entryShown()
         for (QTableWidgetItem *item : {keys, text})
             item->setToolTip(tip);
         m_table->setItem(at, 0, keys);
-        m_table->setItem(at, 1, cell(englishTerm));
+        m_table->setItem(at, 1, panelCell(englishTerm));
         m_table->setItem(at, 2, text);
     };
     for (const TermChecker::Entry &entry : entries) {

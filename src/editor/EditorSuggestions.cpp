@@ -1,6 +1,8 @@
 #include "editor/EditorSuggestions.h"
 
 #include "editor/EditorGlossary.h"
+#include "editor/PanelTables.h"
+#include "exchange/MemoryBuild.h"
 #include "platform/AsyncTask.h"
 
 #include "checks/CheckEngine.h"
@@ -60,13 +62,6 @@ QJsonObject readRemembered()
     return QJsonDocument::fromJson(file.read(1 << 20)).object();
 }
 
-// A TMX file's units from the master's English to language, as the memory takes them.
-std::shared_ptr<const UnitSet> loadTmx(const QString &path, const QString &language, QString &why, int *others = nullptr)
-{
-    return loadTmxMemory(path, LocaleCatalogue::Bcp47ForDisplayName(MasterLanguageFileName.chopped(4)),
-                         LocaleCatalogue::Bcp47ForDisplayName(language), why, others);
-}
-
 // What reading a TMX file or building a memory freed (its transient copies, on this
 // thread's heap) goes back to the system instead of staying with the process.
 void releaseFreedMemory()
@@ -74,30 +69,6 @@ void releaseFreedMemory()
 #ifdef __GLIBC__
     malloc_trim(0);
 #endif
-}
-
-QTableWidget *makeTable(QWidget *parent, const QStringList &columns, const QString &name)
-{
-    auto *table = new QTableWidget(0, int(columns.size()), parent);
-    table->setHorizontalHeaderLabels(columns);
-    table->setAccessibleName(name);
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->setSelectionMode(QAbstractItemView::SingleSelection);
-    table->verticalHeader()->hide();
-    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
-    // The texts share the room; short columns take what they hold.
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    table->setWordWrap(false);
-    return table;
-}
-
-QTableWidgetItem *cell(const QString &text, const QString &toolTip = {})
-{
-    auto *item = new QTableWidgetItem(text);
-    item->setToolTip(toolTip.isEmpty() ? text : toolTip);
-    return item;
 }
 
 } // namespace
@@ -133,11 +104,11 @@ EditorSuggestions::EditorSuggestions(CVuduzLanguageMapDlg &editor)
     m_concordance->setPlaceholderText(QStringLiteral("a word or phrase of the English"));
     m_concordance->setClearButtonEnabled(true);
     concordanceLabel->setBuddy(m_concordance);
-    m_matchTable = makeTable(this, {QStringLiteral("Score"), QStringLiteral("Suggestion"), QStringLiteral("English"),
+    m_matchTable = makePanelTable(this, {QStringLiteral("Score"), QStringLiteral("Suggestion"), QStringLiteral("English"),
                                     QStringLiteral("From")},
                              QStringLiteral("Matches"));
     m_matchTable->setToolTip(QStringLiteral("Ctrl+1 \u2026 Ctrl+5 or a double click put a suggestion into Value; Enter there applies it"));
-    m_concordanceTable = makeTable(this, {QStringLiteral("Attribute"), QStringLiteral("English"), QStringLiteral("Translation")},
+    m_concordanceTable = makePanelTable(this, {QStringLiteral("Attribute"), QStringLiteral("English"), QStringLiteral("Translation")},
                                    QStringLiteral("Concordance entries"));
     // In the side panel's width the suggestion gets the room; where it comes from is in its tooltip too.
     m_matchTable->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
@@ -241,12 +212,8 @@ void EditorSuggestions::rebuild()
 {
     const int generation = ++m_generation;
     const QString directory = m_productDirectory;
-    const QString language = m_editor.m_languageName;
-    const QString earlier = m_earlier;
-    const QStringList paths = m_tmxPaths;
-    const std::map<QString, std::shared_ptr<const UnitSet>> known = m_tmxSets;
-    const std::shared_ptr<const TranslationMemory> previous = m_memory;
-    post([this, generation, directory, language, earlier, paths, known, previous] {
+    MemoryBuildRequest request{m_editor.m_languageName, m_earlier, m_tmxPaths, m_tmxSets, m_memory};
+    post([this, generation, directory, request] {
         auto built = std::make_shared<Built>();
         built->generation = generation;
         if (!m_product) {
@@ -257,39 +224,12 @@ void EditorSuggestions::rebuild()
                 built->error = product->error();
         }
         if (m_product) {
-            std::vector<std::shared_ptr<const UnitSet>> tmx;
-            for (const QString &path : paths) {
-                auto found = known.find(path);
-                std::shared_ptr<const UnitSet> units = found != known.end() ? found->second : nullptr;
-                QString why;
-                if (!units)
-                    units = loadTmx(path, language, why);
-                if (units) {
-                    built->tmxSets[path] = units;
-                    tmx.push_back(std::move(units));
-                } else {
-                    built->refused.append({path, why});
-                }
-            }
-            if (previous) {
-                // The columns are the previous memory's (the language's own values come
-                // from the rows at the next question): only the units change.
-                std::shared_ptr<const UnitSet> release = previous->earlier();
-                if (earlier.isEmpty())
-                    release.reset();
-                else if (!release || release->name() != earlier)
-                    release = m_product->readEarlier(earlier, language);
-                if (release || earlier.isEmpty())
-                    built->memory = previous->withUnits(std::move(release), std::move(tmx));
-            } else {
-                built->memory = m_product->memoryFor(language, earlier, std::move(tmx));
-            }
-            if (!built->memory)
-                built->error = m_product->error();
-            const QStringList &keys = m_product->english()->keys();
-            built->attributeOfKey.reserve(keys.size());
-            for (int a = int(keys.size()) - 1; a >= 0; --a)
-                built->attributeOfKey.insert(keys[a], a);
+            MemoryBuild build = buildMemory(*m_product, request);
+            built->memory = std::move(build.memory);
+            built->error = std::move(build.error);
+            built->attributeOfKey = std::move(build.attributeOfKey);
+            built->tmxSets = std::move(build.tmxSets);
+            built->refused = std::move(build.refused);
         }
         releaseFreedMemory();
         return built;
@@ -426,23 +366,23 @@ void EditorSuggestions::show(const std::vector<MemoryMatch> &matches)
     for (int i = 0; i < int(matches.size()); ++i) {
         const MemoryMatch &match = matches[size_t(i)];
         const QString use = QStringLiteral("Ctrl+%1 puts it into Value").arg(i + 1);
-        QTableWidgetItem *score = cell(QString::number(match.score), use);
+        QTableWidgetItem *score = panelCell(QString::number(match.score), use);
         if (match.placeholdersDiffer) {
             score->setText(QString::number(match.score) + u' ' + WarningMark);
             score->setToolTip(QStringLiteral("Its placeholders differ from this entry's English (10 points off). ") + use);
         }
         m_matchTable->setItem(i, 0, score);
-        m_matchTable->setItem(i, 1, cell(match.text, match.text + u'\n' + use));
+        m_matchTable->setItem(i, 1, panelCell(match.text, match.text + u'\n' + use));
         auto *source = new QLabel(markDifferences(english, match.source));
         source->setTextFormat(Qt::RichText);
         source->setToolTip(match.source);
         source->setAccessibleName(match.source);
-        m_matchTable->setItem(i, 2, cell(QString(), match.source));
+        m_matchTable->setItem(i, 2, panelCell(QString(), match.source));
         m_matchTable->setCellWidget(i, 2, source);
         QString from = originLabel(match);
         if (match.uses > 1)
             from += QStringLiteral(" (%1 keys)").arg(match.uses);
-        m_matchTable->setItem(i, 3, cell(from));
+        m_matchTable->setItem(i, 3, panelCell(from));
     }
     Q_EMIT answered();
 }
@@ -534,11 +474,11 @@ void EditorSuggestions::findConcordance()
     m_concordanceTable->setRowCount(int(found.size()));
     for (int i = 0; i < int(found.size()); ++i) {
         const int attribute = found[size_t(i)];
-        QTableWidgetItem *key = cell(m_memory->english().keys()[attribute]);
+        QTableWidgetItem *key = panelCell(m_memory->english().keys()[attribute]);
         key->setData(Qt::UserRole, QVariant::fromValue<qulonglong>(m_idOfAttribute[size_t(attribute)]));
         m_concordanceTable->setItem(i, 0, key);
-        m_concordanceTable->setItem(i, 1, cell(m_memory->english().english(attribute)));
-        m_concordanceTable->setItem(i, 2, cell(valueOf(attribute)));
+        m_concordanceTable->setItem(i, 1, panelCell(m_memory->english().english(attribute)));
+        m_concordanceTable->setItem(i, 2, panelCell(valueOf(attribute)));
     }
 }
 
@@ -578,7 +518,7 @@ void EditorSuggestions::addMemory(const QString &path)
     post(
         [absolute, language] {
             auto read = std::make_shared<TmxRead>();
-            read->units = loadTmx(absolute, language, read->why, &read->others);
+            read->units = loadLanguageTmx(absolute, language, read->why, &read->others);
             releaseFreedMemory();
             return read;
         },
@@ -663,44 +603,6 @@ void EditorSuggestions::refreshMenu()
         m_menuList->addAction(remove);
         m_removeActions.append(remove);
     }
-}
-
-QString EditorSuggestions::markDifferences(const QString &entryEnglish, const QString &matchEnglish)
-{
-    static const QRegularExpression space(QStringLiteral("\\s+"));
-    const QStringList mine = entryEnglish.split(space, Qt::SkipEmptyParts);
-    const QStringList theirs = matchEnglish.split(space, Qt::SkipEmptyParts);
-    const qsizetype n = mine.size();
-    const qsizetype m = theirs.size();
-    std::vector<bool> common(size_t(m), false);
-    // The longest common run of words, letter case ignored; long texts are shown unmarked.
-    if (n * m <= 40000) {
-        std::vector<int> table(size_t((n + 1) * (m + 1)), 0);
-        auto at = [&](qsizetype i, qsizetype j) -> int & { return table[size_t(i * (m + 1) + j)]; };
-        for (qsizetype i = n - 1; i >= 0; --i)
-            for (qsizetype j = m - 1; j >= 0; --j)
-                at(i, j) = mine[i].compare(theirs[j], Qt::CaseInsensitive) == 0 ? at(i + 1, j + 1) + 1
-                                                                                : std::max(at(i + 1, j), at(i, j + 1));
-        for (qsizetype i = 0, j = 0; i < n && j < m;) {
-            if (mine[i].compare(theirs[j], Qt::CaseInsensitive) == 0) {
-                common[size_t(j)] = true;
-                ++i;
-                ++j;
-            } else if (at(i + 1, j) >= at(i, j + 1)) {
-                ++i;
-            } else {
-                ++j;
-            }
-        }
-    } else {
-        common.assign(size_t(m), true);
-    }
-    QStringList shown;
-    for (qsizetype j = 0; j < m; ++j) {
-        const QString word = theirs[j].toHtmlEscaped();
-        shown.append(common[size_t(j)] ? word : QStringLiteral("<b>") + word + QStringLiteral("</b>"));
-    }
-    return shown.join(u' ');
 }
 
 } // namespace Glossa

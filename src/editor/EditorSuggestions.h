@@ -81,10 +81,6 @@ public:
     QLineEdit *concordanceField() const { return m_concordance; }
     QTableWidget *concordanceTable() const { return m_concordanceTable; }
 
-    // A match's English as the panel shows it: HTML, with the words that are not
-    // in the entry's English in bold.
-    static QString markDifferences(const QString &entryEnglish, const QString &matchEnglish);
-
 Q_SIGNALS:
     // The panel shows the matches of the entry shown (or why there are none).
     void answered();
