@@ -1,3 +1,4 @@
+#include "exchange/MemoryBuild.h"
 #include "exchange/Tmx.h"
 
 #include "TestSupport.h"
@@ -34,6 +35,7 @@ private Q_SLOTS:
     void refuses_data();
     void refuses();
     void memoryReadsTheFileInPieces();
+    void buildingAMemoryKeepsTheFilesRead();
 };
 
 void TestTmx::writesTmx14()
@@ -239,6 +241,41 @@ void TestTmx::memoryReadsTheFileInPieces()
     for (const TranslationPair &pair : document.units)
         sources.insert(pair.source);
     QCOMPARE(units->index().textCount(), int(sources.size())); // each English once
+}
+
+void TestTmx::buildingAMemoryKeepsTheFilesRead()
+{
+    // The suggestions' memory of the demo's German with a TMX file and one that is gone:
+    // the file read is kept for the next build, the other named with why.
+    QTemporaryDir dir;
+    const QString product = dir.filePath(QStringLiteral("product"));
+    QVERIFY(TestSupport::copyTree(TestSupport::demoProductDir(), product));
+    TmxDocument document{QStringLiteral("en-US"), QStringLiteral("de-DE"), QStringLiteral("1"),
+                         {{QStringLiteral("a"), QStringLiteral("Reboot now"), QStringLiteral("Jetzt neu starten")}}};
+    const QString file = dir.filePath(QStringLiteral("agency.tmx"));
+    QVERIFY(TestSupport::writeBytes(file, writeTmx(document)));
+    const QString gone = dir.filePath(QStringLiteral("gone.tmx"));
+    ProductMemory memory;
+    QVERIFY2(memory.open(product), qPrintable(memory.error()));
+    MemoryBuildRequest request{QStringLiteral("German (Germany)"), QString(), {file, gone}, {}, nullptr};
+    const MemoryBuild first = buildMemory(memory, request);
+    QVERIFY2(first.memory, qPrintable(first.error));
+    QCOMPARE(first.memory->tmxFiles().size(), size_t(1));
+    QCOMPARE(int(first.tmxSets.size()), 1);
+    QCOMPARE(first.refused.size(), 1);
+    QCOMPARE(first.refused[0].first, gone);
+    QVERIFY(!first.refused[0].second.isEmpty());
+    QVERIFY(first.attributeOfKey.contains(QStringLiteral("IDS_SYSTEM_REBOOT")));
+
+    // Rebuilt from it with the file removed from disk: the units read before serve.
+    QVERIFY(QFile::remove(file));
+    request.tmxPaths = {file};
+    request.read = first.tmxSets;
+    request.previous = first.memory;
+    const MemoryBuild again = buildMemory(memory, request);
+    QVERIFY(again.memory);
+    QVERIFY(again.refused.isEmpty());
+    QCOMPARE(again.memory->tmxFiles().size(), size_t(1));
 }
 
 QTEST_GUILESS_MAIN(TestTmx)
