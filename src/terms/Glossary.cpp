@@ -39,8 +39,12 @@ bool looksLikeLanguageTag(const QString &tag)
 
 const QList<Term> *TermConcept::termsFor(const QString &languageTag) const
 {
+    return termsForNormalised(normalisedLanguageTag(languageTag));
+}
+
+const QList<Term> *TermConcept::termsForNormalised(const QString &wanted) const
+{
     // The readers keep tags as normalisedLanguageTag gives them; case is ignored all the same.
-    const QString wanted = normalisedLanguageTag(languageTag);
     const QStringView base = QStringView(wanted).left(wanted.indexOf(u'-') < 0 ? wanted.size() : wanted.indexOf(u'-'));
     if (const auto exact = translations.find(wanted); exact != translations.end())
         return &exact->second;

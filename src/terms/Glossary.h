@@ -38,6 +38,8 @@ struct TermConcept
     // The terms the language uses: those of its own tag, else of its base language
     // ("de" for "de-AT"), letter case of the tags ignored. Null when it has none.
     const QList<Term> *termsFor(const QString &languageTag) const;
+    // The same for a tag as normalisedLanguageTag gives it (a checker's, worked out once).
+    const QList<Term> *termsForNormalised(const QString &tag) const;
     // The first English term: the entry's name in messages.
     QString name() const { return english.isEmpty() ? QString() : english.front().text; }
 };

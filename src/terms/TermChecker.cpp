@@ -13,33 +13,36 @@ using Terms::PhraseAutomaton;
 using Terms::wordText;
 
 // The matches of both automata in a text, the ones inside a longer match dropped,
-// counted per value (the automata's values).
-std::vector<std::pair<int, int>> countMatches(const PhraseAutomaton &folded, const PhraseAutomaton &exact,
-                                              QStringView text, bool dropContained, bool withExact = true)
+// counted per value (the automata's values), into counts (sorted by value). The
+// buffers are the thread's own, so that a value's check allocates nothing.
+void countMatches(const PhraseAutomaton &folded, const PhraseAutomaton &exact, QStringView text, bool dropContained,
+                  bool withExact, std::vector<std::pair<int, int>> &counts)
 {
     struct Span
     {
         qsizetype start, end;
         int value;
     };
-    std::vector<Span> spans;
+    thread_local std::vector<Span> spans;
+    thread_local std::vector<Span> kept;
+    spans.clear();
+    counts.clear();
     if (!folded.isEmpty())
-        folded.forEachMatchInWords(text, true, [&spans](const PhraseAutomaton::Match &m) {
+        folded.forEachMatchInWords(text, true, [](const PhraseAutomaton::Match &m) {
             spans.push_back({m.end - m.length, m.end, m.value});
         });
     if (withExact && !exact.isEmpty())
-        exact.forEachMatchInWords(text, false, [&spans](const PhraseAutomaton::Match &m) {
+        exact.forEachMatchInWords(text, false, [](const PhraseAutomaton::Match &m) {
             spans.push_back({m.end - m.length, m.end, m.value});
         });
-    std::vector<std::pair<int, int>> counts;
     if (spans.empty())
-        return counts;
+        return;
     if (dropContained) {
         std::sort(spans.begin(), spans.end(), [](const Span &a, const Span &b) {
             return a.start != b.start ? a.start < b.start : a.end > b.end;
         });
         qsizetype reach = -1;
-        std::vector<Span> kept;
+        kept.clear();
         for (const Span &span : spans) {
             // The same span as the last kept: another entry with the same term.
             if (!kept.empty() && span.start == kept.back().start && span.end == kept.back().end) {
@@ -59,6 +62,13 @@ std::vector<std::pair<int, int>> countMatches(const PhraseAutomaton &folded, con
             counts.emplace_back(span.value, 0);
         ++counts.back().second;
     }
+}
+
+std::vector<std::pair<int, int>> countMatches(const PhraseAutomaton &folded, const PhraseAutomaton &exact,
+                                              QStringView text, bool dropContained, bool withExact = true)
+{
+    std::vector<std::pair<int, int>> counts;
+    countMatches(folded, exact, text, dropContained, withExact, counts);
     return counts;
 }
 
@@ -209,6 +219,7 @@ TermChecker::TermChecker(std::shared_ptr<const EnglishTerms> english, const QStr
         const QString words = wordText(text, folded);
         return m_substring ? words.trimmed() : words;
     };
+    const QString tag = normalisedLanguageTag(languageTag);
     for (int c = 0; c < int(concepts.size()); ++c) {
         const TermConcept &entry = concepts[size_t(c)];
         PhraseAutomaton &automaton = entry.caseSensitive ? m_exact : m_folded;
@@ -217,7 +228,7 @@ TermChecker::TermChecker(std::shared_ptr<const EnglishTerms> english, const QStr
             for (const Term &term : entry.english)
                 if (term.status != TermStatus::Forbidden)
                     m_exact.add(pattern(term.text, false), c * 3 + Unchanged);
-        if (const QList<Term> *terms = entry.termsFor(languageTag)) {
+        if (const QList<Term> *terms = entry.termsForNormalised(tag)) {
             for (const Term &term : *terms) {
                 if (term.status == TermStatus::Forbidden) {
                     m_forbidden[size_t(c)].append(term.text);
@@ -250,8 +261,9 @@ std::vector<TermFinding> TermChecker::findings(const QString &key, std::span<con
     const bool withExact = m_exactForbidden || std::any_of(hits.begin(), hits.end(), [&concepts](const TermHit &hit) {
                                return concepts[size_t(hit.entry)].doNotTranslate || concepts[size_t(hit.entry)].caseSensitive;
                            });
-    const std::vector<std::pair<int, int>> counts = countMatches(m_folded, m_exact, text, false, withExact);
-    const auto countOf = [&counts](int entry, Kind kind) {
+    thread_local std::vector<std::pair<int, int>> counts;
+    countMatches(m_folded, m_exact, text, false, withExact, counts);
+    const auto countOf = [](int entry, Kind kind) {
         const auto it = std::lower_bound(counts.begin(), counts.end(), std::pair(entry * 3 + kind, 0));
         return it != counts.end() && it->first == entry * 3 + kind ? it->second : 0;
     };

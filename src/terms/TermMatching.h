@@ -28,7 +28,17 @@ namespace detail {
 constexpr char16_t Breaker = 0x01;
 inline bool isWordChar(QChar c)
 {
+    const char16_t u = c.unicode();
+    if (u < 0x80) // most UI text: no table lookup
+        return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9');
     return c.isLetterOrNumber() || c.isMark() || c.isSurrogate();
+}
+inline QChar foldedChar(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x80)
+        return u >= u'A' && u <= u'Z' ? QChar(char16_t(u + 32)) : c;
+    return c.isSurrogate() ? c : c.toCaseFolded();
 }
 // The length of a tag starting at i ("<b>", "</a>", "<br/>"), 0 when text[i] opens none.
 qsizetype tagLength(QStringView text, qsizetype i);
@@ -96,7 +106,7 @@ void forEachWordTextChar(QStringView text, bool folded, Emit put)
             }
         }
         if (isWordChar(c)) {
-            put(folded && !c.isSurrogate() ? c.toCaseFolded() : c);
+            put(folded ? foldedChar(c) : c);
             atSpace = false;
             afterBreaker = false;
         } else {
