@@ -233,6 +233,7 @@ TermChecker::TermChecker(std::shared_ptr<const EnglishTerms> english, const QStr
                 if (term.status == TermStatus::Forbidden) {
                     m_forbidden[size_t(c)].append(term.text);
                     m_exactForbidden = m_exactForbidden || entry.caseSensitive;
+                    m_hasForbidden = true;
                     automaton.add(pattern(term.text, folded), c * 3 + Forbidden);
                 } else {
                     m_approved[size_t(c)].append(term.text);
@@ -250,6 +251,9 @@ TermChecker::TermChecker(std::shared_ptr<const EnglishTerms> english, const QStr
 std::vector<TermFinding> TermChecker::findings(const QString &key, std::span<const TermHit> hits, QStringView value) const
 {
     std::vector<TermFinding> found;
+    // A value whose English holds no entry can only use a forbidden term.
+    if (hits.empty() && !m_hasForbidden)
+        return found;
     const QStringView text = textOf(value);
     if (text.trimmed().isEmpty())
         return found;

@@ -115,6 +115,7 @@ private:
     std::vector<QStringList> m_approvedStems;
     std::vector<QStringList> m_forbidden;
     bool m_exactForbidden = false; // a case-sensitive entry forbids a term
+    bool m_hasForbidden = false;   // the language has a forbidden term
     Terms::Stemmer m_stemmer;
 };
 
