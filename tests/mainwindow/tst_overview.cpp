@@ -148,6 +148,35 @@ private Q_SLOTS:
         QCOMPARE(snapshotTree(m_root), before);
     }
 
+    void theGlossarysChecksAreKeptApartFromTheEditorsErrors()
+    {
+        LanguagesOverviewDlg dialog(m_root, {});
+        QSignalSpy finished(&dialog, &LanguagesOverviewDlg::checkFinished);
+        dialog.show();
+        dialog.start();
+        QVERIFY(finished.wait(10000));
+        const int german = rowOf(dialog.languageTable(), u"German (Germany)"_s);
+        QVERIFY(german >= 0);
+        dialog.languageTable()->selectRow(german);
+        const QStringList checks = column(dialog.findingTable(), LanguagesOverviewDlg::CheckColumn);
+        for (const QString &check : {u"term"_s, u"term-forbidden"_s, u"term-untranslated"_s})
+            QVERIFY2(checks.contains(check), qPrintable(check));
+        // term-forbidden counts among the errors; the tip says the editor marks it no ERROR.
+        const QString tip = dialog.languageTable()->item(german, LanguagesOverviewDlg::ErrorsColumn)->toolTip();
+        QVERIFY2(tip.contains(u"besides, 1 term-forbidden"_s), qPrintable(tip));
+
+        // A glossary that cannot be read: the other checks run, the status line says why.
+        QVERIFY(TestSupport::writeBytes(m_root + u"/glossa-glossary.tbx"_s, "<martif><text>"));
+        dialog.start();
+        QVERIFY(finished.wait(10000));
+        bool said = false;
+        for (const QLineEdit *line : dialog.findChildren<QLineEdit *>())
+            said = said || line->text().contains(u"the term checks did not run"_s);
+        QVERIFY(said);
+        dialog.languageTable()->selectRow(rowOf(dialog.languageTable(), u"German (Germany)"_s));
+        QVERIFY(!column(dialog.findingTable(), LanguagesOverviewDlg::CheckColumn).contains(u"term-forbidden"_s));
+    }
+
     void doubleClicksChooseALanguageOrAnEntry()
     {
         LanguagesOverviewDlg dialog(m_root, {});
