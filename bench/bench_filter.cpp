@@ -115,12 +115,12 @@ int main(int argc, char **argv)
     auto reset = [&] {
         filter->setText(QString());
         show->setCurrentIndex(0);
-        editor.applyFilter();
+        editor.filterBar().applyFilter();
         QCoreApplication::processEvents();
     };
     auto choose = [&](int mode) {
         show->setCurrentIndex(mode);
-        editor.applyFilter(); // what the combo box's activated signal calls
+        editor.filterBar().applyFilter(); // what the combo box's activated signal calls
     };
     QStringList mismatches;
     auto checkCount = [&](const QString &what) {

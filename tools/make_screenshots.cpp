@@ -183,7 +183,7 @@ int main(int argc, char **argv)
 
     // The same editor narrowed to the marked rows, the faulty one shown so that the Why line speaks.
     editor.showCombo()->setCurrentIndex(3); // "Marked"
-    editor.applyFilter();
+    editor.filterBar().applyFilter();
     editor.ShowEntry(count);
     save(&editor, out + QStringLiteral("/editor-filtered.png"));
     editor.hide();

@@ -48,13 +48,13 @@ EditorCommands::EditorCommands(CVuduzLanguageMapDlg &editor)
     file->addSeparator();
     connect(add(file, QStringLiteral("&Import\u2026"), {},
                 QStringLiteral("Applies the values of an XLIFF or CSV file from a translator; nothing is written until Save")),
-            &QAction::triggered, &editor, &CVuduzLanguageMapDlg::OnImport);
+            &QAction::triggered, &editor, [&editor] { editor.exchange().onImport(); });
     connect(add(file, QStringLiteral("&Export\u2026"), {},
                 QStringLiteral("Writes the entries the list shows to an XLIFF or CSV file for a translator")),
-            &QAction::triggered, &editor, &CVuduzLanguageMapDlg::OnExport);
+            &QAction::triggered, &editor, [&editor] { editor.exchange().onExport(); });
     connect(add(file, QStringLiteral("&Compare with Earlier Release\u2026"), {},
                 QStringLiteral("Finds the entries whose English changed since an earlier release")),
-            &QAction::triggered, &editor, &CVuduzLanguageMapDlg::OnCompareWithEarlierRelease);
+            &QAction::triggered, &editor, [&editor] { editor.exchange().onCompareWithEarlierRelease(); });
     connect(add(file, QStringLiteral("Add Translation &Memory\u2026"), {},
                 QStringLiteral("Adds a TMX file to the suggestions of this product, until it is removed")),
             &QAction::triggered, &suggestions, &EditorSuggestions::onAddMemory);
@@ -64,23 +64,23 @@ EditorCommands::EditorCommands(CVuduzLanguageMapDlg &editor)
 
     QMenu *edit = m_bar->addMenu(QStringLiteral("&Edit"));
     connect(add(edit, QStringLiteral("&Undo"), {key("Ctrl+Z")}, QStringLiteral("Takes back the last applied value")),
-            &QAction::triggered, &editor, &CVuduzLanguageMapDlg::Undo);
+            &QAction::triggered, &editor, [&editor] { editor.review().undo(); });
     connect(add(edit, QStringLiteral("&Redo"), {key("Ctrl+Shift+Z"), key("Ctrl+Y")},
                 QStringLiteral("Applies again what Undo took back")),
-            &QAction::triggered, &editor, &CVuduzLanguageMapDlg::Redo);
+            &QAction::triggered, &editor, [&editor] { editor.review().redo(); });
     edit->addSeparator();
     connect(add(edit, QStringLiteral("Apply and &Next Untranslated"), {key("Ctrl+Return"), key("Ctrl+Enter")},
                 QStringLiteral("Applies the Value field and shows the next untranslated entry")),
             &QAction::triggered, &editor, [&editor] {
                 editor.ApplyValue();
-                editor.ShowNextUntranslated(true);
+                editor.filterBar().showNextUntranslated(true);
             });
     connect(add(edit, QStringLiteral("Insert Missing &Placeholder"), {key("Ctrl+P")},
                 QStringLiteral("Puts the next placeholder of the reference that the value lacks at the cursor")),
             &QAction::triggered, this, [this] { insertNextPlaceholder(); });
     connect(add(edit, QStringLiteral("Use &It"), {key("Ctrl+U")},
                 QStringLiteral("Puts the value of the key in another letter case or in quotes into the Value field")),
-            &QAction::triggered, &editor, &CVuduzLanguageMapDlg::UseCaseVariant);
+            &QAction::triggered, &editor, [&editor] { editor.review().useCaseVariant(); });
     connect(add(edit, QStringLiteral("Apply to &Same English"), {key("Ctrl+Shift+Return"), key("Ctrl+Shift+Enter")},
                 QStringLiteral("Gives the value shown to every other untranslated entry with the same English")),
             &QAction::triggered, &suggestions, [&suggestions] { suggestions.applyToSameEnglish(); });
@@ -122,7 +122,7 @@ EditorCommands::EditorCommands(CVuduzLanguageMapDlg &editor)
             if (mode >= combo->count())
                 return; // no earlier release compared yet
             combo->setCurrentIndex(mode);
-            editor.applyFilter();
+            editor.filterBar().applyFilter();
         });
     }
     connect(view, &QMenu::aboutToShow, this, [this] {
@@ -137,16 +137,16 @@ EditorCommands::EditorCommands(CVuduzLanguageMapDlg &editor)
 
     QMenu *go = m_bar->addMenu(QStringLiteral("&Go"));
     connect(add(go, QStringLiteral("&Next Untranslated"), {key("Ctrl+J")}, QStringLiteral("Shows the next untranslated entry")),
-            &QAction::triggered, &editor, [&editor] { editor.ShowNextUntranslated(true); });
+            &QAction::triggered, &editor, [&editor] { editor.filterBar().showNextUntranslated(true); });
     connect(add(go, QStringLiteral("&Previous Untranslated"), {key("Ctrl+Shift+J")},
                 QStringLiteral("Shows the previous untranslated entry")),
-            &QAction::triggered, &editor, [&editor] { editor.ShowNextUntranslated(false); });
+            &QAction::triggered, &editor, [&editor] { editor.filterBar().showNextUntranslated(false); });
     connect(add(go, QStringLiteral("Next &Problem"), {key("F8")},
                 QStringLiteral("Shows the next entry with an error or a warning")),
-            &QAction::triggered, &editor, [&editor] { editor.ShowNextProblem(true); });
+            &QAction::triggered, &editor, [&editor] { editor.filterBar().showNextProblem(true); });
     connect(add(go, QStringLiteral("Previous P&roblem"), {key("Shift+F8")},
                 QStringLiteral("Shows the previous entry with an error or a warning")),
-            &QAction::triggered, &editor, [&editor] { editor.ShowNextProblem(false); });
+            &QAction::triggered, &editor, [&editor] { editor.filterBar().showNextProblem(false); });
 
     QMenu *help = m_bar->addMenu(QStringLiteral("&Help"));
     connect(add(help, QStringLiteral("&Keyboard Shortcuts"), {key("F1")}, QStringLiteral("Lists the editor's keys")),
@@ -213,7 +213,7 @@ bool EditorCommands::isCommandKey(const QKeyEvent *key, const QWidget *field) co
 bool EditorCommands::insertNextPlaceholder()
 {
     QLineEdit *value = m_editor.valueEdit();
-    const std::optional<AttributeId> shown = m_editor.shownEntry();
+    const std::optional<AttributeId> shown = m_editor.session().shownEntry();
     if (!shown || value->isReadOnly())
         return false;
     const PlaceholderRule rule = placeholderRuleFor(*shown);

@@ -7,6 +7,7 @@
 #include "editor/EditorPlace.h"
 #include "editor/EditorRecovery.h"
 #include "editor/EditorReview.h"
+#include "editor/EditorSession.h"
 #include "editor/EditorSaving.h"
 #include "editor/EditorSpelling.h"
 #include "editor/EditorGlossary.h"
@@ -84,13 +85,15 @@ void CVuduzLanguageMapDlg::buildControls()
     m_area->installEventFilter(this);
     // The review makes "Use It" before the template's controls, so that they keep
     // their places among the children.
-    m_review = std::make_unique<EditorReview>(*this);
+    m_session = new EditorSession(*m_owner, this);
+    m_review = std::make_unique<EditorReview>(*this, *m_session);
     m_exchange = std::make_unique<EditorExchange>(*this);
     m_recovery = new EditorRecovery(*this);
     const DialogBaseUnits units = dialogBaseUnits(font());
     m_list = new CVuduzListCtrl({QStringLiteral("Attribute"), QStringLiteral("Value"), QStringLiteral("Reference"),
                                  QStringLiteral("Statue")},
                                 m_area);
+    m_session->setEntries(*m_list->entryModel());
     createControls(m_area, editorTemplate(), units, {{IDC_ENTRY_LIST, m_list}});
     const QSize areaSize = dialogUnitsToPixels(QSize(495, 332), units);
     m_area->resize(areaSize);
@@ -148,11 +151,11 @@ void CVuduzLanguageMapDlg::buildControls()
     m_filterBar = std::make_unique<EditorFilterBar>(*this);
     m_status = new StatusField(m_area, QStringLiteral("Editor status"));
     m_review->createWhyField();
-    connect(m_valueEdit, &QLineEdit::textChanged, this, &CVuduzLanguageMapDlg::updateWhy);
+    connect(m_valueEdit, &QLineEdit::textChanged, this, [this] { m_review->updateWhy(); });
     // Placeholders in their own colour, so that one missing is seen before Enter.
     connect(m_valueEdit, &QLineEdit::textChanged, this, [this] { markFieldPlaceholders(m_valueEdit); });
     connect(m_referenceEdit, &QLineEdit::textChanged, this, [this] { markFieldPlaceholders(m_referenceEdit); });
-    entries()->setToolTipProvider([this](const EntryRow &row) { return whyText(row); });
+    entries()->setToolTipProvider([this](const EntryRow &row) { return m_review->whyText(row); });
     m_valueEdit->setToolTip(QStringLiteral("Enter applies the value; Ctrl+Return applies it and shows the next "
                                            "untranslated entry (Ctrl+J); Ctrl+Z / Ctrl+Shift+Z: undo / redo"));
     m_list->setToolTip(QStringLiteral("Up / Down: previous / next entry; Ctrl+J / Ctrl+Shift+J: next / previous "
@@ -169,10 +172,11 @@ void CVuduzLanguageMapDlg::buildControls()
     m_glossary = std::make_unique<EditorGlossary>(*this);
     m_place->addSection(m_glossary.get());
     connect(m_glossary.get(), &EditorGlossary::loaded, this, [this] {
-        updateWhy();
+        m_review->updateWhy();
         markFieldPlaceholders(m_referenceEdit);
     });
     m_commands = new EditorCommands(*this);
+    connectSession();
     m_commands->addToContextMenu(m_list);
     m_suggestions->addMenuActions(m_list);
     m_list->setContextMenuPolicy(Qt::ActionsContextMenu);

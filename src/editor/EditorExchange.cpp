@@ -126,7 +126,7 @@ QString EditorExchange::exportFolder()
 void EditorExchange::onExport()
 {
     const QString suggested =
-        QFileInfo(LanguageStore::fileNameFor(m_editor.m_languageName)).completeBaseName() + QStringLiteral(".xlf");
+        QFileInfo(LanguageStore::fileNameFor(m_editor.session().languageName())).completeBaseName() + QStringLiteral(".xlf");
     QString filter;
     QString path = QFileDialog::getSaveFileName(&m_editor, QStringLiteral("Export"), QDir(exportFolder()).filePath(suggested),
                                                 QStringLiteral("XLIFF 1.2 (*.xlf);;CSV (*.csv)"), &filter);
@@ -146,7 +146,7 @@ bool EditorExchange::importFile(const QString &path)
         return false;
     };
     if (m_editor.isReadOnly())
-        return refuse(QStringLiteral("the language is open read-only. ") + m_editor.readOnlyReason() + u'.');
+        return refuse(QStringLiteral("the language is open read-only. ") + m_editor.session().readOnlyReason() + u'.');
     QFile file(path);
     if (!QFileInfo(path).isFile())
         return refuse(QStringLiteral("it is not a file."));
@@ -166,9 +166,9 @@ bool EditorExchange::importFile(const QString &path)
         byId[size_t(row)] = row;
     std::sort(byId.begin(), byId.end(), [model](int a, int b) { return model->itemData(a) < model->itemData(b); });
     ImportTarget target;
-    target.languageName = m_editor.m_languageName;
-    target.languageTag = LocaleCatalogue::Bcp47ForDisplayName(m_editor.m_languageName);
-    target.isMaster = m_editor.m_isMaster;
+    target.languageName = m_editor.session().languageName();
+    target.languageTag = LocaleCatalogue::Bcp47ForDisplayName(m_editor.session().languageName());
+    target.isMaster = m_editor.session().isMaster();
     for (int row : byId) {
         target.attributeNames << model->text(row, 0);
         target.masterValues << model->text(row, 2);
@@ -217,7 +217,7 @@ bool EditorExchange::importFile(const QString &path)
                                                            : QString());
     }
     // Saving must move a Windows-1252 file to UTF-16LE when a value needs a character it lacks: say so now.
-    ProfileFile languageFile(m_editor.m_owner->languageStore().filePathFor(m_editor.m_languageName));
+    ProfileFile languageFile(m_editor.session().store().filePathFor(m_editor.session().languageName()));
     if (!values.empty() && languageFile.load() && languageFile.format().encoding == TextEncoding::Legacy8Bit) {
         for (const auto &[row, value] : values) {
             const QString character = ProfileFile::firstCharacterWithoutLegacyForm(value);
@@ -225,7 +225,7 @@ bool EditorExchange::importFile(const QString &path)
                 continue;
             summary += QStringLiteral("\n%1: Save will convert it from Windows-1252 to UTF-16LE, since '%2' has no "
                                       "Windows-1252 form.")
-                           .arg(LanguageStore::fileNameFor(m_editor.m_languageName), character);
+                           .arg(LanguageStore::fileNameFor(m_editor.session().languageName()), character);
             break;
         }
     }
@@ -240,7 +240,7 @@ bool EditorExchange::exportFile(const QString &path)
 {
     const EntryListModel *model = m_editor.entries();
     const QComboBox *references = m_editor.referenceLanguages();
-    const QString &languageName = m_editor.m_languageName;
+    const QString &languageName = m_editor.session().languageName();
     const QString referenceName =
         references->currentIndex() >= 0 ? LocaleCatalogue::DisplayNameAt(references->currentData().toInt()) : QString();
     ExchangeDocument document;
@@ -257,7 +257,7 @@ bool EditorExchange::exportFile(const QString &path)
     document.entries.reserve(shown.size());
     for (const EntryRow *row : shown) {
         document.entries.push_back(makeExchangeEntry(row->cells[0], attributeIndexOf(row->id), row->cells[1], false,
-                                                     row->cells[2], languageName, m_editor.m_isMaster));
+                                                     row->cells[2], languageName, m_editor.session().isMaster()));
     }
     const ExchangeFormat format =
         QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0 ? ExchangeFormat::Csv : ExchangeFormat::Xliff;
@@ -283,7 +283,7 @@ void EditorExchange::onCompareWithEarlierRelease()
 bool EditorExchange::compareWithEarlierRelease(const QString &path)
 {
     ReleaseComparison comparison;
-    const QString product = QFileInfo(m_editor.m_owner->languageStore().directory()).absolutePath();
+    const QString product = QFileInfo(m_editor.session().store().directory()).absolutePath();
     if (!comparison.compare(path, product)) {
         MessageBox::show(&m_editor, QMessageBox::Warning, ProgramName,
                          QStringLiteral("No comparison with \"%1\": %2").arg(QDir::toNativeSeparators(path), comparison.error()));
@@ -294,7 +294,7 @@ bool EditorExchange::compareWithEarlierRelease(const QString &path)
     values.reserve(model->rowCount());
     for (const EntryRow &row : model->rows())
         values.insert(row.cells[0], row.cells[1]);
-    const QSet<QString> stale = comparison.staleKeys(m_editor.m_languageName, values);
+    const QSet<QString> stale = comparison.staleKeys(m_editor.session().languageName(), values);
     m_stale.clear();
     m_englishChanges.clear();
     for (const EntryRow &row : model->rows()) {
@@ -309,8 +309,8 @@ bool EditorExchange::compareWithEarlierRelease(const QString &path)
     m_editor.statusField()->setText(QStringLiteral("Since the earlier release: %1 added, %2 removed, %3 changed; %4 stale here")
                                         .arg(grouped(int(comparison.added().size())), grouped(int(comparison.removed().size())),
                                              grouped(int(comparison.changed().size())), grouped(int(m_stale.size()))));
-    m_editor.updateWhy();
-    m_editor.updateCounts();
+    m_editor.review().updateWhy();
+    m_editor.filterBar().updateCounts();
     return true;
 }
 

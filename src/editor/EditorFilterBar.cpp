@@ -123,7 +123,7 @@ void EditorFilterBar::applyFilter()
         filter->setText(text);
     list->setFilterActive(filter->isActive());
     // The shown entry stays selected when the filter lets it through.
-    if (const std::optional<AttributeId> shown = m_editor.m_shownEntry) {
+    if (const std::optional<AttributeId> shown = m_editor.session().shownEntry()) {
         const int row = m_editor.entries()->findRowById(*shown);
         if (row >= 0 && list->isRowShown(row)) {
             list->setSelectionMark(row);

@@ -93,8 +93,8 @@ EditorGlossary::~EditorGlossary() = default;
 
 void EditorGlossary::start()
 {
-    m_productDirectory = m_editor.productDirectory();
-    const QString language = m_editor.languageName();
+    m_productDirectory = m_editor.session().productDirectory();
+    const QString language = m_editor.session().languageName();
     m_isMaster = LanguageStore::fileNameFor(language) == MasterLanguageFileName;
     m_languageTag = LocaleCatalogue::Bcp47ForDisplayName(language);
     // The why line names the glossary's findings whether or not the panel is in view,
@@ -180,7 +180,7 @@ void EditorGlossary::entryShown()
 {
     QStringList marks;
     m_insertable.clear();
-    const std::optional<AttributeId> shown = m_editor.shownEntry();
+    const std::optional<AttributeId> shown = m_editor.session().shownEntry();
     const int row = shown ? m_editor.entries()->findRowById(*shown) : -1;
     const QString key = row >= 0 ? m_editor.entries()->text(row, 0) : QString();
     const QString english = englishOf(key);
@@ -270,7 +270,7 @@ void EditorGlossary::entryShown()
 bool EditorGlossary::insertTerm(int n)
 {
     QLineEdit *value = m_editor.valueEdit();
-    if (n < 0 || n >= int(m_insertable.size()) || !m_editor.shownEntry() || value->isReadOnly()) {
+    if (n < 0 || n >= int(m_insertable.size()) || !m_editor.session().shownEntry() || value->isReadOnly()) {
         m_editor.statusField()->setText(QStringLiteral("The glossary lists no term %1 for this entry").arg(n + 1));
         return false;
     }
@@ -320,7 +320,7 @@ void EditorGlossary::onAddTerm()
         LanguageStore::fileNameFor(m_editor.referenceLanguages()->currentText()) == MasterLanguageFileName;
     if (referenceIsEnglish && reference->hasSelectedText())
         english = reference->selectedText().trimmed();
-    else if (const std::optional<AttributeId> shown = m_editor.shownEntry()) {
+    else if (const std::optional<AttributeId> shown = m_editor.session().shownEntry()) {
         const int row = m_editor.entries()->findRowById(*shown);
         english = row >= 0 ? englishOf(m_editor.entries()->text(row, 0)) : QString();
     }

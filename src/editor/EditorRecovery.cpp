@@ -75,12 +75,12 @@ EditorRecovery::~EditorRecovery()
 QString EditorRecovery::changedOnDiskText() const
 {
     return QStringLiteral("%1 changed on disk: Save will keep the other changes")
-        .arg(LanguageStore::fileNameFor(m_editor.m_languageName));
+        .arg(LanguageStore::fileNameFor(m_editor.session().languageName()));
 }
 
 void EditorRecovery::report(const QString &text)
 {
-    m_editor.m_status->setText(text);
+    m_editor.statusField()->setText(text);
 }
 
 bool EditorRecovery::start()
@@ -88,9 +88,9 @@ bool EditorRecovery::start()
     m_off = !recoveryEnabled;
     if (m_off)
         return true;
-    LanguageStore &store = m_editor.m_owner->languageStore();
-    m_filePath = QDir::cleanPath(store.filePathFor(m_editor.m_languageName));
-    m_journalPath = journalPathFor(m_filePath, m_editor.m_languageName);
+    LanguageStore &store = m_editor.session().store();
+    m_filePath = QDir::cleanPath(store.filePathFor(m_editor.session().languageName()));
+    m_journalPath = journalPathFor(m_filePath, m_editor.session().languageName());
     // A file the editor opened read-only (it reads as no text) is never written: no lock, no journal.
     if (m_editor.isReadOnly())
         m_readOnly = true;
@@ -101,7 +101,7 @@ bool EditorRecovery::start()
     // The rows are the main window's reading of the file. When the file changed
     // since (a git pull while the program stood open), they are behind it: what
     // they were read from is not known, so Save merges with the disk.
-    const std::optional<LanguageStore::FileStamp> read = store.readStamp(m_editor.m_languageName);
+    const std::optional<LanguageStore::FileStamp> read = store.readStamp(m_editor.session().languageName());
     const bool rowsBehind = read && m_loaded.exists
         && *read != LanguageStore::FileStamp{m_loaded.size, m_loaded.modifiedMs};
     if (rowsBehind) {
@@ -116,7 +116,7 @@ bool EditorRecovery::start()
     if (rowsBehind && !m_readOnly)
         report(changedOnDiskText());
     // Any change of the field's text, typed or put there by Undo or Use It, is journaled once it rests.
-    connect(m_editor.m_valueEdit, &QLineEdit::textChanged, this, &EditorRecovery::valueEdited, Qt::UniqueConnection);
+    connect(m_editor.valueEdit(), &QLineEdit::textChanged, this, &EditorRecovery::valueEdited, Qt::UniqueConnection);
     return true;
 }
 
@@ -148,19 +148,19 @@ bool EditorRecovery::askAboutLock()
     case LanguageLock::State::Unavailable:
         report(QStringLiteral("No lock file can be made beside %1: another copy of Glossa Desk opening it will not "
                               "be told that it is open here")
-                   .arg(LanguageStore::fileNameFor(m_editor.m_languageName)));
+                   .arg(LanguageStore::fileNameFor(m_editor.session().languageName())));
         return true;
     case LanguageLock::State::HeldByOther:
         break;
     }
     const auto answer = MessageBox::ask(&m_editor, QMessageBox::Warning, ProgramName,
-                                        LanguageLock::describeHolder(m_editor.m_languageName, m_lock.holder()),
+                                        LanguageLock::describeHolder(m_editor.session().languageName(), m_lock.holder()),
                                         {{OpenReadOnlyAnswer, QStringLiteral("Open Read-Only")},
                                          {OpenAnywayAnswer, QStringLiteral("Open Anyway")},
                                          {QMessageBox::Cancel, QStringLiteral("Cancel")}});
     if (answer == OpenReadOnlyAnswer) {
         m_readOnly = true;
-        m_editor.setReadOnly(LanguageLock::describeHolder(m_editor.m_languageName, m_lock.holder()));
+        m_editor.setReadOnly(LanguageLock::describeHolder(m_editor.session().languageName(), m_lock.holder()));
         return true;
     }
     // Open Anyway: both copies may save; each save merges with what the other wrote.
@@ -187,7 +187,7 @@ void EditorRecovery::offerJournal()
         const QString aside = keepJournalAside(m_journalPath);
         MessageBox::show(&m_editor, QMessageBox::Warning, ProgramName,
                          QStringLiteral("The recovery journal of %1 cannot be used: %2\n\nIt has been kept as \"%3\".")
-                             .arg(m_editor.m_languageName, why, QDir::toNativeSeparators(aside.isEmpty() ? m_journalPath : aside)));
+                             .arg(m_editor.session().languageName(), why, QDir::toNativeSeparators(aside.isEmpty() ? m_journalPath : aside)));
         return;
     }
     if (journal.changeCount() == 0) {
@@ -203,7 +203,7 @@ void EditorRecovery::offerJournal()
         });
     const RecoveryPlan plan = planRecovery(journal, FileFingerprint::of(m_filePath), disk);
     QString text = QStringLiteral("%1 has %2 unsaved changes, made between %3 and %4, kept in its recovery journal.")
-                       .arg(m_editor.m_languageName, QString::number(journal.changeCount()),
+                       .arg(m_editor.session().languageName(), QString::number(journal.changeCount()),
                             timeText(journal.header.createdMs), timeText(journal.lastChangeMs()));
     if (plan.fileChanged)
         text += QStringLiteral("\n\nThe file has changed on disk since: a value changed there and in the journal "
@@ -240,7 +240,7 @@ void EditorRecovery::showChanges(const RecoveryPlan &plan)
         rows.append({change.typed ? change.key + QStringLiteral(" (typed, not applied)") : change.key,
                      change.fileValue, change.journalValue});
     ChangeListDlg dialog(&m_editor, QStringLiteral("Show Changes"),
-                         QStringLiteral("The changes the recovery journal of %1 holds:").arg(m_editor.m_languageName),
+                         QStringLiteral("The changes the recovery journal of %1 holds:").arg(m_editor.session().languageName()),
                          {QStringLiteral("Attribute"), QStringLiteral("Value in the File"),
                           QStringLiteral("Value in the Journal")},
                          rows, {{QStringLiteral("Close"), 0}});
@@ -270,7 +270,7 @@ bool EditorRecovery::restore(const JournalContents &journal, const RecoveryPlan 
 
     // Each value goes back into its row as Modify puts it, checked; the undo
     // history starts from here, so it is not a step of its own.
-    const LanguageStore &store = m_editor.m_owner->languageStore();
+    const LanguageStore &store = m_editor.session().store();
     QHash<AttributeId, QString> values;
     values.reserve(qsizetype(entries.size()));
     for (const JournalEntry &entry : entries)
@@ -288,7 +288,7 @@ bool EditorRecovery::restore(const JournalContents &journal, const RecoveryPlan 
         row.cells[1] = it.value();
         row.cells[size_t(status)] = CheckPlaceholders(row.cells[1], row.cells[2], row.id) ? StatusModified : StatusError;
     });
-    m_editor.updateCounts();
+    m_editor.filterBar().updateCounts();
 
     // The journal starts again on the file as it is now, with the restored values as its first step.
     QFile::remove(m_journalPath);
@@ -299,7 +299,7 @@ bool EditorRecovery::restore(const JournalContents &journal, const RecoveryPlan 
             const int row = model->findRowById(*id);
             if (row >= 0) {
                 m_editor.ShowEntry(row);
-                m_editor.m_valueEdit->setText(plan.pending->text);
+                m_editor.valueEdit()->setText(plan.pending->text);
                 writePending();
             }
         }
@@ -316,7 +316,7 @@ bool EditorRecovery::ensureJournal()
         return true;
     JournalHeader header;
     header.filePath = m_filePath;
-    header.language = m_editor.m_languageName;
+    header.language = m_editor.session().languageName();
     header.loaded = m_loaded;
     header.createdMs = QDateTime::currentMSecsSinceEpoch();
     if (m_journal.create(m_journalPath, header))
@@ -330,7 +330,7 @@ JournalEntry EditorRecovery::entryFor(const RowChange &change)
     // The row's own attribute cell, found by hash: the store's catalogue is a map.
     const EntryListModel *model = m_editor.entries();
     const int row = model->findRowById(change.id);
-    const QString key = row >= 0 ? model->text(row, 0) : m_editor.m_owner->languageStore().attributes().value(change.id);
+    const QString key = row >= 0 ? model->text(row, 0) : m_editor.session().store().attributes().value(change.id);
     return {key, loadedValue(change.id), change.after.value, isMarkedState(change.after.state)};
 }
 
@@ -370,13 +370,13 @@ void EditorRecovery::entryShown()
 void EditorRecovery::writePending()
 {
     m_typingTimer.stop();
-    if (m_readOnly || !m_editor.m_shownEntry)
+    if (m_readOnly || !m_editor.session().shownEntry())
         return;
     const EntryListModel *model = m_editor.entries();
-    const int row = model->findRowById(*m_editor.m_shownEntry);
+    const int row = model->findRowById(*m_editor.session().shownEntry());
     if (row < 0)
         return;
-    const QString text = m_editor.m_valueEdit->text();
+    const QString text = m_editor.valueEdit()->text();
     if (text == model->text(row, 1)) {
         entryShown(); // nothing unapplied any more
         return;
@@ -412,7 +412,7 @@ bool EditorRecovery::mergeForSave(LanguageValues &saveList, LanguageValues &appl
     if (now.sameContent(m_loaded))
         return true;
 
-    const LanguageStore &store = m_editor.m_owner->languageStore();
+    const LanguageStore &store = m_editor.session().store();
     const QHash<QString, QString> disk = diskValues();
     QHash<QString, QString> loaded;
     std::vector<std::pair<QString, QString>> mine;
@@ -437,7 +437,7 @@ bool EditorRecovery::mergeForSave(LanguageValues &saveList, LanguageValues &appl
         ChangeListDlg dialog(&m_editor, QStringLiteral("Changed on Disk"),
                              QStringLiteral("%1 was changed on disk while it was open here, and these values were "
                                             "changed on both sides:")
-                                 .arg(LanguageStore::fileNameFor(m_editor.m_languageName)),
+                                 .arg(LanguageStore::fileNameFor(m_editor.session().languageName())),
                              {QStringLiteral("Attribute"), QStringLiteral("Loaded"), QStringLiteral("On Disk"),
                               QStringLiteral("Here")},
                              rows, {{QStringLiteral("Keep Mine"), KeepMine}, {QStringLiteral("Take Theirs"), TakeTheirs},
@@ -479,7 +479,7 @@ void EditorRecovery::takeFileValues(LanguageStore &store)
 {
     // The owner's rows come with the values it read them from; rows of a new
     // language are blank, and what its file holds (if anything) is read now.
-    if (const LanguageValues *owned = m_editor.sourceList ? m_editor.m_owner->fileValues() : nullptr) {
+    if (const LanguageValues *owned = m_editor.sourceList ? m_editor.session().owner().fileValues() : nullptr) {
         m_fileValues = *owned;
         return;
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/EditHistory.h"
+#include "editor/EditSteps.h"
 #include "model/Types.h"
 #include "recovery/FileFingerprint.h"
 #include "recovery/Journal.h"

@@ -5,7 +5,7 @@
 #include "checks/CheckEngine.h"
 #include "checks/PlaceholderCheck.h"
 #include "editor/EditorExchange.h"
-#include "editor/EditorRecovery.h"
+#include "editor/EditorSession.h"
 #include "editor/EditorSpelling.h"
 #include "editor/EntryFilterModel.h"
 #include "editor/EntryListModel.h"
@@ -20,8 +20,9 @@
 
 namespace Glossa {
 
-EditorReview::EditorReview(CVuduzLanguageMapDlg &editor)
+EditorReview::EditorReview(CVuduzLanguageMapDlg &editor, EditorSession &session)
     : m_editor(editor)
+    , m_session(session)
 {
     // "Use It" sits at the end of the why line while the shown entry has a key that
     // differs from it only in letter case. The editor makes it first, so that the
@@ -96,7 +97,7 @@ void EditorReview::updateWhy()
     if (!m_why)
         return;
     const EntryListModel *model = m_editor.entries();
-    const std::optional<AttributeId> shown = m_editor.m_shownEntry;
+    const std::optional<AttributeId> shown = m_session.shownEntry();
     QString text;
     const int row = shown ? model->findRowById(*shown) : -1;
     if (row >= 0) {
@@ -123,7 +124,7 @@ void EditorReview::updateWhy()
 
 void EditorReview::useCaseVariant()
 {
-    const std::optional<AttributeId> shown = m_editor.m_shownEntry;
+    const std::optional<AttributeId> shown = m_session.shownEntry();
     if (!shown)
         return;
     const auto variant = m_caseVariants.constFind(*shown);
@@ -138,18 +139,15 @@ void EditorReview::useCaseVariant()
 
 void EditorReview::entryLeaving()
 {
-    if (m_replaying)
+    if (m_session.isReplaying())
         return;
     // Text typed for the entry shown until now and never applied goes, as it always
-    // has; the history keeps it, so that Ctrl+Z brings it back.
+    // has; the undo stack keeps it, so that Ctrl+Z brings it back.
     if (const std::optional<QString> typed = unappliedText()) {
         const EntryListModel *model = m_editor.entries();
-        EditStep step;
-        step.kind = EditStep::Kind::Discarded;
-        step.entry = *m_editor.m_shownEntry;
-        step.typedText = *typed;
-        step.description = QStringLiteral("the text typed for ") + model->text(model->findRowById(step.entry), 0);
-        m_history.record(std::move(step));
+        const AttributeId entry = *m_session.shownEntry();
+        m_session.undoStack().push(new DiscardedTyping(
+            m_session, entry, *typed, QStringLiteral("the text typed for ") + model->text(model->findRowById(entry), 0)));
     }
     m_takenBack.reset();
 }
@@ -159,16 +157,22 @@ void EditorReview::recordApplied(RowChange change, const QString &description)
     m_takenBack.reset();
     if (change.after == change.before)
         return;
-    m_editor.recovery().recordStep(JournalStepKind::Apply, {change});
-    EditStep step;
-    step.rows.push_back(std::move(change));
-    step.description = description;
-    m_history.record(std::move(step));
+    m_session.undoStack().push(new AppliedStep(m_session, {std::move(change)}, description, JournalStepKind::Apply, true));
+}
+
+bool EditorReview::canUndo() const
+{
+    return m_session.undoStack().canUndo();
+}
+
+bool EditorReview::canRedo() const
+{
+    return m_session.undoStack().canRedo();
 }
 
 std::optional<QString> EditorReview::unappliedText() const
 {
-    const std::optional<AttributeId> shown = m_editor.m_shownEntry;
+    const std::optional<AttributeId> shown = m_session.shownEntry();
     if (!shown)
         return std::nullopt;
     const EntryListModel *model = m_editor.entries();
@@ -185,35 +189,26 @@ EntrySnapshot EditorReview::snapshotOf(int row) const
     return {model->text(row, 1), model->text(row, model->statusColumn()), m_editor.exchange().isStale(model->itemData(row))};
 }
 
-void EditorReview::restore(int row, const EntrySnapshot &snapshot)
-{
-    EntryListModel *model = m_editor.entries();
-    const AttributeId id = model->itemData(row);
-    m_editor.entryList()->filterModel()->keepShown(id);
-    m_editor.exchange().setStale(id, snapshot.stale);
-    model->setText(row, 1, snapshot.value);
-    model->setText(row, model->statusColumn(), snapshot.state);
-}
-
 void EditorReview::undo()
 {
     m_editor.readFields();
     // Typing comes first, as in any text field: the Value field gets the applied
     // value back, and Ctrl+Shift+Z puts the typing back.
     if (const std::optional<QString> typed = unappliedText()) {
-        const AttributeId shown = *m_editor.m_shownEntry;
+        const AttributeId shown = *m_session.shownEntry();
         m_takenBack = TakenBackTyping{shown, *typed};
         const EntryListModel *model = m_editor.entries();
         m_editor.valueEdit()->setText(model->text(model->findRowById(shown), 1));
         m_editor.statusField()->setText(QStringLiteral("Typing taken back: Ctrl+Shift+Z puts it back"));
         return;
     }
-    const EditStep *step = m_history.undo();
-    if (!step) {
+    if (!canUndo()) {
         m_editor.statusField()->setText(QStringLiteral("Nothing to undo"));
         return;
     }
-    replay(*step, false);
+    m_takenBack.reset();
+    m_session.undoStack().undo();
+    updateWhy();
 }
 
 void EditorReview::redo()
@@ -224,98 +219,36 @@ void EditorReview::redo()
             QStringLiteral("The Value field holds text not applied: Enter applies it, Ctrl+Z takes it back"));
         return;
     }
-    const std::optional<AttributeId> shown = m_editor.m_shownEntry;
+    const std::optional<AttributeId> shown = m_session.shownEntry();
     if (m_takenBack && shown && m_takenBack->entry == *shown) {
         m_editor.valueEdit()->setText(m_takenBack->text);
         m_takenBack.reset();
         m_editor.statusField()->setText(QStringLiteral("Typing put back: Enter applies it"));
         return;
     }
-    const EditStep *step = m_history.redo();
-    if (!step) {
+    if (!canRedo()) {
         m_editor.statusField()->setText(QStringLiteral("Nothing to redo"));
         return;
     }
-    replay(*step, true);
-}
-
-void EditorReview::replay(const EditStep &step, bool again)
-{
-    const EntryListModel *model = m_editor.entries();
     m_takenBack.reset();
-    m_replaying = true;
-    if (step.kind == EditStep::Kind::Discarded) {
-        m_editor.ShowEntry(model->findRowById(step.entry));
-        if (!again)
-            m_editor.valueEdit()->setText(step.typedText);
-    } else {
-        if (step.rows.size() > 1)
-            restoreMany(step, again);
-        else
-            restore(model->findRowById(step.rows.front().id), again ? step.rows.front().after : step.rows.front().before);
-        m_editor.ShowEntry(model->findRowById(step.rows.front().id));
-        journalReplay(step, again);
-    }
-    m_replaying = false;
-    m_editor.statusField()->setText((again ? QStringLiteral("Redone: ") : QStringLiteral("Undone: ")) + step.description);
+    m_session.undoStack().redo();
     updateWhy();
-}
-
-void EditorReview::restoreMany(const EditStep &step, bool after)
-{
-    QHash<AttributeId, const EntrySnapshot *> snapshots;
-    snapshots.reserve(qsizetype(step.rows.size()));
-    EntryFilterModel *filter = m_editor.entryList()->filterModel();
-    EditorExchange &exchange = m_editor.exchange();
-    for (const RowChange &change : step.rows) {
-        snapshots.insert(change.id, after ? &change.after : &change.before);
-        filter->keepShown(change.id);
-        exchange.setStale(change.id, (after ? change.after : change.before).stale);
-    }
-    EntryListModel *model = m_editor.entries();
-    const int status = model->statusColumn();
-    model->updateRows([&](EntryRow &row) {
-        if (const EntrySnapshot *snapshot = snapshots.value(row.id)) {
-            row.cells[1] = snapshot->value;
-            row.cells[size_t(status)] = snapshot->state;
-        }
-    });
 }
 
 void EditorReview::applyValues(const std::vector<std::pair<int, QString>> &values, const QString &description)
 {
     EntryListModel *model = m_editor.entries();
-    EditStep step;
-    step.description = description;
-    step.rows.reserve(values.size());
+    std::vector<RowChange> rows;
+    rows.reserve(values.size());
     for (const auto &[row, value] : values) {
         const AttributeId id = model->itemData(row);
         EntrySnapshot after{value, CheckPlaceholders(value, model->text(row, 2), id) ? StatusModified : StatusError, false};
-        step.rows.push_back({id, snapshotOf(row), std::move(after)});
+        rows.push_back({id, snapshotOf(row), std::move(after)});
     }
-    if (step.rows.empty())
+    if (rows.empty())
         return;
-    if (step.rows.size() == 1)
-        restore(model->findRowById(step.rows.front().id), step.rows.front().after);
-    else
-        restoreMany(step, true);
     m_takenBack.reset();
-    m_editor.recovery().recordStep(JournalStepKind::Import, step.rows);
-    m_history.record(std::move(step));
-}
-
-void EditorReview::journalReplay(const EditStep &step, bool again)
-{
-    if (again) {
-        m_editor.recovery().recordStep(JournalStepKind::Redo, step.rows);
-        return;
-    }
-    // Taken back: each row goes from the step's after to its before.
-    std::vector<RowChange> rows;
-    rows.reserve(step.rows.size());
-    for (const RowChange &change : step.rows)
-        rows.push_back({change.id, change.after, change.before});
-    m_editor.recovery().recordStep(JournalStepKind::Undo, rows);
+    m_session.undoStack().push(new AppliedStep(m_session, std::move(rows), description, JournalStepKind::Import, false));
 }
 
 } // namespace Glossa

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/EditHistory.h"
+#include "editor/EditSteps.h"
 #include "model/LanguageStore.h"
 #include "model/Types.h"
 
@@ -18,16 +18,17 @@ class QRect;
 namespace Glossa {
 
 class CVuduzLanguageMapDlg;
+class EditorSession;
 struct EntryRow;
 
-// What the translator reviews and takes back in the editor: the undo history of
-// applied values (and of typing a step threw away), the why line that says what
+// What the translator reviews and takes back in the editor: the steps of applied
+// values (and of typing a step threw away) on the session's undo stack, the why line that says what
 // is wrong with the shown entry, and "Use It" for a key that differs from the
 // shown one only in letter case. Owned by the editor; its widgets are the editor's children.
 class EditorReview
 {
 public:
-    explicit EditorReview(CVuduzLanguageMapDlg &editor);
+    EditorReview(CVuduzLanguageMapDlg &editor, EditorSession &session);
 
     // The why line, made after the editor's status line so that it follows it among the children.
     void createWhyField();
@@ -43,7 +44,7 @@ public:
     void updateWhy();
     void useCaseVariant();
 
-    // Before another entry is shown: typing never applied goes into the history,
+    // Before another entry is shown: typing never applied becomes a step,
     // so that Ctrl+Z brings it back. Nothing is recorded while a step is replayed.
     void entryLeaving();
     // A value applied to one row by Modify.
@@ -53,28 +54,19 @@ public:
 
     void undo();
     void redo();
-    bool canUndo() const { return m_history.canUndo(); }
-    bool canRedo() const { return m_history.canRedo(); }
+    bool canUndo() const;
+    bool canRedo() const;
 
     EntrySnapshot snapshotOf(int row) const;
 
 private:
     // The Value field's text when it differs from the shown entry's value.
     std::optional<QString> unappliedText() const;
-    void restore(int row, const EntrySnapshot &snapshot);
-    // Puts every row of a step back as it was before or after it, telling the views once.
-    void restoreMany(const EditStep &step, bool after);
-    // Shows a step taken back (again false) or done again, its rows restored.
-    void replay(const EditStep &step, bool again);
-    // Tells the recovery journal of the rows an undo or a redo changed.
-    void journalReplay(const EditStep &step, bool again);
 
     CVuduzLanguageMapDlg &m_editor;
+    EditorSession &m_session;
     QLineEdit *m_why = nullptr;
     QPushButton *m_useIt = nullptr;
-    EditHistory m_history;
-    // True while an undo or a redo shows rows: that shows no typing away.
-    bool m_replaying = false;
     // Typing that Ctrl+Z took back, which Ctrl+Shift+Z puts back.
     struct TakenBackTyping
     {

@@ -90,7 +90,7 @@ void EditorSaving::save()
         wait.resume();
 
     wait.setText(QStringLiteral("Saving data, please wait ..."));
-    LanguageStore &store = m_editor.m_owner->languageStore();
+    LanguageStore &store = m_editor.session().store();
     const QString displayName = LocaleCatalogue::DisplayNameAt(m_editor.languageIndex);
     if (!store.SaveLanguageFile(displayName, saveList)) {
         // Nothing was written: the editor stays open with every row and mark as
@@ -116,7 +116,7 @@ void EditorSaving::save()
                              .arg(LanguageStore::fileNameFor(displayName), why));
         return;
     }
-    m_editor.m_owner->ApplySavedValues(applied);
+    m_editor.session().owner().ApplySavedValues(applied);
     // Values dropped for the disk's ("Take Theirs") can still be had back from the journal, kept aside.
     m_editor.droppedValueCount = recovery.droppedValues();
     if (m_editor.droppedValueCount > 0)

@@ -54,17 +54,17 @@ SpellChecker *EditorSpelling::speller()
     if (m_loaded)
         return m_speller.get();
     // Nothing to load before the editor knows its language.
-    if (m_editor.m_languageName.isEmpty())
+    if (m_editor.session().languageName().isEmpty())
         return nullptr;
     m_loaded = true;
     // The master's own words are right in every language, as glossa check takes them.
-    if (m_editor.m_isMaster)
+    if (m_editor.session().isMaster())
         return nullptr;
-    m_tag = LocaleCatalogue::Bcp47ForDisplayName(m_editor.m_languageName);
+    m_tag = LocaleCatalogue::Bcp47ForDisplayName(m_editor.session().languageName());
     auto speller = std::make_unique<SpellChecker>(m_tag);
     if (!speller->isValid())
         return nullptr;
-    const QString languageDirectory = m_editor.m_owner->languageStore().directory();
+    const QString languageDirectory = m_editor.session().store().directory();
     ProfileFile master(languageDirectory + u'/' + MasterLanguageFileName);
     if (master.load() && !master.isUndecodable())
         master.forEachEntry(TextSectionName, [&](QStringView, QStringView value) {
@@ -197,7 +197,7 @@ void EditorSpelling::addToDictionary(const QString &word)
     m_speller->accept(word);
     m_editor.statusField()->setText(
         QStringLiteral("\"%1\" is in your dictionary of %2 now").arg(word, m_tag));
-    m_editor.updateWhy();
+    m_editor.review().updateWhy();
 }
 
 void EditorSpelling::ignoreForSession(const QString &word)
@@ -205,7 +205,7 @@ void EditorSpelling::ignoreForSession(const QString &word)
     sessionWords()[m_tag].insert(word);
     m_speller->accept(word);
     m_editor.statusField()->setText(QStringLiteral("\"%1\" is taken as right until the program ends").arg(word));
-    m_editor.updateWhy();
+    m_editor.review().updateWhy();
 }
 
 } // namespace Glossa

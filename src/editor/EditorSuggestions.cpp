@@ -180,7 +180,7 @@ void EditorSuggestions::post(Work work, Done done)
 
 void EditorSuggestions::start()
 {
-    m_productDirectory = QFileInfo(m_editor.m_owner->languageStore().directory()).absolutePath();
+    m_productDirectory = QFileInfo(m_editor.session().store().directory()).absolutePath();
     m_tmxPaths.clear();
     for (const QJsonValue &path : readRemembered().value(QStringLiteral("products")).toObject().value(m_productDirectory).toArray())
         if (!path.toString().isEmpty())
@@ -212,7 +212,7 @@ void EditorSuggestions::rebuild()
 {
     const int generation = ++m_generation;
     const QString directory = m_productDirectory;
-    MemoryBuildRequest request{m_editor.m_languageName, m_earlier, m_tmxPaths, m_tmxSets, m_memory};
+    MemoryBuildRequest request{m_editor.session().languageName(), m_earlier, m_tmxPaths, m_tmxSets, m_memory};
     post([this, generation, directory, request] {
         auto built = std::make_shared<Built>();
         built->generation = generation;
@@ -278,9 +278,9 @@ void EditorSuggestions::takeBuilt(const std::shared_ptr<Built> &built)
 
 int EditorSuggestions::shownAttribute() const
 {
-    if (!m_memory || !m_editor.m_shownEntry)
+    if (!m_memory || !m_editor.session().shownEntry())
         return -1;
-    const int row = m_editor.entries()->findRowById(*m_editor.m_shownEntry);
+    const int row = m_editor.entries()->findRowById(*m_editor.session().shownEntry());
     return row < 0 ? -1 : m_attributeOfKey.value(m_editor.entries()->text(row, 0), -1);
 }
 
@@ -456,7 +456,7 @@ int EditorSuggestions::applyToSameEnglish()
         return 0;
     }
     m_editor.review().applyValues(values, QStringLiteral("Apply to Same English"));
-    m_editor.updateCounts();
+    m_editor.filterBar().updateCounts();
     m_editor.statusField()->setText(QStringLiteral("Applied to %1 other %2 with the same English (Ctrl+Z takes them back)")
                                         .arg(grouped(int(values.size())),
                                              values.size() == 1 ? QStringLiteral("entry") : QStringLiteral("entries")));
@@ -514,7 +514,7 @@ void EditorSuggestions::addMemory(const QString &path)
     m_tmxReading.append(absolute);
     m_editor.statusField()->setText(
         QStringLiteral("Reading \"%1\" into the translation memory\u2026").arg(QFileInfo(absolute).fileName()));
-    const QString language = m_editor.m_languageName;
+    const QString language = m_editor.session().languageName();
     post(
         [absolute, language] {
             auto read = std::make_shared<TmxRead>();
@@ -539,7 +539,7 @@ void EditorSuggestions::takeTmx(const QString &path, const std::shared_ptr<TmxRe
     saveRemembered();
     m_editor.statusField()->setText(QStringLiteral("Added \"%1\" to the translation memory: %2 units of %3 (%4 of other languages skipped)")
                                         .arg(QFileInfo(path).fileName(), grouped(read->units->size()),
-                                             LocaleCatalogue::Bcp47ForDisplayName(m_editor.m_languageName), grouped(read->others)));
+                                             LocaleCatalogue::Bcp47ForDisplayName(m_editor.session().languageName()), grouped(read->others)));
     if (hasMemory())
         rebuild();
     refreshMenu();

@@ -9,6 +9,7 @@
 #include "editor/EditorPlace.h"
 #include "editor/EditorRecovery.h"
 #include "editor/EditorReview.h"
+#include "editor/EditorSession.h"
 #include "editor/EditorSaving.h"
 #include "editor/EditorSpelling.h"
 #include "editor/EditorGlossary.h"
@@ -91,8 +92,8 @@ void CVuduzLanguageMapDlg::OnInitDialog()
     WaitingScope wait(this, LoadingText);
     hide();
     setWindowTitle(EditorTitle + QStringLiteral("      ") + LocaleCatalogue::DisplayNameAt(languageIndex));
-    m_languageName = LocaleCatalogue::DisplayNameAt(languageIndex);
-    m_isMaster = LanguageStore::fileNameFor(m_languageName) == MasterLanguageFileName;
+    m_session->setLanguage(LocaleCatalogue::DisplayNameAt(languageIndex));
+    const QString &languageName = m_session->languageName();
 
     m_list->setStatusColumn(3);
 
@@ -116,7 +117,7 @@ void CVuduzLanguageMapDlg::OnInitDialog()
         }
     }
     entries()->setRows(std::move(rows));
-    m_review->loadCaseVariants(m_owner->languageStore(), m_languageName);
+    m_review->loadCaseVariants(m_owner->languageStore(), languageName);
 
     m_searchColumns->button(0)->setChecked(true);
     searchColumn = 0;
@@ -138,16 +139,16 @@ void CVuduzLanguageMapDlg::OnInitDialog()
         m_referenceCombo->setCurrentIndex(0);
 
     LoadReference();
-    updateCounts();
+    m_filterBar->updateCounts();
     m_suggestions->start();
     m_glossary->start();
     {
         // A file that reads as no text is shown, never written.
-        ProfileFile file(m_owner->languageStore().filePathFor(m_languageName));
+        ProfileFile file(m_owner->languageStore().filePathFor(languageName));
         file.requireSection(TextSectionName);
         if (file.load() && file.isUndecodable())
             setReadOnly(QStringLiteral("\"%1\" cannot be read as text (%2); nothing will be written to it")
-                            .arg(LanguageStore::fileNameFor(m_languageName), file.undecodableReason()));
+                            .arg(LanguageStore::fileNameFor(languageName), file.undecodableReason()));
     }
 
     for (int id : {IDC_ADD_ATTRIBUTE, IDC_REMOVE_REDUNDANT, IDC_NEXT_BLANK})
@@ -179,7 +180,7 @@ void CVuduzLanguageMapDlg::OnInitDialog()
     show();
     activateWindow();
     setFocus();
-    if (m_shownEntry)
+    if (m_session->shownEntry())
         m_valueEdit->setFocus();
 }
 
@@ -228,7 +229,7 @@ QString CVuduzLanguageMapDlg::fieldValue() const
 
 void CVuduzLanguageMapDlg::setReadOnly(const QString &reason)
 {
-    m_readOnlyReason = reason;
+    m_session->setReadOnlyReason(reason);
     for (int id : {IDC_SAVE, IDC_MODIFY, IDC_REMOVE_REDUNDANT, IDC_ADD_ATTRIBUTE})
         findControl<QWidget>(this, id)->setEnabled(false);
     m_valueEdit->setReadOnly(true);
@@ -265,11 +266,11 @@ void CVuduzLanguageMapDlg::ShowEntry(int row)
     attributeText = model->text(row, 0);
     valueText = model->text(row, 1);
     referenceText = model->text(row, 2);
-    m_shownEntry = model->itemData(row);
+    m_session->setShownEntry(model->itemData(row));
     m_valueEdit->setFocus();
     writeFields();
     m_recovery->entryShown();
-    updateWhy();
+    m_review->updateWhy();
     m_suggestions->entryShown();
     m_glossary->entryShown();
     markFieldPlaceholders(m_referenceEdit);
@@ -299,22 +300,23 @@ void CVuduzLanguageMapDlg::ApplyValue()
     readFields();
     // The value belongs to the attribute the fields show, found by its id; the
     // list's selection may have moved to another row since (Page Down, a sort).
-    if (!m_shownEntry)
+    const std::optional<AttributeId> shown = m_session->shownEntry();
+    if (!shown)
         return;
-    const int row = entries()->findRowById(*m_shownEntry);
+    const int row = entries()->findRowById(*shown);
     if (row < 0)
         return;
     EntryListModel *model = entries();
-    RowChange change{*m_shownEntry, m_review->snapshotOf(row), {}};
-    m_list->filterModel()->keepShown(*m_shownEntry);
-    m_exchange->setStale(*m_shownEntry, false); // the translator has looked at the new English
+    RowChange change{*shown, m_review->snapshotOf(row), {}};
+    m_list->filterModel()->keepShown(*shown);
+    m_exchange->setStale(*shown, false); // the translator has looked at the new English
     model->setText(row, 1, valueText);
     m_list->setSelectionMark(row);
     m_list->ensureRowVisible(row);
     model->setText(row, model->statusColumn(), CheckEntry(row) ? StatusModified : StatusError);
     change.after = m_review->snapshotOf(row);
     m_review->recordApplied(std::move(change), QStringLiteral("the value of ") + model->text(row, 0));
-    updateWhy();
+    m_review->updateWhy();
 }
 
 void CVuduzLanguageMapDlg::OnNextBlank()
@@ -435,7 +437,8 @@ bool CVuduzLanguageMapDlg::handleKey(int key, Qt::KeyboardModifiers modifiers, c
 
 std::vector<Finding> CVuduzLanguageMapDlg::findingsOf(const EntryRow &row) const
 {
-    return checkValue(row.cells[1], row.cells[2], attributeIndexOf(row.id), m_languageName, m_isMaster);
+    return checkValue(row.cells[1], row.cells[2], attributeIndexOf(row.id), m_session->languageName(),
+                      m_session->isMaster());
 }
 
 void CVuduzLanguageMapDlg::done(int result)
@@ -448,19 +451,30 @@ void CVuduzLanguageMapDlg::done(int result)
 void CVuduzLanguageMapDlg::markFieldPlaceholders(QLineEdit *field)
 {
     // The glossary's terms are marked in the Reference field.
-    markPlaceholders(field, placeholderRuleFor(m_shownEntry.value_or(1)),
+    markPlaceholders(field, placeholderRuleFor(m_session->shownEntry().value_or(1)),
                      field == m_referenceEdit && m_glossary ? m_glossary->termSpans(field->text())
                                                             : QList<std::pair<int, int>>());
 }
 
-QString CVuduzLanguageMapDlg::productDirectory() const
+bool CVuduzLanguageMapDlg::isReadOnly() const
 {
-    return QFileInfo(m_owner->languageStore().directory()).absolutePath();
+    return m_session->isReadOnly();
 }
 
-bool CVuduzLanguageMapDlg::insertNextPlaceholder()
+void CVuduzLanguageMapDlg::connectSession()
 {
-    return m_commands->insertNextPlaceholder();
+    connect(m_session, &EditorSession::statusRequested, this, [this](const QString &text) { m_status->setText(text); });
+    connect(m_session, &EditorSession::showEntryRequested, this,
+            [this](AttributeId id) { ShowEntry(entries()->findRowById(id)); });
+    connect(m_session, &EditorSession::valueTextRequested, this, [this](const QString &text) { m_valueEdit->setText(text); });
+    // Rows a step puts back stay in the list while the filter lasts, with their stale marks as they were.
+    connect(m_session, &EditorSession::rowsRestoring, this, [this](const std::vector<RowChange> &changes, bool after) {
+        for (const RowChange &change : changes) {
+            m_list->filterModel()->keepShown(change.id);
+            m_exchange->setStale(change.id, (after ? change.after : change.before).stale);
+        }
+    });
+    connect(m_session, &EditorSession::rowsChanged, m_recovery, &EditorRecovery::recordStep);
 }
 
 } // namespace Glossa

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "checks/ReleaseComparison.h"
-#include "editor/EditHistory.h"
 #include "editor/EditorExchange.h"
 #include "editor/EditorFilterBar.h"
 #include "editor/EditorReview.h"
+#include "editor/EditorSession.h"
 #include "model/LanguageStore.h"
 #include "model/Types.h"
 
@@ -130,51 +130,8 @@ public:
     QLineEdit *progressField() const { return m_filterBar->progressField(); }
     QLineEdit *statusField() const { return m_status; }
     QLineEdit *whyField() const { return m_review->whyField(); }
-    // Why an entry is marked or warned about, in words; empty when nothing is wrong.
-    QString whyText(const EntryRow &row) const { return m_review->whyText(row); }
-    // Shows the shown entry's findings and whether the Value field holds unapplied text.
-    void updateWhy() { m_review->updateWhy(); }
-
-    // The filter bar: what "Show" and "Filter" let through; the count and the
-    // progress follow every change of the rows.
-    void applyFilter() { m_filterBar->applyFilter(); }
-    void updateCounts() { m_filterBar->updateCounts(); }
     // The engine's findings of a row against the reference shown.
     std::vector<Finding> findingsOf(const EntryRow &row) const;
-    // Ctrl+J, Ctrl+Shift+J, F8 and Shift+F8: the next or previous shown entry
-    // that is untranslated, or has an error or a warning, wrapping round.
-    int ShowNextUntranslated(bool forward) { return m_filterBar->showNextUntranslated(forward); }
-    int ShowNextProblem(bool forward) { return m_filterBar->showNextProblem(forward); }
-
-    // Ctrl+Z takes back the last applied value (or import, or discarded typing) and
-    // shows its row; Ctrl+Shift+Z and Ctrl+Y do it again. Text typed and not yet
-    // applied is taken back first, and is never lost by an undo or a redo.
-    void Undo() { m_review->undo(); }
-    void Redo() { m_review->redo(); }
-    bool canUndo() const { return m_review->canUndo(); }
-    bool canRedo() const { return m_review->canRedo(); }
-    // "Use It" and Ctrl+U: the value of the key that differs from the shown
-    // attribute only in letter case, into the Value field, not applied.
-    void UseCaseVariant() { m_review->useCaseVariant(); }
-    QPushButton *useItButton() const { return m_review->useItButton(); }
-
-    // "Import…" and "Export…" of the list's context menu ask for a file and call
-    // these. An import applies the file's values as Modify does, in one undo step,
-    // and says what it changed and refused; false when the file was refused whole.
-    // An export writes the rows the filter shows; false when nothing was written.
-    void OnImport() { m_exchange->onImport(); }
-    void OnExport() { m_exchange->onExport(); }
-    bool ImportFile(const QString &path) { return m_exchange->importFile(path); }
-    bool ExportFile(const QString &path) { return m_exchange->exportFile(path); }
-
-    // "Compare with Earlier Release…": an earlier product folder or master file,
-    // for this editor run. Rows whose English changed since then and whose value
-    // still follows the earlier text are stale until a value is applied to them.
-    void OnCompareWithEarlierRelease() { m_exchange->onCompareWithEarlierRelease(); }
-    bool CompareWithEarlierRelease(const QString &path) { return m_exchange->compareWithEarlierRelease(path); }
-    bool isStale(AttributeId id) const { return m_exchange->isStale(id); }
-    int staleCount() const { return m_exchange->staleCount(); }
-
     // The editor's parts, each in its own home: the filter bar and its steps, the
     // review (undo, the why line, Use It), and the exchange and release actions.
     EditorFilterBar &filterBar() const { return *m_filterBar; }
@@ -197,12 +154,10 @@ public:
     // A language whose file cannot be read as text opens read-only: Save and
     // every step that changes a row are off, and the status line says why.
     void setReadOnly(const QString &reason);
-    bool isReadOnly() const { return !m_readOnlyReason.isEmpty(); }
-    QString readOnlyReason() const { return m_readOnlyReason; }
+    bool isReadOnly() const;
 
-    // The language edited, and the product folder it belongs to.
-    const QString &languageName() const { return m_languageName; }
-    QString productDirectory() const;
+    // What the run is about: the language, the entry shown, the rows and the undo stack.
+    EditorSession &session() const { return *m_session; }
     // The "Glossary" section of the side panel: the terms of the shown English.
     EditorGlossary &glossary() const { return *m_glossary; }
 
@@ -212,10 +167,10 @@ public:
     EditorPlace &place() const { return *m_place; }
     // The menu bar and its actions.
     EditorCommands &commands() const { return *m_commands; }
-    // The attribute the fields show, if any.
-    std::optional<AttributeId> shownEntry() const { return m_shownEntry; }
-    // Ctrl+P: the next placeholder of the reference that the value lacks, at the cursor.
-    bool insertNextPlaceholder();
+    // Lays the controls out in the area's size: the why line's "Use It" came or went.
+    void layoutControls();
+    // Shows the placeholders of a field in their own colour.
+    void markFieldPlaceholders(QLineEdit *field);
 
     void done(int result) override;
 
@@ -225,22 +180,14 @@ protected:
     void reject() override;
 
 private:
-    friend class EditorExchange;
-    friend class EditorFilterBar;
-    friend class EditorReview;
-    friend class EditorSaving;
-    friend class EditorSpelling;
-    friend class EditorSuggestions;
-    // The lock, the recovery journal and the merge at Save reach the fields and rows.
-    friend class EditorRecovery;
-
     void buildControls();
+    // Connects the session's requests to the fields, the rows and the status line.
+    void connectSession();
     // target: the control the key was sent to.
     bool handleKey(int key, Qt::KeyboardModifiers modifiers, const QWidget *target);
-    void layoutControls();
-    void markFieldPlaceholders(QLineEdit *field);
 
     EditorOwner *m_owner;
+    EditorSession *m_session = nullptr; // a child
     CVuduzListCtrl *m_list = nullptr;
     QLineEdit *m_searchEdit = nullptr;
     QLineEdit *m_valueEdit = nullptr;
@@ -256,14 +203,7 @@ private:
     QHash<int, QRect> m_defaultPlaces;
     EditorPlace *m_place = nullptr;       // a child
     EditorCommands *m_commands = nullptr; // a child
-    // The edited language as the engine checks it.
-    QString m_languageName;
-    bool m_isMaster = false;
-    // The attribute whose entry the fields show: Modify applies the value to it,
-    // wherever the list's selection has moved since.
-    std::optional<AttributeId> m_shownEntry;
     bool m_initialised = false;
-    QString m_readOnlyReason;
     // The shown value when it is longer than the field takes: kept whole here.
     QString m_heldValue;
     bool m_valueHeld = false;

@@ -111,7 +111,7 @@ void TestEditorFiles::undecodableFileOpensReadOnly()
                               "<file original=\"x\" target-language=\"fr-FR\" datatype=\"plaintext\"><body>"
                               "<trans-unit id=\"IDS_1\"><target>Fermer</target></trans-unit></body></file></xliff>"));
     MessageBox::setNextAnswer(QMessageBox::Ok);
-    QVERIFY(!editor->ImportFile(xliff));
+    QVERIFY(!editor->exchange().importFile(xliff));
     QVERIFY(MessageBox::shownMessages().value(0).contains(u"the language is open read-only"));
     editor->OnSave();
     QVERIFY(readBytes(m_fixture.languageFile()) == cut);
@@ -126,7 +126,7 @@ void TestEditorFiles::exportNeverAsksInTheProduct()
     QCOMPARE(EditorExchange::exportFolder(), QDir::homePath());
     const QString folder = m_fixture.tmp.filePath(QStringLiteral("exports"));
     QVERIFY(QDir().mkpath(folder));
-    QVERIFY(editor->ExportFile(QDir(folder).filePath(QStringLiteral("fr.xlf"))));
+    QVERIFY(editor->exchange().exportFile(QDir(folder).filePath(QStringLiteral("fr.xlf"))));
     QCOMPARE(EditorExchange::exportFolder(), folder);
 }
 

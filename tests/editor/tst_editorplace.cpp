@@ -241,7 +241,7 @@ private Q_SLOTS:
         editor->valueEdit()->setCursorPosition(5);
         QTest::keySequence(editor->valueEdit(), QKeySequence(u"Ctrl+P"_s));
         QCOMPARE(editor->valueEdit()->text(), u"Copie%d %s"_s);
-        QVERIFY(!editor->insertNextPlaceholder());
+        QVERIFY(!editor->commands().insertNextPlaceholder());
         QCOMPARE(editor->valueEdit()->text(), u"Copie%d %s"_s);
         QCOMPARE(editor->statusField()->text(), u"The value holds every placeholder of the reference"_s);
         editor->hide();

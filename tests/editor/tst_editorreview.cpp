@@ -192,17 +192,17 @@ private Q_SLOTS:
         auto editor = f.openEditor();
         QVERIFY(editor);
         editor->ShowEntry(rowOf(editor.get(), QStringLiteral("IDS_0")));
-        QVERIFY(!editor->useItButton()->isVisible());
+        QVERIFY(!editor->review().useItButton()->isVisible());
         key(editor.get(), Qt::Key_U, Qt::ControlModifier);
         QCOMPARE(editor->valueEdit()->text(), QStringLiteral("Ouvrir"));
 
         editor->ShowEntry(rowOf(editor.get(), QStringLiteral("IDS_1")));
-        QVERIFY(editor->useItButton()->isVisible());
-        QCOMPARE(editor->useItButton()->accessibleName(), QStringLiteral("Use It"));
-        QVERIFY(editor->useItButton()->toolTip().contains(QStringLiteral("Ctrl+U")));
+        QVERIFY(editor->review().useItButton()->isVisible());
+        QCOMPARE(editor->review().useItButton()->accessibleName(), QStringLiteral("Use It"));
+        QVERIFY(editor->review().useItButton()->toolTip().contains(QStringLiteral("Ctrl+U")));
         QVERIFY(editor->whyField()->text().contains(QStringLiteral("ids_1=Fermer")));
-        QVERIFY(!editor->useItButton()->geometry().intersects(editor->whyField()->geometry()));
-        QTest::mouseClick(editor->useItButton(), Qt::LeftButton);
+        QVERIFY(!editor->review().useItButton()->geometry().intersects(editor->whyField()->geometry()));
+        QTest::mouseClick(editor->review().useItButton(), Qt::LeftButton);
         QCOMPARE(editor->valueEdit()->text(), QStringLiteral("Fermer"));
         QCOMPARE(valueOf(editor.get(), QStringLiteral("IDS_1")), QString()); // offered, not applied
         key(editor.get(), Qt::Key_Return);
@@ -211,7 +211,7 @@ private Q_SLOTS:
 
         // A key written in quotes is offered the same way, and said to be one.
         editor->ShowEntry(rowOf(editor.get(), QStringLiteral("IDS_4")));
-        QVERIFY(editor->useItButton()->isVisible());
+        QVERIFY(editor->review().useItButton()->isVisible());
         QVERIFY2(editor->whyField()->text().contains(QStringLiteral("\"IDS_4\"=\"Aide\", the key written in quotes")),
                  qPrintable(editor->whyField()->text()));
         key(editor.get(), Qt::Key_U, Qt::ControlModifier);
@@ -234,7 +234,7 @@ private Q_SLOTS:
         auto editor = f.openEditor();
         QVERIFY(editor);
         MessageBox::setNextAnswer(QMessageBox::Ok);
-        QVERIFY(editor->ImportFile(csv));
+        QVERIFY(editor->exchange().importFile(csv));
         const QStringList shown = MessageBox::shownMessages();
         QCOMPARE(shown.size(), 1);
         QVERIFY2(shown[0].contains(QStringLiteral("3 entries changed")), qPrintable(shown[0]));
@@ -291,13 +291,13 @@ private Q_SLOTS:
         auto editor = f.openEditor();
         QVERIFY(editor);
         MessageBox::setNextAnswer(QMessageBox::Ok);
-        QVERIFY(!editor->ImportFile(path));
+        QVERIFY(!editor->exchange().importFile(path));
         const QStringList shown = MessageBox::shownMessages();
         QCOMPARE(shown.size(), 1);
         QVERIFY2(shown[0].contains(reason), qPrintable(shown[0]));
         for (int row = 0; row < editor->entries()->rowCount(); ++row)
             QVERIFY(editor->entries()->text(row, 3) != StatusModified);
-        QVERIFY(!editor->canUndo());
+        QVERIFY(!editor->review().canUndo());
     }
 
     void exportWritesTheShownRowsAndComesBackUnchanged()
@@ -308,7 +308,7 @@ private Q_SLOTS:
         choose(editor.get(), 1); // Untranslated: IDS_1 and IDS_4
         editor->entryList()->sortByColumn(0, Qt::DescendingOrder);
         const QString xlf = f.tmp.filePath(QStringLiteral("out.xlf"));
-        QVERIFY(editor->ExportFile(xlf));
+        QVERIFY(editor->exchange().exportFile(xlf));
         ExchangeFile file;
         QString error;
         QVERIFY2(readExchangeFile(readBytes(xlf), file, error), qPrintable(error));
@@ -320,16 +320,16 @@ private Q_SLOTS:
 
         choose(editor.get(), 0);
         const QString csv = f.tmp.filePath(QStringLiteral("all.csv"));
-        QVERIFY(editor->ExportFile(csv));
+        QVERIFY(editor->exchange().exportFile(csv));
         QVERIFY(readBytes(csv).startsWith("\xef\xbb\xbfkey,reference,value,state,note\r\n"));
         MessageBox::setNextAnswer(QMessageBox::Ok);
-        QVERIFY(editor->ImportFile(csv));
+        QVERIFY(editor->exchange().importFile(csv));
         QVERIFY(MessageBox::shownMessages().value(0).contains(QStringLiteral("\n0 entries changed")));
-        QVERIFY(!editor->canUndo());
+        QVERIFY(!editor->review().canUndo());
         QVERIFY(editor->progressField()->text().endsWith(QStringLiteral("0 modified")));
 
         MessageBox::setNextAnswer(QMessageBox::Ok);
-        QVERIFY(!editor->ExportFile(f.tmp.filePath(QStringLiteral("no/such/dir/x.xlf"))));
+        QVERIFY(!editor->exchange().exportFile(f.tmp.filePath(QStringLiteral("no/such/dir/x.xlf"))));
         QCOMPARE(MessageBox::shownMessages().size(), 2);
     }
 
@@ -349,20 +349,20 @@ private Q_SLOTS:
         // Bad choices: the product itself, a file that is no master; nothing changes.
         for (const QString &bad : {f.root, f.root + QStringLiteral("/language/LanguageIndex.ini")}) {
             MessageBox::setNextAnswer(QMessageBox::Ok);
-            QVERIFY(!editor->CompareWithEarlierRelease(bad));
+            QVERIFY(!editor->exchange().compareWithEarlierRelease(bad));
             QCOMPARE(MessageBox::shownMessages().size(), 1);
             MessageBox::resetTestHooks();
             QCOMPARE(editor->showCombo()->count(), 6);
         }
 
-        QVERIFY(editor->CompareWithEarlierRelease(sourceDir() + QStringLiteral("/examples/demo-product-previous")));
+        QVERIFY(editor->exchange().compareWithEarlierRelease(sourceDir() + QStringLiteral("/examples/demo-product-previous")));
         QCOMPARE(editor->showCombo()->itemText(6), QStringLiteral("Reference changed"));
         choose(editor.get(), 6);
         const QStringList stale = shownAttributes(editor.get());
         QVERIFY(stale.contains(QStringLiteral("IDS_DEVICE_SEARCH")));
         QVERIFY(!stale.contains(QStringLiteral("IDS_DEVICE_DELETE"))); // German followed the new English already
         QVERIFY(!stale.contains(QStringLiteral("IDS_HELP_CHECK_UPDATE"))); // added: untranslated, not stale
-        QCOMPARE(editor->staleCount(), stale.size());
+        QCOMPARE(editor->exchange().staleCount(), stale.size());
 
         editor->ShowEntry(search);
         QVERIFY2(editor->whyField()->text().contains(QStringLiteral("from \"Search\" to \"Search [LAN]\"")),
@@ -376,9 +376,9 @@ private Q_SLOTS:
         // Applying even the same value clears the mark; undo brings it back.
         const AttributeId id = editor->entries()->itemData(search);
         key(editor.get(), Qt::Key_Return);
-        QVERIFY(!editor->isStale(id));
+        QVERIFY(!editor->exchange().isStale(id));
         key(editor.get(), Qt::Key_Z, Qt::ControlModifier);
-        QVERIFY(editor->isStale(id));
+        QVERIFY(editor->exchange().isStale(id));
         QCOMPARE(snapshotTree(f.root), before);
     }
 };

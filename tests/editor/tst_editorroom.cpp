@@ -135,7 +135,7 @@ private Q_SLOTS:
         // The progress counts the rows "Errors" shows, and says what they are, in the
         // words the main window's status line uses.
         editor->showCombo()->setCurrentIndex(int(EntryFilterMode::Errors));
-        editor->applyFilter();
+        editor->filterBar().applyFilter();
         const int shown = editor->entryList()->filterModel()->rowCount();
         QVERIFY(shown > 0);
         const QString marked = markedErrorText(shown, 0);
@@ -173,7 +173,7 @@ private Q_SLOTS:
         editor->valueEdit()->setText(QStringLiteral("%s %s %s"));
         editor->ApplyValue();
         QCOMPARE(checkErrorsIn(editor->progressField()->toolTip()), errors + 1);
-        editor->Undo();
+        editor->review().undo();
         QCOMPARE(checkErrorsIn(editor->progressField()->toolTip()), errors);
         editor->hide();
     }

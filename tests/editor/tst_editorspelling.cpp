@@ -172,7 +172,7 @@ private Q_SLOTS:
             for (int row = 0; row < editor->entries()->rowCount(); ++row)
                 out << editor->entries()->text(row, 3);
             editor->ShowEntry(1);
-            out << QString::number(editor->ShowNextProblem(true));
+            out << QString::number(editor->filterBar().showNextProblem(true));
             return out;
         };
         const QStringList with = shown();

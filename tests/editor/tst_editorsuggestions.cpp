@@ -164,7 +164,7 @@ private Q_SLOTS:
         QCOMPARE(value(*editor, QStringLiteral("IDS_CANCEL4")), QStringLiteral("Abandon")); // translated: never changed
         QCOMPARE(panel.sameEnglishLabel()->text(), QStringLiteral("Used by 3 other keys, 0 untranslated"));
         QVERIFY(!panel.applySameButton()->isEnabled());
-        editor->Undo();
+        editor->review().undo();
         QCOMPARE(value(*editor, QStringLiteral("IDS_CANCEL2")), QString());
         QCOMPARE(value(*editor, QStringLiteral("IDS_CANCEL3")), QString());
         QCOMPARE(value(*editor, QStringLiteral("IDS_CANCEL1")), QStringLiteral("Annuler"));
@@ -178,10 +178,10 @@ private Q_SLOTS:
         QCOMPARE(value(*editor, QStringLiteral("IDS_CANCEL3")), QStringLiteral("Annuler %s"));
         QCOMPARE(editor->entries()->text(rowOf(*editor, QStringLiteral("IDS_CANCEL3")), 3), StatusError);
         QCOMPARE(value(*editor, QStringLiteral("IDS_CANCEL1")), QStringLiteral("Annuler"));
-        editor->Undo();
+        editor->review().undo();
         QCOMPARE(value(*editor, QStringLiteral("IDS_CANCEL3")), QString());
         QCOMPARE(value(*editor, QStringLiteral("IDS_CANCEL2")), QStringLiteral("Annuler %s"));
-        editor->Undo();
+        editor->review().undo();
         QCOMPARE(value(*editor, QStringLiteral("IDS_CANCEL2")), QString());
         editor->hide();
     }
@@ -271,7 +271,7 @@ private Q_SLOTS:
         auto editor = m_fixture.openEditor();
         QVERIFY(editor);
         editor->suggestions().setShown(true);
-        QVERIFY(editor->CompareWithEarlierRelease(earlier));
+        QVERIFY(editor->exchange().compareWithEarlierRelease(earlier));
         QVERIFY(show(*editor, QStringLiteral("IDS_CLOSE")));
         QCOMPARE(editor->suggestions().matches().size(), size_t(1));
         QCOMPARE(editor->suggestions().matchTable()->item(0, 3)->text(), QStringLiteral("release ") + QFileInfo(earlier).fileName());

@@ -155,9 +155,9 @@ void TestNothingLost::restoreAfterJournal()
         // An import goes through the review's one step for many rows.
         editor->review().applyValues({{rowOf(*editor, u"IDS_2"_s), u"Aide %s"_s}, {rowOf(*editor, u"IDS_3"_s), u"D'accord"_s}},
                                      u"the import of fr.csv"_s);
-        editor->Undo(); // the import taken back
-        editor->Undo(); // and IDS_1
-        editor->Redo(); // IDS_1 again
+        editor->review().undo(); // the import taken back
+        editor->review().undo(); // and IDS_1
+        editor->review().redo(); // IDS_1 again
         editor->ShowEntry(rowOf(*editor, u"IDS_3"_s));
         QTest::keyClicks(editor->valueEdit(), u" bien"_s);
         JournalContents contents;
