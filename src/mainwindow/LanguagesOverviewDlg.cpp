@@ -7,6 +7,7 @@
 
 #include "checks/ReleaseComparison.h"
 #include "shared/EarlierRelease.h"
+#include "platform/AsyncTask.h"
 #include "platform/MessageBox.h"
 
 #include <QComboBox>
@@ -56,6 +57,7 @@ LanguagesOverviewDlg::LanguagesOverviewDlg(const QString &productDirectory, Chec
     , m_product(productDirectory)
     , m_options(std::move(options))
 {
+    m_pool.setMaxThreadCount(1);
     setWindowTitle(QStringLiteral("Languages"));
 
     m_languages = makeTable({QStringLiteral("Language"), QStringLiteral("Code"), QStringLiteral("Encoding"),
@@ -228,41 +230,53 @@ void LanguagesOverviewDlg::start()
                 fn();
         }, Qt::QueuedConnection);
     };
-    m_worker = std::thread([this, post] {
-        CheckEngine engine;
-        if (!engine.open(m_product)) {
-            const QString error = engine.error();
-            post([this, error] {
-                m_status->setText(error);
-                finish(true);
+    // What the run ends with: the report, or why the product could not be opened.
+    struct Outcome
+    {
+        QString openError;
+        ProductReport report;
+    };
+    runAsync(
+        this, &m_pool,
+        [this, post] {
+            auto outcome = std::make_shared<Outcome>();
+            CheckEngine engine;
+            if (!engine.open(m_product)) {
+                outcome->openError = engine.error();
+                return outcome;
+            }
+            // The product's glossary adds the term checks; one that cannot be read is named.
+            CheckOptions options = m_options;
+            QString glossaryError;
+            if (!options.valueChecks)
+                options.valueChecks = productGlossaryChecks(engine, glossaryError);
+            const int total = int(engine.presentLanguages().size());
+            post([this, total, glossaryError] {
+                m_progress->setRange(0, total);
+                m_glossaryError = glossaryError;
             });
-            return;
-        }
-        // The product's glossary adds the term checks; one that cannot be read is named.
-        CheckOptions options = m_options;
-        QString glossaryError;
-        if (!options.valueChecks)
-            options.valueChecks = productGlossaryChecks(engine, glossaryError);
-        const int total = int(engine.presentLanguages().size());
-        post([this, total, glossaryError] {
-            m_progress->setRange(0, total);
-            m_glossaryError = glossaryError;
-        });
-        ProductReport report = engine.run(options, {}, &m_cancelRequested, [this, post](const LanguageReport &language) {
-            post([this, language] { addLanguage(language); });
-        });
-        post([this, report = std::move(report)]() mutable {
-            m_report = std::move(report);
+            outcome->report = engine.run(options, {}, &m_cancelRequested, [post, this](const LanguageReport &language) {
+                post([this, language] { addLanguage(language); });
+            });
+            return outcome;
+        },
+        [this, generation](const std::shared_ptr<Outcome> &outcome) {
+            if (generation != m_generation)
+                return;
+            if (!outcome->openError.isEmpty()) {
+                m_status->setText(outcome->openError);
+                finish(true);
+                return;
+            }
+            m_report = std::move(outcome->report);
             finish(m_report.cancelled);
         });
-    });
 }
 
 void LanguagesOverviewDlg::stop()
 {
     m_cancelRequested = true;
-    if (m_worker.joinable())
-        m_worker.join();
+    m_pool.waitForDone();
 }
 
 void LanguagesOverviewDlg::addLanguage(const LanguageReport &language)
@@ -344,8 +358,6 @@ bool LanguagesOverviewDlg::compareWithEarlierRelease(const QString &earlier)
 
 void LanguagesOverviewDlg::finish(bool cancelled)
 {
-    if (m_worker.joinable())
-        m_worker.join();
     flushArrivals();
     m_running = false;
     m_cancel->setEnabled(false);

@@ -3,11 +3,11 @@
 #include "checks/CheckEngine.h"
 
 #include <QDialog>
+#include <QThreadPool>
 
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <thread>
 
 class QComboBox;
 class QLabel;
@@ -92,10 +92,9 @@ private:
     std::vector<LanguageReport> m_arrived;
     size_t m_inTable = 0; // how many of m_arrived the table shows
     QTimer *m_flush = nullptr;
-    std::thread m_worker;
+    // The check runs on the pool's one thread; the window waits for it before it goes.
+    QThreadPool m_pool;
     std::atomic_bool m_cancelRequested = false;
-    // Shared with the worker so that a late report never reaches a closed dialog.
-    std::shared_ptr<std::atomic_bool> m_alive;
     bool m_running = false;
     // Each check run has a number; what a stopped run still sends is dropped.
     int m_generation = 0;
