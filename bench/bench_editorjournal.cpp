@@ -76,7 +76,7 @@ int main(int argc, char **argv)
     auto import = [&](bool on, bool untilWritten) {
         return withRecovery(on, [&] {
             return Bench::bestMs([&] { close(); open(); }, [&] {
-                editor->review().applyValues(values, QStringLiteral("the import"));
+                editor->session().applyValues(values, QStringLiteral("the import"));
                 if (untilWritten)
                     editor->recovery().finishJournalWrites();
             }, 1);

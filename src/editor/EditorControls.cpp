@@ -106,6 +106,8 @@ void CVuduzLanguageMapDlg::buildControls()
     m_valueEdit = findControl<QLineEdit>(this, IDC_VALUE);
     // A line edit cuts text at 32,767 characters by default; the field never cuts a value.
     m_valueEdit->setMaxLength(std::numeric_limits<int>::max());
+    // The session knows the field's value before anything else that follows the field hears of it.
+    connect(m_valueEdit, &QLineEdit::textChanged, this, [this] { m_session->setFieldValue(fieldValue(), m_valueHeld); });
     m_spelling = std::make_unique<EditorSpelling>(*this);
     m_referenceEdit = findControl<QLineEdit>(this, IDC_REFERENCE);
     m_attributeEdit = findControl<QLineEdit>(this, IDC_ATTRIBUTE);

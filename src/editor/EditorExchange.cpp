@@ -83,14 +83,6 @@ EditorExchange::EditorExchange(CVuduzLanguageMapDlg &editor)
 {
 }
 
-void EditorExchange::setStale(AttributeId id, bool stale)
-{
-    if (stale)
-        m_stale.insert(id);
-    else
-        m_stale.remove(id);
-}
-
 QString EditorExchange::englishChangeText(AttributeId id) const
 {
     const auto change = m_englishChanges.constFind(id);
@@ -183,7 +175,7 @@ bool EditorExchange::importFile(const QString &path)
     values.reserve(plan.changes.size());
     for (const ImportChange &change : plan.changes)
         values.emplace_back(byId[size_t(change.attributeIndex)], change.newValue);
-    m_editor.review().applyValues(values, QStringLiteral("the import of ") + fileName);
+    m_editor.session().applyValues(values, QStringLiteral("the import of ") + fileName);
     int errors = 0;
     for (const auto &[row, value] : values) {
         if (model->text(row, model->statusColumn()) == StatusError)
@@ -295,20 +287,22 @@ bool EditorExchange::compareWithEarlierRelease(const QString &path)
     for (const EntryRow &row : model->rows())
         values.insert(row.cells[0], row.cells[1]);
     const QSet<QString> stale = comparison.staleKeys(m_editor.session().languageName(), values);
-    m_stale.clear();
+    QSet<AttributeId> staleIds;
     m_englishChanges.clear();
     for (const EntryRow &row : model->rows()) {
         if (const EnglishChange *change = comparison.change(row.cells[0])) {
             m_englishChanges.insert(row.id, *change);
             if (stale.contains(row.cells[0]))
-                m_stale.insert(row.id);
+                staleIds.insert(row.id);
         }
     }
+    const int staleCount = int(staleIds.size());
+    m_editor.session().setStaleEntries(std::move(staleIds));
     m_editor.filterBar().offerReferenceChanged();
     m_editor.suggestions().setEarlierRelease(path);
     m_editor.statusField()->setText(QStringLiteral("Since the earlier release: %1 added, %2 removed, %3 changed; %4 stale here")
                                         .arg(grouped(int(comparison.added().size())), grouped(int(comparison.removed().size())),
-                                             grouped(int(comparison.changed().size())), grouped(int(m_stale.size()))));
+                                             grouped(int(comparison.changed().size())), grouped(staleCount)));
     m_editor.review().updateWhy();
     m_editor.filterBar().updateCounts();
     return true;

@@ -35,16 +35,12 @@ public:
     // follows the earlier text are stale until a value is applied to them.
     bool compareWithEarlierRelease(const QString &path);
 
-    bool isStale(AttributeId id) const { return m_stale.contains(id); }
-    void setStale(AttributeId id, bool stale);
-    int staleCount() const { return int(m_stale.size()); }
     // How the entry's English changed since the earlier release, the changed words
     // marked; empty when it did not change or no release was compared.
     QString englishChangeText(AttributeId id) const;
 
 private:
     CVuduzLanguageMapDlg &m_editor;
-    QSet<AttributeId> m_stale;
     QHash<AttributeId, EnglishChange> m_englishChanges;
 };
 

@@ -65,14 +65,14 @@ EditorFilterBar::EditorFilterBar(CVuduzLanguageMapDlg &editor)
     QObject::connect(m_filterEdit, &QLineEdit::textChanged, &editor, [this] { applyFilter(); });
     EntryFilterModel *filter = editor.entryList()->filterModel();
     filter->setWarningTest([this](const EntryRow &row) {
-        if (m_editor.exchange().isStale(row.id))
+        if (m_editor.session().isStale(row.id))
             return true;
         for (const Finding &f : m_editor.findingsOf(row))
             if (f.severity == FindingSeverity::Warning)
                 return true;
         return false;
     });
-    filter->setStaleTest([this](const EntryRow &row) { return m_editor.exchange().isStale(row.id); });
+    filter->setStaleTest([this](const EntryRow &row) { return m_editor.session().isStale(row.id); });
     auto counts = [this] { updateCounts(); };
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         QObject::connect(filter, signal, &editor, counts);
@@ -267,7 +267,7 @@ int EditorFilterBar::showNextProblem(bool forward)
         forward,
         [this, model](int row) {
             const EntryRow &entry = model->rows()[size_t(row)];
-            if (model->text(row, model->statusColumn()) == StatusError || m_editor.exchange().isStale(entry.id))
+            if (model->text(row, model->statusColumn()) == StatusError || m_editor.session().isStale(entry.id))
                 return true;
             for (const Finding &f : m_editor.findingsOf(entry))
                 if (f.severity != FindingSeverity::Info)

@@ -35,6 +35,8 @@ EditorReview::EditorReview(CVuduzLanguageMapDlg &editor, EditorSession &session)
                                        "(Ctrl+U); Enter applies it"));
     m_useIt->hide();
     QObject::connect(m_useIt, &QPushButton::clicked, &editor, [this] { useCaseVariant(); });
+    // A step done after typing was taken back ends the chance to put that typing back.
+    QObject::connect(&session.undoStack(), &QUndoStack::indexChanged, &editor, [this] { m_takenBack.reset(); });
 }
 
 void EditorReview::createWhyField()
@@ -78,9 +80,8 @@ QString EditorReview::whyText(const EntryRow &row) const
     // Spelling is information: named here, it never marks the row.
     if (const QString spelling = m_editor.spelling().whyPart(value); !spelling.isEmpty())
         parts << spelling;
-    const EditorExchange &exchange = m_editor.exchange();
-    if (exchange.isStale(row.id))
-        parts << QStringLiteral("warning: ") + exchange.englishChangeText(row.id);
+    if (m_session.isStale(row.id))
+        parts << QStringLiteral("warning: ") + m_editor.exchange().englishChangeText(row.id);
     if (const auto variant = m_caseVariants.constFind(row.id); variant != m_caseVariants.cend())
         parts << QStringLiteral("the file also holds %1=%2, %3 and which the next save deletes: Use It (Ctrl+U) "
                                 "takes its value")
@@ -183,12 +184,6 @@ std::optional<QString> EditorReview::unappliedText() const
     return text;
 }
 
-EntrySnapshot EditorReview::snapshotOf(int row) const
-{
-    const EntryListModel *model = m_editor.entries();
-    return {model->text(row, 1), model->text(row, model->statusColumn()), m_editor.exchange().isStale(model->itemData(row))};
-}
-
 void EditorReview::undo()
 {
     m_editor.readFields();
@@ -233,22 +228,6 @@ void EditorReview::redo()
     m_takenBack.reset();
     m_session.undoStack().redo();
     updateWhy();
-}
-
-void EditorReview::applyValues(const std::vector<std::pair<int, QString>> &values, const QString &description)
-{
-    EntryListModel *model = m_editor.entries();
-    std::vector<RowChange> rows;
-    rows.reserve(values.size());
-    for (const auto &[row, value] : values) {
-        const AttributeId id = model->itemData(row);
-        EntrySnapshot after{value, CheckPlaceholders(value, model->text(row, 2), id) ? StatusModified : StatusError, false};
-        rows.push_back({id, snapshotOf(row), std::move(after)});
-    }
-    if (rows.empty())
-        return;
-    m_takenBack.reset();
-    m_session.undoStack().push(new AppliedStep(m_session, std::move(rows), description, JournalStepKind::Import, false));
 }
 
 } // namespace Glossa

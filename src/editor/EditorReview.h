@@ -49,15 +49,12 @@ public:
     void entryLeaving();
     // A value applied to one row by Modify.
     void recordApplied(RowChange change, const QString &description);
-    // Applies values to rows as Modify does, as one undo step.
-    void applyValues(const std::vector<std::pair<int, QString>> &values, const QString &description);
 
     void undo();
     void redo();
     bool canUndo() const;
     bool canRedo() const;
 
-    EntrySnapshot snapshotOf(int row) const;
 
 private:
     // The Value field's text when it differs from the shown entry's value.

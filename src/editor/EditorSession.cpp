@@ -1,6 +1,7 @@
 #include "editor/EditorSession.h"
 
 #include "editor/EditorOwner.h"
+#include "checks/PlaceholderCheck.h"
 #include "editor/EntryListModel.h"
 #include "model/Constants.h"
 #include "model/LanguageStore.h"
@@ -32,11 +33,40 @@ QString EditorSession::productDirectory() const
     return QFileInfo(store().directory()).absolutePath();
 }
 
+void EditorSession::setStale(AttributeId id, bool stale)
+{
+    if (stale)
+        m_stale.insert(id);
+    else
+        m_stale.remove(id);
+}
+
+EntrySnapshot EditorSession::snapshotOf(int row) const
+{
+    return {m_entries->text(row, 1), m_entries->text(row, m_entries->statusColumn()), isStale(m_entries->itemData(row))};
+}
+
+void EditorSession::applyValues(const std::vector<std::pair<int, QString>> &values, const QString &description)
+{
+    std::vector<RowChange> rows;
+    rows.reserve(values.size());
+    for (const auto &[row, value] : values) {
+        const AttributeId id = m_entries->itemData(row);
+        EntrySnapshot after{value, CheckPlaceholders(value, m_entries->text(row, 2), id) ? StatusModified : StatusError,
+                            false};
+        rows.push_back({id, snapshotOf(row), std::move(after)});
+    }
+    if (!rows.empty())
+        m_undo.push(new AppliedStep(*this, std::move(rows), description, JournalStepKind::Import, false));
+}
+
 void EditorSession::restoreRows(const std::vector<RowChange> &changes, bool after)
 {
     if (changes.empty())
         return;
     Q_EMIT rowsRestoring(changes, after);
+    for (const RowChange &change : changes)
+        setStale(change.id, (after ? change.after : change.before).stale);
     const int status = m_entries->statusColumn();
     if (changes.size() == 1) {
         const RowChange &change = changes.front();

@@ -4,10 +4,12 @@
 #include "model/Types.h"
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QUndoStack>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace Glossa {
@@ -45,9 +47,34 @@ public:
     const QString &readOnlyReason() const { return m_readOnlyReason; }
     bool isReadOnly() const { return !m_readOnlyReason.isEmpty(); }
 
+    // The reference language the rows are compared with, by its display name; empty for none.
+    const QString &referenceName() const { return m_referenceName; }
+    void setReferenceName(const QString &displayName) { m_referenceName = displayName; }
+
     // The attribute whose entry the fields show.
     std::optional<AttributeId> shownEntry() const { return m_shownEntry; }
     void setShownEntry(std::optional<AttributeId> id) { m_shownEntry = id; }
+    // What the Value field stands for (its text, or the whole of a value too long
+    // for it), and whether such a long value is held read-only; the editor keeps both.
+    const QString &fieldValue() const { return m_fieldValue; }
+    bool isValueHeld() const { return m_valueHeld; }
+    void setFieldValue(const QString &text, bool held)
+    {
+        m_fieldValue = text;
+        m_valueHeld = held;
+    }
+    // Whether typing may change the Value field.
+    bool canEditValue() const { return !isReadOnly() && !m_valueHeld; }
+
+    // Rows whose English changed since an earlier release while their value still
+    // follows the earlier text; a value applied clears the mark.
+    bool isStale(AttributeId id) const { return m_stale.contains(id); }
+    void setStale(AttributeId id, bool stale);
+    void setStaleEntries(QSet<AttributeId> ids) { m_stale = std::move(ids); }
+    int staleCount() const { return int(m_stale.size()); }
+
+    // A row's value, state and stale mark as they are now.
+    EntrySnapshot snapshotOf(int row) const;
 
     // Every step of the run; clean when nothing is left to save since the editor opened.
     QUndoStack &undoStack() { return m_undo; }
@@ -57,6 +84,16 @@ public:
 
     // Puts each row of changes as it was before them, or after; tells the views once.
     void restoreRows(const std::vector<RowChange> &changes, bool after);
+    // Applies values to rows (by row) as Modify does, each checked against its
+    // reference, as one undo step named by description.
+    void applyValues(const std::vector<std::pair<int, QString>> &values, const QString &description);
+
+    // Requests to the window.
+    void say(const QString &text) { Q_EMIT statusRequested(text); }
+    void showEntry(AttributeId id) { Q_EMIT showEntryRequested(id); }
+    void setValueText(const QString &text) { Q_EMIT valueTextRequested(text); }
+    void insertIntoValue(const QString &text) { Q_EMIT valueInsertRequested(text); }
+    void applyShownValue() { Q_EMIT applyShownValueRequested(); }
 
     // Used by the steps while they replay.
     void beginReplay() { m_replaying = true; }
@@ -67,9 +104,13 @@ Q_SIGNALS:
     void statusRequested(const QString &text);
     // Show the entry of this attribute in the fields and select its row.
     void showEntryRequested(AttributeId id);
-    // Put this text into the Value field, not applied.
+    // Put this text into the Value field, not applied, and give the field the focus.
     void valueTextRequested(const QString &text);
-    // Rows are about to take these values: keep them shown and their stale marks right.
+    // Put this text into the Value field at its cursor, not applied.
+    void valueInsertRequested(const QString &text);
+    // Apply the Value field's text to the entry shown, as Modify does.
+    void applyShownValueRequested();
+    // Rows are about to take these values: keep them shown while the filter lasts.
     void rowsRestoring(const std::vector<RowChange> &changes, bool after);
     // A step changed rows, as the recovery journal records it: each change goes
     // from its before to its after.
@@ -81,7 +122,11 @@ private:
     QString m_languageName;
     bool m_isMaster = false;
     QString m_readOnlyReason;
+    QString m_referenceName;
     std::optional<AttributeId> m_shownEntry;
+    QString m_fieldValue;
+    bool m_valueHeld = false;
+    QSet<AttributeId> m_stale;
     QUndoStack m_undo;
     bool m_replaying = false;
 };

@@ -455,7 +455,7 @@ int EditorSuggestions::applyToSameEnglish()
         m_editor.statusField()->setText(QStringLiteral("No other untranslated entry has the same English"));
         return 0;
     }
-    m_editor.review().applyValues(values, QStringLiteral("Apply to Same English"));
+    m_editor.session().applyValues(values, QStringLiteral("Apply to Same English"));
     m_editor.filterBar().updateCounts();
     m_editor.statusField()->setText(QStringLiteral("Applied to %1 other %2 with the same English (Ctrl+Z takes them back)")
                                         .arg(grouped(int(values.size())),

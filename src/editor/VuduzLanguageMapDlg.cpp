@@ -190,10 +190,12 @@ void CVuduzLanguageMapDlg::LoadReference()
     // With no other language present there is nothing to compare with: the
     // Reference cells stay empty and no row is marked.
     if (m_referenceCombo->currentIndex() < 0) {
+        m_session->setReferenceName(QString());
         model->updateRows([](EntryRow &row) { row.cells[2].clear(); });
         return;
     }
     const QString displayName = LocaleCatalogue::DisplayNameAt(m_referenceCombo->currentData().toInt());
+    m_session->setReferenceName(displayName);
     LanguageStore &store = m_owner->languageStore();
     LanguageValues reference;
     RedundantKeySet unused;
@@ -249,6 +251,7 @@ void CVuduzLanguageMapDlg::writeFields()
     m_heldValue = m_valueHeld ? valueText : QString();
     m_valueEdit->setReadOnly(m_valueHeld || isReadOnly());
     m_valueEdit->setText(m_valueHeld ? valueText.left(LongValueLimit) : valueText);
+    m_session->setFieldValue(fieldValue(), m_valueHeld);
     m_referenceEdit->setText(referenceText);
 }
 
@@ -307,14 +310,14 @@ void CVuduzLanguageMapDlg::ApplyValue()
     if (row < 0)
         return;
     EntryListModel *model = entries();
-    RowChange change{*shown, m_review->snapshotOf(row), {}};
+    RowChange change{*shown, m_session->snapshotOf(row), {}};
     m_list->filterModel()->keepShown(*shown);
-    m_exchange->setStale(*shown, false); // the translator has looked at the new English
+    m_session->setStale(*shown, false); // the translator has looked at the new English
     model->setText(row, 1, valueText);
     m_list->setSelectionMark(row);
     m_list->ensureRowVisible(row);
     model->setText(row, model->statusColumn(), CheckEntry(row) ? StatusModified : StatusError);
-    change.after = m_review->snapshotOf(row);
+    change.after = m_session->snapshotOf(row);
     m_review->recordApplied(std::move(change), QStringLiteral("the value of ") + model->text(row, 0));
     m_review->updateWhy();
 }
@@ -466,13 +469,21 @@ void CVuduzLanguageMapDlg::connectSession()
     connect(m_session, &EditorSession::statusRequested, this, [this](const QString &text) { m_status->setText(text); });
     connect(m_session, &EditorSession::showEntryRequested, this,
             [this](AttributeId id) { ShowEntry(entries()->findRowById(id)); });
-    connect(m_session, &EditorSession::valueTextRequested, this, [this](const QString &text) { m_valueEdit->setText(text); });
-    // Rows a step puts back stay in the list while the filter lasts, with their stale marks as they were.
-    connect(m_session, &EditorSession::rowsRestoring, this, [this](const std::vector<RowChange> &changes, bool after) {
-        for (const RowChange &change : changes) {
+    connect(m_session, &EditorSession::valueTextRequested, this, [this](const QString &text) {
+        m_valueEdit->setText(text);
+        m_valueEdit->setFocus();
+    });
+    connect(m_session, &EditorSession::valueInsertRequested, this, [this](const QString &text) {
+        if (!m_session->canEditValue())
+            return;
+        m_valueEdit->insert(text);
+        m_valueEdit->setFocus();
+    });
+    connect(m_session, &EditorSession::applyShownValueRequested, this, &CVuduzLanguageMapDlg::ApplyValue);
+    // Rows a step puts back stay in the list while the filter lasts.
+    connect(m_session, &EditorSession::rowsRestoring, this, [this](const std::vector<RowChange> &changes) {
+        for (const RowChange &change : changes)
             m_list->filterModel()->keepShown(change.id);
-            m_exchange->setStale(change.id, (after ? change.after : change.before).stale);
-        }
     });
     connect(m_session, &EditorSession::rowsChanged, m_recovery, &EditorRecovery::recordStep);
 }

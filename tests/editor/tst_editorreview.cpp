@@ -362,7 +362,7 @@ private Q_SLOTS:
         QVERIFY(stale.contains(QStringLiteral("IDS_DEVICE_SEARCH")));
         QVERIFY(!stale.contains(QStringLiteral("IDS_DEVICE_DELETE"))); // German followed the new English already
         QVERIFY(!stale.contains(QStringLiteral("IDS_HELP_CHECK_UPDATE"))); // added: untranslated, not stale
-        QCOMPARE(editor->exchange().staleCount(), stale.size());
+        QCOMPARE(editor->session().staleCount(), stale.size());
 
         editor->ShowEntry(search);
         QVERIFY2(editor->whyField()->text().contains(QStringLiteral("from \"Search\" to \"Search [LAN]\"")),
@@ -376,9 +376,9 @@ private Q_SLOTS:
         // Applying even the same value clears the mark; undo brings it back.
         const AttributeId id = editor->entries()->itemData(search);
         key(editor.get(), Qt::Key_Return);
-        QVERIFY(!editor->exchange().isStale(id));
+        QVERIFY(!editor->session().isStale(id));
         key(editor.get(), Qt::Key_Z, Qt::ControlModifier);
-        QVERIFY(editor->exchange().isStale(id));
+        QVERIFY(editor->session().isStale(id));
         QCOMPARE(snapshotTree(f.root), before);
     }
 };

@@ -153,7 +153,7 @@ void TestNothingLost::restoreAfterJournal()
         typeAndApply(*editor, u"IDS_0"_s, u"Ouvrir tout"_s);
         typeAndApply(*editor, u"IDS_1"_s, u"Quitter"_s);
         // An import goes through the review's one step for many rows.
-        editor->review().applyValues({{rowOf(*editor, u"IDS_2"_s), u"Aide %s"_s}, {rowOf(*editor, u"IDS_3"_s), u"D'accord"_s}},
+        editor->session().applyValues({{rowOf(*editor, u"IDS_2"_s), u"Aide %s"_s}, {rowOf(*editor, u"IDS_3"_s), u"D'accord"_s}},
                                      u"the import of fr.csv"_s);
         editor->review().undo(); // the import taken back
         editor->review().undo(); // and IDS_1
