@@ -166,12 +166,19 @@ void CVuduzLanguageMapDlg::buildControls()
                                         "next / previous entry with an error or a warning; Ctrl+Return: apply and "
                                         "go to the next untranslated entry"));
 
-    m_suggestions = std::make_unique<EditorSuggestions>(*this);
+    m_suggestions = std::make_unique<EditorSuggestions>(*m_session);
     // The side panel beside the area, the menu bar above both; the list's context
     // menu holds the same actions as the menus.
     m_place = new EditorPlace(*this, m_area, areaSize);
     m_place->addSection(m_suggestions.get());
-    m_glossary = std::make_unique<EditorGlossary>(*this);
+    m_glossary = std::make_unique<EditorGlossary>(*m_session);
+    m_glossary->setFields(m_referenceEdit, m_valueEdit);
+    // F9 or the remembered choice: the menu, the panel and the glossary follow.
+    connect(m_suggestions.get(), &EditorSuggestions::shownChanged, this, [this](bool shown) {
+        m_commands->panelShownChanged(shown);
+        m_place->setPanelShown(shown);
+        m_glossary->panelShown(shown);
+    });
     m_place->addSection(m_glossary.get());
     connect(m_glossary.get(), &EditorGlossary::loaded, this, [this] {
         m_review->updateWhy();

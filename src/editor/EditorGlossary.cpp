@@ -1,10 +1,9 @@
 #include "editor/EditorGlossary.h"
 
 #include "checks/CheckEngine.h"
-#include "editor/EditorPlace.h"
+#include "editor/EditorSession.h"
 #include "editor/EntryListModel.h"
 #include "editor/PanelTables.h"
-#include "editor/VuduzLanguageMapDlg.h"
 #include "model/Constants.h"
 #include "model/LanguageStore.h"
 #include "model/LocaleCatalogue.h"
@@ -63,9 +62,9 @@ struct EditorGlossary::Read
     QString error;
 };
 
-EditorGlossary::EditorGlossary(CVuduzLanguageMapDlg &editor)
-    : QGroupBox(QStringLiteral("Glossary"))
-    , m_editor(editor)
+EditorGlossary::EditorGlossary(EditorSession &session, QWidget *parent)
+    : QGroupBox(QStringLiteral("Glossary"), parent)
+    , m_session(session)
 {
     setAccessibleName(QStringLiteral("Glossary"));
     m_note = new QLabel(this);
@@ -93,8 +92,8 @@ EditorGlossary::~EditorGlossary() = default;
 
 void EditorGlossary::start()
 {
-    m_productDirectory = m_editor.session().productDirectory();
-    const QString language = m_editor.session().languageName();
+    m_productDirectory = m_session.productDirectory();
+    const QString language = m_session.languageName();
     m_isMaster = LanguageStore::fileNameFor(language) == MasterLanguageFileName;
     m_languageTag = LocaleCatalogue::Bcp47ForDisplayName(language);
     // The why line names the glossary's findings whether or not the panel is in view,
@@ -155,6 +154,7 @@ void EditorGlossary::take(const std::shared_ptr<Read> &read)
 
 void EditorGlossary::panelShown(bool shown)
 {
+    m_panelShown = shown;
     if (shown)
         entryShown();
 }
@@ -180,15 +180,15 @@ void EditorGlossary::entryShown()
 {
     QStringList marks;
     m_insertable.clear();
-    const std::optional<AttributeId> shown = m_editor.session().shownEntry();
-    const int row = shown ? m_editor.entries()->findRowById(*shown) : -1;
-    const QString key = row >= 0 ? m_editor.entries()->text(row, 0) : QString();
+    const std::optional<AttributeId> shown = m_session.shownEntry();
+    const int row = shown ? m_session.entries().findRowById(*shown) : -1;
+    const QString key = row >= 0 ? m_session.entries().text(row, 0) : QString();
     const QString english = englishOf(key);
     std::vector<TermChecker::Entry> entries;
     if (m_checker && !english.isEmpty()) {
         entries = m_checker->entriesFor(english);
         // A forbidden term the value uses shows its entry too, with the terms to use instead.
-        for (TermChecker::Entry &entry : m_checker->forbiddenEntriesIn(m_editor.fieldValue()))
+        for (TermChecker::Entry &entry : m_checker->forbiddenEntriesIn(m_session.fieldValue()))
             if (std::none_of(entries.begin(), entries.end(),
                              [&entry](const TermChecker::Entry &e) { return e.glossaryEntry == entry.glossaryEntry; }))
                 entries.push_back(std::move(entry));
@@ -196,7 +196,7 @@ void EditorGlossary::entryShown()
     else if (m_english && m_isMaster && !english.isEmpty())
         for (const TermHit &hit : m_english->match(english))
             entries.push_back({&m_english->glossary().concepts[size_t(hit.entry)], hit.count, {}});
-    const QString referenceTag = LocaleCatalogue::Bcp47ForDisplayName(m_editor.referenceLanguages()->currentText());
+    const QString referenceTag = LocaleCatalogue::Bcp47ForDisplayName(m_session.referenceName());
     for (const TermChecker::Entry &entry : entries) {
         for (const Term &term : entry.glossaryEntry->english)
             if (term.status != TermStatus::Forbidden)
@@ -208,7 +208,7 @@ void EditorGlossary::entryShown()
     }
     m_markTexts = marks;
 
-    if (!m_editor.place().isPanelShown())
+    if (!m_panelShown)
         return; // the table waits until it is in view
     m_table->setRowCount(0);
     if (m_loading)
@@ -269,13 +269,11 @@ void EditorGlossary::entryShown()
 
 bool EditorGlossary::insertTerm(int n)
 {
-    QLineEdit *value = m_editor.valueEdit();
-    if (n < 0 || n >= int(m_insertable.size()) || !m_editor.session().shownEntry() || value->isReadOnly()) {
-        m_editor.statusField()->setText(QStringLiteral("The glossary lists no term %1 for this entry").arg(n + 1));
+    if (n < 0 || n >= int(m_insertable.size()) || !m_session.shownEntry() || !m_session.canEditValue()) {
+        m_session.say(QStringLiteral("The glossary lists no term %1 for this entry").arg(n + 1));
         return false;
     }
-    value->insert(m_insertable[n]);
-    value->setFocus();
+    m_session.insertIntoValue(m_insertable[n]);
     return true;
 }
 
@@ -315,21 +313,21 @@ void EditorGlossary::onAddTerm()
     // The English: the Reference field's selected words when the reference is the
     // English, else the entry's whole English; the translation: the value's selected words.
     QString english;
-    QLineEdit *reference = m_editor.referenceEdit();
-    const bool referenceIsEnglish =
-        LanguageStore::fileNameFor(m_editor.referenceLanguages()->currentText()) == MasterLanguageFileName;
-    if (referenceIsEnglish && reference->hasSelectedText())
+    const QLineEdit *reference = m_referenceField;
+    const bool referenceIsEnglish = LanguageStore::fileNameFor(m_session.referenceName()) == MasterLanguageFileName;
+    if (referenceIsEnglish && reference && reference->hasSelectedText())
         english = reference->selectedText().trimmed();
-    else if (const std::optional<AttributeId> shown = m_editor.session().shownEntry()) {
-        const int row = m_editor.entries()->findRowById(*shown);
-        english = row >= 0 ? englishOf(m_editor.entries()->text(row, 0)) : QString();
+    else if (const std::optional<AttributeId> shown = m_session.shownEntry()) {
+        const int row = m_session.entries().findRowById(*shown);
+        english = row >= 0 ? englishOf(m_session.entries().text(row, 0)) : QString();
     }
-    if (english.isEmpty() && referenceIsEnglish)
+    if (english.isEmpty() && referenceIsEnglish && reference)
         english = reference->text().trimmed();
-    QLineEdit *valueField = m_editor.valueEdit();
-    const QString translation = valueField->hasSelectedText() ? valueField->selectedText().trimmed() : QString();
+    const QLineEdit *valueField = m_valueField;
+    const QString translation =
+        valueField && valueField->hasSelectedText() ? valueField->selectedText().trimmed() : QString();
 
-    QDialog dialog(&m_editor);
+    QDialog dialog(window());
     dialog.setObjectName(QStringLiteral("Add Term"));
     dialog.setWindowTitle(QStringLiteral("Add Term"));
     dialog.setAccessibleName(QStringLiteral("Add Term"));
@@ -395,7 +393,7 @@ void EditorGlossary::onAddTerm()
         entry.translations[m_languageTag].append(
             {translationField->text().trimmed(), TermStatus(status->currentIndex())});
     if (addTerm(entry))
-        m_editor.statusField()->setText(
+        m_session.say(
             QStringLiteral("\"%1\" is in the glossary (%2)")
                 .arg(entry.name(), QFileInfo(productGlossaryPath(m_productDirectory)).fileName()));
 }
@@ -405,14 +403,14 @@ bool EditorGlossary::addTerm(const TermConcept &entry)
     Glossary glossary;
     QString error;
     if (!loadProductGlossary(m_productDirectory, glossary, error)) {
-        MessageBox::show(&m_editor, QMessageBox::Warning, QStringLiteral("Add Term"), QStringLiteral("The glossary cannot be read: %1").arg(error));
+        MessageBox::show(window(), QMessageBox::Warning, QStringLiteral("Add Term"), QStringLiteral("The glossary cannot be read: %1").arg(error));
         return false;
     }
     Glossary added;
     added.concepts.push_back(entry);
     glossary.merge(added);
     if (!saveProductGlossary(m_productDirectory, glossary, error)) {
-        MessageBox::show(&m_editor, QMessageBox::Warning, QStringLiteral("Add Term"),
+        MessageBox::show(window(), QMessageBox::Warning, QStringLiteral("Add Term"),
                     QStringLiteral("The glossary cannot be written (it is left as it was): %1").arg(error));
         return false;
     }

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QHash>
 #include <QList>
+#include <QPointer>
 #include <QStringList>
 
 #include <memory>
@@ -12,12 +13,13 @@
 #include <utility>
 
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTableWidget;
 
 namespace Glossa {
 
-class CVuduzLanguageMapDlg;
+class EditorSession;
 
 // The "Glossary" section of the editor's side panel: the terms of the product's
 // glossary (glossa-glossary.tbx) that the shown entry's English holds, with the
@@ -33,9 +35,15 @@ class EditorGlossary : public QGroupBox
 public:
     static constexpr int MaxKeys = 9;
 
-    explicit EditorGlossary(CVuduzLanguageMapDlg &editor);
+    explicit EditorGlossary(EditorSession &session, QWidget *parent = nullptr);
     ~EditorGlossary() override;
 
+    // The fields whose selected words "Add Term…" takes: the Reference and the Value field.
+    void setFields(QLineEdit *reference, QLineEdit *value)
+    {
+        m_referenceField = reference;
+        m_valueField = value;
+    }
     // At the start of the editor's run: the product and the language.
     void start();
     // The panel came into view or went out of it.
@@ -76,7 +84,10 @@ private:
     // The master's English of a key, without enclosing quotes; null when the master lacks it.
     QString englishOf(const QString &key) const;
 
-    CVuduzLanguageMapDlg &m_editor;
+    EditorSession &m_session;
+    QPointer<QLineEdit> m_referenceField;
+    QPointer<QLineEdit> m_valueField;
+    bool m_panelShown = false;
     QLabel *m_note = nullptr;
     QTableWidget *m_table = nullptr;
     QPushButton *m_add = nullptr;

@@ -1,18 +1,13 @@
 #include "editor/EditorSuggestions.h"
 
-#include "editor/EditorGlossary.h"
 #include "editor/PanelTables.h"
 #include "exchange/MemoryBuild.h"
 #include "platform/AsyncTask.h"
 
 #include "checks/CheckEngine.h"
-#include "editor/EditorCommands.h"
-#include "editor/EditorOwner.h"
-#include "editor/EditorPlace.h"
-#include "editor/EditorReview.h"
+#include "editor/EditorSession.h"
 #include "editor/EditorSupport.h"
 #include "editor/EntryListModel.h"
-#include "editor/VuduzLanguageMapDlg.h"
 #include "exchange/Tmx.h"
 #include "memory/ProductMemory.h"
 #include "model/Constants.h"
@@ -83,9 +78,9 @@ struct EditorSuggestions::Built
     QString error;
 };
 
-EditorSuggestions::EditorSuggestions(CVuduzLanguageMapDlg &editor)
-    : QGroupBox(QStringLiteral("Suggestions"))
-    , m_editor(editor)
+EditorSuggestions::EditorSuggestions(EditorSession &session, QWidget *parent)
+    : QGroupBox(QStringLiteral("Suggestions"), parent)
+    , m_session(session)
 {
     setAccessibleName(QStringLiteral("Suggestions"));
     m_pool.setMaxThreadCount(1);
@@ -140,8 +135,7 @@ EditorSuggestions::EditorSuggestions(CVuduzLanguageMapDlg &editor)
         const QTableWidgetItem *item = m_concordanceTable->item(row, 0);
         if (!item)
             return;
-        const int entry = m_editor.entries()->findRowById(AttributeId(item->data(Qt::UserRole).toULongLong()));
-        m_editor.ShowEntry(entry);
+        m_session.showEntry(AttributeId(item->data(Qt::UserRole).toULongLong()));
     });
     m_concordanceTimer.setSingleShot(true);
     m_concordanceTimer.setInterval(150);
@@ -153,7 +147,7 @@ EditorSuggestions::EditorSuggestions(CVuduzLanguageMapDlg &editor)
         ask();
         updateSameEnglish();
     });
-    EntryListModel *rows = m_editor.entries();
+    EntryListModel *rows = &m_session.entries();
     connect(rows, &QAbstractItemModel::dataChanged, this, &EditorSuggestions::rowsChanged);
     connect(rows, &QAbstractItemModel::modelReset, this, &EditorSuggestions::rowsChanged);
 }
@@ -180,7 +174,7 @@ void EditorSuggestions::post(Work work, Done done)
 
 void EditorSuggestions::start()
 {
-    m_productDirectory = QFileInfo(m_editor.session().store().directory()).absolutePath();
+    m_productDirectory = m_session.productDirectory();
     m_tmxPaths.clear();
     for (const QJsonValue &path : readRemembered().value(QStringLiteral("products")).toObject().value(m_productDirectory).toArray())
         if (!path.toString().isEmpty())
@@ -193,12 +187,11 @@ void EditorSuggestions::start()
 
 void EditorSuggestions::setShown(bool shown)
 {
-    m_editor.commands().panelShownChanged(shown);
-    if (shown == m_shown)
-        return;
+    const bool changed = shown != m_shown;
     m_shown = shown;
-    m_editor.place().setPanelShown(shown);
-    m_editor.glossary().panelShown(shown);
+    Q_EMIT shownChanged(shown);
+    if (!changed)
+        return;
     if (shown && !hasMemory() && !m_productDirectory.isEmpty()) {
         setTitle(QStringLiteral("Suggestions: building the translation memory\u2026"));
         rebuild();
@@ -212,7 +205,7 @@ void EditorSuggestions::rebuild()
 {
     const int generation = ++m_generation;
     const QString directory = m_productDirectory;
-    MemoryBuildRequest request{m_editor.session().languageName(), m_earlier, m_tmxPaths, m_tmxSets, m_memory};
+    MemoryBuildRequest request{m_session.languageName(), m_earlier, m_tmxPaths, m_tmxSets, m_memory};
     post([this, generation, directory, request] {
         auto built = std::make_shared<Built>();
         built->generation = generation;
@@ -242,7 +235,7 @@ void EditorSuggestions::takeBuilt(const std::shared_ptr<Built> &built)
     if (built->generation != m_generation)
         return; // a newer build is on its way
     for (const auto &[path, why] : built->refused) {
-        m_editor.statusField()->setText(QStringLiteral("The translation memory \"%1\" cannot be read: %2")
+        m_session.say(QStringLiteral("The translation memory \"%1\" cannot be read: %2")
                                             .arg(QDir::toNativeSeparators(path), why));
     }
     if (!built->memory) {
@@ -256,7 +249,7 @@ void EditorSuggestions::takeBuilt(const std::shared_ptr<Built> &built)
     const int count = m_memory->english().attributeCount();
     m_idOfAttribute.assign(size_t(count), 0);
     m_hasRow.assign(size_t(count), false);
-    for (const EntryRow &row : m_editor.entries()->rows()) {
+    for (const EntryRow &row : m_session.entries().rows()) {
         const int attribute = m_attributeOfKey.value(row.cells[0], -1);
         if (attribute >= 0 && !m_hasRow[size_t(attribute)]) {
             m_idOfAttribute[size_t(attribute)] = row.id;
@@ -278,24 +271,24 @@ void EditorSuggestions::takeBuilt(const std::shared_ptr<Built> &built)
 
 int EditorSuggestions::shownAttribute() const
 {
-    if (!m_memory || !m_editor.session().shownEntry())
+    if (!m_memory || !m_session.shownEntry())
         return -1;
-    const int row = m_editor.entries()->findRowById(*m_editor.session().shownEntry());
-    return row < 0 ? -1 : m_attributeOfKey.value(m_editor.entries()->text(row, 0), -1);
+    const int row = m_session.entries().findRowById(*m_session.shownEntry());
+    return row < 0 ? -1 : m_attributeOfKey.value(m_session.entries().text(row, 0), -1);
 }
 
 QString EditorSuggestions::valueOf(int attribute) const
 {
     if (attribute < 0 || size_t(attribute) >= m_hasRow.size() || !m_hasRow[size_t(attribute)])
         return {};
-    const int row = m_editor.entries()->findRowById(m_idOfAttribute[size_t(attribute)]);
-    return row < 0 ? QString() : m_editor.entries()->text(row, 1);
+    const int row = m_session.entries().findRowById(m_idOfAttribute[size_t(attribute)]);
+    return row < 0 ? QString() : m_session.entries().text(row, 1);
 }
 
 QStringList EditorSuggestions::ownValues() const
 {
     QStringList values(m_memory->english().attributeCount());
-    for (const EntryRow &row : m_editor.entries()->rows())
+    for (const EntryRow &row : m_session.entries().rows())
         if (const int attribute = m_attributeOfKey.value(row.cells[0], -1); attribute >= 0)
             values[attribute] = row.cells[1];
     return values;
@@ -390,14 +383,13 @@ void EditorSuggestions::show(const std::vector<MemoryMatch> &matches)
 bool EditorSuggestions::useSuggestion(int n)
 {
     if (!m_shown) {
-        m_editor.statusField()->setText(QStringLiteral("F9 shows the suggestions"));
+        m_session.say(QStringLiteral("F9 shows the suggestions"));
         return false;
     }
-    if (n < 0 || n >= int(m_matches.size()) || m_editor.isReadOnly() || m_editor.valueHeldWhole())
+    if (n < 0 || n >= int(m_matches.size()) || !m_session.canEditValue())
         return false;
-    m_editor.valueEdit()->setText(m_matches[size_t(n)].text);
-    m_editor.valueEdit()->setFocus();
-    m_editor.statusField()->setText(
+    m_session.setValueText(m_matches[size_t(n)].text);
+    m_session.say(
         QStringLiteral("Suggestion %1 (%2, score %3) is in the Value field: Enter applies it")
             .arg(n + 1)
             .arg(originLabel(m_matches[size_t(n)]))
@@ -425,39 +417,38 @@ void EditorSuggestions::updateSameEnglish()
     m_sameEnglish->setAccessibleName(m_sameEnglish->text().isEmpty() ? QStringLiteral("Same English")
                                                                       : m_sameEnglish->text());
     m_sameEnglish->setAccessibleDescription(QStringLiteral("Same English"));
-    m_applySame->setEnabled(untranslated > 0 && !m_editor.isReadOnly());
+    m_applySame->setEnabled(untranslated > 0 && !m_session.isReadOnly());
 }
 
 int EditorSuggestions::applyToSameEnglish()
 {
     if (!m_memory) {
-        m_editor.statusField()->setText(QStringLiteral("Apply to Same English: F9 shows the suggestions first"));
+        m_session.say(QStringLiteral("Apply to Same English: F9 shows the suggestions first"));
         return 0;
     }
     const int attribute = shownAttribute();
-    if (attribute < 0 || m_editor.isReadOnly() || m_editor.valueHeldWhole())
+    if (attribute < 0 || !m_session.canEditValue())
         return 0;
     // Text typed and not applied yet is applied first, as Modify does.
-    if (m_editor.fieldValue() != valueOf(attribute) && !isBlankValue(m_editor.fieldValue()))
-        m_editor.ApplyValue();
+    if (m_session.fieldValue() != valueOf(attribute) && !isBlankValue(m_session.fieldValue()))
+        m_session.applyShownValue();
     const QString value = valueOf(attribute);
     if (isBlankValue(value)) {
-        m_editor.statusField()->setText(QStringLiteral("Apply to Same English: the entry shown has no value yet"));
+        m_session.say(QStringLiteral("Apply to Same English: the entry shown has no value yet"));
         return 0;
     }
     std::vector<std::pair<int, QString>> values;
     for (int other : m_memory->english().sameEnglish(attribute)) {
         if (!m_hasRow[size_t(other)] || !isBlankValue(valueOf(other)))
             continue; // a translated entry is never changed
-        values.emplace_back(m_editor.entries()->findRowById(m_idOfAttribute[size_t(other)]), value);
+        values.emplace_back(m_session.entries().findRowById(m_idOfAttribute[size_t(other)]), value);
     }
     if (values.empty()) {
-        m_editor.statusField()->setText(QStringLiteral("No other untranslated entry has the same English"));
+        m_session.say(QStringLiteral("No other untranslated entry has the same English"));
         return 0;
     }
-    m_editor.session().applyValues(values, QStringLiteral("Apply to Same English"));
-    m_editor.filterBar().updateCounts();
-    m_editor.statusField()->setText(QStringLiteral("Applied to %1 other %2 with the same English (Ctrl+Z takes them back)")
+    m_session.applyValues(values, QStringLiteral("Apply to Same English"));
+    m_session.say(QStringLiteral("Applied to %1 other %2 with the same English (Ctrl+Z takes them back)")
                                         .arg(grouped(int(values.size())),
                                              values.size() == 1 ? QStringLiteral("entry") : QStringLiteral("entries")));
     updateSameEnglish();
@@ -491,7 +482,7 @@ void EditorSuggestions::setEarlierRelease(const QString &path)
 
 void EditorSuggestions::onAddMemory()
 {
-    const QString path = QFileDialog::getOpenFileName(&m_editor, QStringLiteral("Add Translation Memory"), QDir::homePath(),
+    const QString path = QFileDialog::getOpenFileName(window(), QStringLiteral("Add Translation Memory"), QDir::homePath(),
                                                       QStringLiteral("TMX files (*.tmx);;All files (*)"));
     if (!path.isEmpty())
         addMemory(path);
@@ -512,9 +503,9 @@ void EditorSuggestions::addMemory(const QString &path)
     // Read on the worker, as a large file takes a while; a refused file is said when
     // read and never remembered.
     m_tmxReading.append(absolute);
-    m_editor.statusField()->setText(
+    m_session.say(
         QStringLiteral("Reading \"%1\" into the translation memory\u2026").arg(QFileInfo(absolute).fileName()));
-    const QString language = m_editor.session().languageName();
+    const QString language = m_session.languageName();
     post(
         [absolute, language] {
             auto read = std::make_shared<TmxRead>();
@@ -529,17 +520,17 @@ void EditorSuggestions::takeTmx(const QString &path, const std::shared_ptr<TmxRe
 {
     m_tmxReading.removeOne(path);
     if (!read->units) {
-        m_editor.statusField()->clear();
-        MessageBox::show(&m_editor, QMessageBox::Warning, ProgramName, read->why);
+        m_session.say(QString());
+        MessageBox::show(window(), QMessageBox::Warning, ProgramName, read->why);
         --m_pending;
         return;
     }
     m_tmxSets[path] = read->units;
     m_tmxPaths.append(path);
     saveRemembered();
-    m_editor.statusField()->setText(QStringLiteral("Added \"%1\" to the translation memory: %2 units of %3 (%4 of other languages skipped)")
+    m_session.say(QStringLiteral("Added \"%1\" to the translation memory: %2 units of %3 (%4 of other languages skipped)")
                                         .arg(QFileInfo(path).fileName(), grouped(read->units->size()),
-                                             LocaleCatalogue::Bcp47ForDisplayName(m_editor.session().languageName()), grouped(read->others)));
+                                             LocaleCatalogue::Bcp47ForDisplayName(m_session.languageName()), grouped(read->others)));
     if (hasMemory())
         rebuild();
     refreshMenu();
@@ -570,7 +561,7 @@ void EditorSuggestions::saveRemembered() const
     QSaveFile file(rememberedFile());
     if (!QDir().mkpath(QFileInfo(file.fileName()).absolutePath()) || !file.open(QIODevice::WriteOnly)
         || file.write(QJsonDocument(all).toJson()) < 0 || !file.commit()) {
-        m_editor.statusField()->setText(QStringLiteral("The list of translation memories could not be kept in \"%1\": %2")
+        m_session.say(QStringLiteral("The list of translation memories could not be kept in \"%1\": %2")
                                             .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
     }
 }

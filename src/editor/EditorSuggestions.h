@@ -22,7 +22,7 @@ class QWidget;
 
 namespace Glossa {
 
-class CVuduzLanguageMapDlg;
+class EditorSession;
 class ProductMemory;
 
 // The "Suggestions" section of the editor's side panel: what the translation memory
@@ -39,7 +39,7 @@ public:
     static constexpr int MaxShown = 5;
     static constexpr int ConcordanceLimit = 200;
 
-    explicit EditorSuggestions(CVuduzLanguageMapDlg &editor);
+    explicit EditorSuggestions(EditorSession &session, QWidget *parent = nullptr);
     ~EditorSuggestions() override;
     QSize sizeHint() const override;
 
@@ -84,6 +84,8 @@ public:
 Q_SIGNALS:
     // The panel shows the matches of the entry shown (or why there are none).
     void answered();
+    // F9 or the remembered choice: the side panel is to be in view, or hidden.
+    void shownChanged(bool shown);
 
 private:
     struct Built;
@@ -109,7 +111,7 @@ private:
     template<typename Work, typename Done>
     void post(Work work, Done done);
 
-    CVuduzLanguageMapDlg &m_editor;
+    EditorSession &m_session;
     QLabel *m_sameEnglish = nullptr;
     QPushButton *m_applySame = nullptr;
     QLineEdit *m_concordance = nullptr;
