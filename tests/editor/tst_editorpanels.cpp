@@ -1,0 +1,167 @@
+// The side panel's sections made from a session alone, with no editor window: what
+// they list for the entry shown and what they ask the window to do.
+#include "EditorFixture.h"
+
+#include "editor/EditorGlossary.h"
+#include "editor/EditorSession.h"
+#include "editor/EditorSuggestions.h"
+#include "editor/EntryListModel.h"
+#include "model/LocaleCatalogue.h"
+
+#include <QSignalSpy>
+#include <QTableWidget>
+
+using namespace Glossa;
+using namespace TestSupport;
+
+class TestEditorPanels : public QObject
+{
+    Q_OBJECT
+
+    EditorFixture m_fixture;
+    QTemporaryDir m_home;
+    std::unique_ptr<EntryListModel> m_rows;
+    std::unique_ptr<EditorSession> m_session;
+
+    // A session on the fixture's language, its rows beside the English, as the editor fills them.
+    EditorSession &openSession(const QString &language)
+    {
+        LanguageStore &store = m_fixture.owner->store;
+        LanguageValues english;
+        RedundantKeySet unused;
+        store.LoadLanguageFile(QStringLiteral("English (United States)"), english, unused);
+        std::vector<EntryRow> rows;
+        for (const EntryRow &source : m_fixture.owner->rows.rows()) {
+            EntryRow row = source;
+            row.cells[2] = english.value(source.id);
+            rows.push_back(std::move(row));
+        }
+        m_rows = std::make_unique<EntryListModel>(
+            QStringList{QStringLiteral("Attribute"), QStringLiteral("Value"), QStringLiteral("Reference"), QStringLiteral("Statue")});
+        m_rows->setStatusColumn(3);
+        m_rows->setRows(std::move(rows));
+        m_session = std::make_unique<EditorSession>(*m_fixture.owner);
+        m_session->setEntries(*m_rows);
+        m_session->setLanguage(language);
+        m_session->setReferenceName(QStringLiteral("English (United States)"));
+        return *m_session;
+    }
+
+    // What the editor does when it shows an entry: the session learns it, then the sections.
+    AttributeId show(const QString &key)
+    {
+        for (const EntryRow &row : m_rows->rows())
+            if (row.cells[0] == key) {
+                m_session->setShownEntry(row.id);
+                m_session->setFieldValue(row.cells[1], false);
+                return row.id;
+            }
+        return 0;
+    }
+
+    QString valueOf(const QString &key) const
+    {
+        for (const EntryRow &row : m_rows->rows())
+            if (row.cells[0] == key)
+                return row.cells[1];
+        return {};
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_home.isValid());
+        qputenv("XDG_DATA_HOME", m_home.filePath(QStringLiteral("data")).toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral("config")).toLocal8Bit());
+    }
+    void init() { m_fixture.start(); }
+    void cleanup()
+    {
+        m_session.reset();
+        m_rows.reset();
+        QVERIFY2(m_fixture.finish().isEmpty(), "a message box came up unanswered");
+    }
+
+    void theGlossaryListsTermsAndAsksForInsertions()
+    {
+        QVERIFY(m_fixture.copyProduct(demoProductDir(), QStringLiteral("German (Germany)"),
+                                      {QStringLiteral("English (United States)")}));
+        EditorSession &session = openSession(QStringLiteral("German (Germany)"));
+        EditorGlossary glossary(session);
+        QSignalSpy inserted(&session, &EditorSession::valueInsertRequested);
+        QSignalSpy said(&session, &EditorSession::statusRequested);
+        glossary.start();
+        QVERIFY(QTest::qWaitFor([&] { return glossary.isLoaded(); }, 10000));
+
+        // Hidden, the section builds nothing; in view, it lists the entry's terms.
+        show(QStringLiteral("IDS_SYSTEM_REBOOT"));
+        glossary.entryShown();
+        QCOMPARE(glossary.table()->rowCount(), 0);
+        glossary.panelShown(true);
+        QCOMPARE(glossary.table()->rowCount(), 1);
+        QCOMPARE(glossary.table()->item(0, 2)->text(), QStringLiteral("Neustart"));
+        QVERIFY(glossary.whyParts(QStringLiteral("IDS_SYSTEM_REBOOT"), QStringLiteral("Neu starten")).join(u' ').contains(
+            QStringLiteral("reboot")));
+
+        QVERIFY(glossary.insertTerm(0));
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(inserted.at(0).at(0).toString(), QStringLiteral("Neustart"));
+        // Read-only, nothing is inserted and the status line says why.
+        session.setReadOnlyReason(QStringLiteral("held by another copy"));
+        QVERIFY(!glossary.insertTerm(0));
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(said.last().at(0).toString(), QStringLiteral("The glossary lists no term 1 for this entry"));
+    }
+
+    void suggestionsOfferMatchesAndApplyToTheSameEnglish()
+    {
+        QVERIFY(m_fixture.makeProduct(
+            {{QStringLiteral("IDS_DEL1"), QStringLiteral("\"Supprimer l'appareil choisi\""), QStringLiteral("\"Delete the selected device\"")},
+             {QStringLiteral("IDS_DEL2"), QStringLiteral(""), QStringLiteral("\"Delete the selected devices\"")},
+             {QStringLiteral("IDS_CANCEL1"), QStringLiteral("Annuler"), QStringLiteral("Cancel")},
+             {QStringLiteral("IDS_CANCEL2"), QStringLiteral(""), QStringLiteral("Cancel")},
+             {QStringLiteral("IDS_CANCEL3"), QString(), QStringLiteral("Cancel")}}));
+        EditorSession &session = openSession(QStringLiteral("French (France)"));
+        EditorSuggestions panel(session);
+        QSignalSpy shown(&panel, &EditorSuggestions::shownChanged);
+        QSignalSpy valueText(&session, &EditorSession::valueTextRequested);
+        QSignalSpy said(&session, &EditorSession::statusRequested);
+        panel.start();
+        // In view unless hidden last time: the window is asked to show the panel.
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.at(0).at(0).toBool(), true);
+
+        show(QStringLiteral("IDS_DEL2"));
+        panel.entryShown();
+        QVERIFY(QTest::qWaitFor([&] { return !panel.isWorking() && !panel.matches().empty(); }, 10000));
+        QCOMPARE(panel.matches()[0].text, QStringLiteral("Supprimer l'appareil choisi"));
+        QVERIFY(panel.useSuggestion(0));
+        QCOMPARE(valueText.size(), 1);
+        QCOMPARE(valueText.at(0).at(0).toString(), QStringLiteral("Supprimer l'appareil choisi"));
+        QCOMPARE(valueOf(QStringLiteral("IDS_DEL2")), QString()); // offered, never applied
+
+        // Typing not applied is applied first, through the window; then the untranslated
+        // entries with the same English get the value, as one undo step.
+        show(QStringLiteral("IDS_CANCEL1"));
+        session.setFieldValue(QStringLiteral("Annuler !"), false);
+        int applyAsked = 0;
+        connect(&session, &EditorSession::applyShownValueRequested, this, [&] {
+            ++applyAsked;
+            m_rows->setText(m_rows->findRowById(*session.shownEntry()), 1, session.fieldValue());
+        });
+        panel.entryShown();
+        QVERIFY(QTest::qWaitFor([&] { return !panel.isWorking(); }, 10000));
+        QCOMPARE(panel.applyToSameEnglish(), 2);
+        QCOMPARE(applyAsked, 1);
+        QCOMPARE(valueOf(QStringLiteral("IDS_CANCEL2")), QStringLiteral("Annuler !"));
+        QCOMPARE(valueOf(QStringLiteral("IDS_CANCEL3")), QStringLiteral("Annuler !"));
+        QCOMPARE(session.undoStack().count(), 1);
+        QVERIFY(said.last().at(0).toString().startsWith(QStringLiteral("Applied to 2 other entries")));
+        session.undoStack().undo();
+        QCOMPARE(valueOf(QStringLiteral("IDS_CANCEL2")), QString());
+        QCOMPARE(valueOf(QStringLiteral("IDS_CANCEL1")), QStringLiteral("Annuler !")); // not the panel's step
+    }
+};
+
+QTEST_MAIN(TestEditorPanels)
+#include "tst_editorpanels.moc"
