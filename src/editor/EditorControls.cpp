@@ -108,7 +108,8 @@ void CVuduzLanguageMapDlg::buildControls()
     m_valueEdit->setMaxLength(std::numeric_limits<int>::max());
     // The session knows the field's value before anything else that follows the field hears of it.
     connect(m_valueEdit, &QLineEdit::textChanged, this, [this] { m_session->setFieldValue(fieldValue(), m_valueHeld); });
-    m_spelling = std::make_unique<EditorSpelling>(*this);
+    m_spelling = std::make_unique<EditorSpelling>(*m_session, m_valueEdit);
+    connect(m_spelling.get(), &EditorSpelling::wordsChanged, this, [this] { m_review->updateWhy(); });
     m_referenceEdit = findControl<QLineEdit>(this, IDC_REFERENCE);
     m_attributeEdit = findControl<QLineEdit>(this, IDC_ATTRIBUTE);
     m_referenceCombo = findControl<QComboBox>(this, IDC_REFERENCE_LANGUAGE);

@@ -4,7 +4,7 @@
 #include "checks/Spelling.h"
 #include "checks/ValueChecks.h"
 #include "editor/EditorOwner.h"
-#include "editor/VuduzLanguageMapDlg.h"
+#include "editor/EditorSession.h"
 #include "model/Constants.h"
 #include "model/LanguageStore.h"
 #include "model/LocaleCatalogue.h"
@@ -41,10 +41,11 @@ bool isWordCharacter(const QString &text, qsizetype i)
 
 } // namespace
 
-EditorSpelling::EditorSpelling(CVuduzLanguageMapDlg &editor)
-    : m_editor(editor)
+EditorSpelling::EditorSpelling(EditorSession &session, QLineEdit *valueField)
+    : m_session(session)
+    , m_field(valueField)
 {
-    editor.valueEdit()->installEventFilter(this);
+    valueField->installEventFilter(this);
 }
 
 EditorSpelling::~EditorSpelling() = default;
@@ -54,17 +55,17 @@ SpellChecker *EditorSpelling::speller()
     if (m_loaded)
         return m_speller.get();
     // Nothing to load before the editor knows its language.
-    if (m_editor.session().languageName().isEmpty())
+    if (m_session.languageName().isEmpty())
         return nullptr;
     m_loaded = true;
     // The master's own words are right in every language, as glossa check takes them.
-    if (m_editor.session().isMaster())
+    if (m_session.isMaster())
         return nullptr;
-    m_tag = LocaleCatalogue::Bcp47ForDisplayName(m_editor.session().languageName());
+    m_tag = LocaleCatalogue::Bcp47ForDisplayName(m_session.languageName());
     auto speller = std::make_unique<SpellChecker>(m_tag);
     if (!speller->isValid())
         return nullptr;
-    const QString languageDirectory = m_editor.session().store().directory();
+    const QString languageDirectory = m_session.store().directory();
     ProfileFile master(languageDirectory + u'/' + MasterLanguageFileName);
     if (master.load() && !master.isUndecodable())
         master.forEachEntry(TextSectionName, [&](QStringView, QStringView value) {
@@ -119,7 +120,7 @@ QString EditorSpelling::wordAt(const QString &text, qsizetype position, qsizetyp
 
 QMenu *EditorSpelling::createMenu(qsizetype position)
 {
-    QLineEdit *field = m_editor.valueEdit();
+    QLineEdit *field = m_field;
     QMenu *menu = field->createStandardContextMenu();
     menu->setAccessibleName(QStringLiteral("Value field menu"));
     const QString text = field->text();
@@ -162,7 +163,7 @@ QMenu *EditorSpelling::createMenu(qsizetype position)
 
 bool EditorSpelling::eventFilter(QObject *watched, QEvent *event)
 {
-    QLineEdit *field = m_editor.valueEdit();
+    QLineEdit *field = m_field;
     if (watched != field || event->type() != QEvent::ContextMenu)
         return false;
     const auto *request = static_cast<QContextMenuEvent *>(event);
@@ -177,7 +178,7 @@ bool EditorSpelling::eventFilter(QObject *watched, QEvent *event)
 
 void EditorSpelling::replaceWord(qsizetype start, const QString &word, const QString &replacement)
 {
-    QLineEdit *field = m_editor.valueEdit();
+    QLineEdit *field = m_field;
     // The field may have changed while the menu was open.
     if (field->text().mid(start, word.size()) != word)
         return;
@@ -191,21 +192,21 @@ void EditorSpelling::addToDictionary(const QString &word)
 {
     QString error;
     if (!SpellChecker::addToUserDictionary(m_tag, word, &error)) {
-        m_editor.statusField()->setText(QStringLiteral("\"%1\" was not added to your dictionary: %2").arg(word, error));
+        m_session.say(QStringLiteral("\"%1\" was not added to your dictionary: %2").arg(word, error));
         return;
     }
     m_speller->accept(word);
-    m_editor.statusField()->setText(
+    m_session.say(
         QStringLiteral("\"%1\" is in your dictionary of %2 now").arg(word, m_tag));
-    m_editor.review().updateWhy();
+    Q_EMIT wordsChanged();
 }
 
 void EditorSpelling::ignoreForSession(const QString &word)
 {
     sessionWords()[m_tag].insert(word);
     m_speller->accept(word);
-    m_editor.statusField()->setText(QStringLiteral("\"%1\" is taken as right until the program ends").arg(word));
-    m_editor.review().updateWhy();
+    m_session.say(QStringLiteral("\"%1\" is taken as right until the program ends").arg(word));
+    Q_EMIT wordsChanged();
 }
 
 } // namespace Glossa

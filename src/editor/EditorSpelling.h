@@ -12,7 +12,7 @@ class QPoint;
 
 namespace Glossa {
 
-class CVuduzLanguageMapDlg;
+class EditorSession;
 class SpellChecker;
 
 // Spelling in the editor: the misspelled words the why line names, and the
@@ -21,8 +21,11 @@ class SpellChecker;
 // information only: it never marks a row or counts as a finding.
 class EditorSpelling : public QObject
 {
+    Q_OBJECT
+
 public:
-    explicit EditorSpelling(CVuduzLanguageMapDlg &editor);
+    // valueField: the field whose context menu offers the suggestions.
+    EditorSpelling(EditorSession &session, QLineEdit *valueField);
     ~EditorSpelling() override;
 
     // The words of a value the edited language's dictionary does not know,
@@ -40,6 +43,10 @@ public:
     // The word of the Value field at a position and where it starts; empty when none.
     static QString wordAt(const QString &text, qsizetype position, qsizetype *start = nullptr);
 
+Q_SIGNALS:
+    // A word was added to the dictionary or ignored: the why line may change.
+    void wordsChanged();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -51,7 +58,8 @@ private:
     void addToDictionary(const QString &word);
     void ignoreForSession(const QString &word);
 
-    CVuduzLanguageMapDlg &m_editor;
+    EditorSession &m_session;
+    QLineEdit *m_field;
     QString m_tag;
     bool m_loaded = false;
     std::unique_ptr<SpellChecker> m_speller;
