@@ -87,13 +87,14 @@ void CVuduzLanguageMapDlg::buildControls()
     // their places among the children.
     m_session = new EditorSession(*m_owner, this);
     m_review = std::make_unique<EditorReview>(*this, *m_session);
-    m_exchange = std::make_unique<EditorExchange>(*this);
+    m_exchange = std::make_unique<EditorExchange>(*m_session, this);
     m_recovery = new EditorRecovery(*this);
     const DialogBaseUnits units = dialogBaseUnits(font());
     m_list = new CVuduzListCtrl({QStringLiteral("Attribute"), QStringLiteral("Value"), QStringLiteral("Reference"),
                                  QStringLiteral("Statue")},
                                 m_area);
     m_session->setEntries(*m_list->entryModel());
+    m_exchange->setRowShownTest([this](int row) { return m_list->isRowShown(row); });
     createControls(m_area, editorTemplate(), units, {{IDC_ENTRY_LIST, m_list}});
     const QSize areaSize = dialogUnitsToPixels(QSize(495, 332), units);
     m_area->resize(areaSize);
@@ -187,6 +188,12 @@ void CVuduzLanguageMapDlg::buildControls()
     });
     m_commands = new EditorCommands(*this);
     connectSession();
+    connect(m_exchange.get(), &EditorExchange::releaseCompared, this, [this](const QString &path) {
+        m_filterBar->offerReferenceChanged();
+        m_suggestions->setEarlierRelease(path);
+        m_review->updateWhy();
+        m_filterBar->updateCounts();
+    });
     m_commands->addToContextMenu(m_list);
     m_suggestions->addMenuActions(m_list);
     m_list->setContextMenuPolicy(Qt::ActionsContextMenu);

@@ -1,13 +1,9 @@
 #include "editor/EditorExchange.h"
 
-#include "editor/EditorFilterBar.h"
 #include "editor/EditorOwner.h"
-#include "editor/EditorReview.h"
-#include "editor/EditorSuggestions.h"
 #include "editor/EditorSupport.h"
 #include "editor/EntryListModel.h"
-#include "editor/VuduzLanguageMapDlg.h"
-#include "editor/VuduzListCtrl.h"
+#include "editor/EditorSession.h"
 #include "exchange/Exchange.h"
 #include "model/Constants.h"
 #include "model/LanguageStore.h"
@@ -16,11 +12,9 @@
 #include "platform/ProfileFile.h"
 #include "shared/EarlierRelease.h"
 
-#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLineEdit>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -78,8 +72,9 @@ std::pair<QString, QString> markChangedWords(const QString &before, const QStrin
     return {marked(a, keepA), marked(b, keepB)};
 }
 
-EditorExchange::EditorExchange(CVuduzLanguageMapDlg &editor)
-    : m_editor(editor)
+EditorExchange::EditorExchange(EditorSession &session, QWidget *window)
+    : m_session(session)
+    , m_window(window)
 {
 }
 
@@ -94,7 +89,7 @@ QString EditorExchange::englishChangeText(AttributeId id) const
 
 void EditorExchange::onImport()
 {
-    const QString path = QFileDialog::getOpenFileName(&m_editor, QStringLiteral("Import"), QString(),
+    const QString path = QFileDialog::getOpenFileName(m_window, QStringLiteral("Import"), QString(),
                                                       QStringLiteral("XLIFF or CSV files (*.xlf *.xliff *.csv);;All files (*)"));
     if (!path.isEmpty())
         importFile(path);
@@ -118,9 +113,9 @@ QString EditorExchange::exportFolder()
 void EditorExchange::onExport()
 {
     const QString suggested =
-        QFileInfo(LanguageStore::fileNameFor(m_editor.session().languageName())).completeBaseName() + QStringLiteral(".xlf");
+        QFileInfo(LanguageStore::fileNameFor(m_session.languageName())).completeBaseName() + QStringLiteral(".xlf");
     QString filter;
-    QString path = QFileDialog::getSaveFileName(&m_editor, QStringLiteral("Export"), QDir(exportFolder()).filePath(suggested),
+    QString path = QFileDialog::getSaveFileName(m_window, QStringLiteral("Export"), QDir(exportFolder()).filePath(suggested),
                                                 QStringLiteral("XLIFF 1.2 (*.xlf);;CSV (*.csv)"), &filter);
     if (path.isEmpty())
         return;
@@ -133,12 +128,12 @@ bool EditorExchange::importFile(const QString &path)
 {
     const QString fileName = QFileInfo(path).fileName();
     auto refuse = [&](const QString &why) {
-        MessageBox::show(&m_editor, QMessageBox::Warning, ProgramName,
+        MessageBox::show(m_window, QMessageBox::Warning, ProgramName,
                          QStringLiteral("\"%1\" was not imported: %2\n\nNo entry was changed.").arg(fileName, why));
         return false;
     };
-    if (m_editor.isReadOnly())
-        return refuse(QStringLiteral("the language is open read-only. ") + m_editor.session().readOnlyReason() + u'.');
+    if (m_session.isReadOnly())
+        return refuse(QStringLiteral("the language is open read-only. ") + m_session.readOnlyReason() + u'.');
     QFile file(path);
     if (!QFileInfo(path).isFile())
         return refuse(QStringLiteral("it is not a file."));
@@ -152,15 +147,15 @@ bool EditorExchange::importFile(const QString &path)
         return refuse(error);
 
     // The import sees the rows in catalogue order, whatever order the list shows.
-    EntryListModel *model = m_editor.entries();
+    EntryListModel *model = &m_session.entries();
     std::vector<int> byId(size_t(model->rowCount()));
     for (int row = 0; row < model->rowCount(); ++row)
         byId[size_t(row)] = row;
     std::sort(byId.begin(), byId.end(), [model](int a, int b) { return model->itemData(a) < model->itemData(b); });
     ImportTarget target;
-    target.languageName = m_editor.session().languageName();
-    target.languageTag = LocaleCatalogue::Bcp47ForDisplayName(m_editor.session().languageName());
-    target.isMaster = m_editor.session().isMaster();
+    target.languageName = m_session.languageName();
+    target.languageTag = LocaleCatalogue::Bcp47ForDisplayName(m_session.languageName());
+    target.isMaster = m_session.isMaster();
     for (int row : byId) {
         target.attributeNames << model->text(row, 0);
         target.masterValues << model->text(row, 2);
@@ -175,7 +170,7 @@ bool EditorExchange::importFile(const QString &path)
     values.reserve(plan.changes.size());
     for (const ImportChange &change : plan.changes)
         values.emplace_back(byId[size_t(change.attributeIndex)], change.newValue);
-    m_editor.session().applyValues(values, QStringLiteral("the import of ") + fileName);
+    m_session.applyValues(values, QStringLiteral("the import of ") + fileName);
     int errors = 0;
     for (const auto &[row, value] : values) {
         if (model->text(row, model->statusColumn()) == StatusError)
@@ -183,7 +178,7 @@ bool EditorExchange::importFile(const QString &path)
     }
     if (!values.empty()) {
         // The first changed row is shown; the fields follow it.
-        m_editor.ShowEntry(values.front().first);
+        m_session.showEntry(model->itemData(values.front().first));
     }
 
     QString summary = QStringLiteral("%1 entries changed by \"%2\"").arg(grouped(int(values.size())), fileName);
@@ -199,7 +194,7 @@ bool EditorExchange::importFile(const QString &path)
             summary += QStringLiteral("\n  and %1 more").arg(grouped(int(plan.refusals.size() - Listed)));
     }
     // Source texts are compared only with the master's English.
-    if (!plan.sourceChanged.empty() && m_editor.referenceLanguages()->currentText() == MasterLanguageFileName.chopped(4)) {
+    if (!plan.sourceChanged.empty() && LanguageStore::fileNameFor(m_session.referenceName()) == MasterLanguageFileName) {
         QStringList keys(plan.sourceChanged.begin(), plan.sourceChanged.begin() + std::min<qsizetype>(10, qsizetype(plan.sourceChanged.size())));
         summary += QStringLiteral("\n%1 translated from an English that has changed since: %2%3")
                        .arg(plan.sourceChanged.size() == 1 ? QStringLiteral("1 unit was")
@@ -209,7 +204,7 @@ bool EditorExchange::importFile(const QString &path)
                                                            : QString());
     }
     // Saving must move a Windows-1252 file to UTF-16LE when a value needs a character it lacks: say so now.
-    ProfileFile languageFile(m_editor.session().store().filePathFor(m_editor.session().languageName()));
+    ProfileFile languageFile(m_session.store().filePathFor(m_session.languageName()));
     if (!values.empty() && languageFile.load() && languageFile.format().encoding == TextEncoding::Legacy8Bit) {
         for (const auto &[row, value] : values) {
             const QString character = ProfileFile::firstCharacterWithoutLegacyForm(value);
@@ -217,24 +212,22 @@ bool EditorExchange::importFile(const QString &path)
                 continue;
             summary += QStringLiteral("\n%1: Save will convert it from Windows-1252 to UTF-16LE, since '%2' has no "
                                       "Windows-1252 form.")
-                           .arg(LanguageStore::fileNameFor(m_editor.session().languageName()), character);
+                           .arg(LanguageStore::fileNameFor(m_session.languageName()), character);
             break;
         }
     }
     if (!values.empty())
         summary += QStringLiteral("\n\nNothing is written until you save; Ctrl+Z takes the whole import back.");
-    m_editor.statusField()->setText(summary.section(u'\n', 0, 0));
-    MessageBox::show(&m_editor, QMessageBox::Information, ProgramName, summary);
+    m_session.say(summary.section(u'\n', 0, 0));
+    MessageBox::show(m_window, QMessageBox::Information, ProgramName, summary);
     return true;
 }
 
 bool EditorExchange::exportFile(const QString &path)
 {
-    const EntryListModel *model = m_editor.entries();
-    const QComboBox *references = m_editor.referenceLanguages();
-    const QString &languageName = m_editor.session().languageName();
-    const QString referenceName =
-        references->currentIndex() >= 0 ? LocaleCatalogue::DisplayNameAt(references->currentData().toInt()) : QString();
+    const EntryListModel *model = &m_session.entries();
+    const QString &languageName = m_session.languageName();
+    const QString &referenceName = m_session.referenceName();
     ExchangeDocument document;
     document.original = QStringLiteral("language/") + LanguageStore::fileNameFor(languageName);
     document.sourceLanguage = LocaleCatalogue::Bcp47ForDisplayName(referenceName.isEmpty() ? LocaleCatalogue::DisplayNameAt(0)
@@ -243,50 +236,50 @@ bool EditorExchange::exportFile(const QString &path)
     // The rows the filter shows, in catalogue order.
     std::vector<const EntryRow *> shown;
     for (int row = 0; row < model->rowCount(); ++row)
-        if (m_editor.entryList()->isRowShown(row))
+        if (!m_isRowShown || m_isRowShown(row))
             shown.push_back(&model->rows()[size_t(row)]);
     std::sort(shown.begin(), shown.end(), [](const EntryRow *a, const EntryRow *b) { return a->id < b->id; });
     document.entries.reserve(shown.size());
     for (const EntryRow *row : shown) {
         document.entries.push_back(makeExchangeEntry(row->cells[0], attributeIndexOf(row->id), row->cells[1], false,
-                                                     row->cells[2], languageName, m_editor.session().isMaster()));
+                                                     row->cells[2], languageName, m_session.isMaster()));
     }
     const ExchangeFormat format =
         QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0 ? ExchangeFormat::Csv : ExchangeFormat::Xliff;
     QSaveFile out(path);
     const QByteArray bytes = writeExchange(document, format);
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.flush() || !out.commit()) {
-        MessageBox::show(&m_editor, QMessageBox::Critical, ProgramName,
+        MessageBox::show(m_window, QMessageBox::Critical, ProgramName,
                          QStringLiteral("\"%1\" could not be written: %2").arg(QDir::toNativeSeparators(path), out.errorString()));
         return false;
     }
     lastExportFolder() = QFileInfo(path).absolutePath();
-    m_editor.statusField()->setText(
+    m_session.say(
         QStringLiteral("Exported %1 entries to %2").arg(grouped(int(shown.size())), QFileInfo(path).fileName()));
     return true;
 }
 
 void EditorExchange::onCompareWithEarlierRelease()
 {
-    if (const QString path = chooseEarlierRelease(&m_editor); !path.isEmpty())
+    if (const QString path = chooseEarlierRelease(m_window); !path.isEmpty())
         compareWithEarlierRelease(path);
 }
 
 bool EditorExchange::compareWithEarlierRelease(const QString &path)
 {
     ReleaseComparison comparison;
-    const QString product = QFileInfo(m_editor.session().store().directory()).absolutePath();
+    const QString product = QFileInfo(m_session.store().directory()).absolutePath();
     if (!comparison.compare(path, product)) {
-        MessageBox::show(&m_editor, QMessageBox::Warning, ProgramName,
+        MessageBox::show(m_window, QMessageBox::Warning, ProgramName,
                          QStringLiteral("No comparison with \"%1\": %2").arg(QDir::toNativeSeparators(path), comparison.error()));
         return false;
     }
-    const EntryListModel *model = m_editor.entries();
+    const EntryListModel *model = &m_session.entries();
     QHash<QString, QString> values;
     values.reserve(model->rowCount());
     for (const EntryRow &row : model->rows())
         values.insert(row.cells[0], row.cells[1]);
-    const QSet<QString> stale = comparison.staleKeys(m_editor.session().languageName(), values);
+    const QSet<QString> stale = comparison.staleKeys(m_session.languageName(), values);
     QSet<AttributeId> staleIds;
     m_englishChanges.clear();
     for (const EntryRow &row : model->rows()) {
@@ -297,14 +290,11 @@ bool EditorExchange::compareWithEarlierRelease(const QString &path)
         }
     }
     const int staleCount = int(staleIds.size());
-    m_editor.session().setStaleEntries(std::move(staleIds));
-    m_editor.filterBar().offerReferenceChanged();
-    m_editor.suggestions().setEarlierRelease(path);
-    m_editor.statusField()->setText(QStringLiteral("Since the earlier release: %1 added, %2 removed, %3 changed; %4 stale here")
+    m_session.setStaleEntries(std::move(staleIds));
+    m_session.say(QStringLiteral("Since the earlier release: %1 added, %2 removed, %3 changed; %4 stale here")
                                         .arg(grouped(int(comparison.added().size())), grouped(int(comparison.removed().size())),
                                              grouped(int(comparison.changed().size())), grouped(staleCount)));
-    m_editor.review().updateWhy();
-    m_editor.filterBar().updateCounts();
+    Q_EMIT releaseCompared(path);
     return true;
 }
 

@@ -4,20 +4,31 @@
 #include "model/Types.h"
 
 #include <QHash>
+#include <QObject>
 #include <QSet>
 #include <QString>
 
+#include <functional>
+
+class QWidget;
+
 namespace Glossa {
 
-class CVuduzLanguageMapDlg;
+class EditorSession;
 
 // The editor's traffic with files beyond the language's own: "Import…" and
 // "Export…" of XLIFF and CSV files, and "Compare with Earlier Release…", whose
-// stale marks it keeps for the editor run. Owned by the editor.
-class EditorExchange
+// stale marks it sets in the session. Owned by the editor; window is what its
+// questions and messages are shown over.
+class EditorExchange : public QObject
 {
+    Q_OBJECT
+
 public:
-    explicit EditorExchange(CVuduzLanguageMapDlg &editor);
+    EditorExchange(EditorSession &session, QWidget *window);
+
+    // Which rows (by row of the session's entries) the filter shows, for Export; all without it.
+    void setRowShownTest(std::function<bool(int row)> test) { m_isRowShown = std::move(test); }
 
     // Ask for a file, then import, export or compare.
     void onImport();
@@ -39,8 +50,14 @@ public:
     // marked; empty when it did not change or no release was compared.
     QString englishChangeText(AttributeId id) const;
 
+Q_SIGNALS:
+    // An earlier release was compared: the stale marks and the English changes are new.
+    void releaseCompared(const QString &path);
+
 private:
-    CVuduzLanguageMapDlg &m_editor;
+    EditorSession &m_session;
+    QWidget *m_window;
+    std::function<bool(int row)> m_isRowShown;
     QHash<AttributeId, EnglishChange> m_englishChanges;
 };
 

@@ -1,12 +1,14 @@
-// The side panel's sections made from a session alone, with no editor window: what
-// they list for the entry shown and what they ask the window to do.
+// The editor's parts made from a session alone, with no editor window: what they
+// list for the entry shown, what they change, and what they ask the window to do.
 #include "EditorFixture.h"
 
+#include "editor/EditorExchange.h"
 #include "editor/EditorGlossary.h"
 #include "editor/EditorSession.h"
 #include "editor/EditorSuggestions.h"
 #include "editor/EntryListModel.h"
 #include "model/LocaleCatalogue.h"
+#include "platform/MessageBox.h"
 
 #include <QSignalSpy>
 #include <QTableWidget>
@@ -14,7 +16,7 @@
 using namespace Glossa;
 using namespace TestSupport;
 
-class TestEditorPanels : public QObject
+class TestEditorParts : public QObject
 {
     Q_OBJECT
 
@@ -67,6 +69,15 @@ class TestEditorPanels : public QObject
         return {};
     }
 
+    static QList<EditorFixture::Entry> entries()
+    {
+        return {{QStringLiteral("IDS_DEL1"), QStringLiteral("\"Supprimer l'appareil choisi\""), QStringLiteral("\"Delete the selected device\"")},
+                {QStringLiteral("IDS_DEL2"), QStringLiteral(""), QStringLiteral("\"Delete the selected devices\"")},
+                {QStringLiteral("IDS_CANCEL1"), QStringLiteral("Annuler"), QStringLiteral("Cancel")},
+                {QStringLiteral("IDS_CANCEL2"), QStringLiteral(""), QStringLiteral("Cancel")},
+                {QStringLiteral("IDS_CANCEL3"), QString(), QStringLiteral("Cancel")}};
+    }
+
 private Q_SLOTS:
     void initTestCase()
     {
@@ -115,12 +126,7 @@ private Q_SLOTS:
 
     void suggestionsOfferMatchesAndApplyToTheSameEnglish()
     {
-        QVERIFY(m_fixture.makeProduct(
-            {{QStringLiteral("IDS_DEL1"), QStringLiteral("\"Supprimer l'appareil choisi\""), QStringLiteral("\"Delete the selected device\"")},
-             {QStringLiteral("IDS_DEL2"), QStringLiteral(""), QStringLiteral("\"Delete the selected devices\"")},
-             {QStringLiteral("IDS_CANCEL1"), QStringLiteral("Annuler"), QStringLiteral("Cancel")},
-             {QStringLiteral("IDS_CANCEL2"), QStringLiteral(""), QStringLiteral("Cancel")},
-             {QStringLiteral("IDS_CANCEL3"), QString(), QStringLiteral("Cancel")}}));
+        QVERIFY(m_fixture.makeProduct(entries()));
         EditorSession &session = openSession(QStringLiteral("French (France)"));
         EditorSuggestions panel(session);
         QSignalSpy shown(&panel, &EditorSuggestions::shownChanged);
@@ -161,7 +167,46 @@ private Q_SLOTS:
         QCOMPARE(valueOf(QStringLiteral("IDS_CANCEL2")), QString());
         QCOMPARE(valueOf(QStringLiteral("IDS_CANCEL1")), QStringLiteral("Annuler !")); // not the panel's step
     }
+
+    void exchangeImportsAsOneStepAndExportsWhatTheFilterShows()
+    {
+        QVERIFY(m_fixture.makeProduct(entries()));
+        EditorSession &session = openSession(QStringLiteral("French (France)"));
+        EditorExchange exchange(session, nullptr);
+        QSignalSpy shown(&session, &EditorSession::showEntryRequested);
+        QSignalSpy said(&session, &EditorSession::statusRequested);
+        const QString csv = m_fixture.tmp.filePath(QStringLiteral("in.csv"));
+        QVERIFY(writeBytes(csv, QByteArray("key,value\r\nIDS_CANCEL2,Annuler\r\nIDS_DEL2,Supprimer %s\r\n")));
+
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        QVERIFY(exchange.importFile(csv));
+        QCOMPARE(valueOf(QStringLiteral("IDS_CANCEL2")), QStringLiteral("Annuler"));
+        QCOMPARE(session.undoStack().count(), 1);
+        QCOMPARE(said.last().at(0).toString(), QStringLiteral("2 entries changed by \"in.csv\", 1 of them marked ERROR: "
+                                                              "their placeholders differ from the reference."));
+        QCOMPARE(shown.size(), 1); // the first changed row, in catalogue order
+        QCOMPARE(m_rows->text(m_rows->findRowById(shown.at(0).at(0).value<AttributeId>()), 0), QStringLiteral("IDS_DEL2"));
+        session.undoStack().undo();
+        QCOMPARE(valueOf(QStringLiteral("IDS_CANCEL2")), QString());
+
+        // Read-only, a file is refused whole and no row changes.
+        session.setReadOnlyReason(QStringLiteral("held by another copy"));
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        QVERIFY(!exchange.importFile(csv));
+        QVERIFY(MessageBox::shownMessages().last().contains(QStringLiteral("read-only. held by another copy.")));
+        QCOMPARE(valueOf(QStringLiteral("IDS_CANCEL2")), QString());
+
+        // Export writes the rows the filter lets through, beside the session's reference.
+        exchange.setRowShownTest([this](int row) { return m_rows->text(row, 0).startsWith(QStringLiteral("IDS_CANCEL")); });
+        const QString out = m_fixture.tmp.filePath(QStringLiteral("out.xlf"));
+        QVERIFY(exchange.exportFile(out));
+        const QByteArray xliff = readBytes(out);
+        QVERIFY(xliff.contains("IDS_CANCEL1") && xliff.contains("IDS_CANCEL3"));
+        QVERIFY(!xliff.contains("IDS_DEL1"));
+        QVERIFY(xliff.contains("source-language=\"en-US\""));
+        QCOMPARE(said.last().at(0).toString(), QStringLiteral("Exported 3 entries to out.xlf"));
+    }
 };
 
-QTEST_MAIN(TestEditorPanels)
-#include "tst_editorpanels.moc"
+QTEST_MAIN(TestEditorParts)
+#include "tst_editorparts.moc"
