@@ -88,7 +88,7 @@ void CVuduzLanguageMapDlg::buildControls()
     m_session = new EditorSession(*m_owner, this);
     m_review = std::make_unique<EditorReview>(*this, *m_session);
     m_exchange = std::make_unique<EditorExchange>(*m_session, this);
-    m_recovery = new EditorRecovery(*this);
+    m_recovery = new EditorRecovery(*m_session, this);
     const DialogBaseUnits units = dialogBaseUnits(font());
     m_list = new CVuduzListCtrl({QStringLiteral("Attribute"), QStringLiteral("Value"), QStringLiteral("Reference"),
                                  QStringLiteral("Statue")},

@@ -4,7 +4,7 @@
 #include "editor/ChangeListDlg.h"
 #include "editor/EditorOwner.h"
 #include "editor/EntryListModel.h"
-#include "editor/VuduzLanguageMapDlg.h"
+#include "editor/EditorSession.h"
 #include "model/Constants.h"
 #include "model/LanguageStore.h"
 #include "platform/MessageBox.h"
@@ -54,14 +54,17 @@ void EditorRecovery::setEnabled(bool enabled)
     recoveryEnabled = enabled;
 }
 
-EditorRecovery::EditorRecovery(CVuduzLanguageMapDlg &editor)
-    : QObject(&editor)
-    , m_editor(editor)
+EditorRecovery::EditorRecovery(EditorSession &session, QWidget *window)
+    : QObject(window)
+    , m_session(session)
+    , m_window(window)
 {
     m_typingTimer.setSingleShot(true);
     m_typingTimer.setInterval(TypingRestMs);
     connect(&m_typingTimer, &QTimer::timeout, this, &EditorRecovery::writePending);
     connect(&m_watcher, &LanguageFileWatcher::changed, this, [this] { report(changedOnDiskText()); });
+    // Every step that changes rows goes into the journal, undo and redo included.
+    connect(&session, &EditorSession::rowsChanged, this, &EditorRecovery::recordStep);
 }
 
 EditorRecovery::~EditorRecovery()
@@ -75,12 +78,12 @@ EditorRecovery::~EditorRecovery()
 QString EditorRecovery::changedOnDiskText() const
 {
     return QStringLiteral("%1 changed on disk: Save will keep the other changes")
-        .arg(LanguageStore::fileNameFor(m_editor.session().languageName()));
+        .arg(LanguageStore::fileNameFor(m_session.languageName()));
 }
 
 void EditorRecovery::report(const QString &text)
 {
-    m_editor.statusField()->setText(text);
+    m_session.say(text);
 }
 
 bool EditorRecovery::start()
@@ -88,11 +91,11 @@ bool EditorRecovery::start()
     m_off = !recoveryEnabled;
     if (m_off)
         return true;
-    LanguageStore &store = m_editor.session().store();
-    m_filePath = QDir::cleanPath(store.filePathFor(m_editor.session().languageName()));
-    m_journalPath = journalPathFor(m_filePath, m_editor.session().languageName());
+    LanguageStore &store = m_session.store();
+    m_filePath = QDir::cleanPath(store.filePathFor(m_session.languageName()));
+    m_journalPath = journalPathFor(m_filePath, m_session.languageName());
     // A file the editor opened read-only (it reads as no text) is never written: no lock, no journal.
-    if (m_editor.isReadOnly())
+    if (m_session.isReadOnly())
         m_readOnly = true;
     else if (!askAboutLock())
         return false;
@@ -101,7 +104,7 @@ bool EditorRecovery::start()
     // The rows are the main window's reading of the file. When the file changed
     // since (a git pull while the program stood open), they are behind it: what
     // they were read from is not known, so Save merges with the disk.
-    const std::optional<LanguageStore::FileStamp> read = store.readStamp(m_editor.session().languageName());
+    const std::optional<LanguageStore::FileStamp> read = store.readStamp(m_session.languageName());
     const bool rowsBehind = read && m_loaded.exists
         && *read != LanguageStore::FileStamp{m_loaded.size, m_loaded.modifiedMs};
     if (rowsBehind) {
@@ -116,7 +119,7 @@ bool EditorRecovery::start()
     if (rowsBehind && !m_readOnly)
         report(changedOnDiskText());
     // Any change of the field's text, typed or put there by Undo or Use It, is journaled once it rests.
-    connect(m_editor.valueEdit(), &QLineEdit::textChanged, this, &EditorRecovery::valueEdited, Qt::UniqueConnection);
+    connect(&m_session, &EditorSession::fieldValueChanged, this, &EditorRecovery::valueEdited, Qt::UniqueConnection);
     return true;
 }
 
@@ -148,19 +151,19 @@ bool EditorRecovery::askAboutLock()
     case LanguageLock::State::Unavailable:
         report(QStringLiteral("No lock file can be made beside %1: another copy of Glossa Desk opening it will not "
                               "be told that it is open here")
-                   .arg(LanguageStore::fileNameFor(m_editor.session().languageName())));
+                   .arg(LanguageStore::fileNameFor(m_session.languageName())));
         return true;
     case LanguageLock::State::HeldByOther:
         break;
     }
-    const auto answer = MessageBox::ask(&m_editor, QMessageBox::Warning, ProgramName,
-                                        LanguageLock::describeHolder(m_editor.session().languageName(), m_lock.holder()),
+    const auto answer = MessageBox::ask(m_window, QMessageBox::Warning, ProgramName,
+                                        LanguageLock::describeHolder(m_session.languageName(), m_lock.holder()),
                                         {{OpenReadOnlyAnswer, QStringLiteral("Open Read-Only")},
                                          {OpenAnywayAnswer, QStringLiteral("Open Anyway")},
                                          {QMessageBox::Cancel, QStringLiteral("Cancel")}});
     if (answer == OpenReadOnlyAnswer) {
         m_readOnly = true;
-        m_editor.setReadOnly(LanguageLock::describeHolder(m_editor.session().languageName(), m_lock.holder()));
+        m_session.setReadOnlyReason(LanguageLock::describeHolder(m_session.languageName(), m_lock.holder()));
         return true;
     }
     // Open Anyway: both copies may save; each save merges with what the other wrote.
@@ -185,9 +188,9 @@ void EditorRecovery::offerJournal()
         if (readable)
             why = QStringLiteral("its language file \"%1\" is gone.").arg(QDir::toNativeSeparators(journal.header.filePath));
         const QString aside = keepJournalAside(m_journalPath);
-        MessageBox::show(&m_editor, QMessageBox::Warning, ProgramName,
+        MessageBox::show(m_window, QMessageBox::Warning, ProgramName,
                          QStringLiteral("The recovery journal of %1 cannot be used: %2\n\nIt has been kept as \"%3\".")
-                             .arg(m_editor.session().languageName(), why, QDir::toNativeSeparators(aside.isEmpty() ? m_journalPath : aside)));
+                             .arg(m_session.languageName(), why, QDir::toNativeSeparators(aside.isEmpty() ? m_journalPath : aside)));
         return;
     }
     if (journal.changeCount() == 0) {
@@ -203,13 +206,13 @@ void EditorRecovery::offerJournal()
         });
     const RecoveryPlan plan = planRecovery(journal, FileFingerprint::of(m_filePath), disk);
     QString text = QStringLiteral("%1 has %2 unsaved changes, made between %3 and %4, kept in its recovery journal.")
-                       .arg(m_editor.session().languageName(), QString::number(journal.changeCount()),
+                       .arg(m_session.languageName(), QString::number(journal.changeCount()),
                             timeText(journal.header.createdMs), timeText(journal.lastChangeMs()));
     if (plan.fileChanged)
         text += QStringLiteral("\n\nThe file has changed on disk since: a value changed there and in the journal "
                                "is asked about.");
     for (;;) {
-        const auto answer = MessageBox::ask(&m_editor, QMessageBox::Question, ProgramName, text,
+        const auto answer = MessageBox::ask(m_window, QMessageBox::Question, ProgramName, text,
                                             {{RestoreAnswer, QStringLiteral("Restore")},
                                              {DiscardAnswer, QStringLiteral("Discard")},
                                              {ShowChangesAnswer, QStringLiteral("Show Changes")}});
@@ -239,8 +242,8 @@ void EditorRecovery::showChanges(const RecoveryPlan &plan)
     for (const RecoveryChange &change : plan.changes)
         rows.append({change.typed ? change.key + QStringLiteral(" (typed, not applied)") : change.key,
                      change.fileValue, change.journalValue});
-    ChangeListDlg dialog(&m_editor, QStringLiteral("Show Changes"),
-                         QStringLiteral("The changes the recovery journal of %1 holds:").arg(m_editor.session().languageName()),
+    ChangeListDlg dialog(m_window, QStringLiteral("Show Changes"),
+                         QStringLiteral("The changes the recovery journal of %1 holds:").arg(m_session.languageName()),
                          {QStringLiteral("Attribute"), QStringLiteral("Value in the File"),
                           QStringLiteral("Value in the Journal")},
                          rows, {{QStringLiteral("Close"), 0}});
@@ -254,7 +257,7 @@ bool EditorRecovery::restore(const JournalContents &journal, const RecoveryPlan 
         QList<QStringList> rows;
         for (const MergeConflict &conflict : plan.conflicts)
             rows.append({conflict.key, shown(conflict.loaded), shown(conflict.disk), conflict.mine});
-        ChangeListDlg dialog(&m_editor, QStringLiteral("Changed on Disk"),
+        ChangeListDlg dialog(m_window, QStringLiteral("Changed on Disk"),
                              QStringLiteral("These values were changed both in the file, since the journal began, and "
                                             "in the journal:"),
                              {QStringLiteral("Attribute"), QStringLiteral("Loaded"), QStringLiteral("On Disk"),
@@ -270,13 +273,13 @@ bool EditorRecovery::restore(const JournalContents &journal, const RecoveryPlan 
 
     // Each value goes back into its row as Modify puts it, checked; the undo
     // history starts from here, so it is not a step of its own.
-    const LanguageStore &store = m_editor.session().store();
+    const LanguageStore &store = m_session.store();
     QHash<AttributeId, QString> values;
     values.reserve(qsizetype(entries.size()));
     for (const JournalEntry &entry : entries)
         if (const std::optional<AttributeId> id = store.findAttribute(entry.key))
             values.insert(*id, entry.value);
-    EntryListModel *model = m_editor.entries();
+    EntryListModel *model = &m_session.entries();
     const int status = model->statusColumn();
     JournalStep step{QDateTime::currentMSecsSinceEpoch(), JournalStepKind::Restore, {}};
     step.entries.reserve(entries.size());
@@ -288,7 +291,6 @@ bool EditorRecovery::restore(const JournalContents &journal, const RecoveryPlan 
         row.cells[1] = it.value();
         row.cells[size_t(status)] = CheckPlaceholders(row.cells[1], row.cells[2], row.id) ? StatusModified : StatusError;
     });
-    m_editor.filterBar().updateCounts();
 
     // The journal starts again on the file as it is now, with the restored values as its first step.
     QFile::remove(m_journalPath);
@@ -298,8 +300,8 @@ bool EditorRecovery::restore(const JournalContents &journal, const RecoveryPlan 
         if (const std::optional<AttributeId> id = store.findAttribute(plan.pending->key)) {
             const int row = model->findRowById(*id);
             if (row >= 0) {
-                m_editor.ShowEntry(row);
-                m_editor.valueEdit()->setText(plan.pending->text);
+                m_session.showEntry(*id);
+                m_session.setValueText(plan.pending->text);
                 writePending();
             }
         }
@@ -316,7 +318,7 @@ bool EditorRecovery::ensureJournal()
         return true;
     JournalHeader header;
     header.filePath = m_filePath;
-    header.language = m_editor.session().languageName();
+    header.language = m_session.languageName();
     header.loaded = m_loaded;
     header.createdMs = QDateTime::currentMSecsSinceEpoch();
     if (m_journal.create(m_journalPath, header))
@@ -328,9 +330,9 @@ bool EditorRecovery::ensureJournal()
 JournalEntry EditorRecovery::entryFor(const RowChange &change)
 {
     // The row's own attribute cell, found by hash: the store's catalogue is a map.
-    const EntryListModel *model = m_editor.entries();
+    const EntryListModel *model = &m_session.entries();
     const int row = model->findRowById(change.id);
-    const QString key = row >= 0 ? model->text(row, 0) : m_editor.session().store().attributes().value(change.id);
+    const QString key = row >= 0 ? model->text(row, 0) : m_session.store().attributes().value(change.id);
     return {key, loadedValue(change.id), change.after.value, isMarkedState(change.after.state)};
 }
 
@@ -370,13 +372,13 @@ void EditorRecovery::entryShown()
 void EditorRecovery::writePending()
 {
     m_typingTimer.stop();
-    if (m_readOnly || !m_editor.session().shownEntry())
+    if (m_readOnly || !m_session.shownEntry())
         return;
-    const EntryListModel *model = m_editor.entries();
-    const int row = model->findRowById(*m_editor.session().shownEntry());
+    const EntryListModel *model = &m_session.entries();
+    const int row = model->findRowById(*m_session.shownEntry());
     if (row < 0)
         return;
-    const QString text = m_editor.valueEdit()->text();
+    const QString text = m_session.fieldValue();
     if (text == model->text(row, 1)) {
         entryShown(); // nothing unapplied any more
         return;
@@ -412,7 +414,7 @@ bool EditorRecovery::mergeForSave(LanguageValues &saveList, LanguageValues &appl
     if (now.sameContent(m_loaded))
         return true;
 
-    const LanguageStore &store = m_editor.session().store();
+    const LanguageStore &store = m_session.store();
     const QHash<QString, QString> disk = diskValues();
     QHash<QString, QString> loaded;
     std::vector<std::pair<QString, QString>> mine;
@@ -434,10 +436,10 @@ bool EditorRecovery::mergeForSave(LanguageValues &saveList, LanguageValues &appl
         for (const MergeConflict &conflict : outcome.conflicts)
             rows.append({conflict.key, shown(conflict.loaded), shown(conflict.disk),
                          saveList.value(idOf.value(conflict.key))});
-        ChangeListDlg dialog(&m_editor, QStringLiteral("Changed on Disk"),
+        ChangeListDlg dialog(m_window, QStringLiteral("Changed on Disk"),
                              QStringLiteral("%1 was changed on disk while it was open here, and these values were "
                                             "changed on both sides:")
-                                 .arg(LanguageStore::fileNameFor(m_editor.session().languageName())),
+                                 .arg(LanguageStore::fileNameFor(m_session.languageName())),
                              {QStringLiteral("Attribute"), QStringLiteral("Loaded"), QStringLiteral("On Disk"),
                               QStringLiteral("Here")},
                              rows, {{QStringLiteral("Keep Mine"), KeepMine}, {QStringLiteral("Take Theirs"), TakeTheirs},
@@ -456,8 +458,8 @@ bool EditorRecovery::mergeForSave(LanguageValues &saveList, LanguageValues &appl
     }
     // The owner's rows take the file as it will be: the other program's values and ours.
     applied.clear();
-    if (m_editor.sourceList) {
-        for (const EntryRow &row : m_editor.sourceList->rows()) {
+    if (const EntryListModel *source = m_session.sourceRows()) {
+        for (const EntryRow &row : source->rows()) {
             const auto it = disk.constFind(row.cells[0]);
             if (it != disk.cend() && it.value() != row.cells[1])
                 applied.insert(row.id, it.value());
@@ -479,7 +481,7 @@ void EditorRecovery::takeFileValues(LanguageStore &store)
 {
     // The owner's rows come with the values it read them from; rows of a new
     // language are blank, and what its file holds (if anything) is read now.
-    if (const LanguageValues *owned = m_editor.sourceList ? m_editor.session().owner().fileValues() : nullptr) {
+    if (const LanguageValues *owned = m_session.sourceRows() ? m_session.owner().fileValues() : nullptr) {
         m_fileValues = *owned;
         return;
     }

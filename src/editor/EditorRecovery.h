@@ -17,7 +17,7 @@
 
 namespace Glossa {
 
-class CVuduzLanguageMapDlg;
+class EditorSession;
 class LanguageStore;
 struct RecoveryPlan;
 
@@ -41,7 +41,8 @@ public:
     // How long typing rests before it is journaled.
     static constexpr int TypingRestMs = 1000;
 
-    explicit EditorRecovery(CVuduzLanguageMapDlg &editor);
+    // window: what its questions are shown over, and its parent.
+    EditorRecovery(EditorSession &session, QWidget *window);
     // For the benchmarks' baseline only: editors opened while it is off take no
     // lock, journal nothing and watch nothing, as the editor did before.
     static void setEnabled(bool enabled);
@@ -97,7 +98,8 @@ private:
     void report(const QString &text);
     void releaseLock();
 
-    CVuduzLanguageMapDlg &m_editor;
+    EditorSession &m_session;
+    QWidget *m_window;
     QString m_filePath;
     QString m_journalPath;
     LanguageLock m_lock;

@@ -31,6 +31,9 @@ public:
 
     EditorOwner &owner() const { return m_owner; }
     LanguageStore &store() const;
+    // The owner's rows the run's rows were copied from; null for a new language.
+    const EntryListModel *sourceRows() const { return m_sourceRows; }
+    void setSourceRows(const EntryListModel *rows) { m_sourceRows = rows; }
     // The rows of the run; set once, before any step.
     EntryListModel &entries() const { return *m_entries; }
     void setEntries(EntryListModel &entries) { m_entries = &entries; }
@@ -43,7 +46,11 @@ public:
     QString productDirectory() const;
 
     // A language opened read-only, and why; empty when it may be written.
-    void setReadOnlyReason(const QString &reason) { m_readOnlyReason = reason; }
+    void setReadOnlyReason(const QString &reason)
+    {
+        m_readOnlyReason = reason;
+        Q_EMIT readOnlyChanged(reason);
+    }
     const QString &readOnlyReason() const { return m_readOnlyReason; }
     bool isReadOnly() const { return !m_readOnlyReason.isEmpty(); }
 
@@ -62,6 +69,7 @@ public:
     {
         m_fieldValue = text;
         m_valueHeld = held;
+        Q_EMIT fieldValueChanged();
     }
     // Whether typing may change the Value field.
     bool canEditValue() const { return !isReadOnly() && !m_valueHeld; }
@@ -100,6 +108,10 @@ public:
     void endReplay() { m_replaying = false; }
 
 Q_SIGNALS:
+    // The language was found to be read-only (or no longer is), and why.
+    void readOnlyChanged(const QString &reason);
+    // The Value field's text changed, typed or put there.
+    void fieldValueChanged();
     // Say this in the status line.
     void statusRequested(const QString &text);
     // Show the entry of this attribute in the fields and select its row.
@@ -119,6 +131,7 @@ Q_SIGNALS:
 private:
     EditorOwner &m_owner;
     EntryListModel *m_entries = nullptr;
+    const EntryListModel *m_sourceRows = nullptr;
     QString m_languageName;
     bool m_isMaster = false;
     QString m_readOnlyReason;

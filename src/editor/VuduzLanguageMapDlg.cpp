@@ -93,6 +93,7 @@ void CVuduzLanguageMapDlg::OnInitDialog()
     hide();
     setWindowTitle(EditorTitle + QStringLiteral("      ") + LocaleCatalogue::DisplayNameAt(languageIndex));
     m_session->setLanguage(LocaleCatalogue::DisplayNameAt(languageIndex));
+    m_session->setSourceRows(sourceList);
     const QString &languageName = m_session->languageName();
 
     m_list->setStatusColumn(3);
@@ -231,7 +232,11 @@ QString CVuduzLanguageMapDlg::fieldValue() const
 
 void CVuduzLanguageMapDlg::setReadOnly(const QString &reason)
 {
-    m_session->setReadOnlyReason(reason);
+    m_session->setReadOnlyReason(reason); // the window follows through readOnlyChanged
+}
+
+void CVuduzLanguageMapDlg::showReadOnly(const QString &reason)
+{
     for (int id : {IDC_SAVE, IDC_MODIFY, IDC_REMOVE_REDUNDANT, IDC_ADD_ATTRIBUTE})
         findControl<QWidget>(this, id)->setEnabled(false);
     m_valueEdit->setReadOnly(true);
@@ -466,6 +471,7 @@ bool CVuduzLanguageMapDlg::isReadOnly() const
 
 void CVuduzLanguageMapDlg::connectSession()
 {
+    connect(m_session, &EditorSession::readOnlyChanged, this, &CVuduzLanguageMapDlg::showReadOnly);
     connect(m_session, &EditorSession::statusRequested, this, [this](const QString &text) { m_status->setText(text); });
     connect(m_session, &EditorSession::showEntryRequested, this,
             [this](AttributeId id) { ShowEntry(entries()->findRowById(id)); });
@@ -485,7 +491,6 @@ void CVuduzLanguageMapDlg::connectSession()
         for (const RowChange &change : changes)
             m_list->filterModel()->keepShown(change.id);
     });
-    connect(m_session, &EditorSession::rowsChanged, m_recovery, &EditorRecovery::recordStep);
 }
 
 } // namespace Glossa

@@ -183,6 +183,8 @@ private:
     void buildControls();
     // Connects the session's requests to the fields, the rows and the status line.
     void connectSession();
+    // Save and every step that changes a row off, the title and the status line saying why.
+    void showReadOnly(const QString &reason);
     // target: the control the key was sent to.
     bool handleKey(int key, Qt::KeyboardModifiers modifiers, const QWidget *target);
 

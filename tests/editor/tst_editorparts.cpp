@@ -4,11 +4,14 @@
 
 #include "editor/EditorExchange.h"
 #include "editor/EditorGlossary.h"
+#include "editor/EditorRecovery.h"
 #include "editor/EditorSession.h"
 #include "editor/EditorSuggestions.h"
 #include "editor/EntryListModel.h"
+#include "model/Constants.h"
 #include "model/LocaleCatalogue.h"
 #include "platform/MessageBox.h"
+#include "recovery/Journal.h"
 
 #include <QSignalSpy>
 #include <QTableWidget>
@@ -205,6 +208,49 @@ private Q_SLOTS:
         QVERIFY(!xliff.contains("IDS_DEL1"));
         QVERIFY(xliff.contains("source-language=\"en-US\""));
         QCOMPARE(said.last().at(0).toString(), QStringLiteral("Exported 3 entries to out.xlf"));
+    }
+
+    void recoveryJournalsStepsAndTypingAndRestoresThem()
+    {
+        QVERIFY(m_fixture.makeProduct(entries()));
+        const QByteArray loaded = readBytes(m_fixture.languageFile());
+        QString journalPath;
+        {
+            EditorSession &session = openSession(QStringLiteral("French (France)"));
+            EditorRecovery recovery(session, nullptr);
+            QVERIFY(recovery.start());
+            journalPath = recovery.journalPath();
+            session.applyValues({{m_rows->findRowById(show(QStringLiteral("IDS_CANCEL2"))), QStringLiteral("Annuler")}},
+                                QStringLiteral("the import of x.csv"));
+            // Typing that rests is journaled as pending, never applied.
+            show(QStringLiteral("IDS_DEL2"));
+            recovery.entryShown();
+            session.setFieldValue(QStringLiteral("Supprimer les"), false);
+            JournalContents contents;
+            QTRY_VERIFY(readJournal(journalPath, contents) && contents.pending);
+            QCOMPARE(contents.steps.size(), size_t(1));
+            QCOMPARE(contents.pending->text, QStringLiteral("Supprimer les"));
+            // The run ends as a crash ends it: no finish, the journal stays.
+        }
+        QCOMPARE(readBytes(m_fixture.languageFile()), loaded);
+        QVERIFY(QFile::exists(journalPath));
+
+        EditorSession &session = openSession(QStringLiteral("French (France)"));
+        QSignalSpy shown(&session, &EditorSession::showEntryRequested);
+        QSignalSpy typed(&session, &EditorSession::valueTextRequested);
+        EditorRecovery recovery(session, nullptr);
+        MessageBox::setNextAnswer(EditorRecovery::RestoreAnswer);
+        QVERIFY(recovery.start());
+        QVERIFY(MessageBox::shownMessages().last().contains(QStringLiteral("French (France) has 2 unsaved changes")));
+        QCOMPARE(valueOf(QStringLiteral("IDS_CANCEL2")), QStringLiteral("Annuler"));
+        QCOMPARE(m_rows->text(m_rows->findRowById(show(QStringLiteral("IDS_CANCEL2"))), 3), StatusModified);
+        // The typing goes back into the field of its entry, through the window.
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(m_rows->text(m_rows->findRowById(shown.at(0).at(0).value<AttributeId>()), 0), QStringLiteral("IDS_DEL2"));
+        QCOMPARE(typed.at(0).at(0).toString(), QStringLiteral("Supprimer les"));
+        QCOMPARE(readBytes(m_fixture.languageFile()), loaded);
+        recovery.finish();
+        QVERIFY(!QFile::exists(journalPath));
     }
 };
 
