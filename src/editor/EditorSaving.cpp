@@ -3,7 +3,7 @@
 #include "editor/EditorOwner.h"
 #include "editor/EditorRecovery.h"
 #include "editor/EntryListModel.h"
-#include "editor/VuduzLanguageMapDlg.h"
+#include "editor/EditorSession.h"
 #include "model/Constants.h"
 #include "model/LanguageStore.h"
 #include "model/LocaleCatalogue.h"
@@ -40,18 +40,18 @@ QStringList notHeldAfterSave(LanguageStore &store, const QString &displayName, c
 
 } // namespace
 
-void EditorSaving::save()
+bool EditorSaving::save()
 {
-    EntryListModel *model = m_editor.entries();
-    WaitingScope wait(&m_editor, QStringLiteral("Checking data..."));
+    EntryListModel *model = &m_session.entries();
+    WaitingScope wait(m_window, QStringLiteral("Checking data..."));
     LanguageValues saveList;
     bool askFormat = true;
     // A question with the wait ended and the waiting window hidden; No shows
     // the row and stops the save, Yes puts the wait back.
     auto confirm = [&](int row, QMessageBox::Icon icon, const QString &caption, const QString &text) {
         wait.pause();
-        if (MessageBox::show(&m_editor, icon, caption, text, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
-            m_editor.ShowEntry(row);
+        if (MessageBox::show(m_window, icon, caption, text, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+            m_session.showEntry(model->itemData(row));
             return false;
         }
         wait.resume();
@@ -68,39 +68,39 @@ void EditorSaving::save()
             && !confirm(row, QMessageBox::Warning, QStringLiteral("Warning"),
                         QStringLiteral("Attribute: ") + attribute
                             + QStringLiteral(" .Translate format error!Do you want to continue to save?")))
-            return;
+            return false;
         if (value.count(u'"') % 2 != 0
             && !confirm(row, QMessageBox::Critical, QStringLiteral("Error"),
                         QStringLiteral("Error: ") + attribute + u'=' + value + QStringLiteral(" Translate mismatch ")
                             + u'"' + QStringLiteral("!Do you want to continue to save?")))
-            return;
+            return false;
         saveList.insert(model->itemData(row), value);
     }
 
     // Another program's changes since the editor loaded the file are kept; a
     // value changed on both sides is asked about, and Cancel there writes nothing.
-    EditorRecovery &recovery = m_editor.recovery();
+    EditorRecovery &recovery = m_recovery;
     LanguageValues applied;
     const bool changedOnDisk = recovery.fileChangedSinceLoaded();
     if (changedOnDisk)
         wait.pause();
     if (!recovery.mergeForSave(saveList, applied))
-        return;
+        return false;
     if (changedOnDisk)
         wait.resume();
 
     wait.setText(QStringLiteral("Saving data, please wait ..."));
-    LanguageStore &store = m_editor.session().store();
-    const QString displayName = LocaleCatalogue::DisplayNameAt(m_editor.languageIndex);
+    LanguageStore &store = m_session.store();
+    const QString &displayName = m_session.languageName();
     if (!store.SaveLanguageFile(displayName, saveList)) {
         // Nothing was written: the editor stays open with every row and mark as
         // it was, so nothing the user typed is lost.
         wait.finish();
-        MessageBox::show(&m_editor, QMessageBox::Critical, ProgramName,
+        MessageBox::show(m_window, QMessageBox::Critical, ProgramName,
                          QStringLiteral("The changes could not be saved to \"%1\".\n\n%2\n\nEvery change is still here; "
                                         "correct the problem and save again.")
                              .arg(LanguageStore::fileNameFor(displayName), store.lastError()));
-        return;
+        return false;
     }
     const QString notice = store.lastNotice();
     // The journal goes only once the file, read back, holds what was decided.
@@ -110,42 +110,41 @@ void EditorSaving::save()
         wait.finish();
         if (why.isEmpty())
             why = QStringLiteral("It does not hold the saved values of %1.").arg(notHeld.join(QStringLiteral(", ")));
-        MessageBox::show(&m_editor, QMessageBox::Critical, ProgramName,
+        MessageBox::show(m_window, QMessageBox::Critical, ProgramName,
                          QStringLiteral("\"%1\" was written, but reading it back went wrong.\n\n%2\n\nEvery change is "
                                         "still here and in the recovery journal; save again.")
                              .arg(LanguageStore::fileNameFor(displayName), why));
-        return;
+        return false;
     }
-    m_editor.session().owner().ApplySavedValues(applied);
+    m_session.owner().ApplySavedValues(applied);
     // Values dropped for the disk's ("Take Theirs") can still be had back from the journal, kept aside.
-    m_editor.droppedValueCount = recovery.droppedValues();
-    if (m_editor.droppedValueCount > 0)
-        m_editor.keptJournalPath = recovery.finishKeepingJournal();
+    m_dropped = recovery.droppedValues();
+    if (m_dropped > 0)
+        m_keptJournal = recovery.finishKeepingJournal();
     else
         recovery.finish();
     wait.finish();
     if (!notice.isEmpty())
-        MessageBox::show(&m_editor, QMessageBox::Information, ProgramName, notice);
-    m_editor.done(ResultSaved);
+        MessageBox::show(m_window, QMessageBox::Information, ProgramName, notice);
+    return true;
 }
 
-void EditorSaving::cancel()
+bool EditorSaving::cancel()
 {
-    const EntryListModel *model = m_editor.entries();
+    const EntryListModel *model = &m_session.entries();
     for (int row = 0; row < model->rowCount(); ++row) {
         if (isMarked(model->text(row, model->statusColumn()))) {
-            const auto answer = MessageBox::show(&m_editor, QMessageBox::Warning, QStringLiteral("Warning"),
+            const auto answer = MessageBox::show(m_window, QMessageBox::Warning, QStringLiteral("Warning"),
                                                  QStringLiteral(" Are you sure you want to exit without saving any changes?"),
                                                  QMessageBox::Yes | QMessageBox::No);
-            if (answer == QMessageBox::Yes) {
-                m_editor.recovery().finish(); // the changes are dropped, and their journal with them
-                m_editor.done(ResultCancelled);
-            }
-            return;
+            if (answer != QMessageBox::Yes)
+                return false;
+            m_recovery.finish(); // the changes are dropped, and their journal with them
+            return true;
         }
     }
-    m_editor.recovery().finish();
-    m_editor.done(ResultCancelled);
+    m_recovery.finish();
+    return true;
 }
 
 } // namespace Glossa

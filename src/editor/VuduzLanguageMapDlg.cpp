@@ -343,12 +343,18 @@ void CVuduzLanguageMapDlg::OnSave()
 {
     if (isReadOnly())
         return;
-    EditorSaving(*this).save();
+    EditorSaving saving(*m_session, *m_recovery, this);
+    if (!saving.save())
+        return; // the editor stays open with every row as it was
+    droppedValueCount = saving.droppedValueCount();
+    keptJournalPath = saving.keptJournalPath();
+    done(ResultSaved);
 }
 
 void CVuduzLanguageMapDlg::OnCancel()
 {
-    EditorSaving(*this).cancel();
+    if (EditorSaving(*m_session, *m_recovery, this).cancel())
+        done(ResultCancelled);
 }
 
 void CVuduzLanguageMapDlg::OnRemoveRedundantEntries()

@@ -5,6 +5,7 @@
 #include "editor/EditorExchange.h"
 #include "editor/EditorGlossary.h"
 #include "editor/EditorRecovery.h"
+#include "editor/EditorSaving.h"
 #include "editor/EditorSession.h"
 #include "editor/EditorSuggestions.h"
 #include "editor/EntryListModel.h"
@@ -251,6 +252,42 @@ private Q_SLOTS:
         QCOMPARE(readBytes(m_fixture.languageFile()), loaded);
         recovery.finish();
         QVERIFY(!QFile::exists(journalPath));
+    }
+
+    void savingAsksAboutErrorsAndWritesOnlyWhenTold()
+    {
+        QVERIFY(m_fixture.makeProduct(entries()));
+        const QByteArray loaded = readBytes(m_fixture.languageFile());
+        EditorSession &session = openSession(QStringLiteral("French (France)"));
+        m_session->setSourceRows(&m_fixture.owner->rows);
+        EditorRecovery recovery(session, nullptr);
+        QVERIFY(recovery.start());
+        const AttributeId broken = show(QStringLiteral("IDS_DEL2")); // its English has no %s
+        session.applyValues({{m_rows->findRowById(broken), QStringLiteral("Supprimer %s")},
+                             {m_rows->findRowById(show(QStringLiteral("IDS_CANCEL2"))), QStringLiteral("Annuler")}},
+                            QStringLiteral("the import of x.csv"));
+        QSignalSpy shown(&session, &EditorSession::showEntryRequested);
+
+        // No at the format question: nothing is written, the row in question is shown.
+        MessageBox::setNextAnswer(QMessageBox::No);
+        EditorSaving saving(session, recovery, nullptr);
+        QVERIFY(!saving.save());
+        QVERIFY(MessageBox::shownMessages().last().contains(QStringLiteral("Attribute: IDS_DEL2 .Translate format error!")));
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.at(0).at(0).value<AttributeId>(), broken);
+        QCOMPARE(readBytes(m_fixture.languageFile()), loaded);
+        QVERIFY(m_fixture.owner->applied.isEmpty());
+
+        // Yes: both values are written and handed back to the owner.
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        QVERIFY(saving.save());
+        const QByteArray saved = readBytes(m_fixture.languageFile());
+        QVERIFY(QString::fromUtf16(reinterpret_cast<const char16_t *>(saved.constData() + 2), (saved.size() - 2) / 2)
+                    .contains(QStringLiteral("IDS_CANCEL2=\"Annuler\"")));
+        QCOMPARE(m_fixture.owner->applied.size(), 1);
+        QCOMPARE(m_fixture.owner->applied.front().size(), 2);
+        QCOMPARE(saving.droppedValueCount(), 0);
+        QVERIFY(!QFile::exists(recovery.journalPath()));
     }
 };
 
