@@ -100,7 +100,7 @@ int main(int argc, char **argv)
     QLineEdit *filter = editor.filterEdit();
     QLineEdit *count = editor.shownEntriesField();
     const auto warningTest = [&](const EntryRow &row) {
-        for (const Finding &f : editor.findingsOf(row))
+        for (const Finding &f : editor.session().findingsOf(row))
             if (f.severity == FindingSeverity::Warning)
                 return true;
         return false;

@@ -86,7 +86,7 @@ void CVuduzLanguageMapDlg::buildControls()
     // The review makes "Use It" before the template's controls, so that they keep
     // their places among the children.
     m_session = new EditorSession(*m_owner, this);
-    m_review = std::make_unique<EditorReview>(*this, *m_session);
+    m_review = std::make_unique<EditorReview>(*m_session, m_area);
     m_exchange = std::make_unique<EditorExchange>(*m_session, this);
     m_recovery = new EditorRecovery(*m_session, this);
     const DialogBaseUnits units = dialogBaseUnits(font());
@@ -175,6 +175,7 @@ void CVuduzLanguageMapDlg::buildControls()
     m_place->addSection(m_suggestions.get());
     m_glossary = std::make_unique<EditorGlossary>(*m_session);
     m_glossary->setFields(m_referenceEdit, m_valueEdit);
+    m_review->setWhySources(m_spelling.get(), m_exchange.get(), m_glossary.get());
     // F9 or the remembered choice: the menu, the panel and the glossary follow.
     connect(m_suggestions.get(), &EditorSuggestions::shownChanged, this, [this](bool shown) {
         m_commands->panelShownChanged(shown);

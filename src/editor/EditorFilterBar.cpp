@@ -67,7 +67,7 @@ EditorFilterBar::EditorFilterBar(CVuduzLanguageMapDlg &editor)
     filter->setWarningTest([this](const EntryRow &row) {
         if (m_editor.session().isStale(row.id))
             return true;
-        for (const Finding &f : m_editor.findingsOf(row))
+        for (const Finding &f : m_editor.session().findingsOf(row))
             if (f.severity == FindingSeverity::Warning)
                 return true;
         return false;
@@ -170,7 +170,7 @@ int EditorFilterBar::errorCount()
         m_errorsById.clear();
         m_errors = 0;
         for (const EntryRow &row : m_editor.entries()->rows()) {
-            if (const int n = errorFindings(m_editor.findingsOf(row)); n > 0) {
+            if (const int n = errorFindings(m_editor.session().findingsOf(row)); n > 0) {
                 m_errorsById.insert(row.id, n);
                 m_errors += n;
             }
@@ -195,7 +195,7 @@ void EditorFilterBar::rowsChanged(const QModelIndex &topLeft, const QModelIndex 
     for (int i = first; i <= last; ++i) {
         const EntryRow &row = rows[size_t(i)];
         const int before = m_errorsById.value(row.id);
-        const int now = errorFindings(m_editor.findingsOf(row));
+        const int now = errorFindings(m_editor.session().findingsOf(row));
         if (now > 0)
             m_errorsById.insert(row.id, now);
         else
@@ -269,7 +269,7 @@ int EditorFilterBar::showNextProblem(bool forward)
             const EntryRow &entry = model->rows()[size_t(row)];
             if (model->text(row, model->statusColumn()) == StatusError || m_editor.session().isStale(entry.id))
                 return true;
-            for (const Finding &f : m_editor.findingsOf(entry))
+            for (const Finding &f : m_editor.session().findingsOf(entry))
                 if (f.severity != FindingSeverity::Info)
                     return true;
             return false;

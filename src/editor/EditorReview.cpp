@@ -9,7 +9,6 @@
 #include "editor/EditorSpelling.h"
 #include "editor/EntryFilterModel.h"
 #include "editor/EntryListModel.h"
-#include "editor/VuduzLanguageMapDlg.h"
 #include "editor/VuduzListCtrl.h"
 #include "model/Constants.h"
 #include "shared/StatusField.h"
@@ -20,28 +19,28 @@
 
 namespace Glossa {
 
-EditorReview::EditorReview(CVuduzLanguageMapDlg &editor, EditorSession &session)
-    : m_editor(editor)
-    , m_session(session)
+EditorReview::EditorReview(EditorSession &session, QWidget *area)
+    : m_session(session)
+    , m_area(area)
 {
     // "Use It" sits at the end of the why line while the shown entry has a key that
     // differs from it only in letter case. The editor makes it first, so that the
     // template's controls keep their places among the children, Cancel the last button.
-    m_useIt = new QPushButton(QStringLiteral("Use It"), editor.area());
+    m_useIt = new QPushButton(QStringLiteral("Use It"), area);
     m_useIt->setAccessibleName(QStringLiteral("Use It"));
     m_useIt->setObjectName(QStringLiteral("Use It"));
     m_useIt->setAutoDefault(false);
     m_useIt->setToolTip(QStringLiteral("Puts the value of the key that differs only in letter case into the Value field "
                                        "(Ctrl+U); Enter applies it"));
     m_useIt->hide();
-    QObject::connect(m_useIt, &QPushButton::clicked, &editor, [this] { useCaseVariant(); });
+    QObject::connect(m_useIt, &QPushButton::clicked, m_useIt, [this] { useCaseVariant(); });
     // A step done after typing was taken back ends the chance to put that typing back.
-    QObject::connect(&session.undoStack(), &QUndoStack::indexChanged, &editor, [this] { m_takenBack.reset(); });
+    QObject::connect(&session.undoStack(), &QUndoStack::indexChanged, m_useIt, [this] { m_takenBack.reset(); });
 }
 
 void EditorReview::createWhyField()
 {
-    m_why = new StatusField(m_editor.area(), QStringLiteral("Why"));
+    m_why = new StatusField(m_area, QStringLiteral("Why"));
     QPalette why = m_why->palette();
     why.setColor(QPalette::Text, QColor(190, 0, 0));
     m_why->setPalette(why);
@@ -49,7 +48,7 @@ void EditorReview::createWhyField()
 
 void EditorReview::layout(const QRect &line)
 {
-    const int useIt = m_useIt->isVisibleTo(m_editor.area()) ? m_useIt->sizeHint().width() + 6 : 0;
+    const int useIt = m_useIt->isVisibleTo(m_area) ? m_useIt->sizeHint().width() + 6 : 0;
     m_why->setGeometry(line.x(), line.y(), line.width() - useIt, line.height());
     m_useIt->setGeometry(line.x() + line.width() - useIt + 3, line.y(), useIt - 6, line.height());
 }
@@ -71,25 +70,25 @@ QString EditorReview::whyText(const EntryRow &row) const
         parts << QStringLiteral("a line break cannot be stored in the file: Save will refuse it");
     if (value.contains(QChar(u'\0')))
         parts << QStringLiteral("a NUL character cannot be stored in the file: Save will refuse it");
-    for (const Finding &f : m_editor.findingsOf(row)) {
+    for (const Finding &f : m_session.findingsOf(row)) {
         if (f.severity == FindingSeverity::Error)
             parts << f.message;
         else if (f.severity == FindingSeverity::Warning)
             parts << QStringLiteral("warning: ") + f.message;
     }
     // Spelling is information: named here, it never marks the row.
-    if (const QString spelling = m_editor.spelling().whyPart(value); !spelling.isEmpty())
+    if (const QString spelling = m_spelling ? m_spelling->whyPart(value) : QString(); !spelling.isEmpty())
         parts << spelling;
     if (m_session.isStale(row.id))
-        parts << QStringLiteral("warning: ") + m_editor.exchange().englishChangeText(row.id);
+        parts << QStringLiteral("warning: ") + (m_exchange ? m_exchange->englishChangeText(row.id) : QString());
     if (const auto variant = m_caseVariants.constFind(row.id); variant != m_caseVariants.cend())
         parts << QStringLiteral("the file also holds %1=%2, %3 and which the next save deletes: Use It (Ctrl+U) "
                                 "takes its value")
                      .arg(variant->key, variant->value,
                           variant->quoted ? QStringLiteral("the key written in quotes, which the product reads as another key")
                                           : QStringLiteral("which differs only in letter case"));
-    if (!isBlankValue(row.cells[1]))
-        parts << m_editor.glossary().whyParts(row.cells[0], row.cells[1]);
+    if (m_glossary && !isBlankValue(row.cells[1]))
+        parts << m_glossary->whyParts(row.cells[0], row.cells[1]);
     return parts.join(QStringLiteral("; "));
 }
 
@@ -97,19 +96,19 @@ void EditorReview::updateWhy()
 {
     if (!m_why)
         return;
-    const EntryListModel *model = m_editor.entries();
+    const EntryListModel *model = &m_session.entries();
     const std::optional<AttributeId> shown = m_session.shownEntry();
     QString text;
     const int row = shown ? model->findRowById(*shown) : -1;
     if (row >= 0) {
         text = whyText(model->rows()[size_t(row)]);
-        if (m_editor.valueHeldWhole())
+        if (m_session.isValueHeld())
             text = QStringLiteral("This value has %1 characters: the field shows the first %2, read-only, and the value "
                                   "is kept whole")
                        .arg(QLocale(QLocale::English).toString(model->text(row, 1).size()),
-                            QLocale(QLocale::English).toString(CVuduzLanguageMapDlg::LongValueLimit))
+                            QLocale(QLocale::English).toString(EditorSession::LongValueLimit))
                 + (text.isEmpty() ? QString() : QStringLiteral("; ") + text);
-        else if (m_editor.fieldValue() != model->text(row, 1))
+        else if (m_session.fieldValue() != model->text(row, 1))
             text = text.isEmpty() ? QStringLiteral("Not applied: Enter applies it")
                                   : QStringLiteral("Not applied: Enter applies it; ") + text;
     }
@@ -117,9 +116,9 @@ void EditorReview::updateWhy()
     m_why->setToolTip(text);
     m_why->setCursorPosition(0);
     const bool variant = row >= 0 && m_caseVariants.contains(*shown);
-    if (m_useIt->isVisibleTo(m_editor.area()) != variant) {
+    if (m_useIt->isVisibleTo(m_area) != variant) {
         m_useIt->setVisible(variant);
-        m_editor.layoutControls();
+        Q_EMIT m_session.layoutRequested();
     }
 }
 
@@ -130,12 +129,11 @@ void EditorReview::useCaseVariant()
         return;
     const auto variant = m_caseVariants.constFind(*shown);
     if (variant == m_caseVariants.cend()) {
-        m_editor.statusField()->setText(QStringLiteral("The file holds no key that differs from this one only in letter case"));
+        m_session.say(QStringLiteral("The file holds no key that differs from this one only in letter case"));
         return;
     }
-    m_editor.valueEdit()->setText(variant->value);
-    m_editor.valueEdit()->setFocus();
-    m_editor.statusField()->setText(QStringLiteral("The value of %1 is in the Value field: Enter applies it").arg(variant->key));
+    m_session.setValueText(variant->value);
+    m_session.say(QStringLiteral("The value of %1 is in the Value field: Enter applies it").arg(variant->key));
 }
 
 void EditorReview::entryLeaving()
@@ -145,7 +143,7 @@ void EditorReview::entryLeaving()
     // Text typed for the entry shown until now and never applied goes, as it always
     // has; the undo stack keeps it, so that Ctrl+Z brings it back.
     if (const std::optional<QString> typed = unappliedText()) {
-        const EntryListModel *model = m_editor.entries();
+        const EntryListModel *model = &m_session.entries();
         const AttributeId entry = *m_session.shownEntry();
         m_session.undoStack().push(new DiscardedTyping(
             m_session, entry, *typed, QStringLiteral("the text typed for ") + model->text(model->findRowById(entry), 0)));
@@ -176,9 +174,9 @@ std::optional<QString> EditorReview::unappliedText() const
     const std::optional<AttributeId> shown = m_session.shownEntry();
     if (!shown)
         return std::nullopt;
-    const EntryListModel *model = m_editor.entries();
+    const EntryListModel *model = &m_session.entries();
     const int row = model->findRowById(*shown);
-    const QString text = m_editor.fieldValue();
+    const QString &text = m_session.fieldValue();
     if (row < 0 || text == model->text(row, 1))
         return std::nullopt;
     return text;
@@ -186,19 +184,18 @@ std::optional<QString> EditorReview::unappliedText() const
 
 void EditorReview::undo()
 {
-    m_editor.readFields();
     // Typing comes first, as in any text field: the Value field gets the applied
     // value back, and Ctrl+Shift+Z puts the typing back.
     if (const std::optional<QString> typed = unappliedText()) {
         const AttributeId shown = *m_session.shownEntry();
         m_takenBack = TakenBackTyping{shown, *typed};
-        const EntryListModel *model = m_editor.entries();
-        m_editor.valueEdit()->setText(model->text(model->findRowById(shown), 1));
-        m_editor.statusField()->setText(QStringLiteral("Typing taken back: Ctrl+Shift+Z puts it back"));
+        const EntryListModel *model = &m_session.entries();
+        m_session.setValueText(model->text(model->findRowById(shown), 1));
+        m_session.say(QStringLiteral("Typing taken back: Ctrl+Shift+Z puts it back"));
         return;
     }
     if (!canUndo()) {
-        m_editor.statusField()->setText(QStringLiteral("Nothing to undo"));
+        m_session.say(QStringLiteral("Nothing to undo"));
         return;
     }
     m_takenBack.reset();
@@ -208,21 +205,20 @@ void EditorReview::undo()
 
 void EditorReview::redo()
 {
-    m_editor.readFields();
     if (unappliedText()) {
-        m_editor.statusField()->setText(
+        m_session.say(
             QStringLiteral("The Value field holds text not applied: Enter applies it, Ctrl+Z takes it back"));
         return;
     }
     const std::optional<AttributeId> shown = m_session.shownEntry();
     if (m_takenBack && shown && m_takenBack->entry == *shown) {
-        m_editor.valueEdit()->setText(m_takenBack->text);
+        m_session.setValueText(m_takenBack->text);
         m_takenBack.reset();
-        m_editor.statusField()->setText(QStringLiteral("Typing put back: Enter applies it"));
+        m_session.say(QStringLiteral("Typing put back: Enter applies it"));
         return;
     }
     if (!canRedo()) {
-        m_editor.statusField()->setText(QStringLiteral("Nothing to redo"));
+        m_session.say(QStringLiteral("Nothing to redo"));
         return;
     }
     m_takenBack.reset();

@@ -14,10 +14,13 @@
 class QLineEdit;
 class QPushButton;
 class QRect;
+class QWidget;
 
 namespace Glossa {
 
-class CVuduzLanguageMapDlg;
+class EditorExchange;
+class EditorGlossary;
+class EditorSpelling;
 class EditorSession;
 struct EntryRow;
 
@@ -28,7 +31,16 @@ struct EntryRow;
 class EditorReview
 {
 public:
-    EditorReview(CVuduzLanguageMapDlg &editor, EditorSession &session);
+    // area: the widget the why line and "Use It" live in.
+    EditorReview(EditorSession &session, QWidget *area);
+    // The parts that add to the why line: misspelled words, the English changed
+    // since the earlier release, the glossary's findings; each may be absent.
+    void setWhySources(EditorSpelling *spelling, const EditorExchange *exchange, const EditorGlossary *glossary)
+    {
+        m_spelling = spelling;
+        m_exchange = exchange;
+        m_glossary = glossary;
+    }
 
     // The why line, made after the editor's status line so that it follows it among the children.
     void createWhyField();
@@ -60,8 +72,11 @@ private:
     // The Value field's text when it differs from the shown entry's value.
     std::optional<QString> unappliedText() const;
 
-    CVuduzLanguageMapDlg &m_editor;
     EditorSession &m_session;
+    QWidget *m_area;
+    EditorSpelling *m_spelling = nullptr;
+    const EditorExchange *m_exchange = nullptr;
+    const EditorGlossary *m_glossary = nullptr;
     QLineEdit *m_why = nullptr;
     QPushButton *m_useIt = nullptr;
     // Typing that Ctrl+Z took back, which Ctrl+Shift+Z puts back.

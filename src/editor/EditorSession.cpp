@@ -1,7 +1,9 @@
 #include "editor/EditorSession.h"
 
 #include "editor/EditorOwner.h"
+#include "checks/CheckEngine.h"
 #include "checks/PlaceholderCheck.h"
+#include "editor/EditorSupport.h"
 #include "editor/EntryListModel.h"
 #include "model/Constants.h"
 #include "model/LanguageStore.h"
@@ -39,6 +41,11 @@ void EditorSession::setStale(AttributeId id, bool stale)
         m_stale.insert(id);
     else
         m_stale.remove(id);
+}
+
+std::vector<Finding> EditorSession::findingsOf(const EntryRow &row) const
+{
+    return checkValue(row.cells[1], row.cells[2], attributeIndexOf(row.id), m_languageName, m_isMaster);
 }
 
 EntrySnapshot EditorSession::snapshotOf(int row) const

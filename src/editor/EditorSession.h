@@ -16,6 +16,8 @@ namespace Glossa {
 
 class EditorOwner;
 class EntryListModel;
+struct EntryRow;
+struct Finding;
 class LanguageStore;
 
 // What one editor run is about, apart from its window: the language and whether
@@ -27,6 +29,9 @@ class EditorSession : public QObject
     Q_OBJECT
 
 public:
+    // Longest value the Value field takes as text; a longer one is held whole, read-only, and never cut.
+    static constexpr qsizetype LongValueLimit = 100000;
+
     explicit EditorSession(EditorOwner &owner, QObject *parent = nullptr);
 
     EditorOwner &owner() const { return m_owner; }
@@ -81,6 +86,8 @@ public:
     void setStaleEntries(QSet<AttributeId> ids) { m_stale = std::move(ids); }
     int staleCount() const { return int(m_stale.size()); }
 
+    // The engine's findings of a row against the reference shown.
+    std::vector<Finding> findingsOf(const EntryRow &row) const;
     // A row's value, state and stale mark as they are now.
     EntrySnapshot snapshotOf(int row) const;
 
@@ -112,6 +119,8 @@ Q_SIGNALS:
     void readOnlyChanged(const QString &reason);
     // The Value field's text changed, typed or put there.
     void fieldValueChanged();
+    // The why line's "Use It" came or went: lay the controls out again.
+    void layoutRequested();
     // Say this in the status line.
     void statusRequested(const QString &text);
     // Show the entry of this attribute in the fields and select its row.

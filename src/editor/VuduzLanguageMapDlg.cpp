@@ -449,12 +449,6 @@ bool CVuduzLanguageMapDlg::handleKey(int key, Qt::KeyboardModifiers modifiers, c
     }
 }
 
-std::vector<Finding> CVuduzLanguageMapDlg::findingsOf(const EntryRow &row) const
-{
-    return checkValue(row.cells[1], row.cells[2], attributeIndexOf(row.id), m_session->languageName(),
-                      m_session->isMaster());
-}
-
 void CVuduzLanguageMapDlg::done(int result)
 {
     if (m_place && isVisible())
@@ -478,6 +472,7 @@ bool CVuduzLanguageMapDlg::isReadOnly() const
 void CVuduzLanguageMapDlg::connectSession()
 {
     connect(m_session, &EditorSession::readOnlyChanged, this, &CVuduzLanguageMapDlg::showReadOnly);
+    connect(m_session, &EditorSession::layoutRequested, this, &CVuduzLanguageMapDlg::layoutControls);
     connect(m_session, &EditorSession::statusRequested, this, [this](const QString &text) { m_status->setText(text); });
     connect(m_session, &EditorSession::showEntryRequested, this,
             [this](AttributeId id) { ShowEntry(entries()->findRowById(id)); });

@@ -130,8 +130,6 @@ public:
     QLineEdit *progressField() const { return m_filterBar->progressField(); }
     QLineEdit *statusField() const { return m_status; }
     QLineEdit *whyField() const { return m_review->whyField(); }
-    // The engine's findings of a row against the reference shown.
-    std::vector<Finding> findingsOf(const EntryRow &row) const;
     // The editor's parts, each in its own home: the filter bar and its steps, the
     // review (undo, the why line, Use It), and the exchange and release actions.
     EditorFilterBar &filterBar() const { return *m_filterBar; }
@@ -149,7 +147,7 @@ public:
     QString fieldValue() const;
     bool valueHeldWhole() const { return m_valueHeld; }
     // Longest value the field takes as text; a longer one is held whole and never cut.
-    static constexpr qsizetype LongValueLimit = 100000;
+    static constexpr qsizetype LongValueLimit = EditorSession::LongValueLimit;
 
     // A language whose file cannot be read as text opens read-only: Save and
     // every step that changes a row are off, and the status line says why.

@@ -5,6 +5,7 @@
 #include "editor/EditorExchange.h"
 #include "editor/EditorGlossary.h"
 #include "editor/EditorRecovery.h"
+#include "editor/EditorReview.h"
 #include "editor/EditorSaving.h"
 #include "editor/EditorSession.h"
 #include "editor/EditorSuggestions.h"
@@ -288,6 +289,43 @@ private Q_SLOTS:
         QCOMPARE(m_fixture.owner->applied.front().size(), 2);
         QCOMPARE(saving.droppedValueCount(), 0);
         QVERIFY(!QFile::exists(recovery.journalPath()));
+    }
+
+    void reviewTakesTypingBackBeforeStepsAndSaysWhy()
+    {
+        QVERIFY(m_fixture.makeProduct(entries()));
+        EditorSession &session = openSession(QStringLiteral("French (France)"));
+        QWidget area;
+        EditorReview review(session, &area);
+        review.createWhyField();
+        QSignalSpy typed(&session, &EditorSession::valueTextRequested);
+        QSignalSpy said(&session, &EditorSession::statusRequested);
+
+        review.undo();
+        QCOMPARE(said.last().at(0).toString(), QStringLiteral("Nothing to undo"));
+        const AttributeId id = show(QStringLiteral("IDS_DEL2"));
+        session.applyValues({{m_rows->findRowById(id), QStringLiteral("Supprimer %s")}}, QStringLiteral("the value of IDS_DEL2"));
+        // The engine's finding and typing not applied, in the why line.
+        session.setFieldValue(QStringLiteral("Supprimer tout"), false);
+        review.updateWhy();
+        QVERIFY2(review.whyField()->text().startsWith(QStringLiteral("Not applied: Enter applies it; ")),
+                 qPrintable(review.whyField()->text()));
+        QVERIFY(review.whyField()->text().contains(QStringLiteral("%s")));
+
+        // Typing goes first: the field gets the applied value back, the step stays.
+        review.undo();
+        QCOMPARE(typed.last().at(0).toString(), QStringLiteral("Supprimer %s"));
+        QCOMPARE(said.last().at(0).toString(), QStringLiteral("Typing taken back: Ctrl+Shift+Z puts it back"));
+        QVERIFY(review.canUndo());
+        session.setFieldValue(QStringLiteral("Supprimer %s"), false); // what the window does with the request
+        review.redo();
+        QCOMPARE(typed.last().at(0).toString(), QStringLiteral("Supprimer tout"));
+        // Then the step itself.
+        session.setFieldValue(QStringLiteral("Supprimer %s"), false);
+        review.undo();
+        QCOMPARE(valueOf(QStringLiteral("IDS_DEL2")), QString());
+        QCOMPARE(said.last().at(0).toString(), QStringLiteral("Undone: the value of IDS_DEL2"));
+        QVERIFY(!review.canUndo() && review.canRedo());
     }
 };
 
