@@ -152,7 +152,7 @@ void CVuduzLanguageMapDlg::buildControls()
 
     // The filter bar lives in the free band between the "Modify" group and the list,
     // the why line and the status below it.
-    m_filterBar = std::make_unique<EditorFilterBar>(*this);
+    m_filterBar = std::make_unique<EditorFilterBar>(*m_session, m_list, m_area);
     m_status = new StatusField(m_area, QStringLiteral("Editor status"));
     m_review->createWhyField();
     connect(m_valueEdit, &QLineEdit::textChanged, this, [this] { m_review->updateWhy(); });

@@ -1,11 +1,10 @@
 #include "editor/EditorFilterBar.h"
 
 #include "checks/CheckEngine.h"
-#include "editor/EditorExchange.h"
 #include "editor/EditorSupport.h"
 #include "editor/EntryFilterModel.h"
 #include "editor/EntryListModel.h"
-#include "editor/VuduzLanguageMapDlg.h"
+#include "editor/EditorSession.h"
 #include "editor/VuduzListCtrl.h"
 #include "model/Constants.h"
 #include "shared/StatusField.h"
@@ -37,48 +36,49 @@ int errorFindings(const std::vector<Finding> &findings)
 
 } // namespace
 
-EditorFilterBar::EditorFilterBar(CVuduzLanguageMapDlg &editor)
-    : m_editor(editor)
+EditorFilterBar::EditorFilterBar(EditorSession &session, CVuduzListCtrl *list, QWidget *area)
+    : m_session(session)
+    , m_list(list)
 {
     // A screen reader names a drop-down list by its current item; the label says what it is.
-    m_showLabel = new QLabel(QStringLiteral("Show"), editor.area());
+    m_showLabel = new QLabel(QStringLiteral("Show"), area);
     m_showLabel->setObjectName(QStringLiteral("Show label"));
-    m_showCombo = new QComboBox(editor.area());
+    m_showCombo = new QComboBox(area);
     m_showLabel->setBuddy(m_showCombo);
     m_showCombo->addItems(ShowItems);
     m_showCombo->setAccessibleName(QStringLiteral("Show"));
     m_showCombo->setObjectName(QStringLiteral("Show"));
     m_showCombo->setToolTip(QStringLiteral("Show only some entries: untranslated, with errors, marked, with warnings or "
                                            "the same as the reference"));
-    m_filterEdit = new QLineEdit(editor.area());
+    m_filterEdit = new QLineEdit(area);
     m_filterEdit->setAccessibleName(QStringLiteral("Filter"));
     m_filterEdit->setObjectName(QStringLiteral("Filter"));
     m_filterEdit->setPlaceholderText(QStringLiteral("Filter"));
     m_filterEdit->setClearButtonEnabled(true);
     m_filterEdit->setToolTip(QStringLiteral("Show only the entries whose attribute, value or reference contains this "
                                             "text, letter case ignored"));
-    m_shownCount = new StatusField(editor.area(), QStringLiteral("Shown entries"));
-    m_progress = new StatusField(editor.area(), QStringLiteral("Progress"));
+    m_shownCount = new StatusField(area, QStringLiteral("Shown entries"));
+    m_progress = new StatusField(area, QStringLiteral("Progress"));
     m_progress->setToolTipFollowsText(true, ErrorsNote);
 
-    QObject::connect(m_showCombo, &QComboBox::activated, &editor, [this] { applyFilter(); });
-    QObject::connect(m_filterEdit, &QLineEdit::textChanged, &editor, [this] { applyFilter(); });
-    EntryFilterModel *filter = editor.entryList()->filterModel();
+    QObject::connect(m_showCombo, &QComboBox::activated, area, [this] { applyFilter(); });
+    QObject::connect(m_filterEdit, &QLineEdit::textChanged, area, [this] { applyFilter(); });
+    EntryFilterModel *filter = m_list->filterModel();
     filter->setWarningTest([this](const EntryRow &row) {
-        if (m_editor.session().isStale(row.id))
+        if (m_session.isStale(row.id))
             return true;
-        for (const Finding &f : m_editor.session().findingsOf(row))
+        for (const Finding &f : m_session.findingsOf(row))
             if (f.severity == FindingSeverity::Warning)
                 return true;
         return false;
     });
-    filter->setStaleTest([this](const EntryRow &row) { return m_editor.session().isStale(row.id); });
+    filter->setStaleTest([this](const EntryRow &row) { return m_session.isStale(row.id); });
     auto counts = [this] { updateCounts(); };
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
-        QObject::connect(filter, signal, &editor, counts);
-    QObject::connect(filter, &QAbstractItemModel::modelReset, &editor, counts);
-    QObject::connect(filter, &QAbstractItemModel::layoutChanged, &editor, counts);
-    QObject::connect(editor.entries(), &QAbstractItemModel::dataChanged, &editor,
+        QObject::connect(filter, signal, area, counts);
+    QObject::connect(filter, &QAbstractItemModel::modelReset, area, counts);
+    QObject::connect(filter, &QAbstractItemModel::layoutChanged, area, counts);
+    QObject::connect(m_list->entryModel(), &QAbstractItemModel::dataChanged, area,
                      [this](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
                          rowsChanged(topLeft, bottomRight);
                          updateCounts();
@@ -87,8 +87,8 @@ EditorFilterBar::EditorFilterBar(CVuduzLanguageMapDlg &editor)
     // the change, so that the count the filter asks for after it is already new.
     auto recount = [this] { m_errorsKnown = false; };
     for (auto signal : {&QAbstractItemModel::rowsAboutToBeInserted, &QAbstractItemModel::rowsAboutToBeRemoved})
-        QObject::connect(editor.entries(), signal, &editor, recount);
-    QObject::connect(editor.entries(), &QAbstractItemModel::modelAboutToBeReset, &editor, recount);
+        QObject::connect(m_list->entryModel(), signal, area, recount);
+    QObject::connect(m_list->entryModel(), &QAbstractItemModel::modelAboutToBeReset, area, recount);
 }
 
 void EditorFilterBar::layout(const QRect &line)
@@ -111,7 +111,7 @@ void EditorFilterBar::layout(const QRect &line)
 
 void EditorFilterBar::applyFilter()
 {
-    CVuduzListCtrl *list = m_editor.entryList();
+    CVuduzListCtrl *list = m_list;
     EntryFilterModel *filter = list->filterModel();
     const auto mode = EntryFilterMode(std::max(0, m_showCombo->currentIndex()));
     const QString text = m_filterEdit->text();
@@ -123,23 +123,23 @@ void EditorFilterBar::applyFilter()
         filter->setText(text);
     list->setFilterActive(filter->isActive());
     // The shown entry stays selected when the filter lets it through.
-    if (const std::optional<AttributeId> shown = m_editor.session().shownEntry()) {
-        const int row = m_editor.entries()->findRowById(*shown);
+    if (const std::optional<AttributeId> shown = m_session.shownEntry()) {
+        const int row = m_list->entryModel()->findRowById(*shown);
         if (row >= 0 && list->isRowShown(row)) {
             list->setSelectionMark(row);
             list->ensureRowVisible(row);
         }
     }
-    m_editor.searchCursor = -1;
+    Q_EMIT m_session.rowsShownChanged();
     updateCounts();
 }
 
 void EditorFilterBar::updateCounts()
 {
-    const EntryListModel *model = m_editor.entries();
+    const EntryListModel *model = m_list->entryModel();
     const int total = model->rowCount();
     m_shownCount->setText(
-        QStringLiteral("Showing %1 of %2").arg(grouped(m_editor.entryList()->filterModel()->rowCount()), grouped(total)));
+        QStringLiteral("Showing %1 of %2").arg(grouped(m_list->filterModel()->rowCount()), grouped(total)));
     int translated = 0;
     int modified = 0;
     // "Errors" shows the untranslated rows whose reference has placeholders and the check errors.
@@ -169,8 +169,8 @@ int EditorFilterBar::errorCount()
     if (!m_errorsKnown) {
         m_errorsById.clear();
         m_errors = 0;
-        for (const EntryRow &row : m_editor.entries()->rows()) {
-            if (const int n = errorFindings(m_editor.session().findingsOf(row)); n > 0) {
+        for (const EntryRow &row : m_list->entryModel()->rows()) {
+            if (const int n = errorFindings(m_session.findingsOf(row)); n > 0) {
                 m_errorsById.insert(row.id, n);
                 m_errors += n;
             }
@@ -184,7 +184,7 @@ void EditorFilterBar::rowsChanged(const QModelIndex &topLeft, const QModelIndex 
 {
     if (!m_errorsKnown)
         return;
-    const std::vector<EntryRow> &rows = m_editor.entries()->rows();
+    const std::vector<EntryRow> &rows = m_list->entryModel()->rows();
     const int first = std::max(0, topLeft.row());
     const int last = std::min(int(rows.size()) - 1, bottomRight.row());
     // A change of every row (a new reference, an import) is counted afresh, once.
@@ -195,7 +195,7 @@ void EditorFilterBar::rowsChanged(const QModelIndex &topLeft, const QModelIndex 
     for (int i = first; i <= last; ++i) {
         const EntryRow &row = rows[size_t(i)];
         const int before = m_errorsById.value(row.id);
-        const int now = errorFindings(m_editor.session().findingsOf(row));
+        const int now = errorFindings(m_session.findingsOf(row));
         if (now > 0)
             m_errorsById.insert(row.id, now);
         else
@@ -209,7 +209,7 @@ void EditorFilterBar::offerReferenceChanged()
     if (m_showCombo->findText(ReferenceChangedItem) < 0)
         m_showCombo->addItem(ReferenceChangedItem);
     // The filter asks again whether each row is stale.
-    EntryFilterModel *filter = m_editor.entryList()->filterModel();
+    EntryFilterModel *filter = m_list->filterModel();
     if (m_showCombo->currentIndex() == int(EntryFilterMode::ReferenceChanged)
         || m_showCombo->currentIndex() == int(EntryFilterMode::Warnings))
         filter->setMode(filter->mode());
@@ -217,18 +217,17 @@ void EditorFilterBar::offerReferenceChanged()
 
 int EditorFilterBar::nextShownRow(int row, int step) const
 {
-    const int n = m_editor.entries()->rowCount();
+    const int n = m_list->entryModel()->rowCount();
     for (row += step; row >= 0 && row < n; row += step)
-        if (m_editor.entryList()->isRowShown(row))
+        if (m_list->isRowShown(row))
             return row;
     return -1;
 }
 
 int EditorFilterBar::showNextMatching(bool forward, const std::function<bool(int row)> &matches, const QString &noneText)
 {
-    const CVuduzListCtrl *list = m_editor.entryList();
-    QLineEdit *status = m_editor.statusField();
-    const int n = m_editor.entries()->rowCount();
+    const CVuduzListCtrl *list = m_list;
+    const int n = m_list->entryModel()->rowCount();
     const int step = forward ? 1 : -1;
     const int start = list->selectionMark();
     int row = start;
@@ -240,20 +239,20 @@ int EditorFilterBar::showNextMatching(bool forward, const std::function<bool(int
             wrapped = start >= 0;
         }
         if (list->isRowShown(row) && matches(row)) {
-            m_editor.ShowEntry(row);
-            status->setText(!wrapped ? QString()
+            m_session.showEntry(m_list->entryModel()->itemData(row));
+            m_session.say(!wrapped ? QString()
                                 : forward ? QStringLiteral("Passed the end of the list: went on from the top")
                                           : QStringLiteral("Passed the start of the list: went on from the bottom"));
             return row;
         }
     }
-    status->setText(noneText);
+    m_session.say(noneText);
     return -1;
 }
 
 int EditorFilterBar::showNextUntranslated(bool forward)
 {
-    const EntryListModel *model = m_editor.entries();
+    const EntryListModel *model = m_list->entryModel();
     return showNextMatching(
         forward,
         [model](int row) { return !model->text(row, 0).trimmed().isEmpty() && isBlankValue(model->text(row, 1)); },
@@ -262,14 +261,14 @@ int EditorFilterBar::showNextUntranslated(bool forward)
 
 int EditorFilterBar::showNextProblem(bool forward)
 {
-    const EntryListModel *model = m_editor.entries();
+    const EntryListModel *model = m_list->entryModel();
     return showNextMatching(
         forward,
         [this, model](int row) {
             const EntryRow &entry = model->rows()[size_t(row)];
-            if (model->text(row, model->statusColumn()) == StatusError || m_editor.session().isStale(entry.id))
+            if (model->text(row, model->statusColumn()) == StatusError || m_session.isStale(entry.id))
                 return true;
-            for (const Finding &f : m_editor.session().findingsOf(entry))
+            for (const Finding &f : m_session.findingsOf(entry))
                 if (f.severity != FindingSeverity::Info)
                     return true;
             return false;

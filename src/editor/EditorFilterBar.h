@@ -13,10 +13,12 @@ class QLabel;
 class QLineEdit;
 class QModelIndex;
 class QRect;
+class QWidget;
 
 namespace Glossa {
 
-class CVuduzLanguageMapDlg;
+class CVuduzListCtrl;
+class EditorSession;
 
 // The editor's filter bar, in the band between the "Modify" group and the list:
 // "Show" and "Filter" decide which entries the list shows, beside the count of
@@ -25,7 +27,8 @@ class CVuduzLanguageMapDlg;
 class EditorFilterBar
 {
 public:
-    explicit EditorFilterBar(CVuduzLanguageMapDlg &editor);
+    // list: the editor's entry list, which the filter narrows; area: where the bar's controls live.
+    EditorFilterBar(EditorSession &session, CVuduzListCtrl *list, QWidget *area);
 
     QLabel *showLabel() const { return m_showLabel; }
     QComboBox *showCombo() const { return m_showCombo; }
@@ -59,7 +62,8 @@ private:
     // Keeps the error count in step with the rows that changed.
     void rowsChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight);
 
-    CVuduzLanguageMapDlg &m_editor;
+    EditorSession &m_session;
+    CVuduzListCtrl *m_list;
     QLabel *m_showLabel = nullptr;
     QComboBox *m_showCombo = nullptr;
     QLineEdit *m_filterEdit = nullptr;

@@ -121,6 +121,8 @@ Q_SIGNALS:
     void fieldValueChanged();
     // The why line's "Use It" came or went: lay the controls out again.
     void layoutRequested();
+    // The filter lets other rows through: a search starts again from the top.
+    void rowsShownChanged();
     // Say this in the status line.
     void statusRequested(const QString &text);
     // Show the entry of this attribute in the fields and select its row.

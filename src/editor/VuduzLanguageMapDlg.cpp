@@ -473,6 +473,7 @@ void CVuduzLanguageMapDlg::connectSession()
 {
     connect(m_session, &EditorSession::readOnlyChanged, this, &CVuduzLanguageMapDlg::showReadOnly);
     connect(m_session, &EditorSession::layoutRequested, this, &CVuduzLanguageMapDlg::layoutControls);
+    connect(m_session, &EditorSession::rowsShownChanged, this, [this] { searchCursor = -1; });
     connect(m_session, &EditorSession::statusRequested, this, [this](const QString &text) { m_status->setText(text); });
     connect(m_session, &EditorSession::showEntryRequested, this,
             [this](AttributeId id) { ShowEntry(entries()->findRowById(id)); });

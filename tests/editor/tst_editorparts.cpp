@@ -3,6 +3,7 @@
 #include "EditorFixture.h"
 
 #include "editor/EditorExchange.h"
+#include "editor/EditorFilterBar.h"
 #include "editor/EditorGlossary.h"
 #include "editor/EditorRecovery.h"
 #include "editor/EditorReview.h"
@@ -10,12 +11,15 @@
 #include "editor/EditorSession.h"
 #include "editor/EditorSuggestions.h"
 #include "editor/EntryListModel.h"
+#include "editor/VuduzListCtrl.h"
 #include "model/Constants.h"
 #include "model/LocaleCatalogue.h"
 #include "platform/MessageBox.h"
 #include "recovery/Journal.h"
 
 #include <QSignalSpy>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QTableWidget>
 
 using namespace Glossa;
@@ -326,6 +330,36 @@ private Q_SLOTS:
         QCOMPARE(valueOf(QStringLiteral("IDS_DEL2")), QString());
         QCOMPARE(said.last().at(0).toString(), QStringLiteral("Undone: the value of IDS_DEL2"));
         QVERIFY(!review.canUndo() && review.canRedo());
+    }
+
+    void filterBarNarrowsTheListAndStepsThroughIt()
+    {
+        QVERIFY(m_fixture.makeProduct(entries()));
+        EditorSession &session = openSession(QStringLiteral("French (France)"));
+        QWidget area;
+        CVuduzListCtrl list({QStringLiteral("Attribute"), QStringLiteral("Value"), QStringLiteral("Reference"),
+                             QStringLiteral("Statue")},
+                            &area);
+        list.setStatusColumn(3);
+        list.entryModel()->setRows(m_rows->rows());
+        session.setEntries(*list.entryModel());
+        EditorFilterBar bar(session, &list, &area);
+        QSignalSpy shown(&session, &EditorSession::showEntryRequested);
+        QSignalSpy said(&session, &EditorSession::statusRequested);
+
+        bar.showCombo()->setCurrentIndex(1); // Untranslated
+        bar.applyFilter();
+        QCOMPARE(bar.shownEntriesField()->text(), QStringLiteral("Showing 3 of 5"));
+        QVERIFY(!list.isRowShown(0));
+        // Ctrl+J asks the window to show each untranslated entry in turn, and says when it wraps.
+        QVERIFY(bar.showNextUntranslated(true) >= 0);
+        QCOMPARE(list.entryModel()->text(list.entryModel()->findRowById(shown.last().at(0).value<AttributeId>()), 0),
+                 QStringLiteral("IDS_DEL2"));
+        list.setSelectionMark(list.entryModel()->findRowById(show(QStringLiteral("IDS_CANCEL3"))));
+        bar.showNextUntranslated(true);
+        QCOMPARE(said.last().at(0).toString(), QStringLiteral("Passed the end of the list: went on from the top"));
+        bar.filterEdit()->setText(QStringLiteral("nothing like it"));
+        QCOMPARE(bar.shownEntriesField()->text(), QStringLiteral("Showing 0 of 5"));
     }
 };
 
