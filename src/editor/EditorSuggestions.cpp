@@ -192,9 +192,16 @@ void EditorSuggestions::setShown(bool shown)
     Q_EMIT shownChanged(shown);
     if (!changed)
         return;
-    if (shown && !hasMemory() && !m_productDirectory.isEmpty()) {
+    if (shown && !hasMemory() && !m_buildQueued && !m_productDirectory.isEmpty()) {
         setTitle(QStringLiteral("Suggestions: building the translation memory\u2026"));
-        rebuild();
+        // The build reads every language file on the worker: it starts once the
+        // window has come up, so that it takes nothing from the opening.
+        m_buildQueued = true;
+        QTimer::singleShot(0, this, [this] {
+            m_buildQueued = false;
+            if (!hasMemory())
+                rebuild();
+        });
     }
     if (!m_productDirectory.isEmpty())
         saveRemembered();

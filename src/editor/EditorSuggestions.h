@@ -73,7 +73,7 @@ public:
     int applyToSameEnglish();
 
     // A build or a question to the memory is under way.
-    bool isWorking() const { return m_pending > 0; }
+    bool isWorking() const { return m_pending > 0 || m_buildQueued; }
     const std::vector<MemoryMatch> &matches() const { return m_matches; }
     QTableWidget *matchTable() const { return m_matchTable; }
     QLabel *sameEnglishLabel() const { return m_sameEnglish; }
@@ -119,6 +119,7 @@ private:
     QTableWidget *m_concordanceTable = nullptr;
     QWidget *m_menuList = nullptr;
     bool m_shown = false;
+    bool m_buildQueued = false; // the first build waits for the window to come up
     QList<QAction *> m_removeActions;
     QTimer m_concordanceTimer;
     QTimer m_askTimer;
