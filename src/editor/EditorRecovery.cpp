@@ -307,6 +307,9 @@ bool EditorRecovery::restore(const JournalContents &journal, const RecoveryPlan 
         }
     }
     Q_UNUSED(journal);
+    // The restored values are no step to undo, but they are to save: the run is never clean.
+    if (!entries.empty() || plan.pending)
+        m_session.undoStack().resetClean();
     report(QStringLiteral("%1 changes restored from the recovery journal: nothing is written until you save")
                .arg(entries.size() + (plan.pending ? 1 : 0)));
     return true;

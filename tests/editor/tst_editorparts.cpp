@@ -255,6 +255,7 @@ private Q_SLOTS:
         QCOMPARE(m_rows->text(m_rows->findRowById(shown.at(0).at(0).value<AttributeId>()), 0), QStringLiteral("IDS_DEL2"));
         QCOMPARE(typed.at(0).at(0).toString(), QStringLiteral("Supprimer les"));
         QCOMPARE(readBytes(m_fixture.languageFile()), loaded);
+        QVERIFY(!session.undoStack().isClean()); // restored values are to save, though no step
         recovery.finish();
         QVERIFY(!QFile::exists(journalPath));
     }
