@@ -139,17 +139,6 @@ private Q_SLOTS:
         QCOMPARE(texts.size(), 1);
     }
 
-    void theLanguageDecidesTheMaster()
-    {
-        m_session->setLanguage(u"English (United States)"_s);
-        QVERIFY(m_session->isMaster());
-        m_session->setLanguage(u"German (Germany)"_s);
-        QVERIFY(!m_session->isMaster());
-        QVERIFY(!m_session->isReadOnly());
-        m_session->setReadOnlyReason(u"held by another copy"_s);
-        QVERIFY(m_session->isReadOnly());
-    }
-
 private:
     NoWindowOwner m_owner;
     std::unique_ptr<EntryListModel> m_model;
