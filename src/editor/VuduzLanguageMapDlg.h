@@ -130,14 +130,14 @@ public:
     QLineEdit *progressField() const { return m_filterBar->progressField(); }
     QLineEdit *statusField() const { return m_status; }
     QLineEdit *whyField() const { return m_review->whyField(); }
-    // The editor's parts, each in its own home: the filter bar and its steps, the
+    // The editor's parts, each made from the session: the filter bar and its steps, the
     // review (undo, the why line, Use It), and the exchange and release actions.
     EditorFilterBar &filterBar() const { return *m_filterBar; }
     EditorReview &review() const { return *m_review; }
     // The misspelled words of the why line and the Value field's spelling menu.
     EditorSpelling &spelling() const { return *m_spelling; }
     EditorExchange &exchange() const { return *m_exchange; }
-    // The "Suggestions" panel below the fields: the translation memory, same English, concordance.
+    // The "Suggestions" section of the side panel: the translation memory, same English, concordance.
     EditorSuggestions &suggestions() const { return *m_suggestions; }
     // The lock, the recovery journal and the watch on the file of this run.
     EditorRecovery &recovery() const { return *m_recovery; }
@@ -165,11 +165,6 @@ public:
     EditorPlace &place() const { return *m_place; }
     // The menu bar and its actions.
     EditorCommands &commands() const { return *m_commands; }
-    // Lays the controls out in the area's size: the why line's "Use It" came or went.
-    void layoutControls();
-    // Shows the placeholders of a field in their own colour.
-    void markFieldPlaceholders(QLineEdit *field);
-
     void done(int result) override;
 
 protected:
@@ -183,6 +178,10 @@ private:
     void connectSession();
     // Save and every step that changes a row off, the title and the status line saying why.
     void showReadOnly(const QString &reason);
+    // Lays the controls out in the area's size (also when the why line's "Use It" came or went).
+    void layoutControls();
+    // Shows the placeholders of a field in their own colour.
+    void markFieldPlaceholders(QLineEdit *field);
     // target: the control the key was sent to.
     bool handleKey(int key, Qt::KeyboardModifiers modifiers, const QWidget *target);
 
