@@ -61,8 +61,8 @@ EditorFilterBar::EditorFilterBar(EditorSession &session, CVuduzListCtrl *list, Q
     m_progress = new StatusField(area, QStringLiteral("Progress"));
     m_progress->setToolTipFollowsText(true, ErrorsNote);
 
-    QObject::connect(m_showCombo, &QComboBox::activated, area, [this] { applyFilter(); });
-    QObject::connect(m_filterEdit, &QLineEdit::textChanged, area, [this] { applyFilter(); });
+    QObject::connect(m_showCombo, &QComboBox::activated, this, [this] { applyFilter(); });
+    QObject::connect(m_filterEdit, &QLineEdit::textChanged, this, [this] { applyFilter(); });
     EntryFilterModel *filter = m_list->filterModel();
     filter->setWarningTest([this](const EntryRow &row) {
         if (m_session.isStale(row.id))
@@ -75,10 +75,10 @@ EditorFilterBar::EditorFilterBar(EditorSession &session, CVuduzListCtrl *list, Q
     filter->setStaleTest([this](const EntryRow &row) { return m_session.isStale(row.id); });
     auto counts = [this] { updateCounts(); };
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
-        QObject::connect(filter, signal, area, counts);
-    QObject::connect(filter, &QAbstractItemModel::modelReset, area, counts);
-    QObject::connect(filter, &QAbstractItemModel::layoutChanged, area, counts);
-    QObject::connect(m_list->entryModel(), &QAbstractItemModel::dataChanged, area,
+        QObject::connect(filter, signal, this, counts);
+    QObject::connect(filter, &QAbstractItemModel::modelReset, this, counts);
+    QObject::connect(filter, &QAbstractItemModel::layoutChanged, this, counts);
+    QObject::connect(m_list->entryModel(), &QAbstractItemModel::dataChanged, this,
                      [this](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
                          rowsChanged(topLeft, bottomRight);
                          updateCounts();
@@ -87,8 +87,8 @@ EditorFilterBar::EditorFilterBar(EditorSession &session, CVuduzListCtrl *list, Q
     // the change, so that the count the filter asks for after it is already new.
     auto recount = [this] { m_errorsKnown = false; };
     for (auto signal : {&QAbstractItemModel::rowsAboutToBeInserted, &QAbstractItemModel::rowsAboutToBeRemoved})
-        QObject::connect(m_list->entryModel(), signal, area, recount);
-    QObject::connect(m_list->entryModel(), &QAbstractItemModel::modelAboutToBeReset, area, recount);
+        QObject::connect(m_list->entryModel(), signal, this, recount);
+    QObject::connect(m_list->entryModel(), &QAbstractItemModel::modelAboutToBeReset, this, recount);
 }
 
 void EditorFilterBar::layout(const QRect &line)

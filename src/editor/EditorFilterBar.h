@@ -4,6 +4,7 @@
 #include "shared/StatusField.h"
 
 #include <QHash>
+#include <QObject>
 #include <QString>
 
 #include <functional>
@@ -24,8 +25,10 @@ class EditorSession;
 // "Show" and "Filter" decide which entries the list shows, beside the count of
 // those shown and the language's progress; and the steps to the next or previous
 // shown entry that is untranslated or has a problem. Owned by the editor.
-class EditorFilterBar
+class EditorFilterBar : public QObject
 {
+    Q_OBJECT
+
 public:
     // list: the editor's entry list, which the filter narrows; area: where the bar's controls live.
     EditorFilterBar(EditorSession &session, CVuduzListCtrl *list, QWidget *area);

@@ -33,9 +33,9 @@ EditorReview::EditorReview(EditorSession &session, QWidget *area)
     m_useIt->setToolTip(QStringLiteral("Puts the value of the key that differs only in letter case into the Value field "
                                        "(Ctrl+U); Enter applies it"));
     m_useIt->hide();
-    QObject::connect(m_useIt, &QPushButton::clicked, m_useIt, [this] { useCaseVariant(); });
+    connect(m_useIt, &QPushButton::clicked, this, [this] { useCaseVariant(); });
     // A step done after typing was taken back ends the chance to put that typing back.
-    QObject::connect(&session.undoStack(), &QUndoStack::indexChanged, m_useIt, [this] { m_takenBack.reset(); });
+    connect(&session.undoStack(), &QUndoStack::indexChanged, this, [this] { m_takenBack.reset(); });
 }
 
 void EditorReview::createWhyField()

@@ -5,6 +5,7 @@
 #include "model/Types.h"
 
 #include <QHash>
+#include <QObject>
 #include <QString>
 
 #include <optional>
@@ -28,8 +29,10 @@ struct EntryRow;
 // values (and of typing a step threw away) on the session's undo stack, the why line that says what
 // is wrong with the shown entry, and "Use It" for a key that differs from the
 // shown one only in letter case. Owned by the editor; its widgets are the editor's children.
-class EditorReview
+class EditorReview : public QObject
 {
+    Q_OBJECT
+
 public:
     // area: the widget the why line and "Use It" live in.
     EditorReview(EditorSession &session, QWidget *area);
