@@ -21,9 +21,10 @@ struct Finding;
 class LanguageStore;
 
 // What one editor run is about, apart from its window: the language and whether
-// it may be written, the entry the fields show, the rows and the undo stack. The
-// editor's helpers are given it; what they need the window to do they ask for
-// through its signals, which the editor connects to its fields and status line.
+// it may be written, the entry the fields show, the reference, the rows and the
+// undo stack. The editor's parts are made from it; what they need the window to do
+// they ask for through its signals, which the editor connects to its fields and
+// status line.
 class EditorSession : public QObject
 {
     Q_OBJECT
@@ -91,7 +92,8 @@ public:
     // A row's value, state and stale mark as they are now.
     EntrySnapshot snapshotOf(int row) const;
 
-    // Every step of the run; clean when nothing is left to save since the editor opened.
+    // Every step of the run; clean when there is nothing to save (values restored
+    // from the recovery journal, which are no step, leave it never clean).
     QUndoStack &undoStack() { return m_undo; }
     const QUndoStack &undoStack() const { return m_undo; }
     // True while an undo or a redo puts rows back and shows them: that is no step of its own.
