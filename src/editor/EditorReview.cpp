@@ -3,13 +3,10 @@
 #include "editor/EditorGlossary.h"
 
 #include "checks/CheckEngine.h"
-#include "checks/PlaceholderCheck.h"
 #include "editor/EditorExchange.h"
 #include "editor/EditorSession.h"
 #include "editor/EditorSpelling.h"
-#include "editor/EntryFilterModel.h"
 #include "editor/EntryListModel.h"
-#include "editor/VuduzListCtrl.h"
 #include "model/Constants.h"
 #include "shared/StatusField.h"
 
@@ -198,8 +195,7 @@ void EditorReview::undo()
         m_session.say(QStringLiteral("Nothing to undo"));
         return;
     }
-    m_takenBack.reset();
-    m_session.undoStack().undo();
+    m_session.undoStack().undo(); // the stack's indexChanged drops the typing taken back
     updateWhy();
 }
 
@@ -221,7 +217,6 @@ void EditorReview::redo()
         m_session.say(QStringLiteral("Nothing to redo"));
         return;
     }
-    m_takenBack.reset();
     m_session.undoStack().redo();
     updateWhy();
 }
