@@ -4,6 +4,7 @@
 
 #include "checks/NumberWords.h"
 #include "checks/PlaceholderCheck.h"
+#include "checks/PlaceholderFaults.h"
 #include "checks/Spelling.h"
 #include "checks/ValueChecks.h"
 #include "model/Constants.h"
@@ -17,6 +18,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <algorithm>
@@ -66,27 +68,6 @@ QString encodingId(TextEncoding encoding)
     return {};
 }
 
-
-// "%d: the reference has it once, the value never" for each placeholder whose counts differ.
-QString countsMessage(const PlaceholderCounts &value, const PlaceholderCounts &reference)
-{
-    std::set<QString> names;
-    for (const auto &[name, count] : value)
-        names.insert(name);
-    for (const auto &[name, count] : reference)
-        names.insert(name);
-    QStringList parts;
-    for (const QString &name : names) {
-        const auto v = value.find(name);
-        const auto r = reference.find(name);
-        const int inValue = v == value.end() ? 0 : v->second;
-        const int inReference = r == reference.end() ? 0 : r->second;
-        if (inValue != inReference)
-            parts.append(QStringLiteral("%1: the reference has it %2, the value %3")
-                             .arg(name, timesText(inReference), timesText(inValue)));
-    }
-    return parts.join(QStringLiteral("; "));
-}
 
 AttributeId idOfIndex(int attributeIndex)
 {
@@ -188,7 +169,25 @@ QStringView endOfText(QStringView text)
     const qsizetype n = t.size();
     if (n >= 4 && t[n - 1] == u')' && t[n - 4] == u'(' && (t[n - 3] == u'&' || t[n - 3] == u'_'))
         t = trimProfileSpace(t.first(n - 4));
-    return t;
+    // Emoji after the sentence's mark ("today! 🎉"), with their joiners and variation selectors.
+    for (;;) {
+        if (t.isEmpty())
+            return t;
+        const bool pair = t.size() >= 2 && t.back().isLowSurrogate() && t[t.size() - 2].isHighSurrogate();
+        const char32_t last = pair ? QChar::surrogateToUcs4(t[t.size() - 2], t.back()) : t.back().unicode();
+        if (QChar::category(last) != QChar::Symbol_Other && last != 0x200D && last != 0xFE0F)
+            return t;
+        t = trimProfileSpace(t.first(t.size() - (pair ? 2 : 1)));
+    }
+}
+
+// An English yes-or-no question written without its question mark ("Is the window
+// fullscreen"): a translation that adds one is right, and the English is at fault.
+bool unmarkedQuestion(QStringView english)
+{
+    static const QRegularExpression question(
+        QStringLiteral("^(Is|Are|Was|Were|Do|Does|Did|Can|Could|Should|Would|Will|Has|Have|Shall|May) "));
+    return question.match(english).hasMatch();
 }
 
 // The closing punctuation of a text, as the canonical Latin mark ("." ":" "!" "?" "...");
@@ -246,16 +245,17 @@ QStringView endMark(QStringView text, Script script)
 }
 
 // A full stop the English lacks that belongs to the translation: an abbreviation's
-// ("3 мин.", "Dj.", "%s godz.") or that of a sentence the language closes with one
+// ("3 мин.", "Dj.", "%s godz.", a list's last item "год,гады,г.") or that of a sentence the language closes with one
 // ("Odštevanje je končano."). A short label that gains one may be a slip.
 bool stopIsTheTranslations(QStringView text)
 {
     const QStringView t = endOfText(text);
     qsizetype words = 1;
     qsizetype lastSpace = -1;
+    // The last word of a list without spaces is its last item ("tydzień,tygodnie,tydz.").
     for (qsizetype i = 0; i < t.size(); ++i)
-        if (t[i].isSpace()) {
-            words += i > 0 && !t[i - 1].isSpace() ? 1 : 0;
+        if (t[i].isSpace() || t[i] == u',' || t[i] == u'/') {
+            words += t[i].isSpace() && i > 0 && !t[i - 1].isSpace() ? 1 : 0;
             lastSpace = i;
         }
     const QStringView lastWord = t.sliced(lastSpace + 1);
@@ -328,87 +328,6 @@ bool holdsLetters(QStringView text)
     return false;
 }
 
-int countOf(const PlaceholderCounts &counts, const QString &placeholder)
-{
-    const auto it = counts.find(placeholder);
-    return it == counts.end() ? 0 : it->second;
-}
-
-// Quotes without a backslash before them.
-int bareQuotes(QStringView text, QChar quote)
-{
-    int n = 0;
-    for (qsizetype i = 0; i < text.size(); ++i)
-        n += text[i] == quote && (i == 0 || text[i - 1] != u'\\') ? 1 : 0;
-    return n;
-}
-
-// Prose this long is wrapped by its translator, who may break its lines elsewhere.
-constexpr qsizetype LongProse = 100;
-
-struct PlaceholderFault
-{
-    FindingSeverity severity;
-    QString message;
-};
-
-// What differs between a value's placeholders and the reference's, said so that a
-// translator can act on it, and how much it matters. The editor marks the row
-// ERROR by the plain comparison whatever this says.
-PlaceholderFault placeholderFault(QStringView text, const PlaceholderCounts &counts, const ReferenceFacts &reference)
-{
-    const QString plain = countsMessage(counts, reference.placeholders);
-    if (reference.rule != PlaceholderRule::Percent)
-        return {FindingSeverity::Error, plain};
-    // The escapes' cases need a backslash on one side; most faults (a %s lost or
-    // added) have none, and are not read further for them.
-    if (text.contains(u'\\') || reference.text.contains(u'\\')) {
-        std::set<QString> differing;
-        for (const auto *side : {&counts, &reference.placeholders})
-            for (const auto &[name, count] : *side)
-                if (countOf(counts, name) != countOf(reference.placeholders, name))
-                    differing.insert(name);
-        const QString backslash = QStringLiteral("\\\\");
-        if (differing.count(backslash) && countOf(counts, backslash) > countOf(reference.placeholders, backslash)
-            && (text.contains(u"\\\\'") || text.contains(u"\\\\\"")))
-            return {FindingSeverity::Error,
-                    QStringLiteral("a doubled backslash before a quote shows a backslash on screen: ") + plain};
-        bool quotesOnly = !differing.empty();
-        for (const QString &name : differing)
-            quotesOnly = quotesOnly && (name == u"\\'" || name == u"\\\"");
-        for (QChar quote : {QChar(u'\''), QChar(u'"')}) {
-            const QString escaped = u'\\' + quote;
-            quotesOnly = quotesOnly
-                      && countOf(counts, escaped) + bareQuotes(text, quote)
-                             == countOf(reference.placeholders, escaped) + bareQuotes(reference.text, quote);
-        }
-        if (quotesOnly)
-            return {FindingSeverity::Warning,
-                    QStringLiteral("a quote written with and without a backslash (%1): the screen shows the same quote, "
-                                   "but the editor marks the row ERROR until the value writes it as the reference does")
-                        .arg(plain)};
-        const QString newline = QStringLiteral("\\n");
-        if (differing.size() == 1 && differing.count(newline) && countOf(counts, newline) > 0
-            && countOf(reference.placeholders, newline) > 0 && reference.text.size() >= LongProse)
-            return {FindingSeverity::Warning,
-                    plain + QStringLiteral(": long prose broken into lines elsewhere, which is the translation's choice "
-                                           "unless the layout needs each break")};
-    }
-    // "d% secondes" for "%d secondes".
-    for (qsizetype i = 1; i < text.size(); ++i) {
-        const QChar conversion = text[i - 1];
-        if (text[i] != u'%' || !QStringView(u"dsiuxXfcgp").contains(conversion)
-            || (i >= 2 && (text[i - 2].isLetterOrNumber() || text[i - 2] == u'%'))
-            || (i + 1 < text.size() && (text[i + 1].isLetterOrNumber() || text[i + 1] == u'%')))
-            continue;
-        const QString placeholder = u'%' + conversion;
-        if (countOf(reference.placeholders, placeholder) > countOf(counts, placeholder))
-            return {FindingSeverity::Error,
-                    QStringLiteral("%1 is written \"%2%\", transposed: ").arg(placeholder, conversion) + plain};
-    }
-    return {FindingSeverity::Error, plain};
-}
-
 // A name in capitals that writes a letter twice ("QQ", "WWW", "SSL"): a
 // translation may spell its letters out, and then says one of them twice.
 bool holdsDoubledLetters(QStringView text)
@@ -421,19 +340,39 @@ bool holdsDoubledLetters(QStringView text)
 }
 
 // True when each unnumbered placeholder stands in a part of its own with a
-// label ("(migrated %d, missing: %d, failed: %d)"): a translation keeps each
-// label with its number and has nothing to reorder.
-bool placeholdersLabelled(QStringView text)
+// label ("(migrated %d, missing: %d, failed: %d)"), in a sentence or on a line of its own, or is
+// a measure ("%s h %s min", "%s:%s"), or names the program before a colon as a
+// command line's messages do ("%s: invalid mode [%s]"): a translation keeps each
+// where it is and has nothing to reorder.
+bool placeholdersLabelled(QStringView original)
 {
+    static const QString placeholder = QStringLiteral("%(?:h|l{1,2})?[diouxXscfeEgGp]");
+    static const QRegularExpression programName(QStringLiteral("^\\s*") + placeholder + QStringLiteral(":"));
+    static const QRegularExpression time(placeholder + QStringLiteral("[:.](?=") + placeholder + u')');
+    // Numbers, each with its unit ("%s h %s min", "%d KB"), and nothing else.
+    static const QRegularExpression measure(QStringLiteral("^\\s*(?:") + placeholder
+                                                + QStringLiteral(" ?[^\\W\\d_]{1,3}\\.?[\\s,]*)+$"),
+                                            QRegularExpression::UseUnicodePropertiesOption);
+    QString stripped = original.toString();
+    stripped.remove(programName).remove(time);
+    if (measure.match(stripped).hasMatch())
+        return true;
+    const QStringView text(stripped);
     qsizetype start = 0;
+    bool lineStart = true;
+    bool labelBefore = false; // the part before is words that an opening bracket ends ("mode [%s]")
     for (qsizetype i = 0; i <= text.size(); ++i) {
         const bool newline = i + 1 < text.size() && text[i] == u'\\' && text[i + 1] == u'n';
-        if (i < text.size() && !newline && !QStringView(u",;()[]|/").contains(text[i]))
+        const bool sentenceEnd = i + 1 < text.size() && text[i] == u'.' && text[i + 1] == u' ';
+        if (i < text.size() && !newline && !sentenceEnd && !QStringView(u",;()[]|/").contains(text[i]))
             continue;
         const QStringView part = text.sliced(start, i - start);
         const qsizetype placeholders = unnumberedPlaceholders(part).size();
-        if (placeholders > 1 || (placeholders == 1 && !holdsLetters(part)))
+        const bool line = lineStart && (newline || i == text.size());
+        if (placeholders > 1 || (placeholders == 1 && !holdsLetters(part) && !line && !labelBefore))
             return false;
+        labelBefore = placeholders == 0 && holdsLetters(part) && i < text.size() && (text[i] == u'(' || text[i] == u'[');
+        lineStart = newline;
         start = i + (newline ? 2 : 1);
         i += newline ? 1 : 0;
     }
@@ -580,8 +519,12 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
     // The editor's rule (what CheckPlaceholders compares), on the values as the files hold them.
     const PlaceholderCounts counts = placeholdersOf(value, reference.rule);
     if (counts != reference.placeholders) {
-        const PlaceholderFault fault = placeholderFault(valueText(value), counts, reference);
-        addAs(Check::Placeholders, fault.severity, fault.message);
+        const PlaceholderFault fault =
+            placeholderFault(valueText(value), counts, reference.text, reference.placeholders, reference.rule);
+        if (fault.severity)
+            addAs(Check::Placeholders, *fault.severity, fault.message);
+        else if (options.explainMarks)
+            addAs(Check::Placeholders, FindingSeverity::Info, fault.message);
     }
     // What that rule passes by design: the other kind of placeholder.
     const PlaceholderCounts other = placeholdersOf(
@@ -601,8 +544,16 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
 
         const QStringView valueMark = endMark(text, traits.script);
         const bool stopAdded = reference.endMark.isEmpty() && valueMark == u".";
+        // The mark may end a name the English holds too ("Yahoo!"), or a question the
+        // English wrote without its mark.
+        auto markOfAName = [&] {
+            const QStringView end = endOfText(text);
+            const QStringView lastWord = end.sliced(end.lastIndexOf(u' ') + 1);
+            return lastWord.size() > valueMark.size() && reference.text.contains(lastWord);
+        };
         if (!endsAlike(reference.endMark, reference.text, valueMark, text, traits)
-            && !(stopAdded && stopIsTheTranslations(text))) {
+            && !(stopAdded && stopIsTheTranslations(text))
+            && !(reference.endMark.isEmpty() && (markOfAName() || (valueMark == u"?" && unmarkedQuestion(reference.text))))) {
             // A full stop on a short label, or a question or exclamation mark a
             // language that ends its UI text with none leaves out, may well be right.
             const bool mayBeRight = stopAdded || (!traits.finalStop && valueMark.isEmpty());
@@ -626,9 +577,17 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
             // A number the value writes as a word of its language is there.
             QStringList missing;
             bool onlyOneOrTwo = true;
+            // "[-1,1]" for "[-1, 1]": the same digits, grouped otherwise.
+            const bool regrouped = digitRuns(difference.missing) == digitRuns(difference.added);
             for (const QString &number : difference.missing) {
+                if (regrouped)
+                    break;
                 const std::optional<qint64> integer = integerOf(number);
-                if (integer && !traits.bcp47.isEmpty() && NumberWords::forLanguage(traits.bcp47).spells(text, *integer))
+                // A word made from the number's word ("dešimtainė" for the 10 of "Base-10") says
+                // it too, where no other digit stands in its place.
+                if (integer && !traits.bcp47.isEmpty()
+                    && (NumberWords::forLanguage(traits.bcp47).spells(text, *integer)
+                        || (difference.added.isEmpty() && NumberWords::forLanguage(traits.bcp47).derives(text, *integer))))
                     continue;
                 missing.append(number);
                 onlyOneOrTwo = onlyOneOrTwo && integer && *integer >= 1 && *integer <= 2;
@@ -1079,11 +1038,14 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                     add(Check::ReferenceChanged, line, m_names[i],
                         QStringLiteral("the English text changed since the earlier release: the translation may be stale"));
                 const int group = m_referenceGroup[size_t(i)];
-                if (wantsInconsistent && group >= 0) {
+                // An English of placeholders and punctuation alone ("%s, %s") is a format
+                // that each place may write its own way.
+                if (wantsInconsistent && group >= 0 && holdsLetters(valueText(m_masterValues[i]))) {
                     int &first = firstTranslation[size_t(group)];
                     if (first < 0) {
                         first = i;
-                    } else if (valueText(values[size_t(first)]) != valueText(value)) {
+                    } else if (valueText(values[size_t(first)]) != valueText(value)
+                               && !formsOfOneWording(valueText(values[size_t(first)]), valueText(value))) {
                         add(Check::Inconsistent, line, m_names[i],
                             QStringLiteral("\"%1\" is translated differently under %2: \"%3\" here, \"%4\" there")
                                 .arg(trimProfileSpace(valueText(m_masterValues[i])).toString(), m_names[first],

@@ -88,6 +88,10 @@ struct CheckOptions
     QHash<QString, QSet<QString>> staleKeys;
     // More checks of each translated value, when the product has them (its glossary).
     std::shared_ptr<const ValueCheckSource> valueChecks;
+    // Also an info where the editor marks a row ERROR for what is no fault (the
+    // lines of hand-wrapped prose broken elsewhere, a date format in the language's
+    // order), saying why: the editor's why line wants it, a report does not.
+    bool explainMarks = false;
 
     bool wants(const QString &check) const;
     bool wants(Check check) const;

@@ -25,7 +25,8 @@ const std::vector<CheckInfo> &allChecks()
          QStringLiteral("the file's bytes are no text (NUL bytes, control characters, no [text] section); nothing writes it")},
         {Check::Placeholders, QStringLiteral("placeholders"), FindingSeverity::Error,
          QStringLiteral("the value's placeholders differ from the reference's (the editor's ERROR mark); a quote written "
-                        "with and without a backslash, or the line breaks of long prose, a warning")},
+                        "with and without a backslash, or the line breaks of long prose, a warning; none for lines the English "
+                        "broke by hand, a date format in the language's order, printf's positions")},
         {Check::Braces, QStringLiteral("braces"), FindingSeverity::Warning,
          QStringLiteral("placeholders the editor's rule passes by design differ from the reference's")},
         {Check::OddQuotes, QStringLiteral("odd-quotes"), FindingSeverity::Error, QStringLiteral("the value holds an odd number of double quotes")},
@@ -44,7 +45,7 @@ const std::vector<CheckInfo> &allChecks()
                         "full stop added to a short label, or a mark left out where the language ends with none, an info")},
         {Check::Numbers, QStringLiteral("numbers"), FindingSeverity::Warning,
          QStringLiteral("a number of the reference is not in the value, in digits (native ones count) or as a word of "
-                        "the language, or is changed; a lost 1 or 2 an info")},
+                        "the language (or a word made from one), or is changed; a lost 1 or 2 an info")},
         {Check::RepeatedWord, QStringLiteral("repeated-word"), FindingSeverity::Warning,
          QStringLiteral("the same word twice in a row, where the reference repeats none; an info in languages that "
                         "repeat words on purpose")},
@@ -56,7 +57,7 @@ const std::vector<CheckInfo> &allChecks()
          QStringLiteral("the value's HTML/XML tags differ from the reference's, are broken or are not well nested")},
         {Check::Unchanged, QStringLiteral("unchanged"), FindingSeverity::Info, QStringLiteral("the value equals the reference")},
         {Check::Inconsistent, QStringLiteral("inconsistent"), FindingSeverity::Info,
-         QStringLiteral("one reference text translated in two or more ways, both named")},
+         QStringLiteral("one reference text translated in two or more ways, both named; not two forms of one word")},
         {Check::Spelling, QStringLiteral("spelling"), FindingSeverity::Info,
          QStringLiteral("words the language's Hunspell dictionary does not know (not run unless named)"), false},
         {Check::Term, QStringLiteral("term"), FindingSeverity::Warning,
@@ -68,7 +69,7 @@ const std::vector<CheckInfo> &allChecks()
          QStringLiteral("a term the glossary says not to translate is not in the value unchanged")},
         {Check::SourcePlaceholders, QStringLiteral("source-placeholders"), FindingSeverity::Info,
          QStringLiteral("an English text with two or more unnumbered printf placeholders, which translators cannot "
-                        "reorder, unless each has a label of its own")},
+                        "reorder, unless each has a label, a sentence or a line of its own, or they are a measure")},
         {Check::SourceWidespread, QStringLiteral("source-widespread"), FindingSeverity::Info,
          QStringLiteral("an English text whose translations fail one check in about a quarter of the languages "
                         "(three at least)")},

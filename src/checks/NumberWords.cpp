@@ -120,6 +120,28 @@ bool NumberWords::spells(QStringView text, qint64 number)
     return false;
 }
 
+bool NumberWords::derives(QStringView text, qint64 number)
+{
+    constexpr qsizetype ShortestStem = 3;
+    QStringList stems;
+    for (const QString &word : wordsFor(number))
+        for (qsizetype cut = 0; cut <= 2; ++cut)
+            if (word.size() - cut >= ShortestStem && !word.contains(u' ') && !stems.contains(word.first(word.size() - cut)))
+                stems.append(word.first(word.size() - cut));
+    if (stems.isEmpty())
+        return false;
+    const QString folded = text.toString().toCaseFolded();
+    for (qsizetype i = 0; i < folded.size(); ++i) {
+        if (!isWordChar(folded[i]) || (i > 0 && isWordChar(folded[i - 1])))
+            continue;
+        const QStringView rest = QStringView(folded).sliced(i);
+        for (const QString &stem : std::as_const(stems))
+            if (rest.startsWith(stem))
+                return true;
+    }
+    return false;
+}
+
 std::optional<qint64> integerOf(QStringView number)
 {
     qint64 value = 0;

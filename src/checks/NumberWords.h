@@ -26,6 +26,12 @@ public:
     // True when text holds number as one of the language's words for it, letter
     // case ignored; in scripts that write words apart, as a whole word.
     bool spells(QStringView text, qint64 number);
+    // True when a word of text is made from one of the language's words for number:
+    // it begins with the word ("kaksikantainen", "dviejų"), or with the word less an
+    // ending of one or two letters with three or more left ("dešimtainė" from
+    // "dešimt", "vieno" from "vienas"). A looser reading than spells(), for
+    // a number no other digit stands for.
+    bool derives(QStringView text, qint64 number);
     // The words for number, case-folded, as every rule set writes it.
     const QStringList &wordsFor(qint64 number);
 

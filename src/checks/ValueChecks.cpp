@@ -658,6 +658,51 @@ QString tagsMessage(QStringView value, const std::vector<TagAt> &referenceTags, 
     return parts.join(QStringLiteral("; "));
 }
 
+QString digitRuns(const QStringList &numbers)
+{
+    QString runs;
+    for (const QString &number : numbers)
+        for (qsizetype i = 0; i < number.size(); ++i) {
+            const int digit = number[i].digitValue();
+            if (digit >= 0) {
+                if (!runs.isEmpty() && (i == 0 || number[i - 1].digitValue() < 0))
+                    runs += u'|';
+                runs += QChar(u'0' + digit);
+            }
+        }
+    return runs;
+}
+
+bool formsOfOneWording(QStringView a, QStringView b)
+{
+    // An ending is up to four letters after a stem of at least three, no shorter than
+    // it, or up to seven after a stem of at least five ("Resetuj", "Resetowanie").
+    auto isEnding = [](QStringView rest, qsizetype stem) {
+        return (stem >= 5 ? rest.size() <= 7 : (stem >= 3 && rest.size() <= std::min<qsizetype>(4, stem)))
+            && std::all_of(rest.begin(), rest.end(), [](QChar c) { return c.isLetter() || c.isMark(); });
+    };
+    const auto wordsOfA = a.split(u' ', Qt::SkipEmptyParts);
+    const auto wordsOfB = b.split(u' ', Qt::SkipEmptyParts);
+    if (wordsOfA.size() != wordsOfB.size())
+        return false;
+    bool inflected = false;
+    for (qsizetype w = 0; w < wordsOfA.size(); ++w) {
+        const QStringView x = wordsOfA[w];
+        const QStringView y = wordsOfB[w];
+        if (x == y)
+            continue;
+        inflected = true;
+        qsizetype stem = 0;
+        while (stem < x.size() && stem < y.size() && x[stem] == y[stem])
+            ++stem;
+        const QStringView restOfX = x.sliced(stem);
+        const QStringView restOfY = y.sliced(stem);
+        if (!isEnding(restOfX, stem) || !isEnding(restOfY, stem))
+            return false;
+    }
+    return inflected;
+}
+
 QStringList unnumberedPlaceholders(QStringView text)
 {
     QStringList found;

@@ -35,6 +35,9 @@ struct NumberDifference
     QStringList added;
 };
 NumberDifference numberDifference(QStringView value, QStringView reference, const Numbers &referenceNumbers);
+// The digits of numbers in order, each run of digits once, in ASCII ("1|1" for
+// "1", "1" and for "1,1"): what stays when only the grouping of the numbers differs.
+QString digitRuns(const QStringList &numbers);
 // A number written in ASCII digits alone, as the digits to look for (at most 18).
 struct PlainNumber
 {
@@ -94,6 +97,12 @@ QString tagsMessage(QStringView value, const std::vector<TagAt> &referenceTags, 
 QStringList brokenTags(QStringView value, const std::vector<TagAt> &referenceTags);
 // True when every closing tag closes the last open one and none stays open.
 bool tagsNested(const std::vector<TagAt> &tags, QString *why = nullptr);
+
+// Two translations of one English text that differ only in their words' endings
+// ("Reiniciar" and "Reinicia", "Sveglia" and "Sveglie"): forms of the same words
+// that two contexts ask for (an infinitive and an imperative, a singular and a
+// plural), not two wordings. Letter case counts.
+bool formsOfOneWording(QStringView a, QStringView b);
 
 // Unnumbered printf placeholders (%s, %d, %ld, ...) of a text, in order.
 QStringList unnumberedPlaceholders(QStringView text);

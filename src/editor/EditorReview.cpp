@@ -72,6 +72,8 @@ QString EditorReview::whyText(const EntryRow &row) const
             parts << f.message;
         else if (f.severity == FindingSeverity::Warning)
             parts << QStringLiteral("warning: ") + f.message;
+        else if (f.check == checkInfo(Check::Placeholders).id)
+            parts << QStringLiteral("marked ERROR, but nothing to change: ") + f.message;
     }
     // Spelling is information: named here, it never marks the row.
     if (const QString spelling = m_spelling ? m_spelling->whyPart(value) : QString(); !spelling.isEmpty())

@@ -45,7 +45,13 @@ void EditorSession::setStale(AttributeId id, bool stale)
 
 std::vector<Finding> EditorSession::findingsOf(const EntryRow &row) const
 {
-    return checkValue(row.cells[1], row.cells[2], attributeIndexOf(row.id), m_languageName, m_isMaster);
+    // The why line also says why a row marked ERROR needs no change.
+    static const CheckOptions explained = [] {
+        CheckOptions options;
+        options.explainMarks = true;
+        return options;
+    }();
+    return checkValue(row.cells[1], row.cells[2], attributeIndexOf(row.id), m_languageName, m_isMaster, explained);
 }
 
 EntrySnapshot EditorSession::snapshotOf(int row) const

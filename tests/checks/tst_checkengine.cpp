@@ -80,6 +80,7 @@ private Q_SLOTS:
     void languageFileFindings();
     void aQuotedKeyIsNamed();
     void inconsistentTranslationsOfOneText();
+    void inconsistentLeavesFormsAndFormats();
     void countsAddUp();
     void productProblems_data();
     void productProblems();
@@ -232,6 +233,23 @@ void TestCheckEngine::inconsistentTranslationsOfOneText()
     QCOMPARE(report.findings[0].message,
              u"\"Open\" is translated differently under K2: \"Aufmachen\" here, \" Öffnen\" there"_s);
     QVERIFY(report.findings[1].message.contains(u"under K2: \"Öffnen\" here, \" Öffnen\" there"_s));
+}
+
+void TestCheckEngine::inconsistentLeavesFormsAndFormats()
+{
+    // Two forms of one word, and an English of placeholders alone that each place
+    // punctuates its own way, are no inconsistency; two words are.
+    QTemporaryDir dir;
+    const QString master = u"[text]\r\nK1=\"%s, %s\"\r\nK2=\"%s, %s\"\r\nK3=\"Reset\"\r\nK4=\"Reset\"\r\n"
+                           u"K5=\"Open\"\r\nK6=\"Open\"\r\n"_s;
+    const QString german = u"[text]\r\nK1=\"%s, %s\"\r\nK2=\"%s; %s\"\r\nK3=\"Zurücksetzen\"\r\n"
+                           u"K4=\"Zurücksetzung\"\r\nK5=\"Öffnen\"\r\nK6=\"Aufmachen\"\r\n"_s;
+    makeProduct(dir.path(), master, {{German, utf16le(german)}});
+    CheckEngine engine;
+    QVERIFY2(engine.open(dir.path()), qPrintable(engine.error()));
+    CheckOptions options;
+    options.only = {u"inconsistent"_s};
+    QCOMPARE(findingsOf(engine.checkLanguage(German, options)), QStringList({u"inconsistent:7:K6"_s}));
 }
 
 void TestCheckEngine::countsAddUp()

@@ -92,6 +92,9 @@ private Q_SLOTS:
     void placeholderFaultsNamed() { verifyCause(); }
     void labelledSourcePlaceholders_data();
     void labelledSourcePlaceholders();
+    void formsOfOneWording_data();
+    void formsOfOneWording();
+    void marksExplainedForTheEditor();
     void spellingWords_data();
     void spellingWords();
     void widespreadErrorsPointAtTheMaster();
@@ -251,6 +254,16 @@ void TestValueChecks::numbersInWords_data()
     addCause("a digit dropped", n, u"Keep 5 copies"_s, u"Kopien behalten"_s, German, u"warning"_s,
              u"the reference's 5 is not in the value"_s);
     addCause("a decimal is no word", n, u"1.5 MB"_s, u"eins MB"_s, German, u"warning"_s, u"1.5"_s);
+    addCause("a word made from the number's", n, u"Base-10 Exponential"_s, u"Dešimtainė eksponentė"_s,
+             u"Lithuanian (Lithuania)"_s);
+    addCause("a compound that begins with it", n, u"Base-2 Exponential"_s, u"Kaksikantainen eksponentti"_s,
+             u"Finnish (Finland)"_s);
+    addCause("the same digits grouped otherwise", n, u"Undefined outside [-1, 1]"_s, u"在 [-1,1] 范围之外无意义"_s,
+             u"Chinese (PRC)"_s);
+    addCause("a word made from it beside another digit", n, u"Base 2"_s, u"Zweierbasis 10"_s, German, u"warning"_s,
+             u"the reference's 2 is changed to 10"_s);
+    addCause("digits grouped into another number", n, u"Pages 1, 2"_s, u"Seiten 1,3"_s, German, u"warning"_s,
+             u"changed"_s);
 }
 
 void TestValueChecks::urlsEndAtMarkup_data()
@@ -324,6 +337,16 @@ void TestValueChecks::endMarksOfEachLanguage_data()
              u"warning"_s);
     addCause("a colon lost", e, u"Name:"_s, u"Name"_s, German, u"warning"_s);
     addCause("an exclamation added", e, u"Done"_s, u"Fertig!"_s, German, u"warning"_s);
+    addCause("a list's last item abbreviated", e, u"week,weeks"_s, u"tydzień,tygodnie,tydz."_s, u"Polish (Poland)"_s);
+    addCause("a question the English leaves unmarked", e, u"Is the window fullscreen"_s, u"Je okno na celé obrazovce?"_s,
+             u"Czech (Czech Republic)"_s);
+    addCause("a question mark on a statement", e, u"The window is fullscreen"_s, u"Okno je na celé obrazovce?"_s,
+             u"Czech (Czech Republic)"_s, u"warning"_s);
+    addCause("a name's own mark", e, u"Yahoo! Messenger"_s, u"Messenger von Yahoo!"_s, German);
+    addCause("an emoji after the mark", e, u"Their birthday is today! \U0001F389"_s, u"Bursdagen er i dag!"_s,
+             u"Norwegian (Bokmal, Norway)"_s);
+    addCause("an emoji after a mark lost", e, u"Today! \U0001F389"_s, u"I dag \U0001F389"_s,
+             u"Norwegian (Bokmal, Norway)"_s, u"warning"_s, u"\"!\""_s);
     addCause("a danda outside Devanagari", e, u"Saved."_s, u"Gespeichert।"_s, German, u"warning"_s);
 }
 
@@ -372,6 +395,31 @@ void TestValueChecks::placeholderFaultsNamed_data()
              German, u"error"_s, u"\\n: the reference has it twice, the value never"_s);
     addCause("a short text's break", p, u"Saved.\\nClose?"_s, u"Gespeichert.\\n\\nSchließen?"_s, German,
              u"error"_s, u"\\n: the reference has it once, the value twice"_s);
+    const QString wrapped = u"Routes are provided by third-party\\nservices, which the product cannot check.\\n"
+                            u"Names and brands are the\\nmarks of their owners."_s;
+    addCause("hand-wrapped prose wrapped again", p, wrapped,
+             u"Die Routen liefern Dienste Dritter,\\ndie das Produkt nicht prüfen kann.\\nNamen und Marken gehören "
+             u"ihren Inhabern."_s,
+             German, QString());
+    addCause("hand-wrapped prose given a paragraph", p, wrapped,
+             u"Die Routen liefern Dienste Dritter,\\ndie das Produkt nicht prüfen kann.\\n\\nNamen und Marken\\ngehören "
+             u"ihren Inhabern."_s,
+             German, u"warning"_s, u"long prose"_s);
+    addCause("a date in the language's order", p, u"%b %e"_s, u"%-d. %B"_s, u"Czech (Czech Republic)"_s);
+    addCause("a date in the language's numerals", p, u"%b %e"_s, u"%Oe %B"_s, u"Persian (Iran)"_s);
+    addCause("a clock of twenty-four hours", p, u"%l:%M %p"_s, u"%H:%M"_s, German);
+    addCause("a date that loses its day", p, u"%b %e"_s, u"%B"_s, German, u"error"_s, u"%e"_s);
+    addCause("twelve hours without their half of the day", p, u"%l:%M %p"_s, u"%l:%M"_s, u"Icelandic (Iceland)"_s,
+             u"error"_s, u"%p"_s);
+    addCause("a date letter in another script", p, u"%b %e"_s, u"%\u0435 %b"_s, u"Bulgarian (Bulgaria)"_s, u"error"_s,
+             u"%e"_s);
+    addCause("placeholders with positions", p, u"Is %s from %s?"_s, u"来自 %2$s 的 %1$s 吗？"_s, u"Chinese (PRC)"_s);
+    addCause("positions of other kinds", p, u"%s has %d"_s, u"%2$s hat %1$d"_s, German, u"error"_s, u"%1"_s);
+    addCause("positions without their dollar", p, u"%s, %s"_s, u"%2s %1s"_s, u"Chinese (Taiwan)"_s, u"error"_s,
+             u"%1"_s);
+    addCause("positions beside a plain one", p, u"%s of %s"_s, u"%2$s: %s"_s, German, u"error"_s, u"%2"_s);
+    addCause("the flag for the language's digits", p, u"Deleting %d contacts"_s, u"حذف کردن %Id آشنا"_s,
+             u"Persian (Iran)"_s);
 }
 
 void TestValueChecks::labelledSourcePlaceholders_data()
@@ -384,6 +432,13 @@ void TestValueChecks::labelledSourcePlaceholders_data()
     QTest::newRow("a bare part") << u"%d of %d"_s << true;
     QTest::newRow("a part with no label") << u"Size: %d, %d"_s << true;
     QTest::newRow("punctuation alone between") << u"%s–%s"_s << false;
+    QTest::newRow("the program's name first") << u"%s: invalid mode [%s]\\n"_s << false;
+    QTest::newRow("numbers with their units") << u"%s h %s min"_s << false;
+    QTest::newRow("a time") << u"%s:%s hours"_s << false;
+    QTest::newRow("one to a sentence") << u"Set to %d places. Currently %d places."_s << false;
+    QTest::newRow("one to a line") << u"%s\\nPosition accuracy: %s"_s << false;
+    QTest::newRow("short words that are no units") << u"From %s to %s"_s << true;
+    QTest::newRow("a bare part in a line") << u"%s version %s"_s << true;
 }
 
 void TestValueChecks::labelledSourcePlaceholders()
@@ -394,6 +449,54 @@ void TestValueChecks::labelledSourcePlaceholders()
     for (const Finding &f : checkValue(u'"' + english + u'"', u'"' + english + u'"', 1, u"English (United States)"_s, true))
         found += f.check == u"source-placeholders" ? 1 : 0;
     QCOMPARE(found, reported ? 1 : 0);
+}
+
+void TestValueChecks::formsOfOneWording_data()
+{
+    QTest::addColumn<QString>("one");
+    QTest::addColumn<QString>("other");
+    QTest::addColumn<bool>("forms");
+    QTest::newRow("infinitive and imperative") << u"Reiniciar"_s << u"Reinicia"_s << true;
+    QTest::newRow("singular and plural") << u"Sveglia"_s << u"Sveglie"_s << true;
+    QTest::newRow("each word inflected") << u"Modyfikuj położenie"_s << u"Modyfikacja położenia"_s << true;
+    QTest::newRow("beside a placeholder") << u"%s mins"_s << u"%s min"_s << true;
+    QTest::newRow("two words") << u"Počisti"_s << u"Ponastavi"_s << false;
+    QTest::newRow("two prepositions") << u"Dodaj u OpenStreetMap"_s << u"Dodaj na OpenStreetMap"_s << false;
+    QTest::newRow("letter case") << u"Hledat kontakty"_s << u"hledat kontakty"_s << false;
+    QTest::newRow("blanks alone") << u" Öffnen"_s << u"Öffnen"_s << false;
+    QTest::newRow("a short stem") << u"Cofa"_s << u"Cofnięcie"_s << false;
+    QTest::newRow("another digit") << u"%d bit1"_s << u"%d bit2"_s << false;
+}
+
+void TestValueChecks::formsOfOneWording()
+{
+    QFETCH(QString, one);
+    QFETCH(QString, other);
+    QFETCH(bool, forms);
+    QCOMPARE(Glossa::formsOfOneWording(one, other), forms);
+    QCOMPARE(Glossa::formsOfOneWording(other, one), forms);
+}
+
+void TestValueChecks::marksExplainedForTheEditor()
+{
+    // A row the editor marks ERROR for what is no fault gets an info only when asked,
+    // saying why; a real fault is the same finding either way.
+    CheckOptions explain;
+    explain.explainMarks = true;
+    auto placeholderFindings = [](const QString &value, const QString &reference, const CheckOptions &options) {
+        QStringList out;
+        for (const Finding &f : checkValue(value, reference, 1, u"Czech (Czech Republic)"_s, false, options))
+            if (f.check == u"placeholders")
+                out << severityName(f.severity) + u": "_s + f.message;
+        return out;
+    };
+    QVERIFY(placeholderFindings(u"%-d. %B"_s, u"%b %e"_s, {}).isEmpty());
+    const QStringList explained = placeholderFindings(u"%-d. %B"_s, u"%b %e"_s, explain);
+    QCOMPARE(explained.size(), 1);
+    QVERIFY2(explained[0].startsWith(u"info: %-: the reference has it never"_s)
+                 && explained[0].contains(u"the language's own order"_s),
+             qPrintable(explained[0]));
+    QCOMPARE(placeholderFindings(u"%B"_s, u"%b %e"_s, explain), placeholderFindings(u"%B"_s, u"%b %e"_s, {}));
 }
 
 void TestValueChecks::spellingWords_data()

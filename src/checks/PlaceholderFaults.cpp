@@ -1,0 +1,251 @@
+#include "checks/PlaceholderFaults.h"
+
+#include "checks/ValueChecks.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <set>
+#include <vector>
+
+namespace Glossa {
+
+namespace {
+
+int countOf(const PlaceholderCounts &counts, const QString &placeholder)
+{
+    const auto it = counts.find(placeholder);
+    return it == counts.end() ? 0 : it->second;
+}
+
+// Quotes without a backslash before them.
+int bareQuotes(QStringView text, QChar quote)
+{
+    int n = 0;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        n += text[i] == quote && (i == 0 || text[i - 1] != u'\\') ? 1 : 0;
+    return n;
+}
+
+// Prose this long is wrapped by its translator, who may break its lines elsewhere.
+constexpr qsizetype LongProse = 100;
+
+bool isLineBreak(QStringView text, qsizetype at)
+{
+    return at + 1 < text.size() && text[at] == u'\\' && text[at + 1] == u'n' && (at == 0 || text[at - 1] != u'\\');
+}
+
+// English broken into lines by hand: a line break between two words of a sentence
+// ("provided by third-party\nservices"), where a translation's words are of other
+// lengths and its breaks fall elsewhere.
+bool wrappedByHand(QStringView text)
+{
+    for (qsizetype i = 1; i + 2 < text.size(); ++i) {
+        if (!isLineBreak(text, i))
+            continue;
+        const QChar before = text[i - 1];
+        if ((before.isLetterOrNumber() || before == u',' || before == u'-') && text[i + 2].isLetterOrNumber())
+            return true;
+    }
+    return false;
+}
+
+// Blank lines: the paragraphs a translation keeps whatever its line lengths.
+int blankLines(QStringView text)
+{
+    int n = 0;
+    for (qsizetype i = 0; i + 3 < text.size(); ++i)
+        if (isLineBreak(text, i) && isLineBreak(text, i + 2)) {
+            ++n;
+            i += 3;
+        }
+    return n;
+}
+
+} // namespace
+
+QString countsMessage(const PlaceholderCounts &value, const PlaceholderCounts &reference)
+{
+    std::set<QString> names;
+    for (const auto &[name, count] : value)
+        names.insert(name);
+    for (const auto &[name, count] : reference)
+        names.insert(name);
+    QStringList parts;
+    for (const QString &name : names) {
+        const int inValue = countOf(value, name);
+        const int inReference = countOf(reference, name);
+        if (inValue != inReference)
+            parts.append(QStringLiteral("%1: the reference has it %2, the value %3")
+                             .arg(name, timesText(inReference), timesText(inValue)));
+    }
+    return parts.join(QStringLiteral("; "));
+}
+
+QString dateFormatFields(QStringView text)
+{
+    // Each conversion as the fields it shows: y year, m month, d day, w weekday,
+    // H hour, M minute, S second, z zone, j day of the year, U week.
+    auto fieldsOf = [](QChar c) -> QStringView {
+        switch (c.unicode()) {
+        case u'Y': case u'y': case u'C': case u'G': case u'g': return u"y";
+        case u'b': case u'B': case u'h': case u'm': return u"m";
+        case u'd': case u'e': return u"d";
+        case u'a': case u'A': case u'u': case u'w': return u"w";
+        case u'H': case u'k': return u"H";
+        case u'I': case u'l': return u"h"; // of twelve: an hour only with the half of the day
+        case u'M': return u"M";
+        case u'S': return u"S";
+        case u'z': case u'Z': return u"z";
+        case u'j': return u"j";
+        case u'U': case u'V': case u'W': return u"U";
+        case u'D': case u'x': case u'F': return u"ymd";
+        case u'T': case u'X': case u'r': return u"HMS";
+        case u'R': return u"HM";
+        case u'c': return u"wmdHMSy";
+        case u'p': case u'P': return u"p";
+        case u'n': case u't': case u'%': return u""; // white space, "%"
+        default: return u"?";
+        }
+    };
+    QString fields;
+    bool strftimeOnly = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'%')
+            continue;
+        qsizetype at = i + 1;
+        while (at < text.size() && QStringView(u"-_0^#").contains(text[at]))
+            ++at;
+        if (at < text.size() && (text[at] == u'E' || text[at] == u'O'))
+            ++at;
+        if (at >= text.size())
+            return {};
+        const QChar conversion = text[at];
+        // "%ld" is printf's long, not an hour followed by a letter.
+        if (conversion == u'l' && at + 1 < text.size() && text[at + 1].isLetter())
+            return {};
+        const QStringView shown = fieldsOf(conversion);
+        if (shown == u"?")
+            return {};
+        fields += shown;
+        strftimeOnly = strftimeOnly || !QStringView(u"diouxXeEfFgGaAcsp%nt").contains(conversion);
+        i = at;
+    }
+    if (!strftimeOnly)
+        return {};
+    // An hour of twelve with its half of the day shows what an hour of twenty-four does.
+    if (fields.contains(u'p')) {
+        fields.replace(u'h', u'H');
+        fields.remove(u'p');
+    }
+    std::sort(fields.begin(), fields.end());
+    fields.erase(std::unique(fields.begin(), fields.end()), fields.end());
+    return fields;
+}
+
+// The value's placeholders as printf reads them: "%Id" (glibc's flag for the language's
+// own digits) as "%d", and "%2$s %1$s" as the reference's "%s" and "%s" when each
+// position names the reference's placeholder of that place. Empty when the value
+// writes no such placeholder or a position does not fit.
+std::optional<PlaceholderCounts> printfReading(QStringView text, QStringView referenceText)
+{
+    static const QRegularExpression flagged(QStringLiteral("%I(?=[diu])"));
+    static const QRegularExpression positional(QStringLiteral("%([1-9])\\$(l{0,2}[diouxXscfeEgG])"));
+    QString plain = text.toString();
+    bool read = false;
+    if (plain.contains(flagged)) {
+        plain.replace(flagged, QStringLiteral("%"));
+        read = true;
+    }
+    if (plain.contains(positional)) {
+        const QStringList inReference = unnumberedPlaceholders(referenceText);
+        std::vector<bool> used(size_t(inReference.size()), false);
+        for (auto it = positional.globalMatch(plain); it.hasNext();) {
+            const QRegularExpressionMatch match = it.next();
+            const qsizetype place = match.captured(1).toInt() - 1;
+            if (place >= inReference.size() || used[size_t(place)]
+                || inReference[place] != u'%' + match.captured(2))
+                return std::nullopt;
+            used[size_t(place)] = true;
+        }
+        if (!unnumberedPlaceholders(QString(plain).remove(positional)).isEmpty())
+            return std::nullopt; // printf takes positions for all or for none
+        plain.replace(positional, QStringLiteral("%\\2"));
+        read = true;
+    }
+    if (!read)
+        return std::nullopt;
+    return countPlaceholders(plain, PlaceholderRule::Percent);
+}
+
+PlaceholderFault placeholderFault(QStringView text, const PlaceholderCounts &counts, QStringView referenceText,
+                                  const PlaceholderCounts &referenceCounts, PlaceholderRule rule)
+{
+    const QString plain = countsMessage(counts, referenceCounts);
+    if (rule != PlaceholderRule::Percent)
+        return {FindingSeverity::Error, plain};
+    if (const auto read = text.contains(u"%I") || text.contains(u'$') ? printfReading(text, referenceText) : std::nullopt;
+        read && *read == referenceCounts)
+        return {std::nullopt, plain + QStringLiteral(": printf reads the same placeholders, written with positions "
+                                                     "(\"%2$s\") or the flag for the language's digits (\"%Id\")")};
+    // "%-d. %B" for "%b %e": a date in the language's order and forms, showing the same fields.
+    if (const QString fields = dateFormatFields(referenceText); !fields.isEmpty() && dateFormatFields(text) == fields)
+        return {std::nullopt, plain + QStringLiteral(": a date or time format that shows the same fields in the "
+                                                     "language's own order and forms")};
+    // The escapes' cases need a backslash on one side; most faults (a %s lost or
+    // added) have none, and are not read further for them.
+    if (text.contains(u'\\') || referenceText.contains(u'\\')) {
+        std::set<QString> differing;
+        for (const auto *side : {&counts, &referenceCounts})
+            for (const auto &[name, count] : *side)
+                if (countOf(counts, name) != countOf(referenceCounts, name))
+                    differing.insert(name);
+        const QString backslash = QStringLiteral("\\\\");
+        if (differing.count(backslash) && countOf(counts, backslash) > countOf(referenceCounts, backslash)
+            && (text.contains(u"\\\\'") || text.contains(u"\\\\\"")))
+            return {FindingSeverity::Error,
+                    QStringLiteral("a doubled backslash before a quote shows a backslash on screen: ") + plain};
+        bool quotesOnly = !differing.empty();
+        for (const QString &name : differing)
+            quotesOnly = quotesOnly && (name == u"\\'" || name == u"\\\"");
+        for (QChar quote : {QChar(u'\''), QChar(u'"')}) {
+            const QString escaped = u'\\' + quote;
+            quotesOnly = quotesOnly
+                      && countOf(counts, escaped) + bareQuotes(text, quote)
+                             == countOf(referenceCounts, escaped) + bareQuotes(referenceText, quote);
+        }
+        if (quotesOnly)
+            return {FindingSeverity::Warning,
+                    QStringLiteral("a quote written with and without a backslash (%1): the screen shows the same quote, "
+                                   "but the editor marks the row ERROR until the value writes it as the reference does")
+                        .arg(plain)};
+        const QString newline = QStringLiteral("\\n");
+        if (differing.size() == 1 && differing.count(newline) && countOf(counts, newline) > 0
+            && countOf(referenceCounts, newline) > 0) {
+            // The English's own line lengths: the translation keeps its paragraphs and wraps its own lines.
+            if (wrappedByHand(referenceText) && blankLines(text) == blankLines(referenceText))
+                return {std::nullopt,
+                        plain + QStringLiteral(": the English is broken into lines by hand, and the translation keeps "
+                                               "its paragraphs and breaks its own lines elsewhere")};
+            if (referenceText.size() >= LongProse)
+                return {FindingSeverity::Warning,
+                        plain + QStringLiteral(": long prose broken into lines elsewhere, which is the translation's "
+                                               "choice unless the layout needs each break")};
+        }
+    }
+    // "d% secondes" for "%d secondes".
+    for (qsizetype i = 1; i < text.size(); ++i) {
+        const QChar conversion = text[i - 1];
+        if (text[i] != u'%' || !QStringView(u"dsiuxXfcgp").contains(conversion)
+            || (i >= 2 && (text[i - 2].isLetterOrNumber() || text[i - 2] == u'%'))
+            || (i + 1 < text.size() && (text[i + 1].isLetterOrNumber() || text[i + 1] == u'%')))
+            continue;
+        const QString placeholder = u'%' + conversion;
+        if (countOf(referenceCounts, placeholder) > countOf(counts, placeholder))
+            return {FindingSeverity::Error,
+                    QStringLiteral("%1 is written \"%2%\", transposed: ").arg(placeholder, conversion) + plain};
+    }
+    return {FindingSeverity::Error, plain};
+}
+
+} // namespace Glossa
