@@ -85,6 +85,7 @@ struct LanguageTraits
     bool italics = true;    // false: the script has no italics, so any emphasis may stand for <i>
     bool finalStop = true;  // false: its UI text takes no final full stop (Thai, Lao, Khmer)
     bool reduplicates = false; // it says words twice on purpose ("luôn luôn", "orang orang", "yavaş yavaş")
+    bool wordsTogether = false; // no spaces between its words (Chinese, Japanese, Thai, Lao, Khmer, Myanmar)
 };
 
 LanguageTraits traitsOf(const QString &languageName)
@@ -109,6 +110,8 @@ LanguageTraits traitsOf(const QString &languageName)
     case QLocale::HanScript:
     case QLocale::HanWithBopomofoScript:
     case QLocale::JapaneseScript:
+        traits.wordsTogether = true;
+        [[fallthrough]];
     case QLocale::KoreanScript:
         traits.script = Script::CJK;
         traits.italics = false;
@@ -141,15 +144,18 @@ LanguageTraits traitsOf(const QString &languageName)
     case QLocale::LaoScript:
         traits.italics = false;
         traits.finalStop = false;
+        traits.wordsTogether = true;
         break;
     case QLocale::KhmerScript:
         traits.script = Script::Khmer;
         traits.italics = false;
         traits.finalStop = false;
+        traits.wordsTogether = true;
         break;
     case QLocale::MyanmarScript:
         traits.script = Script::Myanmar;
         traits.italics = false;
+        traits.wordsTogether = true;
         break;
     default:
         break;
@@ -179,6 +185,45 @@ QStringView endOfText(QStringView text)
             return t;
         t = trimProfileSpace(t.first(t.size() - (pair ? 2 : 1)));
     }
+}
+
+// A short Chinese or Japanese phrase of one clause ("目前的時鐘面板" for "Current clock
+// panel."), which the language writes without the English's full stop.
+bool shortPhrase(QStringView text, const LanguageTraits &traits)
+{
+    constexpr qsizetype LongestPhrase = 20;
+    const QStringView t = endOfText(text);
+    return traits.script == Script::CJK && traits.wordsTogether && t.size() < LongestPhrase && !t.isEmpty()
+        && t.back().script() != QChar::Script_Latin && !t.contains(u'，') && !t.contains(u'、')
+        && !t.contains(u'。') && !t.contains(u'；');
+}
+
+// A number of the English that a word may say without the number's own word: one
+// joined to a word by a hyphen ("Base-10": "decimal", "64-bit"), or a span of time that is a
+// round one of a larger unit ("7 days": "a week", "30 minutes": "half an hour").
+bool saidByAWord(QStringView english, QStringView number, qint64 value)
+{
+    struct Span
+    {
+        QStringView unit;
+        qint64 of; // the span is round when the number is a multiple of this, or a quarter, a half or three quarters
+    };
+    static constexpr Span spans[] = {{u"second", 60}, {u"minute", 60}, {u"hour", 24},
+                                     {u"day", 7},     {u"week", 52},   {u"month", 12}};
+    for (qsizetype at = english.indexOf(number); at >= 0; at = english.indexOf(number, at + 1)) {
+        const qsizetype end = at + number.size();
+        if ((at > 0 && english[at - 1].isDigit()) || (end < english.size() && english[end].isDigit()))
+            continue;
+        if ((end + 1 < english.size() && english[end] == u'-' && english[end + 1].isLetter())
+            || (at >= 2 && english[at - 1] == u'-' && english[at - 2].isLetter()))
+            return true;
+        const QStringView after = english.sliced(std::min(end + 1, english.size()));
+        for (const Span &span : spans)
+            if (end < english.size() && english[end] == u' ' && after.startsWith(span.unit, Qt::CaseInsensitive)
+                && (value % span.of == 0 || (value * 4 % span.of == 0 && value * 4 / span.of <= 3)))
+                return true;
+    }
+    return false;
 }
 
 // An English yes-or-no question written without its question mark ("Is the window
@@ -534,8 +579,9 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
 
     const QStringView text = valueText(value);
     if (!reference.blank) {
-        const bool leading = leadingBlanks(text) != reference.leading;
-        const bool trailing = trailingBlanks(text) != reference.trailing;
+        // A language without spaces between its words needs none where the English joins its words to others.
+        const bool leading = leadingBlanks(text) != reference.leading && !(traits.wordsTogether && leadingBlanks(text).isEmpty());
+        const bool trailing = trailingBlanks(text) != reference.trailing && !(traits.wordsTogether && trailingBlanks(text).isEmpty());
         if (leading || trailing)
             add(Check::Whitespace,
                 leading && trailing ? QStringLiteral("the blanks at the start and at the end differ from the reference's")
@@ -552,7 +598,7 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
             return lastWord.size() > valueMark.size() && reference.text.contains(lastWord);
         };
         if (!endsAlike(reference.endMark, reference.text, valueMark, text, traits)
-            && !(stopAdded && stopIsTheTranslations(text))
+            && !(stopAdded && stopIsTheTranslations(text)) && !(reference.endMark == u"." && valueMark.isEmpty() && shortPhrase(text, traits))
             && !(reference.endMark.isEmpty() && (markOfAName() || (valueMark == u"?" && unmarkedQuestion(reference.text))))) {
             // A full stop on a short label, or a question or exclamation mark a
             // language that ends its UI text with none leaves out, may well be right.
@@ -577,6 +623,7 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
             // A number the value writes as a word of its language is there.
             QStringList missing;
             bool onlyOneOrTwo = true;
+            bool saidOtherwise = true;
             // "[-1,1]" for "[-1, 1]": the same digits, grouped otherwise.
             const bool regrouped = digitRuns(difference.missing) == digitRuns(difference.added);
             for (const QString &number : difference.missing) {
@@ -591,6 +638,7 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
                     continue;
                 missing.append(number);
                 onlyOneOrTwo = onlyOneOrTwo && integer && *integer >= 1 && *integer <= 2;
+                saidOtherwise = saidOtherwise && integer && saidByAWord(reference.text, number, *integer);
             }
             const QString list = missing.join(QStringLiteral(" and "));
             if (missing.isEmpty()) {
@@ -600,12 +648,15 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
                         .arg(list, missing.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"),
                              difference.added.join(QStringLiteral(" and "))));
             } else {
-                // "1 year" as a singular noun, "2 weeks" as a dual: the form may say the number.
-                addAs(Check::Numbers, onlyOneOrTwo ? FindingSeverity::Info : FindingSeverity::Warning,
+                // "1 year" as a singular noun, "2 weeks" as a dual: the form may say the number;
+                // "Base-10" as "decimal", "7 days" as "a week": a word may.
+                addAs(Check::Numbers, onlyOneOrTwo || saidOtherwise ? FindingSeverity::Info : FindingSeverity::Warning,
                     QStringLiteral("the reference's %1 %2 not in the value%3")
                         .arg(list, missing.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"),
-                             onlyOneOrTwo ? QStringLiteral(", in digits or as a word: a singular or dual form may say it")
-                                          : QString()));
+                             onlyOneOrTwo    ? QStringLiteral(", in digits or as a word: a singular or dual form may say it")
+                             : saidOtherwise ? QStringLiteral(", in digits or as a word: a word of the language "
+                                                              "(\"decimal\", \"a week\") may say it")
+                                             : QString()));
             }
         }
         bool twoSpaces = true;
@@ -1044,8 +1095,9 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                     int &first = firstTranslation[size_t(group)];
                     if (first < 0) {
                         first = i;
-                    } else if (valueText(values[size_t(first)]) != valueText(value)
-                               && !formsOfOneWording(valueText(values[size_t(first)]), valueText(value))) {
+                    } else if (const QStringView one = trimProfileSpace(valueText(values[size_t(first)])),
+                               other = trimProfileSpace(valueText(value));
+                               one != other && !formsOfOneWording(one, other)) {
                         add(Check::Inconsistent, line, m_names[i],
                             QStringLiteral("\"%1\" is translated differently under %2: \"%3\" here, \"%4\" there")
                                 .arg(trimProfileSpace(valueText(m_masterValues[i])).toString(), m_names[first],

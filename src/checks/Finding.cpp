@@ -39,13 +39,15 @@ const std::vector<CheckInfo> &allChecks()
         {Check::LeftoverFile, QStringLiteral("leftover-file"), FindingSeverity::Warning,
          QStringLiteral("a temporary file an interrupted save left beside the language file")},
         {Check::Whitespace, QStringLiteral("whitespace"), FindingSeverity::Warning,
-         QStringLiteral("leading or trailing blanks differ from the reference's")},
+         QStringLiteral("leading or trailing blanks differ from the reference's; a language that writes its words "
+                        "together may drop the English's")},
         {Check::EndPunctuation, QStringLiteral("end-punctuation"), FindingSeverity::Warning,
          QStringLiteral("the value's closing punctuation differs from the reference's, by the language's own marks; a "
                         "full stop added to a short label, or a mark left out where the language ends with none, an info")},
         {Check::Numbers, QStringLiteral("numbers"), FindingSeverity::Warning,
          QStringLiteral("a number of the reference is not in the value, in digits (native ones count) or as a word of "
-                        "the language (or a word made from one), or is changed; a lost 1 or 2 an info")},
+                        "the language (or a word made from one), or is changed; a lost 1 or 2, or a \"Base-10\" or \"7 days\" "
+                        "that a word may say, an info")},
         {Check::RepeatedWord, QStringLiteral("repeated-word"), FindingSeverity::Warning,
          QStringLiteral("the same word twice in a row, where the reference repeats none; an info in languages that "
                         "repeat words on purpose")},

@@ -227,12 +227,12 @@ void TestCheckEngine::inconsistentTranslationsOfOneText()
     CheckOptions options;
     options.only = {u"inconsistent"_s};
     const LanguageReport report = engine.checkLanguage(German, options);
-    // K1 is blank, so K2 (its trimmed text is "Open" too) is the first translation of "Open".
-    QCOMPARE(findingsOf(report), QStringList({u"inconsistent:5:K4"_s, u"inconsistent:7:K6"_s}));
+    // K1 is blank, so K2 (its trimmed text is "Open" too) is the first translation of "Open";
+    // K6 differs from it only in the blank that K2's English has too.
+    QCOMPARE(findingsOf(report), QStringList({u"inconsistent:5:K4"_s}));
     // Both translations are named, so the finding can be judged without opening the file.
     QCOMPARE(report.findings[0].message,
              u"\"Open\" is translated differently under K2: \"Aufmachen\" here, \" Öffnen\" there"_s);
-    QVERIFY(report.findings[1].message.contains(u"under K2: \"Öffnen\" here, \" Öffnen\" there"_s));
 }
 
 void TestCheckEngine::inconsistentLeavesFormsAndFormats()

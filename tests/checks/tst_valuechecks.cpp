@@ -190,6 +190,13 @@ void TestValueChecks::checks_data()
     QTest::newRow("double-space: at the end") << u"double-space"_s << u"Save "_s << u"Speichern  "_s << German
                                               << QString();
 
+    QTest::newRow("whitespace: Chinese needs no joining blanks") << u"whitespace"_s << u" in "_s << u"轉為"_s
+                                                                << u"Chinese (Taiwan)"_s << QString();
+    QTest::newRow("whitespace: Chinese adds one") << u"whitespace"_s << u"Name"_s << u"名称 "_s << u"Chinese (PRC)"_s
+                                                  << u"the blanks at the end"_s;
+    QTest::newRow("whitespace: German drops them") << u"whitespace"_s << u" in "_s << u"in"_s << German
+                                                   << u"the blanks at the start and at the end"_s;
+
     QTest::newRow("urls: changed") << u"urls"_s << u"See https://example.com/help."_s
                                    << u"Siehe https://example.com/hilfe."_s << German << u"https://example.com/help"_s;
     QTest::newRow("urls: kept") << u"urls"_s << u"See https://example.com/help."_s
@@ -260,6 +267,13 @@ void TestValueChecks::numbersInWords_data()
              u"Finnish (Finland)"_s);
     addCause("the same digits grouped otherwise", n, u"Undefined outside [-1, 1]"_s, u"在 [-1,1] 范围之外无意义"_s,
              u"Chinese (PRC)"_s);
+    addCause("a compound said by a word", n, u"Base-10 Exponential"_s, u"십진 지수"_s, u"Korean (Korea)"_s, u"info"_s,
+             u"a word of the language"_s);
+    addCause("a week for seven days", n, u"Up to 7 days"_s, u"Bis zu einer Woche"_s, German, u"info"_s,
+             u"a word of the language"_s);
+    addCause("half an hour", n, u"30 minutes"_s, u"חצי שעה"_s, u"Hebrew (Israel)"_s, u"info"_s);
+    addCause("a span that is no round one", n, u"Up to 9 days"_s, u"Bis zu einer Woche"_s, German, u"warning"_s,
+             u"the reference's 9 is not in the value"_s);
     addCause("a word made from it beside another digit", n, u"Base 2"_s, u"Zweierbasis 10"_s, German, u"warning"_s,
              u"the reference's 2 is changed to 10"_s);
     addCause("digits grouped into another number", n, u"Pages 1, 2"_s, u"Seiten 1,3"_s, German, u"warning"_s,
@@ -347,6 +361,12 @@ void TestValueChecks::endMarksOfEachLanguage_data()
              u"Norwegian (Bokmal, Norway)"_s);
     addCause("an emoji after a mark lost", e, u"Today! \U0001F389"_s, u"I dag \U0001F389"_s,
              u"Norwegian (Bokmal, Norway)"_s, u"warning"_s, u"\"!\""_s);
+    addCause("a Chinese phrase without the stop", e, u"Current clock panel."_s, u"目前的時鐘面板"_s,
+             u"Chinese (Taiwan)"_s);
+    addCause("a Chinese sentence without the stop", e, u"Saved, and sent."_s, u"已保存，并已发送"_s, u"Chinese (PRC)"_s,
+             u"warning"_s);
+    addCause("a Korean phrase without the stop", e, u"Current clock panel."_s, u"현재 시계 패널"_s,
+             u"Korean (Korea)"_s, u"warning"_s);
     addCause("a danda outside Devanagari", e, u"Saved."_s, u"Gespeichert।"_s, German, u"warning"_s);
 }
 
