@@ -333,6 +333,26 @@ private Q_SLOTS:
         QVERIFY(!review.canUndo() && review.canRedo());
     }
 
+    void whyLineSaysWhyAnErrorMarkNeedsNoChange()
+    {
+        // The editor marks a date written in the language's order ERROR, as it always
+        // has; the check finds no fault in it, and the why line says so.
+        // (The first attribute takes the brace rule, so the date is the second.)
+        QVERIFY(m_fixture.makeProduct({{QStringLiteral("IDS_TITLE"), QStringLiteral("Titre"), QStringLiteral("Title")},
+                                       {QStringLiteral("IDS_DATE"), QStringLiteral(""), QStringLiteral("\"%b %e\"")}}));
+        EditorSession &session = openSession(QStringLiteral("French (France)"));
+        QWidget area;
+        EditorReview review(session, &area);
+        review.createWhyField();
+        const AttributeId id = show(QStringLiteral("IDS_DATE"));
+        session.applyValues({{m_rows->findRowById(id), QStringLiteral("\"%e %B\"")}}, QStringLiteral("the date"));
+        session.setFieldValue(QStringLiteral("\"%e %B\""), false);
+        review.updateWhy();
+        QVERIFY2(review.whyField()->text().startsWith(QStringLiteral("marked ERROR, but nothing to change: %B: ")),
+                 qPrintable(review.whyField()->text()));
+        QVERIFY(review.whyField()->text().contains(QStringLiteral("the language's own order")));
+    }
+
     void filterBarNarrowsTheListAndStepsThroughIt()
     {
         QVERIFY(m_fixture.makeProduct(entries()));
