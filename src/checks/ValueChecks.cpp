@@ -675,6 +675,24 @@ QString digitRuns(const QStringList &numbers)
 
 bool formsOfOneWording(QStringView a, QStringView b)
 {
+    // Vowel signs that Arabic and Hebrew write or leave out ("مُؤقِّت", "مؤقِّت") are one spelling.
+    auto withoutVowelSigns = [](QStringView text) {
+        QString out;
+        for (QChar c : text)
+            if (!(c >= u'\u064B' && c <= u'\u0652') && !(c >= u'\u05B0' && c <= u'\u05C7'))
+                out += c;
+        return out;
+    };
+    const QString plainA = withoutVowelSigns(a);
+    const QString plainB = withoutVowelSigns(b);
+    if (plainA == plainB)
+        return a != b;
+    // One wording made longer for its place: "重設" and "重設計時器", "Cerca" and "Ricerca".
+    const QString &shorter = plainA.size() < plainB.size() ? plainA : plainB;
+    const QString &longer = plainA.size() < plainB.size() ? plainB : plainA;
+    if (shorter.size() >= 2 && shorter.size() < longer.size()
+        && (longer.startsWith(shorter, Qt::CaseInsensitive) || longer.endsWith(shorter, Qt::CaseInsensitive)))
+        return true;
     // An ending is up to four letters after a stem of at least three, no shorter than
     // it, or up to seven after a stem of at least five ("Resetuj", "Resetowanie").
     auto isEnding = [](QStringView rest, qsizetype stem) {

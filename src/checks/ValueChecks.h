@@ -101,7 +101,9 @@ bool tagsNested(const std::vector<TagAt> &tags, QString *why = nullptr);
 // Two translations of one English text that differ only in their words' endings
 // ("Reiniciar" and "Reinicia", "Sveglia" and "Sveglie"): forms of the same words
 // that two contexts ask for (an infinitive and an imperative, a singular and a
-// plural), not two wordings. Letter case counts.
+// plural), not two wordings. Also one that holds the other at its start or end
+// ("重設" and "重設計時器", "Cerca" and "Ricerca"), and two that differ only in the
+// vowel signs Arabic and Hebrew may leave out. Letter case counts.
 bool formsOfOneWording(QStringView a, QStringView b);
 
 // Unnumbered printf placeholders (%s, %d, %ld, ...) of a text, in order.

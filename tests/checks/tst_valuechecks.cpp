@@ -483,7 +483,10 @@ void TestValueChecks::formsOfOneWording_data()
     QTest::newRow("two words") << u"Počisti"_s << u"Ponastavi"_s << false;
     QTest::newRow("two prepositions") << u"Dodaj u OpenStreetMap"_s << u"Dodaj na OpenStreetMap"_s << false;
     QTest::newRow("letter case") << u"Hledat kontakty"_s << u"hledat kontakty"_s << false;
-    QTest::newRow("blanks alone") << u" Öffnen"_s << u"Öffnen"_s << false;
+    QTest::newRow("one made longer") << u"重設"_s << u"重設計時器"_s << true;
+    QTest::newRow("one made longer in front") << u"Cerca"_s << u"Ricerca"_s << true;
+    QTest::newRow("vowel signs left out") << u"مُؤقِّت جديد"_s << u"مؤقِّت جديد"_s << true;
+    QTest::newRow("one inside the other") << u"Cerca"_s << u"Ricerca rapida"_s << false;
     QTest::newRow("a short stem") << u"Cofa"_s << u"Cofnięcie"_s << false;
     QTest::newRow("another digit") << u"%d bit1"_s << u"%d bit2"_s << false;
 }
