@@ -790,8 +790,9 @@ bool CheckEngine::open(const QString &productDirectory)
         if (m_firstIndex[size_t(i)] != i)
             continue;
         const QStringView text = trimProfileSpace(valueText(m_masterValues[i]));
-        // One letter ("S" for Sunday and Saturday) means what its key says.
-        if (text.size() <= 1)
+        // One letter ("S" for Sunday and Saturday) means what its key says; placeholders
+        // and punctuation alone ("%s, %s") are a format each place may write its own way.
+        if (text.size() <= 1 || !holdsLetters(text))
             continue;
         const auto it = firstWithText.constFind(text);
         if (it == firstWithText.cend()) {
@@ -1089,9 +1090,7 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                     add(Check::ReferenceChanged, line, m_names[i],
                         QStringLiteral("the English text changed since the earlier release: the translation may be stale"));
                 const int group = m_referenceGroup[size_t(i)];
-                // An English of placeholders and punctuation alone ("%s, %s") is a format
-                // that each place may write its own way.
-                if (wantsInconsistent && group >= 0 && holdsLetters(valueText(m_masterValues[i]))) {
+                if (wantsInconsistent && group >= 0) {
                     int &first = firstTranslation[size_t(group)];
                     if (first < 0) {
                         first = i;

@@ -1,6 +1,7 @@
 #include "checks/ValueChecks.h"
 
 #include <QSet>
+#include <QStringTokenizer>
 
 #include <algorithm>
 #include <map>
@@ -676,22 +677,28 @@ QString digitRuns(const QStringList &numbers)
 bool formsOfOneWording(QStringView a, QStringView b)
 {
     // Vowel signs that Arabic and Hebrew write or leave out ("مُؤقِّت", "مؤقِّت") are one spelling.
-    auto withoutVowelSigns = [](QStringView text) {
-        QString out;
-        for (QChar c : text)
-            if (!(c >= u'\u064B' && c <= u'\u0652') && !(c >= u'\u05B0' && c <= u'\u05C7'))
-                out += c;
-        return out;
+    auto isVowelSign = [](QChar c) { return (c >= u'\u064B' && c <= u'\u0652') || (c >= u'\u05B0' && c <= u'\u05C7'); };
+    if (std::any_of(a.begin(), a.end(), isVowelSign) || std::any_of(b.begin(), b.end(), isVowelSign)) {
+        auto plain = [&](QStringView text) {
+            QString out;
+            for (QChar c : text)
+                if (!isVowelSign(c))
+                    out += c;
+            return out;
+        };
+        if (plain(a) == plain(b))
+            return a != b;
+    }
+    // One wording made longer for its place: "重設" and "重設計時器", "Cerca" and "Ricerca";
+    // the words added are words, as a placeholder or a number added is another text.
+    const QStringView shorter = a.size() < b.size() ? a : b;
+    const QStringView longer = a.size() < b.size() ? b : a;
+    auto words = [](QStringView added) {
+        return std::all_of(added.begin(), added.end(), [](QChar c) { return c.isLetter() || c.isMark() || c == u' '; });
     };
-    const QString plainA = withoutVowelSigns(a);
-    const QString plainB = withoutVowelSigns(b);
-    if (plainA == plainB)
-        return a != b;
-    // One wording made longer for its place: "重設" and "重設計時器", "Cerca" and "Ricerca".
-    const QString &shorter = plainA.size() < plainB.size() ? plainA : plainB;
-    const QString &longer = plainA.size() < plainB.size() ? plainB : plainA;
     if (shorter.size() >= 2 && shorter.size() < longer.size()
-        && (longer.startsWith(shorter, Qt::CaseInsensitive) || longer.endsWith(shorter, Qt::CaseInsensitive)))
+        && ((longer.startsWith(shorter, Qt::CaseInsensitive) && words(longer.sliced(shorter.size())))
+            || (longer.endsWith(shorter, Qt::CaseInsensitive) && words(longer.first(longer.size() - shorter.size())))))
         return true;
     // An ending is up to four letters after a stem of at least three, no shorter than
     // it, or up to seven after a stem of at least five ("Resetuj", "Resetowanie").
@@ -699,26 +706,25 @@ bool formsOfOneWording(QStringView a, QStringView b)
         return (stem >= 5 ? rest.size() <= 7 : (stem >= 3 && rest.size() <= std::min<qsizetype>(4, stem)))
             && std::all_of(rest.begin(), rest.end(), [](QChar c) { return c.isLetter() || c.isMark(); });
     };
-    const auto wordsOfA = a.split(u' ', Qt::SkipEmptyParts);
-    const auto wordsOfB = b.split(u' ', Qt::SkipEmptyParts);
-    if (wordsOfA.size() != wordsOfB.size())
-        return false;
+    // The words of both side by side, read without making lists of them.
+    auto wordsOfA = qTokenize(a, u' ', Qt::SkipEmptyParts);
+    auto wordsOfB = qTokenize(b, u' ', Qt::SkipEmptyParts);
+    auto x = wordsOfA.begin();
+    auto y = wordsOfB.begin();
     bool inflected = false;
-    for (qsizetype w = 0; w < wordsOfA.size(); ++w) {
-        const QStringView x = wordsOfA[w];
-        const QStringView y = wordsOfB[w];
-        if (x == y)
+    for (; x != wordsOfA.end() && y != wordsOfB.end(); ++x, ++y) {
+        const QStringView one = *x;
+        const QStringView other = *y;
+        if (one == other)
             continue;
         inflected = true;
         qsizetype stem = 0;
-        while (stem < x.size() && stem < y.size() && x[stem] == y[stem])
+        while (stem < one.size() && stem < other.size() && one[stem] == other[stem])
             ++stem;
-        const QStringView restOfX = x.sliced(stem);
-        const QStringView restOfY = y.sliced(stem);
-        if (!isEnding(restOfX, stem) || !isEnding(restOfY, stem))
+        if (!isEnding(one.sliced(stem), stem) || !isEnding(other.sliced(stem), stem))
             return false;
     }
-    return inflected;
+    return inflected && x == wordsOfA.end() && y == wordsOfB.end();
 }
 
 QStringList unnumberedPlaceholders(QStringView text)

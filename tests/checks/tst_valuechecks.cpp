@@ -487,6 +487,7 @@ void TestValueChecks::formsOfOneWording_data()
     QTest::newRow("one made longer in front") << u"Cerca"_s << u"Ricerca"_s << true;
     QTest::newRow("vowel signs left out") << u"مُؤقِّت جديد"_s << u"مؤقِّت جديد"_s << true;
     QTest::newRow("one inside the other") << u"Cerca"_s << u"Ricerca rapida"_s << false;
+    QTest::newRow("a placeholder added") << u"%d Dateien gelöscht"_s << u"%d Dateien gelöscht %s"_s << false;
     QTest::newRow("a short stem") << u"Cofa"_s << u"Cofnięcie"_s << false;
     QTest::newRow("another digit") << u"%d bit1"_s << u"%d bit2"_s << false;
 }
