@@ -212,6 +212,22 @@ void TestCheckEngine::languageFileFindings()
     QCOMPARE(report.missing, 1);
 }
 
+namespace {
+
+// The inconsistent check's findings for German in a product of these two files.
+LanguageReport inconsistentIn(const QString &directory, const QString &master, const QString &german)
+{
+    makeProduct(directory, master, {{German, utf16le(german)}});
+    CheckEngine engine;
+    if (!engine.open(directory))
+        return {};
+    CheckOptions options;
+    options.only = {u"inconsistent"_s};
+    return engine.checkLanguage(German, options);
+}
+
+} // namespace
+
 void TestCheckEngine::inconsistentTranslationsOfOneText()
 {
     // Two English texts, each under several keys, and a repeated key: a
@@ -221,12 +237,7 @@ void TestCheckEngine::inconsistentTranslationsOfOneText()
                            u"K5=\"Close\"\r\nK2=\"Open\"\r\nK6=\"Open\"\r\n"_s;
     const QString german = u"[text]\r\nK1=\r\nK2=\" Öffnen\"\r\nK3=\"Schließen\"\r\nK4=\"Aufmachen\"\r\n"
                            u"K5=\"Schließen\"\r\nK6=\"Öffnen\"\r\n"_s;
-    makeProduct(dir.path(), master, {{German, utf16le(german)}});
-    CheckEngine engine;
-    QVERIFY2(engine.open(dir.path()), qPrintable(engine.error()));
-    CheckOptions options;
-    options.only = {u"inconsistent"_s};
-    const LanguageReport report = engine.checkLanguage(German, options);
+    const LanguageReport report = inconsistentIn(dir.path(), master, german);
     // K1 is blank, so K2 (its trimmed text is "Open" too) is the first translation of "Open";
     // K6 differs from it only in the blank that K2's English has too.
     QCOMPARE(findingsOf(report), QStringList({u"inconsistent:5:K4"_s}));
@@ -244,12 +255,7 @@ void TestCheckEngine::inconsistentLeavesFormsAndFormats()
                            u"K5=\"Open\"\r\nK6=\"Open\"\r\n"_s;
     const QString german = u"[text]\r\nK1=\"%s, %s\"\r\nK2=\"%s; %s\"\r\nK3=\"Zurücksetzen\"\r\n"
                            u"K4=\"Zurücksetzung\"\r\nK5=\"Öffnen\"\r\nK6=\"Aufmachen\"\r\n"_s;
-    makeProduct(dir.path(), master, {{German, utf16le(german)}});
-    CheckEngine engine;
-    QVERIFY2(engine.open(dir.path()), qPrintable(engine.error()));
-    CheckOptions options;
-    options.only = {u"inconsistent"_s};
-    QCOMPARE(findingsOf(engine.checkLanguage(German, options)), QStringList({u"inconsistent:7:K6"_s}));
+    QCOMPARE(findingsOf(inconsistentIn(dir.path(), master, german)), QStringList({u"inconsistent:7:K6"_s}));
 }
 
 void TestCheckEngine::countsAddUp()
