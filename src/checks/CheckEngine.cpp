@@ -384,11 +384,11 @@ bool holdsDoubledLetters(QStringView text)
     return false;
 }
 
-// True when each unnumbered placeholder stands in a part of its own with a
-// label ("(migrated %d, missing: %d, failed: %d)"), in a sentence or on a line of its own, or is
-// a measure ("%s h %s min", "%s:%s"), or names the program before a colon as a
-// command line's messages do ("%s: invalid mode [%s]"): a translation keeps each
-// where it is and has nothing to reorder.
+// True when each unnumbered placeholder stands in a part of its own with a label
+// ("(migrated %d, missing: %d, failed: %d)"), in a sentence or on a line of its own,
+// or is a measure ("%s h %s min"), a time or a host and its port ("%s:%s", "%s:%d"),
+// or names the program before a colon as a command line's messages do ("%s: invalid
+// mode [%s]"): a translation keeps each where it is and has nothing to reorder.
 bool placeholdersLabelled(QStringView original)
 {
     static const QString placeholder = QStringLiteral("%(?:h|l{1,2})?[diouxXscfeEgGp]");
