@@ -455,6 +455,7 @@ void TestValueChecks::labelledSourcePlaceholders_data()
     QTest::newRow("the program's name first") << u"%s: invalid mode [%s]\\n"_s << false;
     QTest::newRow("numbers with their units") << u"%s h %s min"_s << false;
     QTest::newRow("a time") << u"%s:%s hours"_s << false;
+    QTest::newRow("a host and its port") << u"Cannot connect to %s:%d."_s << false;
     QTest::newRow("one to a sentence") << u"Set to %d places. Currently %d places."_s << false;
     QTest::newRow("one to a line") << u"%s\\nPosition accuracy: %s"_s << false;
     QTest::newRow("short words that are no units") << u"From %s to %s"_s << true;
