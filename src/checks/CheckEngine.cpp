@@ -187,6 +187,18 @@ QStringView endOfText(QStringView text)
     }
 }
 
+// True when word stands in text as a word of its own, letter case ignored.
+bool holdsWholeWord(QStringView text, QStringView word)
+{
+    for (qsizetype at = text.indexOf(word, 0, Qt::CaseInsensitive); at >= 0;
+         at = text.indexOf(word, at + 1, Qt::CaseInsensitive)) {
+        const qsizetype end = at + word.size();
+        if ((at == 0 || !text[at - 1].isLetterOrNumber()) && (end == text.size() || !text[end].isLetterOrNumber()))
+            return true;
+    }
+    return false;
+}
+
 // A short Chinese or Japanese phrase of one clause ("目前的時鐘面板" for "Current clock
 // panel."), which the language writes without the English's full stop.
 bool shortPhrase(QStringView text, const LanguageTraits &traits)
@@ -664,11 +676,15 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
             const QStringView word = repeatedWord(text, languageName, &twoSpaces);
             // Letters the English writes twice ("QQ") spelled out one by one are no fault;
             // a language that doubles words on purpose may mean the repeat.
+            // A word the English holds too may be one of its symbols beside the language's
+            // own word ("vrednosti i i -i" for "values i and -i").
+            const bool symbol = !word.isEmpty() && holdsWholeWord(reference.text, word);
             if (!word.isEmpty() && !reference.doubledLetters)
-                addAs(Check::RepeatedWord, traits.reduplicates ? FindingSeverity::Info : FindingSeverity::Warning,
-                    traits.reduplicates
-                        ? QStringLiteral("\"%1\" stands twice in a row, which the language may mean").arg(word.toString())
-                        : QStringLiteral("\"%1\" stands twice in a row").arg(word.toString()));
+                addAs(Check::RepeatedWord, traits.reduplicates || symbol ? FindingSeverity::Info : FindingSeverity::Warning,
+                    traits.reduplicates ? QStringLiteral("\"%1\" stands twice in a row, which the language may mean").arg(word.toString())
+                    : symbol ? QStringLiteral("\"%1\" stands twice in a row, and the reference has it as a word of its own: "
+                                              "one may be the reference's").arg(word.toString())
+                             : QStringLiteral("\"%1\" stands twice in a row").arg(word.toString()));
         }
         if (wanted.doubleSpace && !reference.doubleSpace && twoSpaces && hasInnerDoubleSpace(text))
             add(Check::DoubleSpace,

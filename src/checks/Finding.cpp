@@ -50,7 +50,7 @@ const std::vector<CheckInfo> &allChecks()
                         "that a word may say, an info")},
         {Check::RepeatedWord, QStringLiteral("repeated-word"), FindingSeverity::Warning,
          QStringLiteral("the same word twice in a row, where the reference repeats none; an info in languages that "
-                        "repeat words on purpose")},
+                        "repeat words on purpose, or where the reference has the word too")},
         {Check::DoubleSpace, QStringLiteral("double-space"), FindingSeverity::Warning,
          QStringLiteral("two spaces in a row inside the value, where the reference has none")},
         {Check::Urls, QStringLiteral("urls"), FindingSeverity::Warning,

@@ -383,6 +383,8 @@ void TestValueChecks::wordsSaidTwice_data()
     addCause("German die die", r, u"The ones that"_s, u"die die"_s, German);
     addCause("the English joins its repeat", r, u"Beep-Beep"_s, u"Piep piep"_s, German);
     addCause("German sie sie", r, u"Open it"_s, u"Öffnen Sie sie sie"_s, German, u"warning"_s, u"\"sie\""_s);
+    addCause("the reference's symbol beside a word", r, u"Undefined for values i and -i"_s,
+             u"Nije definisan za vrednosti i i -i"_s, u"Serbian (Serbia, Latin)"_s, u"info"_s, u"one may be the reference's"_s);
     addCause("a capital word is no name", r, u"Open Oo"_s, u"Öffnen Sie sie"_s, German, u"warning"_s);
 }
 
