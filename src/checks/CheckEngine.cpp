@@ -210,18 +210,37 @@ bool shortPhrase(QStringView text, const LanguageTraits &traits)
         && !t.contains(u'。') && !t.contains(u'；');
 }
 
+// The unit of time the English counts with number ("30 minutes", "1 day").
+std::optional<NumberWords::TimeUnit> timeUnitAfter(QStringView english, QStringView number)
+{
+    using Unit = NumberWords::TimeUnit;
+    static constexpr std::pair<QStringView, Unit> units[] = {
+        {u"second", Unit::Second}, {u"minute", Unit::Minute}, {u"hour", Unit::Hour}, {u"day", Unit::Day},
+        {u"week", Unit::Week},     {u"month", Unit::Month},   {u"year", Unit::Year}};
+    for (qsizetype at = english.indexOf(number); at >= 0; at = english.indexOf(number, at + 1)) {
+        const qsizetype end = at + number.size();
+        if ((at > 0 && english[at - 1].isDigit()) || end + 1 >= english.size() || english[end] != u' ')
+            continue;
+        const QStringView after = english.sliced(end + 1);
+        for (const auto &[word, unit] : units) {
+            if (!after.startsWith(word, Qt::CaseInsensitive))
+                continue;
+            qsizetype rest = word.size();
+            if (rest < after.size() && (after[rest] == u's' || after[rest] == u'S'))
+                ++rest;
+            if (rest == after.size() || !after[rest].isLetter())
+                return unit;
+        }
+    }
+    return std::nullopt;
+}
+
 // A number of the English that a word may say without the number's own word: one
 // joined to a word by a hyphen ("Base-10": "decimal", "64-bit"), or a span of time that is a
-// round one of a larger unit ("7 days": "a week", "30 minutes": "half an hour").
+// round one of a larger unit ("14 days": "two weeks", "90 minutes": "an hour and a half").
 bool saidByAWord(QStringView english, QStringView number, qint64 value)
 {
-    struct Span
-    {
-        QStringView unit;
-        qint64 of; // the span is round when the number is a multiple of this, or a quarter, a half or three quarters
-    };
-    static constexpr Span spans[] = {{u"second", 60}, {u"minute", 60}, {u"hour", 24},
-                                     {u"day", 7},     {u"week", 52},   {u"month", 12}};
+    using Unit = NumberWords::TimeUnit;
     for (qsizetype at = english.indexOf(number); at >= 0; at = english.indexOf(number, at + 1)) {
         const qsizetype end = at + number.size();
         if ((at > 0 && english[at - 1].isDigit()) || (end < english.size() && english[end].isDigit()))
@@ -229,13 +248,17 @@ bool saidByAWord(QStringView english, QStringView number, qint64 value)
         if ((end + 1 < english.size() && english[end] == u'-' && english[end + 1].isLetter())
             || (at >= 2 && english[at - 1] == u'-' && english[at - 2].isLetter()))
             return true;
-        const QStringView after = english.sliced(std::min(end + 1, english.size()));
-        for (const Span &span : spans)
-            if (end < english.size() && english[end] == u' ' && after.startsWith(span.unit, Qt::CaseInsensitive)
-                && (value % span.of == 0 || (value * 4 % span.of == 0 && value * 4 / span.of <= 3)))
-                return true;
     }
-    return false;
+    // The span is round when the number is a multiple of the larger unit, or a quarter, a half or three quarters.
+    const std::optional<Unit> unit = timeUnitAfter(english, number);
+    if (!unit || *unit == Unit::Year)
+        return false;
+    const qint64 of = *unit == Unit::Second || *unit == Unit::Minute ? 60
+                    : *unit == Unit::Hour                           ? 24
+                    : *unit == Unit::Day                            ? 7
+                    : *unit == Unit::Week                           ? 52
+                                                                    : 12;
+    return value % of == 0 || (value * 4 % of == 0 && value * 4 / of <= 3);
 }
 
 // An English yes-or-no question written without its question mark ("Is the window
@@ -644,10 +667,18 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
                 const std::optional<qint64> integer = integerOf(number);
                 // A word made from the number's word ("dešimtainė" for the 10 of "Base-10") says
                 // it too, where no other digit stands in its place.
-                if (integer && !traits.bcp47.isEmpty()
-                    && (NumberWords::forLanguage(traits.bcp47).spells(text, *integer)
-                        || (difference.added.isEmpty() && NumberWords::forLanguage(traits.bcp47).derives(text, *integer))))
-                    continue;
+                // So does the form of a unit that means one or two of it ("דקה" for "1 minute"), or
+                // a larger unit the span is a round part of ("einer Woche" for "7 days").
+                if (integer && !traits.bcp47.isEmpty()) {
+                    NumberWords &words = NumberWords::forLanguage(traits.bcp47);
+                    if (words.spells(text, *integer)
+                        || (difference.added.isEmpty() && words.derives(text, *integer)))
+                        continue;
+                    const std::optional<NumberWords::TimeUnit> unit =
+                        difference.added.isEmpty() ? timeUnitAfter(reference.text, number) : std::nullopt;
+                    if (unit && words.saysSpan(text, *integer, *unit))
+                        continue;
+                }
                 missing.append(number);
                 onlyOneOrTwo = onlyOneOrTwo && integer && *integer >= 1 && *integer <= 2;
                 saidOtherwise = saidOtherwise && integer && saidByAWord(reference.text, number, *integer);
@@ -665,10 +696,10 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
                 addAs(Check::Numbers, onlyOneOrTwo || saidOtherwise ? FindingSeverity::Info : FindingSeverity::Warning,
                     QStringLiteral("the reference's %1 %2 not in the value%3")
                         .arg(list, missing.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"),
-                             onlyOneOrTwo    ? QStringLiteral(", in digits or as a word: a singular or dual form may say it")
-                             : saidOtherwise ? QStringLiteral(", in digits or as a word: a word of the language "
-                                                              "(\"decimal\", \"a week\") may say it")
-                                             : QString()));
+                             saidOtherwise  ? QStringLiteral(", in digits or as a word: a word of the language "
+                                                             "(\"decimal\", \"a week\") may say it")
+                             : onlyOneOrTwo ? QStringLiteral(", in digits or as a word: a singular or dual form may say it")
+                                            : QString()));
             }
         }
         bool twoSpaces = true;

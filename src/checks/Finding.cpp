@@ -46,8 +46,8 @@ const std::vector<CheckInfo> &allChecks()
                         "full stop added to a short label, or a mark left out where the language ends with none, an info")},
         {Check::Numbers, QStringLiteral("numbers"), FindingSeverity::Warning,
          QStringLiteral("a number of the reference is not in the value, in digits (native ones count) or as a word of "
-                        "the language (or a word made from one), or is changed; a lost 1 or 2, or a \"Base-10\" or \"7 days\" "
-                        "that a word may say, an info")},
+                        "the language (or a word made from one), or a span of time said by the unit's own form (\"a week\" for "
+                        "\"7 days\"), or is changed; a lost 1 or 2, or a \"Base-10\" that a word may say, an info")},
         {Check::RepeatedWord, QStringLiteral("repeated-word"), FindingSeverity::Warning,
          QStringLiteral("the same word twice in a row, where the reference repeats none; an info in languages that "
                         "repeat words on purpose, or where the reference has the word too")},

@@ -4,6 +4,9 @@
 
 #include <unicode/fieldpos.h>
 #include <unicode/locid.h>
+#include <unicode/measfmt.h>
+#include <unicode/measunit.h>
+#include <unicode/measure.h>
 #include <unicode/rbnf.h>
 #include <unicode/unistr.h>
 
@@ -11,7 +14,10 @@ namespace Glossa {
 
 struct NumberWords::Formatter
 {
+    icu::Locale locale;
     std::unique_ptr<icu::RuleBasedNumberFormat> format;
+    std::unique_ptr<icu::MeasureFormat> measure; // made when a span is first asked for
+    bool measureTried = false;
 };
 
 namespace {
@@ -44,6 +50,40 @@ bool isWordChar(QChar c)
     return c.isLetter() || c.isMark();
 }
 
+// Scripts that write a word's prefixes or particles onto it ("לשבוע", "الأسبوع",
+// "일주일"), or words together: a unit's word may stand anywhere in a run of letters.
+bool joinsWords(QChar c)
+{
+    switch (c.script()) {
+    case QChar::Script_Hebrew:
+    case QChar::Script_Arabic:
+    case QChar::Script_Hangul:
+        return true;
+    default:
+        return writesWordsTogether(c);
+    }
+}
+
+bool hasDigit(QStringView text)
+{
+    for (QChar c : text)
+        if (c.digitValue() >= 0)
+            return true;
+    return false;
+}
+
+// True when folded holds form at the start of a word (an ending may follow), or
+// anywhere in a script that joins words.
+bool holdsWordStart(QStringView folded, QStringView form)
+{
+    if (form.isEmpty())
+        return false;
+    for (qsizetype at = folded.indexOf(form); at >= 0; at = folded.indexOf(form, at + 1))
+        if (at == 0 || !isWordChar(folded[at - 1]) || joinsWords(form.front()))
+            return true;
+    return false;
+}
+
 } // namespace
 
 NumberWords::NumberWords(const QString &bcp47)
@@ -64,6 +104,7 @@ NumberWords::NumberWords(const QString &bcp47)
             m_ruleSets.append(name);
     }
     m_format = std::make_unique<Formatter>();
+    m_format->locale = locale;
     m_format->format = std::move(format);
 }
 
@@ -97,6 +138,9 @@ const QStringList &NumberWords::wordsFor(qint64 number)
             const QString word = fromIcu(text).toCaseFolded();
             if (!words.contains(word))
                 words.append(word);
+            if (ruleSet.contains(u"native") && word.front().script() == QChar::Script_Hangul
+                && !m_attaching.contains(word))
+                m_attaching.append(word);
         }
     }
     return m_words.emplace(number, std::move(words)).first->second;
@@ -112,7 +156,8 @@ bool NumberWords::spells(QStringView text, qint64 number)
         for (qsizetype at = folded.indexOf(word); at >= 0; at = folded.indexOf(word, at + 1)) {
             const qsizetype end = at + word.size();
             const bool startsWord = at == 0 || !isWordChar(folded[at - 1]) || writesWordsTogether(word.front());
-            const bool endsWord = end == folded.size() || !isWordChar(folded[end]) || writesWordsTogether(word.back());
+            const bool endsWord = end == folded.size() || !isWordChar(folded[end]) || writesWordsTogether(word.back())
+                || m_attaching.contains(word);
             if (startsWord && endsWord)
                 return true;
         }
@@ -138,6 +183,78 @@ bool NumberWords::derives(QStringView text, qint64 number)
         for (const QString &stem : std::as_const(stems))
             if (rest.startsWith(stem))
                 return true;
+    }
+    return false;
+}
+
+bool NumberWords::saysSpan(QStringView text, qint64 count, TimeUnit unit)
+{
+    if (!m_format || count <= 0)
+        return false;
+    if (!m_format->measureTried) {
+        m_format->measureTried = true;
+        UErrorCode status = U_ZERO_ERROR;
+        auto measure = std::make_unique<icu::MeasureFormat>(m_format->locale, UMEASFMT_WIDTH_WIDE, status);
+        if (U_SUCCESS(status))
+            m_format->measure = std::move(measure);
+    }
+    if (!m_format->measure)
+        return false;
+    // How the language writes count of a unit, case-folded; empty when ICU cannot say.
+    const auto form = [this](qint64 n, TimeUnit u) -> QString {
+        UErrorCode status = U_ZERO_ERROR;
+        icu::MeasureUnit *made = nullptr;
+        switch (u) {
+        case TimeUnit::Second: made = icu::MeasureUnit::createSecond(status); break;
+        case TimeUnit::Minute: made = icu::MeasureUnit::createMinute(status); break;
+        case TimeUnit::Hour: made = icu::MeasureUnit::createHour(status); break;
+        case TimeUnit::Day: made = icu::MeasureUnit::createDay(status); break;
+        case TimeUnit::Week: made = icu::MeasureUnit::createWeek(status); break;
+        case TimeUnit::Month: made = icu::MeasureUnit::createMonth(status); break;
+        case TimeUnit::Year: made = icu::MeasureUnit::createYear(status); break;
+        }
+        if (U_FAILURE(status) || !made) {
+            delete made;
+            return {};
+        }
+        // The Formattable owns the Measure, and the Measure its unit.
+        const icu::Formattable measure(new icu::Measure(icu::Formattable(int64_t(n)), made, status));
+        icu::UnicodeString out;
+        icu::FieldPosition position;
+        m_format->measure->format(measure, out, position, status);
+        return U_SUCCESS(status) ? fromIcu(out).toCaseFolded() : QString();
+    };
+    const QString folded = text.toString().toCaseFolded();
+    // The language's form of that many, where it needs no digit ("דקה", "שעתיים").
+    const QString own = form(count, unit);
+    if (!own.isEmpty() && !hasDigit(own) && holdsWordStart(folded, own.trimmed()))
+        return true;
+    // A larger unit the span is one of, or a half or a quarter of: its word is enough.
+    struct Larger
+    {
+        TimeUnit unit;
+        TimeUnit larger;
+        qint64 of;
+    };
+    static constexpr Larger larger[] = {{TimeUnit::Second, TimeUnit::Minute, 60}, {TimeUnit::Minute, TimeUnit::Hour, 60},
+                                        {TimeUnit::Hour, TimeUnit::Day, 24},      {TimeUnit::Day, TimeUnit::Week, 7},
+                                        {TimeUnit::Week, TimeUnit::Year, 52},     {TimeUnit::Month, TimeUnit::Year, 12}};
+    for (const Larger &l : larger) {
+        if (l.unit != unit || !(count == l.of || (count < l.of && count * 4 % l.of == 0)))
+            continue;
+        // The unit's word as the language writes one and many of it, digits and
+        // blanks left out, less an ending of one or two letters ("viikko" in "viikon").
+        for (const qint64 n : {1, 5}) {
+            QString word = form(n, l.larger);
+            word.removeIf([](QChar c) { return c.digitValue() >= 0; });
+            word = word.simplified();
+            if (word.isEmpty())
+                continue;
+            const bool inflects = !joinsWords(word.front());
+            for (qsizetype cut = 0; cut <= (inflects ? 2 : 0); ++cut)
+                if ((cut == 0 || word.size() - cut >= 3) && holdsWordStart(folded, QStringView(word).first(word.size() - cut)))
+                    return true;
+        }
     }
     return false;
 }

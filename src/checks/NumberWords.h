@@ -35,6 +35,13 @@ public:
     // The words for number, case-folded, as every rule set writes it.
     const QStringList &wordsFor(qint64 number);
 
+    enum class TimeUnit { Second, Minute, Hour, Day, Week, Month, Year };
+    // True when text says count of unit without a digit: by the form the language
+    // gives that many of the unit on its own ("דקה" for 1 minute, "שעתיים" for 2
+    // hours), or by a larger unit the span is one of, or a half or a quarter of
+    // ("einer Woche" for 7 days, "חצי שעה" for 30 minutes). The forms are ICU's.
+    bool saysSpan(QStringView text, qint64 count, TimeUnit unit);
+
     // This thread's words of a language: made once per thread and tag, as the
     // formatter is not for sharing between threads.
     static NumberWords &forLanguage(const QString &bcp47);
@@ -44,6 +51,9 @@ private:
     std::unique_ptr<Formatter> m_format;
     QStringList m_ruleSets;
     std::unordered_map<qint64, QStringList> m_words;
+    // Words that take a particle or counter written onto them (Korean's own
+    // numbers: "하나의", "두개"), which spells() reads at the start of a word.
+    QStringList m_attaching;
 };
 
 // The whole number a number of a text stands for ("1,000", "30", "٣"), when it is

@@ -244,7 +244,8 @@ Numbers numbersOf(QStringView text)
                 i = end;
                 continue;
             }
-        } else if (c == u'\\') {
+        } else if (c == u'\\' && !(i + 1 < n && text[i + 1].isDigit())) {
+            // An escape ("\n"); a digit after a backslash is a number ("π\٢" for "π∕2").
             i += 2;
             continue;
         }
