@@ -270,6 +270,17 @@ bool unmarkedQuestion(QStringView english)
     return question.match(english).hasMatch();
 }
 
+// An English label that runs on into the field after it ("Leave By", "Convert to"):
+// a translation may end it with a colon to say the same. Particles that end a verb
+// ("Log in", "Turn on", "Save As") are left out: a button takes no colon.
+bool runsIntoItsField(QStringView english)
+{
+    static const QRegularExpression preposition(
+        QStringLiteral("\\b(?:to|by|from|at|with|of|for|into|via|until)$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return preposition.match(english).hasMatch();
+}
+
 // The closing punctuation of a text, as the canonical Latin mark ("." ":" "!" "?" "...");
 // empty when it ends with none. Marks of the language's script count as their Latin equivalent.
 QStringView endMark(QStringView text, Script script)
@@ -634,7 +645,8 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
         };
         if (!endsAlike(reference.endMark, reference.text, valueMark, text, traits)
             && !(stopAdded && stopIsTheTranslations(text)) && !(reference.endMark == u"." && valueMark.isEmpty() && shortPhrase(text, traits))
-            && !(reference.endMark.isEmpty() && (markOfAName() || (valueMark == u"?" && unmarkedQuestion(reference.text))))) {
+            && !(reference.endMark.isEmpty() && (markOfAName() || (valueMark == u"?" && unmarkedQuestion(reference.text))
+                                                  || (valueMark == u":" && runsIntoItsField(reference.text))))) {
             // A full stop on a short label, or a question or exclamation mark a
             // language that ends its UI text with none leaves out, may well be right.
             const bool mayBeRight = stopAdded || (!traits.finalStop && valueMark.isEmpty());

@@ -366,6 +366,8 @@ void TestValueChecks::endMarksOfEachLanguage_data()
     addCause("an accelerator, the mark lost", e, u"_Set up account…"_s, u"アカウントの設定(_S)"_s, u"Japanese (Japan)"_s,
              u"warning"_s);
     addCause("a colon lost", e, u"Name:"_s, u"Name"_s, German, u"warning"_s);
+    addCause("a colon on a label that runs into its field", e, u"Leave By"_s, u"Irten:"_s, u"Basque (Basque)"_s);
+    addCause("a colon on a label that does not", e, u"Leave"_s, u"Irten:"_s, u"Basque (Basque)"_s, u"warning"_s);
     addCause("an exclamation added", e, u"Done"_s, u"Fertig!"_s, German, u"warning"_s);
     addCause("a list's last item abbreviated", e, u"week,weeks"_s, u"tydzień,tygodnie,tydz."_s, u"Polish (Poland)"_s);
     addCause("a question the English leaves unmarked", e, u"Is the window fullscreen"_s, u"Je okno na celé obrazovce?"_s,
