@@ -1,5 +1,6 @@
 #include "checks/ValueChecks.h"
 
+#include <QRegularExpression>
 #include <QSet>
 #include <QStringTokenizer>
 
@@ -558,6 +559,29 @@ bool isEmphasis(QStringView name)
 // the attributes collapsed, and an empty element with or without its slash
 // ("<br>", "<br/>" and "<br />" are one). With emphasisAlike, every emphasis
 // tag without attributes is one emphasis.
+// A tag's attributes as one spelling: each name="value", however the text quotes
+// the value (<a href='x'> is <a href="x">) and whatever blanks stand around "=".
+QString attributesKey(QStringView tagRest)
+{
+    static const QRegularExpression attribute(
+        QStringLiteral("([^\\s=\"'<>/]+)\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s\"'<>]+))"));
+    const QString rest = tagRest.toString();
+    QString key;
+    qsizetype at = 0;
+    for (QRegularExpressionMatchIterator it = attribute.globalMatch(rest); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        // What stands between the attributes is kept, blanks collapsed.
+        const QString between = rest.sliced(at, m.capturedStart() - at).simplified();
+        if (!between.isEmpty())
+            key += between + u' ';
+        const int quoted = m.capturedStart(2) >= 0 ? 2 : m.capturedStart(3) >= 0 ? 3 : 4;
+        key += m.captured(1) + QStringLiteral("=\"") + m.captured(quoted) + QStringLiteral("\" ");
+        at = m.capturedEnd();
+    }
+    key += rest.sliced(at).simplified();
+    return key.trimmed();
+}
+
 QString tagKey(const TagAt &tag, bool emphasisAlike)
 {
     const bool plain = tag.text.size() == tag.name.size() + (tag.closing ? 3 : 2) + (tag.selfClosing ? 1 : 0);
@@ -569,7 +593,7 @@ QString tagKey(const TagAt &tag, bool emphasisAlike)
         QStringView rest = tag.text.sliced(tag.name.size() + (tag.closing ? 2 : 1)).chopped(1).trimmed();
         if (rest.endsWith(u'/'))
             rest.chop(1);
-        if (const QString attributes = rest.toString().simplified(); !attributes.isEmpty())
+        if (const QString attributes = attributesKey(rest); !attributes.isEmpty())
             key += u' ' + attributes;
     }
     if (empty)
@@ -701,6 +725,31 @@ bool formsOfOneWording(QStringView a, QStringView b)
         && ((longer.startsWith(shorter, Qt::CaseInsensitive) && words(longer.sliced(shorter.size())))
             || (longer.endsWith(shorter, Qt::CaseInsensitive) && words(longer.first(longer.size() - shorter.size())))))
         return true;
+    // Words put inside one wording that say more ("Eine einzelne Seite [vom Scanner]
+    // einscannen"): the shorter's words, two or more, stand in the longer in their order,
+    // and a word of five letters or more is among those put in. Short words put in
+    // alone, an article or a preposition ("Cerca [els] contactes"), are a different grammar.
+    {
+        auto shortWords = qTokenize(shorter, u' ', Qt::SkipEmptyParts);
+        auto longWords = qTokenize(longer, u' ', Qt::SkipEmptyParts);
+        auto s = shortWords.begin();
+        qsizetype matched = 0;
+        qsizetype skipped = 0;
+        bool onlyWords = true;
+        bool saysMore = false;
+        for (auto l = longWords.begin(); l != longWords.end(); ++l) {
+            if (s != shortWords.end() && (*s).compare(*l, Qt::CaseInsensitive) == 0) {
+                ++s;
+                ++matched;
+            } else {
+                ++skipped;
+                onlyWords = onlyWords && words(*l);
+                saysMore = saysMore || (*l).size() >= 5;
+            }
+        }
+        if (s == shortWords.end() && matched >= 2 && skipped > 0 && onlyWords && saysMore)
+            return true;
+    }
     // An ending is up to four letters after a stem of at least three, no shorter than
     // it, or up to seven after a stem of at least five ("Resetuj", "Resetowanie").
     auto isEnding = [](QStringView rest, qsizetype stem) {
