@@ -204,8 +204,21 @@ bool holdsWholeWord(QStringView text, QStringView word)
 bool shortPhrase(QStringView text, const LanguageTraits &traits)
 {
     constexpr qsizetype LongestPhrase = 20;
-    const QStringView t = endOfText(text);
-    return traits.script == Script::CJK && traits.wordsTogether && t.size() < LongestPhrase && !t.isEmpty()
+    if (traits.script != Script::CJK || !traits.wordsTogether)
+        return false;
+    // An aside in brackets is no clause of the phrase ("纸张的高度（以 0.1mm 计，0 代表自动检查纸张）").
+    QString outside;
+    int depth = 0;
+    for (QChar c : endOfText(text)) {
+        if (c == u'(' || c == u'（')
+            ++depth;
+        else if ((c == u')' || c == u'）') && depth > 0)
+            --depth;
+        else if (depth == 0)
+            outside += c;
+    }
+    const QStringView t = QStringView(outside).trimmed();
+    return t.size() < LongestPhrase && !t.isEmpty()
         && t.back().script() != QChar::Script_Latin && !t.contains(u'，') && !t.contains(u'、')
         && !t.contains(u'。') && !t.contains(u'；');
 }
@@ -361,6 +374,10 @@ bool endsAlike(QStringView referenceMark, QStringView referenceText, QStringView
                const LanguageTraits &traits)
 {
     if (referenceMark == valueMark)
+        return true;
+    // A sentence that ends calmly where the English exclaims ("Drivers installed
+    // successfully!" as "Zainstalowano sterowniki."), as many languages' style asks.
+    if (referenceMark == u"!" && valueMark == u".")
         return true;
     // The very character the English ends with, which is no end mark in English
     // ("Maps;" as "Χάρτες;").

@@ -56,7 +56,8 @@ const std::vector<CheckInfo> &allChecks()
         {Check::Urls, QStringLiteral("urls"), FindingSeverity::Warning,
          QStringLiteral("a URL or e-mail address of the reference is not in the value unchanged")},
         {Check::Tags, QStringLiteral("tags"), FindingSeverity::Error,
-         QStringLiteral("the value's HTML/XML tags differ from the reference's, are broken or are not well nested")},
+         QStringLiteral("the value's HTML/XML tags differ from the reference's (however the value quotes an "
+                        "attribute), are broken or are not well nested")},
         {Check::Unchanged, QStringLiteral("unchanged"), FindingSeverity::Info, QStringLiteral("the value equals the reference")},
         {Check::Inconsistent, QStringLiteral("inconsistent"), FindingSeverity::Info,
          QStringLiteral("one reference text translated in two or more ways, both named; not two forms of one word")},

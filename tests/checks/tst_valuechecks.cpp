@@ -333,6 +333,10 @@ void TestValueChecks::tagsAlike_data()
              u"broken tag \"<emSi\""_s);
     addCause("a closing tag cut short", t, u"<b>Bold</b> text"_s, u"<b>Fett</b Text"_s, German, u"error"_s,
              u"broken tag \"</b Text\""_s);
+    addCause("attributes quoted otherwise", t, u"<a href=\"https://x.org\">x</a>"_s,
+             u"<a href='https://x.org'>y</a>"_s, u"Bulgarian (Bulgaria)"_s);
+    addCause("... the same attribute, another value", t, u"<span size=\"large\">x</span>"_s,
+             u"<span size='small'>y</span>"_s, u"Bulgarian (Bulgaria)"_s, u"error"_s, u"<span size=\"large\">"_s);
     addCause("attributes with other blanks", t, u"<font color=\"red\">x</font>"_s, u"<font  color=\"red\">y</font>"_s,
              German);
 }
@@ -381,6 +385,14 @@ void TestValueChecks::endMarksOfEachLanguage_data()
              u"Norwegian (Bokmal, Norway)"_s, u"warning"_s, u"\"!\""_s);
     addCause("a Chinese phrase without the stop", e, u"Current clock panel."_s, u"目前的時鐘面板"_s,
              u"Chinese (Taiwan)"_s);
+    addCause("a Chinese phrase with an aside in brackets", e, u"The width of the paper (or 0 for automatic)."_s,
+             u"纸张的宽度（以 0.1mm 计，0 代表自动检查纸张）"_s, u"Chinese (PRC)"_s);
+    addCause("a Chinese sentence with an aside", e, u"Saved, and sent (twice)."_s, u"已保存，并已发送（两次）"_s,
+             u"Chinese (PRC)"_s, u"warning"_s);
+    addCause("a calm full stop for an exclamation", e, u"Drivers installed successfully!"_s,
+             u"Zainstalowano sterowniki."_s, u"Polish (Poland)"_s);
+    addCause("an exclamation lost", e, u"Drivers installed successfully!"_s, u"Zainstalowano sterowniki"_s,
+             u"Polish (Poland)"_s, u"warning"_s);
     addCause("a Chinese sentence without the stop", e, u"Saved, and sent."_s, u"已保存，并已发送"_s, u"Chinese (PRC)"_s,
              u"warning"_s);
     addCause("a Korean phrase without the stop", e, u"Current clock panel."_s, u"현재 시계 패널"_s,
@@ -510,6 +522,11 @@ void TestValueChecks::formsOfOneWording_data()
     QTest::newRow("one inside the other") << u"Cerca"_s << u"Ricerca rapida"_s << false;
     QTest::newRow("a placeholder added") << u"%d Dateien gelöscht"_s << u"%d Dateien gelöscht %s"_s << false;
     QTest::newRow("a short stem") << u"Cofa"_s << u"Cofnięcie"_s << false;
+    QTest::newRow("words put inside") << u"Eine einzelne Seite einscannen"_s
+                                      << u"Eine einzelne Seite vom Scanner einscannen"_s << true;
+    QTest::newRow("a number put inside") << u"Seite einscannen"_s << u"Seite 2 einscannen"_s << false;
+    QTest::newRow("an article put inside") << u"Cerca contactes"_s << u"Cerca els contactes"_s << false;
+    QTest::newRow("a word put beside another") << u"Seite einscannen"_s << u"Seite nicht scannen"_s << false;
     QTest::newRow("another digit") << u"%d bit1"_s << u"%d bit2"_s << false;
 }
 
