@@ -465,6 +465,30 @@ bool placeholdersLabelled(QStringView original)
     stripped.remove(programName).remove(time);
     if (measure.match(stripped).hasMatch())
         return true;
+    // The fields of a record, set apart by punctuation rather than joined by words
+    // ("U+%s, %s: %s", "%s %g — %g, default %g", "%s (%s only)"); a name and its
+    // number may stand apart by a blank alone.
+    {
+        static const QRegularExpression any(placeholder);
+        qsizetype previousEnd = -1;
+        bool record = true;
+        int fields = 0;
+        for (QRegularExpressionMatchIterator it = any.globalMatch(stripped); it.hasNext() && record;) {
+            const QRegularExpressionMatch m = it.next();
+            if (previousEnd >= 0) {
+                const QStringView gap = QStringView(stripped).sliced(previousEnd, m.capturedStart() - previousEnd);
+                const bool punctuated = std::any_of(gap.begin(), gap.end(),
+                                                    [](QChar c) { return QStringView(u",;:()[]—–|/").contains(c); });
+                const bool nameAndNumber = gap.trimmed().isEmpty() && !gap.isEmpty()
+                    && QStringView(u"diufgeEG").contains(stripped[m.capturedEnd() - 1]);
+                record = punctuated || nameAndNumber;
+            }
+            previousEnd = m.capturedEnd();
+            ++fields;
+        }
+        if (record && fields >= 2)
+            return true;
+    }
     const QStringView text(stripped);
     qsizetype start = 0;
     bool lineStart = true;

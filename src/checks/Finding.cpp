@@ -72,7 +72,8 @@ const std::vector<CheckInfo> &allChecks()
          QStringLiteral("a term the glossary says not to translate is not in the value unchanged")},
         {Check::SourcePlaceholders, QStringLiteral("source-placeholders"), FindingSeverity::Info,
          QStringLiteral("an English text with two or more unnumbered printf placeholders, which translators cannot "
-                        "reorder, unless each has a label, a sentence or a line of its own, or they are a measure")},
+                        "reorder, unless each has a label, a sentence or a line of its own, or they are a measure or the "
+                        "fields of a record set apart by punctuation")},
         {Check::SourceWidespread, QStringLiteral("source-widespread"), FindingSeverity::Info,
          QStringLiteral("an English text whose translations fail one check in about a quarter of the languages "
                         "(three at least)")},

@@ -482,7 +482,7 @@ void TestValueChecks::labelledSourcePlaceholders_data()
     QTest::newRow("labels on lines") << u"Files: %d\\nFolders: %d"_s << false;
     QTest::newRow("one clause") << u"Copy %s to %s"_s << true;
     QTest::newRow("a bare part") << u"%d of %d"_s << true;
-    QTest::newRow("a part with no label") << u"Size: %d, %d"_s << true;
+    QTest::newRow("a record's fields by a comma") << u"Size: %d, %d"_s << false;
     QTest::newRow("punctuation alone between") << u"%s–%s"_s << false;
     QTest::newRow("the program's name first") << u"%s: invalid mode [%s]\\n"_s << false;
     QTest::newRow("numbers with their units") << u"%s h %s min"_s << false;
@@ -492,6 +492,11 @@ void TestValueChecks::labelledSourcePlaceholders_data()
     QTest::newRow("one to a line") << u"%s\\nPosition accuracy: %s"_s << false;
     QTest::newRow("short words that are no units") << u"From %s to %s"_s << true;
     QTest::newRow("a bare part in a line") << u"%s version %s"_s << true;
+    QTest::newRow("the fields of a record") << u"U+%s, %s: %s"_s << false;
+    QTest::newRow("a name and its numbers") << u"%s %g — %g, default %g"_s << false;
+    QTest::newRow("a name and its aside") << u"%s (%s only)"_s << false;
+    QTest::newRow("two names by a blank") << u"Name: %s %s"_s << true;
+    QTest::newRow("a field joined by words") << u"Saving page %d out of %d"_s << true;
 }
 
 void TestValueChecks::labelledSourcePlaceholders()
