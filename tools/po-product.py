@@ -13,7 +13,9 @@ template to fill. Fuzzy and untranslated messages are written blank; gettext's
 as the singular (msgstr[0] against msgid) and the plural (msgstr[1] against
 msgid_plural) in languages of two forms; with one form, that form against
 msgid_plural; with more, the forms do not pair with the English's and the
-message is left out. Line breaks become the files' \\n escape.
+message is left out. A singular whose English is the plural's, or lacks the
+plural's placeholders ("One result found"), is left out in every language: it is
+gettext's form for a count, which a product of INI files does not have. Line breaks become the files' \\n escape.
 
 The product's own text stays in OUT_DIR, outside the project: only figures from
 checking it are kept (bench/README.md).
@@ -62,6 +64,10 @@ def write_ini(path, lines):
         f.write(b"\xff\xfe" + body.encode("utf-16-le"))
 
 
+def placeholders(text):
+    return sorted(re.findall(r"%[^a-zA-Z%]*[a-zA-Z]", text.replace("%%", "")))
+
+
 def wanted(unit):
     return not (unit.isheader() or unit.isobsolete() or unit.source == "translator-credits")
 
@@ -108,6 +114,13 @@ def main():
             for i, source in enumerate(sources[:2]):
                 key = keys.get((unit.getcontext(), unit.source if i == 0 else source, i))
                 if unit.hasplural() and (forms > 2 or (forms == 1 and i == 0)):
+                    continue
+                # A singular that says the same as the plural ("%1$u accepted" twice), or
+                # says its number in words ("One result found" for "%d results found"),
+                # is gettext's form for a count, not a text of its own: a product of INI
+                # files has no such pair, and its forms would be read as two translations.
+                if unit.hasplural() and i == 0 and (str(sources[0]) == str(sources[1])
+                                                    or placeholders(str(sources[0])) != placeholders(str(sources[1]))):
                     continue
                 target = targets[min(i, len(targets) - 1) if forms == 2 else -1] if translated else ""
                 lines.append((key, escaped(target or "")))
