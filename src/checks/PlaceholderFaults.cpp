@@ -150,11 +150,18 @@ QString dateFormatFields(QStringView text)
 std::optional<PlaceholderCounts> printfReading(QStringView text, QStringView referenceText)
 {
     static const QRegularExpression flagged(QStringLiteral("%I(?=[diu])"));
+    // Flags that change nothing without a width: "%-d" (left-justified in no width)
+    // and "%0d" (zeros to no width) print what "%d" does.
+    static const QRegularExpression noWidth(QStringLiteral("%[-0]+(?=l{0,2}[diouxXsc])"));
     static const QRegularExpression positional(QStringLiteral("%([1-9])\\$(l{0,2}[diouxXscfeEgG])"));
     QString plain = text.toString();
     bool read = false;
     if (plain.contains(flagged)) {
         plain.replace(flagged, QStringLiteral("%"));
+        read = true;
+    }
+    if (plain.contains(noWidth)) {
+        plain.replace(noWidth, QStringLiteral("%"));
         read = true;
     }
     if (plain.contains(positional)) {
@@ -184,10 +191,13 @@ PlaceholderFault placeholderFault(QStringView text, const PlaceholderCounts &cou
     const QString plain = countsMessage(counts, referenceCounts);
     if (rule != PlaceholderRule::Percent)
         return {FindingSeverity::Error, plain};
-    if (const auto read = text.contains(u"%I") || text.contains(u'$') ? printfReading(text, referenceText) : std::nullopt;
+    if (const auto read = text.contains(u"%I") || text.contains(u'$') || text.contains(u"%-") || text.contains(u"%0")
+                              ? printfReading(text, referenceText)
+                              : std::nullopt;
         read && *read == referenceCounts)
         return {std::nullopt, plain + QStringLiteral(": printf reads the same placeholders, written with positions "
-                                                     "(\"%2$s\") or the flag for the language's digits (\"%Id\")")};
+                                                     "(\"%2$s\"), the flag for the language's digits (\"%Id\") or a "
+                                                     "flag that changes nothing without a width (\"%-d\")")};
     // "%-d. %B" for "%b %e": a date in the language's order and forms, showing the same fields.
     if (const QString fields = dateFormatFields(referenceText); !fields.isEmpty() && dateFormatFields(text) == fields)
         return {std::nullopt, plain + QStringLiteral(": a date or time format that shows the same fields in the "
