@@ -223,6 +223,83 @@ bool shortPhrase(QStringView text, const LanguageTraits &traits)
         && !t.contains(u'。') && !t.contains(u'；');
 }
 
+// The English's dates written month first ("1/22/2016") that the value writes in its
+// language's order ("22.1.2016", "2016-01-22") are there: such a date leaves the
+// difference, its three numbers from the missing and the value's date from the added.
+// A date that reads as no date day first ("01.22.2016") stays a change.
+void readDatesOfTheLanguage(NumberDifference &difference, QStringView english)
+{
+    struct Date
+    {
+        int year, month, day;
+        bool operator==(const Date &) const = default;
+    };
+    // Three numbers split by one separator, "." "/" or "-", as digits of any script.
+    const auto parts = [](QStringView text, QChar *separator) {
+        std::vector<int> numbers;
+        int value = -1;
+        *separator = QChar();
+        for (QChar c : text) {
+            if (const int digit = c.digitValue(); digit >= 0) {
+                value = (value < 0 ? 0 : value * 10) + digit;
+                if (value > 9999)
+                    return std::vector<int>();
+            } else if ((c == u'.' || c == u'/' || c == u'-') && value >= 0 && (separator->isNull() || *separator == c)) {
+                *separator = c;
+                numbers.push_back(value);
+                value = -1;
+            } else {
+                return std::vector<int>();
+            }
+        }
+        if (value >= 0)
+            numbers.push_back(value);
+        return numbers.size() == 3 ? numbers : std::vector<int>();
+    };
+    const auto valid = [](const Date &d) { return d.month >= 1 && d.month <= 12 && d.day >= 1 && d.day <= 31; };
+    std::vector<Date> englishDates;
+    static const QRegularExpression monthFirst(QStringLiteral("\\b(\\d{1,2})/(\\d{1,2})/(\\d{4})\\b"));
+    for (auto it = monthFirst.globalMatch(english.toString()); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const Date date{m.captured(3).toInt(), m.captured(1).toInt(), m.captured(2).toInt()};
+        if (valid(date))
+            englishDates.push_back(date);
+    }
+    for (qsizetype a = 0; a < difference.added.size() && !englishDates.empty();) {
+        QChar separator;
+        const std::vector<int> n = parts(difference.added[a], &separator);
+        std::optional<Date> date;
+        if (n.size() == 3 && n[0] >= 1000)
+            date = Date{n[0], n[1], n[2]}; // year first
+        else if (n.size() == 3 && n[2] >= 1000)
+            date = Date{n[2], n[1], n[0]}; // day first
+        const auto same = date && valid(*date) ? std::find(englishDates.begin(), englishDates.end(), *date) : englishDates.end();
+        if (same == englishDates.end()) {
+            ++a;
+            continue;
+        }
+        // The date's three numbers, once each, out of the missing ones.
+        QStringList missing = difference.missing;
+        bool all = true;
+        for (const int number : {same->month, same->day, same->year}) {
+            const auto at = std::find_if(missing.begin(), missing.end(),
+                                         [&](const QString &m) { return integerOf(m) == qint64(number); });
+            if (at == missing.end()) {
+                all = false;
+                break;
+            }
+            missing.erase(at);
+        }
+        if (!all) {
+            ++a;
+            continue;
+        }
+        difference.missing = missing;
+        difference.added.removeAt(a);
+        englishDates.erase(same);
+    }
+}
+
 // The unit of time the English counts with number ("30 minutes", "1 day").
 std::optional<NumberWords::TimeUnit> timeUnitAfter(QStringView english, QStringView number)
 {
@@ -281,6 +358,23 @@ bool unmarkedQuestion(QStringView english)
     static const QRegularExpression question(
         QStringLiteral("^(Is|Are|Was|Were|Do|Does|Did|Can|Could|Should|Would|Will|Has|Have|Shall|May) "));
     return question.match(english).hasMatch();
+}
+
+// English of four words or more without an end mark: a sentence ("Unable to initialize
+// GtkClutter"), which a language that writes its words together closes with its full stop.
+bool isSentence(QStringView english)
+{
+    int words = 0;
+    for (qsizetype i = 0; i < english.size(); ++i)
+        words += english[i] != u' ' && (i == 0 || english[i - 1] == u' ') ? 1 : 0;
+    return words >= 4;
+}
+
+// English of punctuation alone (":", " – "): a separator, which each language writes
+// its own way ("∶", "." in a time), not the end of a sentence.
+bool isSeparator(QStringView english)
+{
+    return std::none_of(english.begin(), english.end(), [](QChar c) { return c.isLetterOrNumber(); });
 }
 
 // An English label that runs on into the field after it ("Leave By", "Convert to"):
@@ -685,7 +779,9 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
             return lastWord.size() > valueMark.size() && reference.text.contains(lastWord);
         };
         if (!endsAlike(reference.endMark, reference.text, valueMark, text, traits)
-            && !(stopAdded && stopIsTheTranslations(text)) && !(reference.endMark == u"." && valueMark.isEmpty() && shortPhrase(text, traits))
+            && !(stopAdded && (stopIsTheTranslations(text) || (traits.wordsTogether && isSentence(reference.text))))
+            && !(reference.endMark == u"." && valueMark.isEmpty() && shortPhrase(text, traits))
+            && !(reference.endMark.isEmpty() && valueMark == u"...") && !isSeparator(reference.text)
             && !(reference.endMark.isEmpty() && (markOfAName() || (valueMark == u"?" && unmarkedQuestion(reference.text))
                                                   || (valueMark == u":" && runsIntoItsField(reference.text))))) {
             // A full stop on a short label, or a question or exclamation mark a
@@ -707,7 +803,9 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
         // writes them needs no reading of its own numbers.
         if (wanted.numbers && !reference.numbers.isEmpty()
             && !holdsPlainNumbers(text, reference.plainNumbers)) {
-            const NumberDifference difference = numberDifference(text, reference.text, reference.numbers);
+            NumberDifference difference = numberDifference(text, reference.text, reference.numbers);
+            if (!difference.added.isEmpty() && reference.text.contains(u'/'))
+                readDatesOfTheLanguage(difference, reference.text);
             // A number the value writes as a word of its language is there.
             QStringList missing;
             bool onlyOneOrTwo = true;

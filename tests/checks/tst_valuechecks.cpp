@@ -292,6 +292,14 @@ void TestValueChecks::numbersInWords_data()
              u"the reference's 9 is not in the value"_s);
     addCause("a word made from it beside another digit", n, u"Base 2"_s, u"Zweierbasis 10"_s, German, u"warning"_s,
              u"the reference's 2 is changed to 10"_s);
+    addCause("a date in the language's order", n, u"22 January 2016 or 1/22/2016"_s,
+             u"22. leden 2016 nebo 22.1.2016"_s, u"Czech (Czech Republic)"_s);
+    addCause("... with its zeros", n, u"22 January 2016 or 1/22/2016"_s, u"22 stycznia 2016 lub 22.01.2016"_s,
+             u"Polish (Poland)"_s);
+    addCause("... year first", n, u"Since 1/22/2016"_s, u"自 2016-01-22"_s, u"Chinese (PRC)"_s);
+    addCause("a date that reads as none", n, u"22 January 2016 or 1/22/2016"_s, u"22 января 2016 или 01.22.2016"_s,
+             u"Russian (Russia)"_s, u"warning"_s, u"changed to 01.22.2016"_s);
+    addCause("another day", n, u"Since 1/22/2016"_s, u"Seit 23.1.2016"_s, German, u"warning"_s, u"changed"_s);
     addCause("digits grouped into another number", n, u"Pages 1, 2"_s, u"Seiten 1,3"_s, German, u"warning"_s,
              u"changed"_s);
 }
@@ -389,6 +397,14 @@ void TestValueChecks::endMarksOfEachLanguage_data()
              u"纸张的宽度（以 0.1mm 计，0 代表自动检查纸张）"_s, u"Chinese (PRC)"_s);
     addCause("a Chinese sentence with an aside", e, u"Saved, and sent (twice)."_s, u"已保存，并已发送（两次）"_s,
              u"Chinese (PRC)"_s, u"warning"_s);
+    addCause("an ellipsis the translation adds", e, u"Add to Playlist"_s, u"Gehitu erreprodukzio-zerrendari…"_s,
+             u"Basque (Basque)"_s);
+    addCause("an ellipsis lost", e, u"Import Files…"_s, u"Import plików"_s, u"Polish (Poland)"_s, u"warning"_s);
+    addCause("a separator written the language's way", e, u":"_s, u"∶"_s, u"Czech (Czech Republic)"_s);
+    addCause("... or as a full stop", e, u":"_s, u"."_s, u"Latvian (Latvia)"_s);
+    addCause("a CJK full stop on an English sentence", e, u"Unable to initialize GtkClutter"_s,
+             u"無法初始化 GtkClutter。"_s, u"Chinese (Hong Kong SAR, PRC)"_s);
+    addCause("... and on a short label", e, u"New Timer"_s, u"新增計時器。"_s, u"Chinese (Taiwan)"_s, u"info"_s);
     addCause("a calm full stop for an exclamation", e, u"Drivers installed successfully!"_s,
              u"Zainstalowano sterowniki."_s, u"Polish (Poland)"_s);
     addCause("an exclamation lost", e, u"Drivers installed successfully!"_s, u"Zainstalowano sterowniki"_s,
@@ -470,6 +486,10 @@ void TestValueChecks::placeholderFaultsNamed_data()
     addCause("positions without their dollar", p, u"%s, %s"_s, u"%2s %1s"_s, u"Chinese (Taiwan)"_s, u"error"_s,
              u"%1"_s);
     addCause("positions beside a plain one", p, u"%s of %s"_s, u"%2$s: %s"_s, German, u"error"_s, u"%2"_s);
+    addCause("a flag that changes nothing without a width", p, u"New Event on March %d"_s, u"3月%-d日の新規イベント"_s,
+             u"Japanese (Japan)"_s);
+    addCause("... and one with a width", p, u"New Event on March %d"_s, u"3月%-5d日"_s, u"Japanese (Japan)"_s,
+             u"error"_s, u"%-"_s);
     addCause("the flag for the language's digits", p, u"Deleting %d contacts"_s, u"حذف کردن %Id آشنا"_s,
              u"Persian (Iran)"_s);
 }
