@@ -1294,7 +1294,9 @@ LanguageReport CheckEngine::checkLanguage(const QString &displayName, const Chec
                         first = i;
                     } else if (const QStringView one = trimProfileSpace(valueText(values[size_t(first)])),
                                other = trimProfileSpace(valueText(value));
-                               one != other && !formsOfOneWording(one, other)) {
+                               one != other && !formsOfOneWording(one, other)
+                               && !(!trimProfileSpace(valueText(m_masterValues[i])).contains(u' ')
+                                    && wordsOfOneRoot(one, other))) {
                         add(Check::Inconsistent, line, m_names[i],
                             QStringLiteral("\"%1\" is translated differently under %2: \"%3\" here, \"%4\" there")
                                 .arg(trimProfileSpace(valueText(m_masterValues[i])).toString(), m_names[first],

@@ -225,9 +225,12 @@ bool NumberWords::saysSpan(QStringView text, qint64 count, TimeUnit unit)
         return U_SUCCESS(status) ? fromIcu(out).toCaseFolded() : QString();
     };
     const QString folded = text.toString().toCaseFolded();
-    // The language's form of that many, where it needs no digit ("דקה", "שעתיים").
-    const QString own = form(count, unit);
-    if (!own.isEmpty() && !hasDigit(own) && holdsWordStart(folded, own.trimmed()))
+    // The language's form of that many, where it needs no digit ("דקה", "שעתיים"); for
+    // one, the unit's singular, which says one on its own ("יום" for "1 day").
+    QString own = form(count, unit);
+    if (count == 1)
+        own.removeIf([](QChar c) { return c.digitValue() >= 0; });
+    if (!own.isEmpty() && !hasDigit(own) && holdsWordStart(folded, own.simplified()))
         return true;
     // A larger unit the span is one of, or a half or a quarter of: its word is enough.
     struct Larger

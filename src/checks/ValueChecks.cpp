@@ -701,6 +701,12 @@ QString digitRuns(const QStringList &numbers)
 
 bool formsOfOneWording(QStringView a, QStringView b)
 {
+    // Korean writes an ending into the last syllable of its stem ("내보내기", "내보냅니다"):
+    // read letter by letter, the stem and its endings stand apart.
+    auto isSyllable = [](QChar c) { return c >= u'\uAC00' && c <= u'\uD7A3'; };
+    if (std::any_of(a.begin(), a.end(), isSyllable) || std::any_of(b.begin(), b.end(), isSyllable))
+        return formsOfOneWording(a.toString().normalized(QString::NormalizationForm_D),
+                                 b.toString().normalized(QString::NormalizationForm_D));
     // Vowel signs that Arabic and Hebrew write or leave out ("مُؤقِّت", "مؤقِّت") are one spelling.
     auto isVowelSign = [](QChar c) { return (c >= u'\u064B' && c <= u'\u0652') || (c >= u'\u05B0' && c <= u'\u05C7'); };
     if (std::any_of(a.begin(), a.end(), isVowelSign) || std::any_of(b.begin(), b.end(), isVowelSign)) {
@@ -775,6 +781,26 @@ bool formsOfOneWording(QStringView a, QStringView b)
             return false;
     }
     return inflected && x == wordsOfA.end() && y == wordsOfB.end();
+}
+
+bool wordsOfOneRoot(QStringView a, QStringView b)
+{
+    // One word each, sharing three letters or more that make two fifths of the shorter:
+    // "Пошук" and "Шукати", "Vyhľadávanie" and "Hľadať", the noun and the verb of a word.
+    if (a.contains(u' ') || b.contains(u' ') || a.isEmpty() || b.isEmpty())
+        return false;
+    const QString x = a.toString().toCaseFolded();
+    const QString y = b.toString().toCaseFolded();
+    const QString &shorter = x.size() <= y.size() ? x : y;
+    const QString &longer = x.size() <= y.size() ? y : x;
+    const qsizetype least = std::max<qsizetype>(3, (shorter.size() * 2 + 4) / 5);
+    for (qsizetype at = 0; at + least <= shorter.size(); ++at) {
+        const QStringView piece = QStringView(shorter).sliced(at, least);
+        if (std::all_of(piece.begin(), piece.end(), [](QChar c) { return c.isLetter() || c.isMark(); })
+            && longer.contains(piece))
+            return true;
+    }
+    return false;
 }
 
 QStringList unnumberedPlaceholders(QStringView text)

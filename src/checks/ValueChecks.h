@@ -105,6 +105,9 @@ bool tagsNested(const std::vector<TagAt> &tags, QString *why = nullptr);
 // ("重設" and "重設計時器", "Cerca" and "Ricerca"), and two that differ only in the
 // vowel signs Arabic and Hebrew may leave out. Letter case counts.
 bool formsOfOneWording(QStringView a, QStringView b);
+// True when two translations of one English word are each one word made from one
+// root: the noun and the verb of a word the English uses as both ("Search").
+bool wordsOfOneRoot(QStringView a, QStringView b);
 
 // Unnumbered printf placeholders (%s, %d, %ld, ...) of a text, in order.
 QStringList unnumberedPlaceholders(QStringView text);

@@ -92,6 +92,7 @@ private Q_SLOTS:
     void placeholderFaultsNamed() { verifyCause(); }
     void labelledSourcePlaceholders_data();
     void labelledSourcePlaceholders();
+    void wordsOfOneRoot();
     void formsOfOneWording_data();
     void formsOfOneWording();
     void marksExplainedForTheEditor();
@@ -257,6 +258,7 @@ void TestValueChecks::numbersInWords_data()
              u"the reference's 3 is not in the value"_s);
     addCause("a number word inside another word", n, u"Page 1"_s, u"Seite keine"_s, German, u"info"_s);
     addCause("a singular noun", n, u"1 year"_s, u"سنة"_s, u"Arabic (Egypt)"_s);
+    addCause("a singular that ICU writes with the digit", n, u"1 Day"_s, u"יום"_s, u"Hebrew (Israel)"_s);
     addCause("a dual noun", n, u"Retry in 2 hours"_s, u"נסה שוב בעוד שעתיים"_s, u"Hebrew (Israel)"_s);
     addCause("a singular ICU does not give", n, u"1 line"_s, u"שורה"_s, u"Hebrew (Israel)"_s, u"info"_s,
              u"singular or dual"_s);
@@ -547,12 +549,29 @@ void TestValueChecks::formsOfOneWording_data()
     QTest::newRow("one inside the other") << u"Cerca"_s << u"Ricerca rapida"_s << false;
     QTest::newRow("a placeholder added") << u"%d Dateien gelöscht"_s << u"%d Dateien gelöscht %s"_s << false;
     QTest::newRow("a short stem") << u"Cofa"_s << u"Cofnięcie"_s << false;
+    QTest::newRow("a Korean ending inside a syllable") << u"로그를 파일로 내보내기"_s << u"로그를 파일로 내보냅니다"_s << true;
+    QTest::newRow("Korean particles and endings") << u"달력 관리"_s << u"달력을 관리합니다"_s << true;
+    QTest::newRow("two Korean words") << u"달력 관리"_s << u"일정 관리"_s << false;
     QTest::newRow("words put inside") << u"Eine einzelne Seite einscannen"_s
                                       << u"Eine einzelne Seite vom Scanner einscannen"_s << true;
     QTest::newRow("a number put inside") << u"Seite einscannen"_s << u"Seite 2 einscannen"_s << false;
     QTest::newRow("an article put inside") << u"Cerca contactes"_s << u"Cerca els contactes"_s << false;
     QTest::newRow("a word put beside another") << u"Seite einscannen"_s << u"Seite nicht scannen"_s << false;
     QTest::newRow("another digit") << u"%d bit1"_s << u"%d bit2"_s << false;
+}
+
+void TestValueChecks::wordsOfOneRoot()
+{
+    // The noun and the verb of one English word, each one word of one root.
+    QVERIFY(Glossa::wordsOfOneRoot(u"Пошук"_s, u"Шукати"_s));
+    QVERIFY(Glossa::wordsOfOneRoot(u"Vyhľadávanie"_s, u"Hľadať"_s));
+    QVERIFY(Glossa::wordsOfOneRoot(u"Pretraga"_s, u"Potraži"_s));
+    QVERIFY(Glossa::wordsOfOneRoot(u"Cofa"_s, u"Cofnięcie"_s));
+    // Other words stay two translations.
+    QVERIFY(!Glossa::wordsOfOneRoot(u"Reîncepe"_s, u"Pauză"_s));
+    QVERIFY(!Glossa::wordsOfOneRoot(u"Počisti"_s, u"Ponastavi"_s));
+    QVERIFY(!Glossa::wordsOfOneRoot(u"Etsi"_s, u"Haku"_s));
+    QVERIFY(!Glossa::wordsOfOneRoot(u"Hledat kontakty"_s, u"Vyhledat kontakty"_s));
 }
 
 void TestValueChecks::formsOfOneWording()
