@@ -251,11 +251,16 @@ void TestCheckEngine::inconsistentLeavesFormsAndFormats()
     // Two forms of one word, and an English of placeholders alone that each place
     // punctuates its own way, are no inconsistency; two words are.
     QTemporaryDir dir;
+    // One English word may be a noun in one place and a verb in another: two words of
+    // one root are its two translations; an English of two words has one wording.
     const QString master = u"[text]\r\nK1=\"%s, %s\"\r\nK2=\"%s, %s\"\r\nK3=\"Reset\"\r\nK4=\"Reset\"\r\n"
-                           u"K5=\"Open\"\r\nK6=\"Open\"\r\n"_s;
+                           u"K5=\"Open\"\r\nK6=\"Open\"\r\nK7=\"Search\"\r\nK8=\"Search\"\r\n"
+                           u"K9=\"Search files\"\r\nK10=\"Search files\"\r\n"_s;
     const QString german = u"[text]\r\nK1=\"%s, %s\"\r\nK2=\"%s; %s\"\r\nK3=\"Zurücksetzen\"\r\n"
-                           u"K4=\"Zurücksetzung\"\r\nK5=\"Öffnen\"\r\nK6=\"Aufmachen\"\r\n"_s;
-    QCOMPARE(findingsOf(inconsistentIn(dir.path(), master, german)), QStringList({u"inconsistent:7:K6"_s}));
+                           u"K4=\"Zurücksetzung\"\r\nK5=\"Öffnen\"\r\nK6=\"Aufmachen\"\r\n"
+                           u"K7=\"Suche\"\r\nK8=\"Durchsuchen\"\r\nK9=\"Dateisuche\"\r\nK10=\"Dateien durchsuchen\"\r\n"_s;
+    QCOMPARE(findingsOf(inconsistentIn(dir.path(), master, german)),
+             QStringList({u"inconsistent:7:K6"_s, u"inconsistent:11:K10"_s}));
 }
 
 void TestCheckEngine::countsAddUp()

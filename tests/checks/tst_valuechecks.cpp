@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "checks/CheckEngine.h"
+#include "checks/NumberWords.h"
 #include "checks/ReportFormats.h"
 #include "checks/ValueChecks.h"
 #include "model/LocaleCatalogue.h"
@@ -12,6 +13,8 @@
 
 using namespace Glossa;
 using namespace TestSupport;
+
+Q_DECLARE_METATYPE(Glossa::NumberWords::TimeUnit)
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -92,6 +95,8 @@ private Q_SLOTS:
     void placeholderFaultsNamed() { verifyCause(); }
     void labelledSourcePlaceholders_data();
     void labelledSourcePlaceholders();
+    void spansOfTime_data();
+    void spansOfTime();
     void wordsOfOneRoot();
     void formsOfOneWording_data();
     void formsOfOneWording();
@@ -558,6 +563,38 @@ void TestValueChecks::formsOfOneWording_data()
     QTest::newRow("an article put inside") << u"Cerca contactes"_s << u"Cerca els contactes"_s << false;
     QTest::newRow("a word put beside another") << u"Seite einscannen"_s << u"Seite nicht scannen"_s << false;
     QTest::newRow("another digit") << u"%d bit1"_s << u"%d bit2"_s << false;
+}
+
+void TestValueChecks::spansOfTime_data()
+{
+    using Unit = NumberWords::TimeUnit;
+    QTest::addColumn<QString>("tag");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qint64>("count");
+    QTest::addColumn<Unit>("unit");
+    QTest::addColumn<bool>("says");
+    QTest::newRow("an Arabic dual") << u"ar-EG"_s << u"يومان"_s << qint64(2) << Unit::Day << true;
+    QTest::newRow("a German singular") << u"de-DE"_s << u"Nach einer Stunde"_s << qint64(1) << Unit::Hour << true;
+    QTest::newRow("a minute of sixty seconds") << u"de-DE"_s << u"Nach einer Minute"_s << qint64(60) << Unit::Second
+                                               << true;
+    QTest::newRow("a day of twenty-four hours") << u"fr-FR"_s << u"Un jour"_s << qint64(24) << Unit::Hour << true;
+    QTest::newRow("half a year in Chinese") << u"zh-CN"_s << u"半年"_s << qint64(6) << Unit::Month << true;
+    QTest::newRow("a year of twelve months") << u"it-IT"_s << u"Un anno"_s << qint64(12) << Unit::Month << true;
+    QTest::newRow("the same unit is no larger one") << u"nb-NO"_s << u"de kommende dagene"_s << qint64(7) << Unit::Day
+                                                    << false;
+    QTest::newRow("eight days are no week") << u"de-DE"_s << u"Eine Woche"_s << qint64(8) << Unit::Day << false;
+    QTest::newRow("a dual is no singular") << u"he-IL"_s << u"שעתיים"_s << qint64(1) << Unit::Hour << false;
+    QTest::newRow("a year for twelve weeks") << u"de-DE"_s << u"Ein Jahr"_s << qint64(12) << Unit::Week << false;
+}
+
+void TestValueChecks::spansOfTime()
+{
+    QFETCH(QString, tag);
+    QFETCH(QString, text);
+    QFETCH(qint64, count);
+    QFETCH(NumberWords::TimeUnit, unit);
+    QFETCH(bool, says);
+    QCOMPARE(NumberWords::forLanguage(tag).saysSpan(text, count, unit), says);
 }
 
 void TestValueChecks::wordsOfOneRoot()
