@@ -560,8 +560,8 @@ bool placeholdersLabelled(QStringView original)
     if (measure.match(stripped).hasMatch())
         return true;
     // The fields of a record, set apart by punctuation rather than joined by words
-    // ("U+%s, %s: %s", "%s %g — %g, default %g", "%s (%s only)"); a name and its
-    // number may stand apart by a blank alone.
+    // ("U+%s, %s: %s", "%s %g — %g, default %g", "%s (%s only)", "%i × %i pixel  %s"); a
+    // name and its number may stand apart by a blank alone.
     {
         static const QRegularExpression any(placeholder);
         qsizetype previousEnd = -1;
@@ -571,8 +571,11 @@ bool placeholdersLabelled(QStringView original)
             const QRegularExpressionMatch m = it.next();
             if (previousEnd >= 0) {
                 const QStringView gap = QStringView(stripped).sliced(previousEnd, m.capturedStart() - previousEnd);
+                // A width and its height ("%s x %s") are a record too, and so are columns
+                // set apart by two blanks or more.
                 const bool punctuated = std::any_of(gap.begin(), gap.end(),
-                                                    [](QChar c) { return QStringView(u",;:()[]—–|/").contains(c); });
+                                                    [](QChar c) { return QStringView(u",;:()[]—–|/×").contains(c); })
+                    || gap.trimmed() == u"x" || gap.contains(u"  ");
                 const bool nameAndNumber = gap.trimmed().isEmpty() && !gap.isEmpty()
                     && QStringView(u"diufgeEG").contains(stripped[m.capturedEnd() - 1]);
                 record = punctuated || nameAndNumber;
@@ -803,7 +806,10 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
         // writes them needs no reading of its own numbers.
         if (wanted.numbers && !reference.numbers.isEmpty()
             && !holdsPlainNumbers(text, reference.plainNumbers)) {
-            NumberDifference difference = numberDifference(text, reference.text, reference.numbers);
+            // Without numbered placeholders in the English, "%100" is a number with its percent sign.
+            const bool percentSigns = std::none_of(reference.placeholders.begin(), reference.placeholders.end(),
+                                                   [](const auto &p) { return p.first.size() > 1 && p.first[1].isDigit(); });
+            NumberDifference difference = numberDifference(text, reference.text, reference.numbers, percentSigns);
             if (!difference.added.isEmpty() && reference.text.contains(u'/'))
                 readDatesOfTheLanguage(difference, reference.text);
             // A number the value writes as a word of its language is there.

@@ -62,6 +62,46 @@ int blankLines(QStringView text)
     return n;
 }
 
+// Percent signs of numbers, which no formatter reads: "%%" in a format, "٪" and "％",
+// and a "%" after a number ("100%", "100 %") or, where the English numbers no
+// placeholders, before one ("%100" in Turkish). Counted, and taken out of text.
+int takeOutPercentSigns(QString &text, bool numberedPlaceholders)
+{
+    int signs = 0;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\u066A' || c == u'\uFF05') {
+            ++signs;
+            continue;
+        }
+        if (c != u'%') {
+            out += c;
+            continue;
+        }
+        if (i + 1 < text.size() && text[i + 1] == u'%') {
+            ++signs;
+            ++i;
+            continue;
+        }
+        const auto isBlank = [](QChar b) { return b == u' ' || b == u'\u00A0' || b == u'\u202F'; };
+        const bool afterNumber = (i >= 1 && text[i - 1].digitValue() >= 0)
+                              || (i >= 2 && isBlank(text[i - 1]) && text[i - 2].digitValue() >= 0);
+        qsizetype digits = i + 1;
+        while (digits < text.size() && text[digits].isDigit())
+            ++digits;
+        const bool beforeNumber = !numberedPlaceholders && digits > i + 1 && (digits == text.size() || text[digits] != u'$');
+        if (afterNumber || beforeNumber) {
+            ++signs;
+            continue;
+        }
+        out += c;
+    }
+    text = out;
+    return signs;
+}
+
 } // namespace
 
 QString countsMessage(const PlaceholderCounts &value, const PlaceholderCounts &reference)
@@ -149,7 +189,7 @@ QString dateFormatFields(QStringView text)
 // writes no such placeholder or a position does not fit.
 std::optional<PlaceholderCounts> printfReading(QStringView text, QStringView referenceText)
 {
-    static const QRegularExpression flagged(QStringLiteral("%I(?=[diu])"));
+    static const QRegularExpression flagged(QStringLiteral("%I(?=[0-9.]*l{0,2}[diufFgGeE])"));
     // Flags that change nothing without a width: "%-d" (left-justified in no width)
     // and "%0d" (zeros to no width) print what "%d" does.
     static const QRegularExpression noWidth(QStringLiteral("%[-0]+(?=l{0,2}[diouxXsc])"));
@@ -198,6 +238,28 @@ PlaceholderFault placeholderFault(QStringView text, const PlaceholderCounts &cou
         return {std::nullopt, plain + QStringLiteral(": printf reads the same placeholders, written with positions "
                                                      "(\"%2$s\"), the flag for the language's digits (\"%Id\") or a "
                                                      "flag that changes nothing without a width (\"%-d\")")};
+    // "100%" for "100% ", "%100", "%d٪" for "%d%%": a percent sign of a number, which the
+    // language writes on its side, with a blank or as its own sign, is no placeholder.
+    if (text.contains(u'%') || referenceText.contains(u'%')) {
+        const bool numbered = std::any_of(referenceCounts.begin(), referenceCounts.end(),
+                                          [](const auto &p) { return p.first.size() > 1 && p.first[1].isDigit(); });
+        QString value = text.toString();
+        QString reference = referenceText.toString();
+        const int signs = takeOutPercentSigns(value, numbered);
+        const int referenceSigns = takeOutPercentSigns(reference, numbered);
+        if (referenceSigns > 0 || signs > 0) {
+            const PlaceholderCounts readReference = countPlaceholders(reference, PlaceholderRule::Percent);
+            const std::optional<PlaceholderCounts> printf = printfReading(value, reference);
+            if ((printf ? *printf : countPlaceholders(value, PlaceholderRule::Percent)) == readReference) {
+                if (signs >= referenceSigns)
+                    return {std::nullopt, plain + QStringLiteral(": a percent sign of a number, which the language "
+                                                                 "writes its own way (\"100 %\", \"%100\", \"٪\")")};
+                return {FindingSeverity::Info,
+                        plain + QStringLiteral(": the reference's percent sign is not in the value, where a word may "
+                                               "say it (\"százalék\")")};
+            }
+        }
+    }
     // "%-d. %B" for "%b %e": a date in the language's order and forms, showing the same fields.
     if (const QString fields = dateFormatFields(referenceText); !fields.isEmpty() && dateFormatFields(text) == fields)
         return {std::nullopt, plain + QStringLiteral(": a date or time format that shows the same fields in the "

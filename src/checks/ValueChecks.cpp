@@ -224,7 +224,7 @@ QString timesText(int count)
     }
 }
 
-Numbers numbersOf(QStringView text)
+Numbers numbersOf(QStringView text, bool percentSigns)
 {
     Numbers numbers;
     const qsizetype n = text.size();
@@ -241,7 +241,8 @@ Numbers numbersOf(QStringView text)
         const QChar c = text[i];
         if (c == u'%' || c == u'{') {
             const qsizetype end = placeholderEnd(text, i);
-            if (end > i) {
+            // printf's positions ("%2$s") stay placeholders when "%" before digits is a percent sign.
+            if (end > i && (c != u'%' || !percentSigns || text[end - 1] == u'$')) {
                 i = end;
                 continue;
             }
@@ -263,12 +264,13 @@ Numbers numbersOf(QStringView text)
     return numbers;
 }
 
-NumberDifference numberDifference(QStringView value, QStringView reference, const Numbers &referenceNumbers)
+NumberDifference numberDifference(QStringView value, QStringView reference, const Numbers &referenceNumbers,
+                                  bool percentSigns)
 {
     NumberDifference difference;
     if (referenceNumbers.isEmpty())
         return difference;
-    const Numbers have = numbersOf(value);
+    const Numbers have = numbersOf(value, percentSigns);
     // Both sorted by value: one merge finds what each side lacks.
     qsizetype h = 0;
     for (const NumberAt &number : referenceNumbers) {

@@ -22,8 +22,10 @@ struct NumberAt
 };
 using Numbers = QVarLengthArray<NumberAt, 4>;
 
-// The numbers of a text outside placeholders (%1, %2$s, {0}), sorted by value.
-Numbers numbersOf(QStringView text);
+// The numbers of a text outside placeholders (%1, %2$s, {0}), sorted by value. With
+// percentSigns, "%" before digits is a percent sign ("%100" in Turkish), not a placeholder:
+// for a text whose reference has no numbered placeholders.
+Numbers numbersOf(QStringView text, bool percentSigns = false);
 // The reference's numbers the value lacks, as the reference writes them,
 // counted as a multiset; empty when the value holds them all.
 QStringList missingNumbers(QStringView value, QStringView reference, const Numbers &referenceNumbers);
@@ -34,7 +36,8 @@ struct NumberDifference
     QStringList missing;
     QStringList added;
 };
-NumberDifference numberDifference(QStringView value, QStringView reference, const Numbers &referenceNumbers);
+NumberDifference numberDifference(QStringView value, QStringView reference, const Numbers &referenceNumbers,
+                                  bool percentSigns = false);
 // The digits of numbers in order, each run of digits once, in ASCII ("1|1" for
 // "1", "1" and for "1,1"): what stays when only the grouping of the numbers differs.
 QString digitRuns(const QStringList &numbers);

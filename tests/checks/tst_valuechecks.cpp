@@ -299,6 +299,8 @@ void TestValueChecks::numbersInWords_data()
              u"the reference's 9 is not in the value"_s);
     addCause("a word made from it beside another digit", n, u"Base 2"_s, u"Zweierbasis 10"_s, German, u"warning"_s,
              u"the reference's 2 is changed to 10"_s);
+    addCause("a number with its percent sign before it", n, u"Allow zoom greater than 100% initially"_s,
+             u"Başlangıçta %100’den daha çok yakınlaştırmaya izin ver"_s, u"Turkish (Turkey)"_s);
     addCause("a date in the language's order", n, u"22 January 2016 or 1/22/2016"_s,
              u"22. leden 2016 nebo 22.1.2016"_s, u"Czech (Czech Republic)"_s);
     addCause("... with its zeros", n, u"22 January 2016 or 1/22/2016"_s, u"22 stycznia 2016 lub 22.01.2016"_s,
@@ -493,6 +495,19 @@ void TestValueChecks::placeholderFaultsNamed_data()
     addCause("positions without their dollar", p, u"%s, %s"_s, u"%2s %1s"_s, u"Chinese (Taiwan)"_s, u"error"_s,
              u"%1"_s);
     addCause("positions beside a plain one", p, u"%s of %s"_s, u"%2$s: %s"_s, German, u"error"_s, u"%2"_s);
+    addCause("a percent sign after the number", p, u"Allow zoom greater than 100% initially"_s,
+             u"Povolit počáteční přiblížení větší než 100%"_s, u"Czech (Czech Republic)"_s);
+    addCause("... before it", p, u"Allow zoom greater than 100% initially"_s,
+             u"Başlangıçta %100’den daha çok yakınlaştırmaya izin ver"_s, u"Turkish (Turkey)"_s);
+    addCause("... as the language's own sign", p, u"%d%%"_s, u"%d٪"_s, u"Arabic (Egypt)"_s);
+    addCause("... before a placeholder", p, u"%i × %i pixel  %s    %i%%"_s, u"%i × %i pixel  %s    %% %i"_s,
+             u"Basque (Basque)"_s);
+    addCause("... said by a word", p, u"Allow zoom greater than 100% initially"_s,
+             u"100 százaléknál nagyobb kezdeti nagyítás engedélyezése"_s, u"Hungarian (Hungary)"_s, u"info"_s,
+             u"percent sign"_s);
+    addCause("a percent sign broken apart", p, u"%d%%"_s, u"%d% %"_s, u"Finnish (Finland)"_s, u"error"_s);
+    addCause("glibc's digits flag on a long and a float", p, u"%lu seconds, %.1f (lens)"_s,
+             u"%Ilu ثانیه، %I.1f (عدسة)"_s, u"Persian (Iran)"_s);
     addCause("a flag that changes nothing without a width", p, u"New Event on March %d"_s, u"3月%-d日の新規イベント"_s,
              u"Japanese (Japan)"_s);
     addCause("... and one with a width", p, u"New Event on March %d"_s, u"3月%-5d日"_s, u"Japanese (Japan)"_s,
@@ -523,6 +538,8 @@ void TestValueChecks::labelledSourcePlaceholders_data()
     QTest::newRow("a name and its numbers") << u"%s %g — %g, default %g"_s << false;
     QTest::newRow("a name and its aside") << u"%s (%s only)"_s << false;
     QTest::newRow("two names by a blank") << u"Name: %s %s"_s << true;
+    QTest::newRow("a width and its height") << u"%s x %s pixel"_s << false;
+    QTest::newRow("... with their zoom") << u"%i × %i pixel  %s    %i%%"_s << false;
     QTest::newRow("a field joined by words") << u"Saving page %d out of %d"_s << true;
 }
 
