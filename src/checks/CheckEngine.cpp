@@ -341,13 +341,10 @@ bool saidByAWord(QStringView english, QStringView number, qint64 value)
     }
     // The span is round when the number is a multiple of the larger unit, or a quarter, a half or three quarters.
     const std::optional<Unit> unit = timeUnitAfter(english, number);
-    if (!unit || *unit == Unit::Year)
+    const std::optional<NumberWords::LargerUnit> larger = unit ? NumberWords::largerUnit(*unit) : std::nullopt;
+    if (!larger)
         return false;
-    const qint64 of = *unit == Unit::Second || *unit == Unit::Minute ? 60
-                    : *unit == Unit::Hour                           ? 24
-                    : *unit == Unit::Day                            ? 7
-                    : *unit == Unit::Week                           ? 52
-                                                                    : 12;
+    const qint64 of = larger->of;
     return value % of == 0 || (value * 4 % of == 0 && value * 4 / of <= 3);
 }
 
@@ -807,8 +804,7 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
         if (wanted.numbers && !reference.numbers.isEmpty()
             && !holdsPlainNumbers(text, reference.plainNumbers)) {
             // Without numbered placeholders in the English, "%100" is a number with its percent sign.
-            const bool percentSigns = std::none_of(reference.placeholders.begin(), reference.placeholders.end(),
-                                                   [](const auto &p) { return p.first.size() > 1 && p.first[1].isDigit(); });
+            const bool percentSigns = !holdsNumberedPlaceholder(reference.placeholders);
             NumberDifference difference = numberDifference(text, reference.text, reference.numbers, percentSigns);
             if (!difference.added.isEmpty() && reference.text.contains(u'/'))
                 readDatesOfTheLanguage(difference, reference.text);

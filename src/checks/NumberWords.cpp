@@ -233,22 +233,11 @@ bool NumberWords::saysSpan(QStringView text, qint64 count, TimeUnit unit)
     if (!own.isEmpty() && !hasDigit(own) && holdsWordStart(folded, own.simplified()))
         return true;
     // A larger unit the span is one of, or a half or a quarter of: its word is enough.
-    struct Larger
-    {
-        TimeUnit unit;
-        TimeUnit larger;
-        qint64 of;
-    };
-    static constexpr Larger larger[] = {{TimeUnit::Second, TimeUnit::Minute, 60}, {TimeUnit::Minute, TimeUnit::Hour, 60},
-                                        {TimeUnit::Hour, TimeUnit::Day, 24},      {TimeUnit::Day, TimeUnit::Week, 7},
-                                        {TimeUnit::Week, TimeUnit::Year, 52},     {TimeUnit::Month, TimeUnit::Year, 12}};
-    for (const Larger &l : larger) {
-        if (l.unit != unit || !(count == l.of || (count < l.of && count * 4 % l.of == 0)))
-            continue;
+    if (const std::optional<LargerUnit> l = largerUnit(unit); l && (count == l->of || (count < l->of && count * 4 % l->of == 0))) {
         // The unit's word as the language writes one and many of it, digits and
         // blanks left out, less an ending of one or two letters ("viikko" in "viikon").
         for (const qint64 n : {1, 5}) {
-            QString word = form(n, l.larger);
+            QString word = form(n, l->unit);
             word.removeIf([](QChar c) { return c.digitValue() >= 0; });
             word = word.simplified();
             if (word.isEmpty())
@@ -260,6 +249,20 @@ bool NumberWords::saysSpan(QStringView text, qint64 count, TimeUnit unit)
         }
     }
     return false;
+}
+
+std::optional<NumberWords::LargerUnit> NumberWords::largerUnit(TimeUnit unit)
+{
+    switch (unit) {
+    case TimeUnit::Second: return LargerUnit{TimeUnit::Minute, 60};
+    case TimeUnit::Minute: return LargerUnit{TimeUnit::Hour, 60};
+    case TimeUnit::Hour: return LargerUnit{TimeUnit::Day, 24};
+    case TimeUnit::Day: return LargerUnit{TimeUnit::Week, 7};
+    case TimeUnit::Week: return LargerUnit{TimeUnit::Year, 52};
+    case TimeUnit::Month: return LargerUnit{TimeUnit::Year, 12};
+    case TimeUnit::Year: return std::nullopt;
+    }
+    return std::nullopt;
 }
 
 std::optional<qint64> integerOf(QStringView number)

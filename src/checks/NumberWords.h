@@ -41,6 +41,13 @@ public:
     // hours), or by a larger unit the span is one of, or a half or a quarter of
     // ("einer Woche" for 7 days, "חצי שעה" for 30 minutes). The forms are ICU's.
     bool saysSpan(QStringView text, qint64 count, TimeUnit unit);
+    // The next larger unit and how many of unit make one of it (7 days a week); none for a year.
+    struct LargerUnit
+    {
+        TimeUnit unit;
+        qint64 of;
+    };
+    static std::optional<LargerUnit> largerUnit(TimeUnit unit);
 
     // This thread's words of a language: made once per thread and tag, as the
     // formatter is not for sharing between threads.

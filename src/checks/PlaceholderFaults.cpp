@@ -225,6 +225,12 @@ std::optional<PlaceholderCounts> printfReading(QStringView text, QStringView ref
     return countPlaceholders(plain, PlaceholderRule::Percent);
 }
 
+bool holdsNumberedPlaceholder(const PlaceholderCounts &counts)
+{
+    return std::any_of(counts.begin(), counts.end(),
+                       [](const auto &p) { return p.first.size() > 1 && p.first[1].isDigit(); });
+}
+
 PlaceholderFault placeholderFault(QStringView text, const PlaceholderCounts &counts, QStringView referenceText,
                                   const PlaceholderCounts &referenceCounts, PlaceholderRule rule)
 {
@@ -241,8 +247,7 @@ PlaceholderFault placeholderFault(QStringView text, const PlaceholderCounts &cou
     // "100%" for "100% ", "%100", "%d٪" for "%d%%": a percent sign of a number, which the
     // language writes on its side, with a blank or as its own sign, is no placeholder.
     if (text.contains(u'%') || referenceText.contains(u'%')) {
-        const bool numbered = std::any_of(referenceCounts.begin(), referenceCounts.end(),
-                                          [](const auto &p) { return p.first.size() > 1 && p.first[1].isDigit(); });
+        const bool numbered = holdsNumberedPlaceholder(referenceCounts);
         QString value = text.toString();
         QString reference = referenceText.toString();
         const int signs = takeOutPercentSigns(value, numbered);
