@@ -86,6 +86,7 @@ struct LanguageTraits
     bool finalStop = true;  // false: its UI text takes no final full stop (Thai, Lao, Khmer)
     bool reduplicates = false; // it says words twice on purpose ("luôn luôn", "orang orang", "yavaş yavaş")
     bool wordsTogether = false; // no spaces between its words (Chinese, Japanese, Thai, Lao, Khmer, Myanmar)
+    int yearsAhead = 0;     // how far its calendar's years run ahead of ours (Thai's Buddhist era: 543)
 };
 
 LanguageTraits traitsOf(const QString &languageName)
@@ -141,6 +142,8 @@ LanguageTraits traitsOf(const QString &languageName)
         traits.italics = false;
         break;
     case QLocale::ThaiScript:
+        traits.yearsAhead = locale.language() == QLocale::Thai ? 543 : 0;
+        [[fallthrough]];
     case QLocale::LaoScript:
         traits.italics = false;
         traits.finalStop = false;
@@ -221,6 +224,25 @@ bool shortPhrase(QStringView text, const LanguageTraits &traits)
     return t.size() < LongestPhrase && !t.isEmpty()
         && t.back().script() != QChar::Script_Latin && !t.contains(u'，') && !t.contains(u'、')
         && !t.contains(u'。') && !t.contains(u'；');
+}
+
+// Years the value counts in its calendar ("2559" for "2016" in Thai's Buddhist era) are
+// there: each such pair leaves the difference.
+void readYearsOfTheCalendar(NumberDifference &difference, int yearsAhead)
+{
+    for (qsizetype a = 0; a < difference.added.size();) {
+        const std::optional<qint64> year = integerOf(difference.added[a]);
+        const auto english = year && *year - yearsAhead >= 1000 && *year - yearsAhead <= 2999
+                               ? std::find_if(difference.missing.begin(), difference.missing.end(),
+                                              [&](const QString &m) { return integerOf(m) == *year - yearsAhead; })
+                               : difference.missing.end();
+        if (english == difference.missing.end()) {
+            ++a;
+            continue;
+        }
+        difference.missing.erase(english);
+        difference.added.removeAt(a);
+    }
 }
 
 // The English's dates written month first ("1/22/2016") that the value writes in its
@@ -441,7 +463,8 @@ QStringView endMark(QStringView text, Script script)
 
 // A full stop the English lacks that belongs to the translation: an abbreviation's
 // ("3 мин.", "Dj.", "%s godz.", a list's last item "год,гады,г.") or that of a sentence the language closes with one
-// ("Odštevanje je končano."). A short label that gains one may be a slip.
+// ("Odštevanje je končano.", "Ni najdenih zadetkov."). A label of one or two words
+// that gains one may be a slip.
 bool stopIsTheTranslations(QStringView text)
 {
     const QStringView t = endOfText(text);
@@ -455,7 +478,7 @@ bool stopIsTheTranslations(QStringView text)
         }
     const QStringView lastWord = t.sliced(lastSpace + 1);
     const qsizetype letters = std::count_if(lastWord.begin(), lastWord.end(), [](QChar c) { return c.isLetter(); });
-    return (words <= 3 && letters <= 4) || words >= 4;
+    return letters <= 4 || words >= 3;
 }
 
 // Whether a value's end agrees with the reference's mark after all, by its
@@ -745,8 +768,11 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
     // The editor's rule (what CheckPlaceholders compares), on the values as the files hold them.
     const PlaceholderCounts counts = placeholdersOf(value, reference.rule);
     if (counts != reference.placeholders) {
-        const PlaceholderFault fault =
+        PlaceholderFault fault =
             placeholderFault(valueText(value), counts, reference.text, reference.placeholders, reference.rule);
+        if (fault.percentWordMayStand && !traits.bcp47.isEmpty()
+            && NumberWords::forLanguage(traits.bcp47).saysPercent(valueText(value)))
+            fault.severity.reset();
         if (fault.severity)
             addAs(Check::Placeholders, *fault.severity, fault.message);
         else if (options.explainMarks)
@@ -806,6 +832,8 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
             // Without numbered placeholders in the English, "%100" is a number with its percent sign.
             const bool percentSigns = !holdsNumberedPlaceholder(reference.placeholders);
             NumberDifference difference = numberDifference(text, reference.text, reference.numbers, percentSigns);
+            if (!difference.added.isEmpty() && traits.yearsAhead)
+                readYearsOfTheCalendar(difference, traits.yearsAhead);
             if (!difference.added.isEmpty() && reference.text.contains(u'/'))
                 readDatesOfTheLanguage(difference, reference.text);
             // A number the value writes as a word of its language is there.
@@ -874,10 +902,16 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
             add(Check::DoubleSpace,
                 QStringLiteral("two spaces in a row, where the reference has none"));
         QStringList lost;
+        bool linksJudged = false; // a link of the reference's is changed, and the urls check has judged it
         if (wanted.urls && !reference.links.isEmpty()) {
             for (const QString &link : reference.links)
                 if (!text.contains(link))
                     lost.append(link);
+            if (!lost.isEmpty()) {
+                linksJudged = true;
+                const QStringList given = linksOf(text);
+                lost.removeIf([&](const QString &link) { return linkGivenOtherwise(link, given, reference.links); });
+            }
             if (!lost.isEmpty())
                 add(Check::Urls,
                     QStringLiteral("the reference's %1 %2 not in the value unchanged")
@@ -887,7 +921,7 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
         if (wanted.tags && (!reference.tags.empty() || text.contains(u'<'))) {
             TagRules rules;
             rules.emphasisAlike = !traits.italics;
-            rules.linkReported = !lost.isEmpty();
+            rules.linkReported = linksJudged;
             const QString why = tagsMessage(text, reference.tags, reference.tagsNested, rules);
             if (!why.isEmpty())
                 add(Check::Tags, why);

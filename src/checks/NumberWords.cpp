@@ -187,10 +187,8 @@ bool NumberWords::derives(QStringView text, qint64 number)
     return false;
 }
 
-bool NumberWords::saysSpan(QStringView text, qint64 count, TimeUnit unit)
+bool NumberWords::hasMeasureFormat()
 {
-    if (!m_format || count <= 0)
-        return false;
     if (!m_format->measureTried) {
         m_format->measureTried = true;
         UErrorCode status = U_ZERO_ERROR;
@@ -198,7 +196,14 @@ bool NumberWords::saysSpan(QStringView text, qint64 count, TimeUnit unit)
         if (U_SUCCESS(status))
             m_format->measure = std::move(measure);
     }
-    if (!m_format->measure)
+    return m_format->measure != nullptr;
+}
+
+bool NumberWords::saysSpan(QStringView text, qint64 count, TimeUnit unit)
+{
+    if (!m_format || count <= 0)
+        return false;
+    if (!hasMeasureFormat())
         return false;
     // How the language writes count of a unit, case-folded; empty when ICU cannot say.
     const auto form = [this](qint64 n, TimeUnit u) -> QString {
@@ -225,6 +230,12 @@ bool NumberWords::saysSpan(QStringView text, qint64 count, TimeUnit unit)
         return U_SUCCESS(status) ? fromIcu(out).toCaseFolded() : QString();
     };
     const QString folded = text.toString().toCaseFolded();
+    // Korean counts up to ten days with words of their own, which ICU's units do not give.
+    static const QStringView koreanDays[] = {u"하루", u"이틀", u"사흘", u"나흘", u"닷새",
+                                             u"엿새", u"이레", u"여드레", u"아흐레", u"열흘"};
+    if (unit == TimeUnit::Day && count <= 10 && m_format->locale.getLanguage() == std::string_view("ko")
+        && holdsWordStart(folded, koreanDays[count - 1]))
+        return true;
     // The language's form of that many, where it needs no digit ("דקה", "שעתיים"); for
     // one, the unit's singular, which says one on its own ("יום" for "1 day").
     QString own = form(count, unit);
@@ -247,6 +258,32 @@ bool NumberWords::saysSpan(QStringView text, qint64 count, TimeUnit unit)
                 if ((cut == 0 || word.size() - cut >= 3) && holdsWordStart(folded, QStringView(word).first(word.size() - cut)))
                     return true;
         }
+    }
+    return false;
+}
+
+bool NumberWords::saysPercent(QStringView text)
+{
+    if (!m_format || !hasMeasureFormat())
+        return false;
+    const QString folded = text.toString().toCaseFolded();
+    for (const qint64 n : {1, 2, 5}) {
+        UErrorCode status = U_ZERO_ERROR;
+        const icu::Formattable measure(new icu::Measure(icu::Formattable(int64_t(n)), icu::MeasureUnit::createPercent(status), status));
+        icu::UnicodeString out;
+        icu::FieldPosition position;
+        m_format->measure->format(measure, out, position, status);
+        if (U_FAILURE(status))
+            continue;
+        QString word = fromIcu(out).toCaseFolded();
+        word.removeIf([](QChar c) { return c.digitValue() >= 0 || c == u'%' || c == u'٪'; });
+        word = word.simplified();
+        if (word.isEmpty())
+            continue;
+        const bool inflects = !joinsWords(word.front());
+        for (qsizetype cut = 0; cut <= (inflects ? 2 : 0); ++cut)
+            if ((cut == 0 || word.size() - cut >= 3) && holdsWordStart(folded, QStringView(word).first(word.size() - cut)))
+                return true;
     }
     return false;
 }

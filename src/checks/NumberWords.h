@@ -49,12 +49,18 @@ public:
     };
     static std::optional<LargerUnit> largerUnit(TimeUnit unit);
 
+    // True when text says "percent" with the language's word for it, as ICU's units
+    // write it ("százalék", "procenta"), an ending of up to two letters allowed.
+    bool saysPercent(QStringView text);
+
     // This thread's words of a language: made once per thread and tag, as the
     // formatter is not for sharing between threads.
     static NumberWords &forLanguage(const QString &bcp47);
 
 private:
     struct Formatter; // ICU's, kept out of this header
+    // Whether ICU has a unit formatter for the language, made when first asked for.
+    bool hasMeasureFormat();
     std::unique_ptr<Formatter> m_format;
     QStringList m_ruleSets;
     std::unordered_map<qint64, QStringList> m_words;

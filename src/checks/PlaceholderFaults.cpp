@@ -261,14 +261,22 @@ PlaceholderFault placeholderFault(QStringView text, const PlaceholderCounts &cou
                                                                  "writes its own way (\"100 %\", \"%100\", \"٪\")")};
                 return {FindingSeverity::Info,
                         plain + QStringLiteral(": the reference's percent sign is not in the value, where a word may "
-                                               "say it (\"százalék\")")};
+                                               "say it (\"százalék\")"),
+                        true};
             }
         }
     }
     // "%-d. %B" for "%b %e": a date in the language's order and forms, showing the same fields.
-    if (const QString fields = dateFormatFields(referenceText); !fields.isEmpty() && dateFormatFields(text) == fields)
-        return {std::nullopt, plain + QStringLiteral(": a date or time format that shows the same fields in the "
-                                                     "language's own order and forms")};
+    if (const QString fields = dateFormatFields(referenceText); !fields.isEmpty()) {
+        QString valueFields = dateFormatFields(text);
+        if (valueFields == fields)
+            return {std::nullopt, plain + QStringLiteral(": a date or time format that shows the same fields in the "
+                                                         "language's own order and forms")};
+        // A time with its seconds where the English has none, or the reverse, is the language's format.
+        if (!valueFields.isEmpty() && fields.contains(u'M') && valueFields.remove(u'S') == QString(fields).remove(u'S'))
+            return {std::nullopt, plain + QStringLiteral(": a date or time format in the language's own order and "
+                                                         "forms, with or without the seconds")};
+    }
     // The escapes' cases need a backslash on one side; most faults (a %s lost or
     // added) have none, and are not read further for them.
     if (text.contains(u'\\') || referenceText.contains(u'\\')) {

@@ -23,6 +23,9 @@ struct PlaceholderFault
     // then says why the editor's mark needs no change.
     std::optional<FindingSeverity> severity;
     QString message;
+    // The reference's percent sign is missing where a word of the language may say it:
+    // no fault when the value holds the language's word for percent.
+    bool percentWordMayStand = false;
 };
 
 // text and counts are the value's (without enclosing quotes), referenceText and

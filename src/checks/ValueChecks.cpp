@@ -137,7 +137,8 @@ bool isWordChar(QChar c)
     return c.isLetter() || c.isMark();
 }
 
-// Words a language repeats by its grammar: reflexive pronouns, relative after article.
+// Words a language repeats by its grammar: reflexive pronouns, relative after article,
+// a pronoun after the polite address ("wie Sie sie öffnen").
 bool isGrammaticalRepeat(QStringView word, QStringView languageName)
 {
     struct Exception
@@ -147,7 +148,7 @@ bool isGrammaticalRepeat(QStringView word, QStringView languageName)
     };
     static const Exception exceptions[] = {
         {u"French", {u"vous", u"nous"}},
-        {u"German", {u"die", u"der", u"das"}},
+        {u"German", {u"die", u"der", u"das", u"sie"}},
         {u"Dutch", {u"dat", u"die"}},
         {u"English", {u"that", u"had"}},
     };
@@ -361,6 +362,7 @@ QStringView repeatedWord(QStringView text, QStringView languageName, bool *twoSp
     auto escape = [&](qsizetype i) { return text[i] == u'\\' && i + 1 < n && (text[i + 1] == u'n' || text[i + 1] == u't'); };
     auto allWord = [](QStringView token) { return std::all_of(token.begin(), token.end(), isWordChar); };
     QStringView previous;
+    bool repeats = false; // previous is itself a repeat of the word before it
     qsizetype i = 0;
     while (i < n) {
         // Blanks, and the \n and \t escapes, separate words.
@@ -385,12 +387,15 @@ QStringView repeatedWord(QStringView text, QStringView languageName, bool *twoSp
         const QStringView token = text.sliced(start, i - start);
         // The cheap tests first: neighbours mostly differ in length. Letter
         // case folds one code unit to one, so equal words are equally long.
-        if (gap && previous.size() == token.size() && previous.compare(token, Qt::CaseInsensitive) == 0
-            && allWord(previous) && allWord(token) && !isGrammaticalRepeat(token, languageName)) {
+        // Grammar repeats a word once ("die die"), never twice.
+        const bool again = gap && previous.size() == token.size() && previous.compare(token, Qt::CaseInsensitive) == 0
+                        && allWord(previous) && allWord(token);
+        if (again && (repeats || !isGrammaticalRepeat(token, languageName))) {
             if (twoSpaces)
                 *twoSpaces = true;
             return token;
         }
+        repeats = again;
         previous = token;
     }
     if (twoSpaces)
@@ -758,10 +763,10 @@ bool formsOfOneWording(QStringView a, QStringView b)
         if (s == shortWords.end() && matched >= 2 && skipped > 0 && onlyWords && saysMore)
             return true;
     }
-    // An ending is up to four letters after a stem of at least three, no shorter than
-    // it, or up to seven after a stem of at least five ("Resetuj", "Resetowanie").
+    // An ending is up to three letters after a stem of three, six after a stem of four
+    // ("Skanuje", "Skanowanie") and seven after a longer one ("Resetuj", "Resetowanie").
     auto isEnding = [](QStringView rest, qsizetype stem) {
-        return (stem >= 5 ? rest.size() <= 7 : (stem >= 3 && rest.size() <= std::min<qsizetype>(4, stem)))
+        return (stem >= 5 ? rest.size() <= 7 : stem == 4 ? rest.size() <= 6 : stem == 3 && rest.size() <= 3)
             && std::all_of(rest.begin(), rest.end(), [](QChar c) { return c.isLetter() || c.isMark(); });
     };
     // The words of both side by side, read without making lists of them.
@@ -827,6 +832,72 @@ QStringList unnumberedPlaceholders(QStringView text)
         }
     }
     return found;
+}
+
+namespace {
+
+// The host of a URL, lower case: "support.epson.com" of "http://support.epson.com/x".
+QString hostOf(QStringView link)
+{
+    qsizetype start = link.indexOf(u"://");
+    start = start < 0 ? 0 : start + 3;
+    qsizetype end = start;
+    while (end < link.size() && link[end] != u'/' && link[end] != u':' && link[end] != u'?' && link[end] != u'#')
+        ++end;
+    QStringView host = link.sliced(start, end - start);
+    if (const qsizetype at = host.lastIndexOf(u'@'); at >= 0)
+        host = host.sliced(at + 1);
+    return host.toString().toLower();
+}
+
+// The name a host is registered under: "epson" of "support.epson.com", of
+// "www.epson.sk" and of "epson.co.uk".
+QStringView registeredName(QStringView host)
+{
+    const QList<QStringView> labels = host.split(u'.', Qt::SkipEmptyParts);
+    if (labels.size() < 2)
+        return {};
+    qsizetype name = labels.size() - 2;
+    static const QStringView secondLevel[] = {u"co", u"com", u"org", u"net", u"gov", u"ac", u"edu", u"or", u"ne"};
+    if (name > 0 && labels.back().size() == 2
+        && std::find(std::begin(secondLevel), std::end(secondLevel), labels[name]) != std::end(secondLevel))
+        --name;
+    return labels[name];
+}
+
+bool isExampleHost(QStringView host)
+{
+    // The domains kept for examples: example.com, .net, .org and the .example ones.
+    for (QStringView domain : {u"example.com", u"example.net", u"example.org"})
+        if (host == domain || host.endsWith(QString(u'.' + domain.toString())))
+            return true;
+    return host.endsWith(u".example");
+}
+
+} // namespace
+
+bool linkGivenOtherwise(QStringView link, const QStringList &valueLinks, const QStringList &referenceLinks)
+{
+    if (!link.contains(u"://"))
+        return false;
+    const QString host = hostOf(link);
+    const QStringView name = registeredName(host);
+    for (const QString &other : valueLinks) {
+        if (referenceLinks.contains(other) || !other.contains(u"://"))
+            continue;
+        if (link.startsWith(u"http://") && other.startsWith(u"https://") && link.sliced(7) == QStringView(other).sliced(8))
+            return true;
+        const QString otherHost = hostOf(other);
+        const QStringView topLevel = QStringView(otherHost).sliced(otherHost.lastIndexOf(u'.') + 1);
+        // An example in the language's country ("http://dæmi.is" for "http://example.com").
+        if (isExampleHost(host) && otherHost != host && (topLevel.size() == 2 || isExampleHost(otherHost)))
+            return true;
+        // The same maker's site elsewhere under its own domain, or under a country's.
+        if (!name.isEmpty() && otherHost != host && registeredName(otherHost) == name
+            && (topLevel.size() == 2 || host.endsWith(QString(u'.' + topLevel.toString()))))
+            return true;
+    }
+    return false;
 }
 
 QStringList spellingWords(QStringView text)

@@ -73,6 +73,12 @@ QString timesText(int count);
 // URLs (scheme://..., www....) and e-mail addresses, in text order.
 QStringList linksOf(QStringView text);
 
+// Whether one of the value's links stands for the reference's link in the
+// language's way: the same address over https, an example address of the
+// reserved example domains given as the language's own, or the maker's site
+// for the language (support.epson.com as www.epson.sk/...).
+bool linkGivenOtherwise(QStringView link, const QStringList &valueLinks, const QStringList &referenceLinks);
+
 // An HTML or XML-like tag: "<b>", "</b>", "<br/>", "<a href=\"...\">".
 struct TagAt
 {
@@ -87,7 +93,7 @@ struct TagRules
     // The language's script has no italics: <i>, <em>, <b>, <strong> and <u>
     // without attributes are one emphasis, and one may stand for another.
     bool emphasisAlike = false;
-    // The urls check already reports the link: <a> tags are left to it.
+    // The urls check has judged the links the value changes: <a> tags are left to it.
     bool linkReported = false;
 };
 // Why the value's tags do not match the reference's (a multiset, "<br/>" and

@@ -308,6 +308,10 @@ void TestValueChecks::numbersInWords_data()
     addCause("... year first", n, u"Since 1/22/2016"_s, u"自 2016-01-22"_s, u"Chinese (PRC)"_s);
     addCause("a date that reads as none", n, u"22 January 2016 or 1/22/2016"_s, u"22 января 2016 или 01.22.2016"_s,
              u"Russian (Russia)"_s, u"warning"_s, u"changed to 01.22.2016"_s);
+    addCause("years of the Buddhist era", n, u"22 January 2016 or 1/22/2016"_s, u"22 มกราคม 2559 หรือ 22/1/2559"_s,
+             u"Thai (Thailand)"_s);
+    addCause("... a year later", n, u"Since 2016"_s, u"ตั้งแต่ 2560"_s, u"Thai (Thailand)"_s, u"warning"_s, u"changed"_s);
+    addCause("Korean's own day counts", n, u"3 Days"_s, u"사흘"_s, u"Korean (Korea)"_s);
     addCause("another day", n, u"Since 1/22/2016"_s, u"Seit 23.1.2016"_s, German, u"warning"_s, u"changed"_s);
     addCause("digits grouped into another number", n, u"Pages 1, 2"_s, u"Seiten 1,3"_s, German, u"warning"_s,
              u"changed"_s);
@@ -319,14 +323,26 @@ void TestValueChecks::urlsEndAtMarkup_data()
     const QString u = u"urls"_s;
     addCause("bbcode", u, u"[url=http://example.com/]This is a link[/url]"_s,
              u"[url=http://example.com/]Ceci est un lien[/url]"_s, French);
-    addCause("bbcode, the URL changed", u, u"[url=http://example.com/]Link[/url]"_s,
-             u"[url=http://example.org/]Lien[/url]"_s, French, u"warning"_s, u"http://example.com/ is"_s);
+    addCause("bbcode, the URL changed", u, u"[url=http://x.com/]Link[/url]"_s, u"[url=http://x.org/]Lien[/url]"_s,
+             French, u"warning"_s, u"http://x.com/ is"_s);
     addCause("a tag after it", u, u"<a href=\"https://x.org/a\">x</a>"_s, u"<a href='https://x.org/a'>y</a>"_s, German);
     addCause("in brackets", u, u"See [https://x.org/help] now"_s, u"Siehe [https://x.org/help]"_s, German);
     addCause("a dropped link is the urls check's", u, u"Read <a href=\"https://x.org\">the guide</a>."_s,
              u"Lesen Sie die Anleitung."_s, German, u"warning"_s, u"https://x.org"_s);
     addCause("... and not the tags check's too", u"tags"_s, u"Read <a href=\"https://x.org\">the guide</a>."_s,
              u"Lesen Sie die Anleitung."_s, German);
+    addCause("the same address over https", u, u"See <a href=\"http://support.x.com\">x</a>."_s,
+             u"Siehe <a href=\"https://support.x.com\">x</a>."_s, German);
+    addCause("the maker's site for the language", u, u"On the <a href=\"http://support.epson.com\">Epson site</a>."_s,
+             u"Na <a href=\"http://www.epson.sk/sk/support\">stránke Epson</a>."_s, u"Slovak (Slovakia)"_s);
+    addCause("... and its <a> is no tags finding", u"tags"_s, u"On the <a href=\"http://support.epson.com\">site</a>."_s,
+             u"Na <a href=\"http://www.epson.sk/sk/support\">stránke</a>."_s, u"Slovak (Slovakia)"_s);
+    addCause("... and not another maker's", u, u"On http://support.epson.com now"_s,
+             u"Na http://support.epsom.com teraz"_s, u"Slovak (Slovakia)"_s, u"warning"_s, u"epson.com is"_s);
+    addCause("an example address of the language's own", u, u"Use http://example.com, not http://example.com/index.html"_s,
+             u"Notaðu http://vefur.is, ekki http://dæmi.is/index.html"_s, u"Icelandic (Iceland)"_s);
+    addCause("the same site, another page", u, u"See http://x.org/help now"_s, u"Siehe http://x.org/hilfe"_s, German,
+             u"warning"_s, u"http://x.org/help is"_s);
     addCause("a link dropped with a <b>", u"tags"_s, u"<b>Read</b> <a href=\"https://x.org\">this</a>"_s,
              u"Lesen Sie dies"_s, German, u"error"_s, u"<b>: the reference has it once"_s);
 }
@@ -377,6 +393,8 @@ void TestValueChecks::endMarksOfEachLanguage_data()
     addCause("Armenian colon for a stop", e, u"Saved."_s, u"Պահպանված է:"_s, u"Armenian"_s);
     addCause("Armenian question over the word", e, u"Delete?"_s, u"Ջնջե՞լ"_s, u"Armenian"_s);
     addCause("a full stop added to a label", e, u"Save file"_s, u"Datei speichern."_s, German, u"info"_s);
+    addCause("... to a statement of three words", e, u"No Results Found"_s, u"Ni najdenih zadetkov."_s,
+             u"Slovenian (Slovenia)"_s);
     addCause("an abbreviation's full stop", e, u"5 m"_s, u"5 dk."_s, u"Turkish (Turkey)"_s);
     addCause("a Thai abbreviation", e, u"%s h"_s, u"%s ชม."_s, u"Thai (Thailand)"_s);
     addCause("an abbreviation after a thin space", e, u"%s h"_s, u"%s\u2009godz."_s, u"Polish (Poland)"_s);
@@ -436,11 +454,12 @@ void TestValueChecks::wordsSaidTwice_data()
     addCause("letters spelled out", r, u"QQ account"_s, u"حساب كيو كيو"_s, u"Arabic (Egypt)"_s);
     addCause("letters of a longer name", r, u"Use SSL"_s, u"استخدم إس إس إل"_s, u"Arabic (Egypt)"_s);
     addCause("German die die", r, u"The ones that"_s, u"die die"_s, German);
+    addCause("German Sie sie", r, u"Choose how you open them"_s, u"Wählen Sie, wie Sie sie öffnen"_s, German);
     addCause("the English joins its repeat", r, u"Beep-Beep"_s, u"Piep piep"_s, German);
     addCause("German sie sie", r, u"Open it"_s, u"Öffnen Sie sie sie"_s, German, u"warning"_s, u"\"sie\""_s);
     addCause("the reference's symbol beside a word", r, u"Undefined for values i and -i"_s,
              u"Nije definisan za vrednosti i i -i"_s, u"Serbian (Serbia, Latin)"_s, u"info"_s, u"one may be the reference's"_s);
-    addCause("a capital word is no name", r, u"Open Oo"_s, u"Öffnen Sie sie"_s, German, u"warning"_s);
+    addCause("a capital word is no name", r, u"Open Oo"_s, u"Öffnen Datei datei"_s, German, u"warning"_s);
 }
 
 void TestValueChecks::placeholderFaultsNamed_data()
@@ -485,7 +504,9 @@ void TestValueChecks::placeholderFaultsNamed_data()
     addCause("a date in the language's order", p, u"%b %e"_s, u"%-d. %B"_s, u"Czech (Czech Republic)"_s);
     addCause("a date in the language's numerals", p, u"%b %e"_s, u"%Oe %B"_s, u"Persian (Iran)"_s);
     addCause("a clock of twenty-four hours", p, u"%l:%M %p"_s, u"%H:%M"_s, German);
+    addCause("... with its seconds", p, u"%b %e %Y %l:%M %p"_s, u"%e. %b, %Y., %H.%M.%S"_s, u"Latvian (Latvia)"_s);
     addCause("a date that loses its day", p, u"%b %e"_s, u"%B"_s, German, u"error"_s, u"%e"_s);
+    addCause("a time that loses its minutes", p, u"%M:%S"_s, u"%S s"_s, German, u"error"_s, u"%M"_s);
     addCause("twelve hours without their half of the day", p, u"%l:%M %p"_s, u"%l:%M"_s, u"Icelandic (Iceland)"_s,
              u"error"_s, u"%p"_s);
     addCause("a date letter in another script", p, u"%b %e"_s, u"%\u0435 %b"_s, u"Bulgarian (Bulgaria)"_s, u"error"_s,
@@ -502,9 +523,10 @@ void TestValueChecks::placeholderFaultsNamed_data()
     addCause("... as the language's own sign", p, u"%d%%"_s, u"%d٪"_s, u"Arabic (Egypt)"_s);
     addCause("... before a placeholder", p, u"%i × %i pixel  %s    %i%%"_s, u"%i × %i pixel  %s    %% %i"_s,
              u"Basque (Basque)"_s);
-    addCause("... said by a word", p, u"Allow zoom greater than 100% initially"_s,
-             u"100 százaléknál nagyobb kezdeti nagyítás engedélyezése"_s, u"Hungarian (Hungary)"_s, u"info"_s,
-             u"percent sign"_s);
+    addCause("... said by the language's word", p, u"Allow zoom greater than 100% initially"_s,
+             u"100 százaléknál nagyobb kezdeti nagyítás engedélyezése"_s, u"Hungarian (Hungary)"_s);
+    addCause("... left out, where a word may say it", p, u"Allow zoom greater than 100% initially"_s,
+             u"100 feletti kezdeti nagyítás engedélyezése"_s, u"Hungarian (Hungary)"_s, u"info"_s, u"percent sign"_s);
     addCause("a percent sign broken apart", p, u"%d%%"_s, u"%d% %"_s, u"Finnish (Finland)"_s, u"error"_s);
     addCause("glibc's digits flag on a long and a float", p, u"%lu seconds, %.1f (lens)"_s,
              u"%Ilu ثانیه، %I.1f (عدسة)"_s, u"Persian (Iran)"_s);
@@ -562,6 +584,8 @@ void TestValueChecks::formsOfOneWording_data()
     QTest::newRow("singular and plural") << u"Sveglia"_s << u"Sveglie"_s << true;
     QTest::newRow("each word inflected") << u"Modyfikuj położenie"_s << u"Modyfikacja położenia"_s << true;
     QTest::newRow("beside a placeholder") << u"%s mins"_s << u"%s min"_s << true;
+    QTest::newRow("a verbal noun and a verb") << u"Skanowanie pojedynczej strony"_s << u"Skanuje pojedynczą stronę"_s
+                                              << true;
     QTest::newRow("two words") << u"Počisti"_s << u"Ponastavi"_s << false;
     QTest::newRow("two prepositions") << u"Dodaj u OpenStreetMap"_s << u"Dodaj na OpenStreetMap"_s << false;
     QTest::newRow("letter case") << u"Hledat kontakty"_s << u"hledat kontakty"_s << false;
