@@ -43,7 +43,8 @@ const std::vector<CheckInfo> &allChecks()
                         "together may drop the English's")},
         {Check::EndPunctuation, QStringLiteral("end-punctuation"), FindingSeverity::Warning,
          QStringLiteral("the value's closing punctuation differs from the reference's, by the language's own marks; a "
-                        "full stop added to a short label, or a mark left out where the language ends with none, an info")},
+                        "full stop added to a label of one or two words, or a mark left out where the language ends with none, an "
+                        "info")},
         {Check::Numbers, QStringLiteral("numbers"), FindingSeverity::Warning,
          QStringLiteral("a number of the reference is not in the value, in digits (native ones count) or as a word of "
                         "the language (or a word made from one), or a span of time said by the unit's own form (\"a week\" for "
@@ -54,7 +55,8 @@ const std::vector<CheckInfo> &allChecks()
         {Check::DoubleSpace, QStringLiteral("double-space"), FindingSeverity::Warning,
          QStringLiteral("two spaces in a row inside the value, where the reference has none")},
         {Check::Urls, QStringLiteral("urls"), FindingSeverity::Warning,
-         QStringLiteral("a URL or e-mail address of the reference is not in the value unchanged")},
+         QStringLiteral("a URL or e-mail address of the reference is not in the value unchanged, over https, or as "
+                        "the maker's site or an example address of the language's country")},
         {Check::Tags, QStringLiteral("tags"), FindingSeverity::Error,
          QStringLiteral("the value's HTML/XML tags differ from the reference's (however the value quotes an "
                         "attribute), are broken or are not well nested")},
