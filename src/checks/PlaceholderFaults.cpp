@@ -63,8 +63,10 @@ int blankLines(QStringView text)
 }
 
 // Percent signs of numbers, which no formatter reads: "%%" in a format, "٪" and "％",
-// and a "%" after a number ("100%", "100 %") or, where the English numbers no
-// placeholders, before one ("%100" in Turkish). Counted, and taken out of text.
+// a "%" after a number ("100%", "100 %") or, where the English numbers no
+// placeholders, before one ("%100" in Turkish), and a "%" of a label that no printf
+// conversion can start: before a quote, a bracket or the end ("“CPU %”", "'CPU %'"), or before
+// a word ("% CPU", "% de CPU"). Counted, and taken out of text.
 int takeOutPercentSigns(QString &text, bool numberedPlaceholders)
 {
     int signs = 0;
@@ -92,7 +94,15 @@ int takeOutPercentSigns(QString &text, bool numberedPlaceholders)
         while (digits < text.size() && text[digits].isDigit())
             ++digits;
         const bool beforeNumber = !numberedPlaceholders && digits > i + 1 && (digits == text.size() || text[digits] != u'$');
-        if (afterNumber || beforeNumber) {
+        const QChar next = i + 1 < text.size() ? text[i + 1] : QChar();
+        // A quote after it closes the label, unless it is printf's grouping flag ("%'d").
+        const bool quoteAfter = next == u'\'' && (i + 2 >= text.size() || !text[i + 2].isLetterOrNumber());
+        const bool ofALabel = next.isNull() || quoteAfter
+                           || (!next.isLetterOrNumber() && !QStringView(u"-+ #0'.*$").contains(next))
+                           || (isBlank(next)
+                               && (i + 2 >= text.size()
+                                   || (i + 3 < text.size() && text[i + 2].isLetter() && text[i + 3].isLetter())));
+        if (afterNumber || beforeNumber || ofALabel) {
             ++signs;
             continue;
         }
@@ -189,7 +199,8 @@ QString dateFormatFields(QStringView text)
 // writes no such placeholder or a position does not fit.
 std::optional<PlaceholderCounts> printfReading(QStringView text, QStringView referenceText)
 {
-    static const QRegularExpression flagged(QStringLiteral("%I(?=[0-9.]*l{0,2}[diufFgGeE])"));
+    // The digits flag beside the grouping flag ("%I'd" for "%'d") as well.
+    static const QRegularExpression flagged(QStringLiteral("%I(?=['0-9.]*l{0,2}[diufFgGeE])"));
     // Flags that change nothing without a width: "%-d" (left-justified in no width)
     // and "%0d" (zeros to no width) print what "%d" does.
     static const QRegularExpression noWidth(QStringLiteral("%[-0]+(?=l{0,2}[diouxXsc])"));

@@ -523,6 +523,20 @@ void TestValueChecks::placeholderFaultsNamed_data()
     addCause("... as the language's own sign", p, u"%d%%"_s, u"%d٪"_s, u"Arabic (Egypt)"_s);
     addCause("... before a placeholder", p, u"%i × %i pixel  %s    %i%%"_s, u"%i × %i pixel  %s    %% %i"_s,
              u"Basque (Basque)"_s);
+    addCause("a label's percent sign", p, u"Width of process “CPU %” column"_s, u"Anchura de la columna «% de CPU»"_s,
+             u"Spanish (Spain)"_s);
+    addCause("... as the language quotes it", p, u"Show process “CPU %” column"_s, u"Prikaži stupac »CPU %«"_s,
+             u"Croatian (Croatia)"_s);
+    addCause("... in straight quotes", p, u"Width of process 'CPU %' column"_s, u"Breidd på kolonna «CPU %»"_s,
+             u"Norwegian (Nynorsk, Norway)"_s);
+    addCause("... said by a word", p, u"Show process “CPU %” column"_s, u"显示进程“CPU 百分比”列"_s,
+             u"Chinese (PRC)"_s, u"info"_s, u"percent sign"_s);
+    addCause("... a placeholder for it", p, u"Show “CPU %” column"_s, u"Prikaži »CPU %s«"_s, u"Croatian (Croatia)"_s,
+             u"error"_s, u"%s"_s);
+    addCause("a placeholder broken by a blank", p, u"%s files"_s, u"% s Dateien"_s, German, u"error"_s);
+    addCause("the grouping flag beside the digits flag", p, u"%'d files remaining"_s, u"%I'd پرونده مانده"_s,
+             u"Persian (Iran)"_s);
+    addCause("the grouping flag left out", p, u"%'d files remaining"_s, u"%d Dateien übrig"_s, German, u"error"_s);
     addCause("... said by the language's word", p, u"Allow zoom greater than 100% initially"_s,
              u"100 százaléknál nagyobb kezdeti nagyítás engedélyezése"_s, u"Hungarian (Hungary)"_s);
     addCause("... left out, where a word may say it", p, u"Allow zoom greater than 100% initially"_s,
