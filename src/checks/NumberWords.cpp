@@ -84,6 +84,37 @@ bool holdsWordStart(QStringView folded, QStringView form)
     return false;
 }
 
+// How format writes n of unit, case-folded; empty when ICU cannot say. Takes the unit.
+QString formatMeasure(const icu::MeasureFormat &format, qint64 n, icu::MeasureUnit *unit, UErrorCode &status)
+{
+    if (U_FAILURE(status) || !unit) {
+        delete unit;
+        return {};
+    }
+    // The Formattable owns the Measure, and the Measure its unit.
+    const icu::Formattable measure(new icu::Measure(icu::Formattable(int64_t(n)), unit, status));
+    icu::UnicodeString out;
+    icu::FieldPosition position;
+    format.format(measure, out, position, status);
+    return U_SUCCESS(status) ? fromIcu(out).toCaseFolded() : QString();
+}
+
+// True when folded holds the unit's word of a measure ICU wrote (its digits, percent
+// signs and blanks left out) at a word's start, less an ending of one or two letters
+// where the word inflects ("viikko" in "viikon", "százalék" in "százaléknál").
+bool holdsUnitWord(QStringView folded, QString measure)
+{
+    measure.removeIf([](QChar c) { return c.digitValue() >= 0 || c == u'%' || c == u'\u066A'; });
+    const QString word = measure.simplified();
+    if (word.isEmpty())
+        return false;
+    const bool inflects = !joinsWords(word.front());
+    for (qsizetype cut = 0; cut <= (inflects ? 2 : 0); ++cut)
+        if ((cut == 0 || word.size() - cut >= 3) && holdsWordStart(folded, QStringView(word).first(word.size() - cut)))
+            return true;
+    return false;
+}
+
 } // namespace
 
 NumberWords::NumberWords(const QString &bcp47)
@@ -218,16 +249,7 @@ bool NumberWords::saysSpan(QStringView text, qint64 count, TimeUnit unit)
         case TimeUnit::Month: made = icu::MeasureUnit::createMonth(status); break;
         case TimeUnit::Year: made = icu::MeasureUnit::createYear(status); break;
         }
-        if (U_FAILURE(status) || !made) {
-            delete made;
-            return {};
-        }
-        // The Formattable owns the Measure, and the Measure its unit.
-        const icu::Formattable measure(new icu::Measure(icu::Formattable(int64_t(n)), made, status));
-        icu::UnicodeString out;
-        icu::FieldPosition position;
-        m_format->measure->format(measure, out, position, status);
-        return U_SUCCESS(status) ? fromIcu(out).toCaseFolded() : QString();
+        return formatMeasure(*m_format->measure, n, made, status);
     };
     const QString folded = text.toString().toCaseFolded();
     // Korean counts up to ten days with words of their own, which ICU's units do not give.
@@ -247,17 +269,9 @@ bool NumberWords::saysSpan(QStringView text, qint64 count, TimeUnit unit)
     if (const std::optional<LargerUnit> l = largerUnit(unit); l && (count == l->of || (count < l->of && count * 4 % l->of == 0))) {
         // The unit's word as the language writes one and many of it, digits and
         // blanks left out, less an ending of one or two letters ("viikko" in "viikon").
-        for (const qint64 n : {1, 5}) {
-            QString word = form(n, l->unit);
-            word.removeIf([](QChar c) { return c.digitValue() >= 0; });
-            word = word.simplified();
-            if (word.isEmpty())
-                continue;
-            const bool inflects = !joinsWords(word.front());
-            for (qsizetype cut = 0; cut <= (inflects ? 2 : 0); ++cut)
-                if ((cut == 0 || word.size() - cut >= 3) && holdsWordStart(folded, QStringView(word).first(word.size() - cut)))
-                    return true;
-        }
+        for (const qint64 n : {1, 5})
+            if (holdsUnitWord(folded, form(n, l->unit)))
+                return true;
     }
     return false;
 }
@@ -269,21 +283,9 @@ bool NumberWords::saysPercent(QStringView text)
     const QString folded = text.toString().toCaseFolded();
     for (const qint64 n : {1, 2, 5}) {
         UErrorCode status = U_ZERO_ERROR;
-        const icu::Formattable measure(new icu::Measure(icu::Formattable(int64_t(n)), icu::MeasureUnit::createPercent(status), status));
-        icu::UnicodeString out;
-        icu::FieldPosition position;
-        m_format->measure->format(measure, out, position, status);
-        if (U_FAILURE(status))
-            continue;
-        QString word = fromIcu(out).toCaseFolded();
-        word.removeIf([](QChar c) { return c.digitValue() >= 0 || c == u'%' || c == u'٪'; });
-        word = word.simplified();
-        if (word.isEmpty())
-            continue;
-        const bool inflects = !joinsWords(word.front());
-        for (qsizetype cut = 0; cut <= (inflects ? 2 : 0); ++cut)
-            if ((cut == 0 || word.size() - cut >= 3) && holdsWordStart(folded, QStringView(word).first(word.size() - cut)))
-                return true;
+        icu::MeasureUnit *percent = icu::MeasureUnit::createPercent(status);
+        if (holdsUnitWord(folded, formatMeasure(*m_format->measure, n, percent, status)))
+            return true;
     }
     return false;
 }
