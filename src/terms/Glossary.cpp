@@ -2,10 +2,15 @@
 
 #include "terms/GlossaryFormats.h"
 
+#include <QCryptographicHash>
+#include <QDataStream>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QSet>
+#include <QStandardPaths>
 
 #include <algorithm>
 
@@ -133,6 +138,113 @@ QString productGlossaryPath(const QString &productDirectory)
     return QDir(productDirectory).filePath(QStringLiteral("glossa-glossary.tbx"));
 }
 
+namespace {
+
+// The glossary as read, kept in the user's cache: reading a large TBX file costs far
+// more than reading this back. Keyed by the file's path; good while the file's size
+// and time of change are those it was read with (what make and rsync go by).
+constexpr quint32 CacheMagic = 0x474C4743; // "GLGC"
+constexpr quint32 CacheVersion = 1;
+
+QString cachePathFor(const QFileInfo &file)
+{
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (base.isEmpty())
+        return {};
+    const QByteArray key = QCryptographicHash::hash(file.absoluteFilePath().toUtf8(), QCryptographicHash::Sha1).toHex();
+    return base + QStringLiteral("/glossa/glossaries/") + QString::fromLatin1(key) + QStringLiteral(".bin");
+}
+
+void writeTerms(QDataStream &out, const QList<Term> &terms)
+{
+    out << quint32(terms.size());
+    for (const Term &term : terms)
+        out << term.text << quint8(term.status);
+}
+
+bool readTerms(QDataStream &in, QList<Term> &terms)
+{
+    quint32 count = 0;
+    in >> count;
+    for (quint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+        Term term;
+        quint8 status = 0;
+        in >> term.text >> status;
+        if (status > quint8(TermStatus::Forbidden))
+            return false;
+        term.status = TermStatus(status);
+        terms.append(std::move(term));
+    }
+    return in.status() == QDataStream::Ok;
+}
+
+void writeCache(const QString &path, const QFileInfo &file, const Glossary &glossary)
+{
+    if (path.isEmpty() || !QDir().mkpath(QFileInfo(path).absolutePath()))
+        return;
+    QSaveFile cache(path);
+    if (!cache.open(QIODevice::WriteOnly))
+        return;
+    QDataStream out(&cache);
+    out.setVersion(QDataStream::Qt_6_0);
+    out << CacheMagic << CacheVersion << qint64(file.size()) << file.lastModified().toMSecsSinceEpoch()
+        << quint32(glossary.concepts.size());
+    for (const TermConcept &entry : glossary.concepts) {
+        out << entry.id << entry.note << entry.doNotTranslate << entry.caseSensitive;
+        writeTerms(out, entry.english);
+        out << quint32(entry.translations.size());
+        for (const auto &[tag, terms] : entry.translations) {
+            out << tag;
+            writeTerms(out, terms);
+        }
+    }
+    if (out.status() == QDataStream::Ok)
+        cache.commit(); // a cache that cannot be written is only slower
+}
+
+// The cached glossary of file, when the cache is there and still good.
+bool readCache(const QString &path, const QFileInfo &file, Glossary &glossary)
+{
+    QFile cache(path);
+    if (path.isEmpty() || !cache.open(QIODevice::ReadOnly))
+        return false;
+    QDataStream in(&cache);
+    in.setVersion(QDataStream::Qt_6_0);
+    quint32 magic = 0, version = 0, count = 0;
+    qint64 size = -1, modified = -1;
+    in >> magic >> version >> size >> modified >> count;
+    if (in.status() != QDataStream::Ok || magic != CacheMagic || version != CacheVersion || size != file.size()
+        || modified != file.lastModified().toMSecsSinceEpoch() || count > quint32(size))
+        return false;
+    Glossary read;
+    read.concepts.reserve(count);
+    QSet<QString> tags; // each tag's text shared by every entry, as the TBX reader shares it
+    for (quint32 c = 0; c < count; ++c) {
+        TermConcept entry;
+        in >> entry.id >> entry.note >> entry.doNotTranslate >> entry.caseSensitive;
+        quint32 languages = 0;
+        if (!readTerms(in, entry.english))
+            return false;
+        in >> languages;
+        for (quint32 l = 0; l < languages && in.status() == QDataStream::Ok; ++l) {
+            QString tag;
+            in >> tag;
+            tag = *tags.insert(tag);
+            if (!readTerms(in, entry.translations[tag]))
+                return false;
+        }
+        if (in.status() != QDataStream::Ok)
+            return false;
+        read.concepts.push_back(std::move(entry));
+    }
+    if (!in.atEnd())
+        return false;
+    glossary = std::move(read);
+    return true;
+}
+
+} // namespace
+
 bool loadProductGlossary(const QString &productDirectory, Glossary &glossary, QString &error)
 {
     glossary = Glossary();
@@ -143,11 +255,17 @@ bool loadProductGlossary(const QString &productDirectory, Glossary &glossary, QS
         error = QStringLiteral("\"%1\" cannot be read: %2").arg(file.fileName(), file.errorString());
         return false;
     }
+    const QFileInfo info(file);
+    const QString cache = cachePathFor(info);
+    if (readCache(cache, info, glossary))
+        return true;
     QString why;
     if (!readTbx(file.readAll(), glossary, why)) {
+        glossary = Glossary();
         error = QStringLiteral("\"%1\" is refused: %2").arg(file.fileName(), why);
         return false;
     }
+    writeCache(cache, info, glossary);
     return true;
 }
 

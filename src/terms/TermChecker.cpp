@@ -165,7 +165,7 @@ int startsOfWords(const QString &valueWords, const QString &nameWords)
 } // namespace
 
 EnglishTerms::EnglishTerms(std::shared_ptr<const Glossary> glossary, const QStringList &keys, const QStringList &english)
-    : m_glossary(std::move(glossary)), m_keys(keys)
+    : m_glossary(std::move(glossary)), m_keys(keys), m_tags(m_glossary->languages())
 {
     const auto &concepts = m_glossary->concepts;
     for (int c = 0; c < int(concepts.size()); ++c)
@@ -198,6 +198,20 @@ std::shared_ptr<const EnglishTerms> loadProductTerms(const QString &productDirec
     return std::make_shared<const EnglishTerms>(std::move(glossary), keys, english);
 }
 
+EnglishTerms::LanguageKeys EnglishTerms::keysFor(const QString &normalisedTag) const
+{
+    LanguageKeys keys;
+    const QStringView base = QStringView(normalisedTag).left(normalisedTag.indexOf(u'-') < 0 ? normalisedTag.size()
+                                                                                             : normalisedTag.indexOf(u'-'));
+    for (const QString &tag : m_tags) {
+        if (tag.compare(normalisedTag, Qt::CaseInsensitive) == 0)
+            (tag == normalisedTag ? keys.own.prepend(tag) : keys.own.append(tag));
+        else if (tag.compare(base, Qt::CaseInsensitive) == 0)
+            (tag == base ? keys.base.prepend(tag) : keys.base.append(tag));
+    }
+    return keys;
+}
+
 std::vector<TermHit> EnglishTerms::match(QStringView english) const
 {
     std::vector<TermHit> hits;
@@ -219,7 +233,16 @@ TermChecker::TermChecker(std::shared_ptr<const EnglishTerms> english, const QStr
         const QString words = wordText(text, folded);
         return m_substring ? words.trimmed() : words;
     };
-    const QString tag = normalisedLanguageTag(languageTag);
+    // The language's terms in each entry, looked up by the tags the glossary spells it
+    // with: what TermConcept::termsFor finds, without comparing every tag of every entry.
+    const EnglishTerms::LanguageKeys keys = m_english->keysFor(normalisedLanguageTag(languageTag));
+    const auto termsOf = [&keys](const TermConcept &entry) -> const QList<Term> * {
+        for (const QStringList *spellings : {&keys.own, &keys.base})
+            for (const QString &tag : *spellings)
+                if (const auto it = entry.translations.find(tag); it != entry.translations.end())
+                    return &it->second;
+        return nullptr;
+    };
     for (int c = 0; c < int(concepts.size()); ++c) {
         const TermConcept &entry = concepts[size_t(c)];
         PhraseAutomaton &automaton = entry.caseSensitive ? m_exact : m_folded;
@@ -228,13 +251,14 @@ TermChecker::TermChecker(std::shared_ptr<const EnglishTerms> english, const QStr
             for (const Term &term : entry.english)
                 if (term.status != TermStatus::Forbidden)
                     m_exact.add(pattern(term.text, false), c * 3 + Unchanged);
-        if (const QList<Term> *terms = entry.termsForNormalised(tag)) {
+        if (const QList<Term> *terms = termsOf(entry)) {
             for (const Term &term : *terms) {
                 if (term.status == TermStatus::Forbidden) {
                     m_forbidden[size_t(c)].append(term.text);
                     m_exactForbidden = m_exactForbidden || entry.caseSensitive;
                     m_hasForbidden = true;
                     automaton.add(pattern(term.text, folded), c * 3 + Forbidden);
+                    (entry.caseSensitive ? m_forbiddenExact : m_forbiddenFolded).add(pattern(term.text, folded), c * 3 + Forbidden);
                 } else {
                     m_approved[size_t(c)].append(term.text);
                     if (m_stemmer.isValid())
@@ -246,6 +270,8 @@ TermChecker::TermChecker(std::shared_ptr<const EnglishTerms> english, const QStr
     }
     m_folded.build();
     m_exact.build();
+    m_forbiddenFolded.build();
+    m_forbiddenExact.build();
 }
 
 std::vector<TermFinding> TermChecker::findings(const QString &key, std::span<const TermHit> hits, QStringView value) const
@@ -266,7 +292,12 @@ std::vector<TermFinding> TermChecker::findings(const QString &key, std::span<con
                                return concepts[size_t(hit.entry)].doNotTranslate || concepts[size_t(hit.entry)].caseSensitive;
                            });
     thread_local std::vector<std::pair<int, int>> counts;
-    countMatches(m_folded, m_exact, text, false, withExact, counts);
+    // Every match counts (none is dropped for a longer one), so the forbidden terms'
+    // own automata count them as the whole ones do.
+    if (hits.empty())
+        countMatches(m_forbiddenFolded, m_forbiddenExact, text, false, withExact, counts);
+    else
+        countMatches(m_folded, m_exact, text, false, withExact, counts);
     const auto countOf = [](int entry, Kind kind) {
         const auto it = std::lower_bound(counts.begin(), counts.end(), std::pair(entry * 3 + kind, 0));
         return it != counts.end() && it->first == entry * 3 + kind ? it->second : 0;

@@ -52,12 +52,22 @@ public:
     }
     // The concepts of any English text (the editor's English), in glossary order.
     std::vector<TermHit> match(QStringView english) const;
+    // The tags under which the glossary's entries hold a language's terms: those the
+    // entries write for the tag, else for its base language, letter case ignored; the
+    // tag as normalisedLanguageTag gives it. Worked out from every tag the glossary names.
+    struct LanguageKeys
+    {
+        QStringList own;  // spellings of the tag itself
+        QStringList base; // spellings of its base language
+    };
+    LanguageKeys keysFor(const QString &normalisedTag) const;
 
 private:
     std::shared_ptr<const Glossary> m_glossary;
     QStringList m_keys;
     Terms::PhraseAutomaton m_folded; // concepts whose case does not count
     Terms::PhraseAutomaton m_exact;  // those whose case counts
+    QStringList m_tags; // every language tag the glossary names
     std::vector<std::uint32_t> m_rowStart;
     std::vector<TermHit> m_hits;
 };
@@ -110,6 +120,9 @@ private:
     bool m_compounds = false; // the language writes compound nouns as one word
     Terms::PhraseAutomaton m_folded;
     Terms::PhraseAutomaton m_exact;
+    // The forbidden terms alone: all a value whose English holds no entry is read for.
+    Terms::PhraseAutomaton m_forbiddenFolded;
+    Terms::PhraseAutomaton m_forbiddenExact;
     // Per entry: its approved terms' texts, and their stemmed word texts.
     std::vector<QStringList> m_approved;
     std::vector<QStringList> m_approvedStems;

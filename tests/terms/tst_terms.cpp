@@ -136,6 +136,7 @@ private Q_SLOTS:
     void valueChecks();
     void demoGermanShowsOneOfEach();
     void importMerges();
+    void productGlossaryCache();
     void extraction();
 };
 
@@ -327,6 +328,11 @@ void TestTerms::valueChecks_data()
                                                      << QStringLiteral("Gerät %d: verbinden") << QStringLiteral("term");
     QTest::newRow("twice in both") << device << QStringLiteral("de-DE") << QStringLiteral("Device %d: connect device") << QStringLiteral("Gerät %d: Gerät verbinden") << QStringLiteral("");
     QTest::newRow("base language's terms") << device << QStringLiteral("de-AT") << QStringLiteral("Add device") << QStringLiteral("Einheit") << QStringLiteral("term");
+    const QStringList regional{QStringLiteral("device|de=Gerät|DE-at=Apparat")};
+    QTest::newRow("the region's terms before the base's") << regional << QStringLiteral("de-AT") << QStringLiteral("Add device")
+                                                          << QStringLiteral("Apparat hinzufügen") << QStringLiteral("");
+    QTest::newRow("... and the base's for another region") << regional << QStringLiteral("de-DE") << QStringLiteral("Add device")
+                                                          << QStringLiteral("Apparat hinzufügen") << QStringLiteral("term");
     QTest::newRow("other language: no terms") << device << QStringLiteral("fr-FR") << QStringLiteral("Add device") << QStringLiteral("Ajouter un appareil") << QStringLiteral("");
     QTest::newRow("blank value") << device << QStringLiteral("de-DE") << QStringLiteral("Add device") << QStringLiteral("\" \"") << QStringLiteral("");
     QTest::newRow("Chinese by substring") << device << QStringLiteral("zh-CN") << QStringLiteral("Add device") << QStringLiteral("添加设备") << QStringLiteral("");
@@ -422,6 +428,47 @@ void TestTerms::importMerges()
     // The same file again changes nothing.
     glossary.merge(incoming, &added, &updated);
     QCOMPARE(added + updated, 0);
+}
+
+void TestTerms::productGlossaryCache()
+{
+    // The glossary read from the TBX file is kept in the user's cache, read back while
+    // the file is unchanged, and never trusted over the file.
+    QTemporaryDir product, cacheHome;
+    qputenv("XDG_CACHE_HOME", cacheHome.path().toUtf8());
+    QString error;
+    QVERIFY(saveProductGlossary(product.path(), sampleGlossary(), error));
+    Glossary first, again;
+    QVERIFY(loadProductGlossary(product.path(), first, error));
+    QCOMPARE(first.concepts.size(), size_t(3));
+    const QStringList cached = QDir(cacheHome.path() + QStringLiteral("/glossa/glossaries")).entryList(QDir::Files);
+    QCOMPARE(cached.size(), 1);
+    const QString cache = cacheHome.path() + QStringLiteral("/glossa/glossaries/") + cached.front();
+    QVERIFY(loadProductGlossary(product.path(), again, error));
+    QCOMPARE(again, first);
+
+    // A damaged cache is read past, and made again.
+    QFile damaged(cache);
+    QVERIFY(damaged.open(QIODevice::ReadWrite));
+    const qint64 size = damaged.size();
+    QVERIFY(damaged.resize(size / 2));
+    damaged.close();
+    QVERIFY(loadProductGlossary(product.path(), again, error));
+    QCOMPARE(again, first);
+    QCOMPARE(QFileInfo(cache).size(), size);
+
+    // A changed file is read, not the cache.
+    Glossary changed = sampleGlossary();
+    changed.concepts.pop_back();
+    QVERIFY(saveProductGlossary(product.path(), changed, error));
+    QVERIFY(loadProductGlossary(product.path(), again, error));
+    QCOMPARE(again.concepts.size(), size_t(2));
+
+    // Without a cache to write to, the file is read all the same.
+    qputenv("XDG_CACHE_HOME", cache.toUtf8()); // a file, where a folder would be
+    QVERIFY(loadProductGlossary(product.path(), again, error));
+    QCOMPARE(again.concepts.size(), size_t(2));
+    qunsetenv("XDG_CACHE_HOME");
 }
 
 void TestTerms::extraction()
