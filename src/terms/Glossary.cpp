@@ -145,6 +145,8 @@ namespace {
 // and time of change are those it was read with (what make and rsync go by).
 constexpr quint32 CacheMagic = 0x474C4743; // "GLGC"
 constexpr quint32 CacheVersion = 1;
+// A smaller file reads in a few milliseconds: it gets no cache, and leaves nothing behind.
+constexpr qint64 CachedFromSize = 512 * 1024;
 
 QString cachePathFor(const QFileInfo &file)
 {
@@ -180,7 +182,7 @@ bool readTerms(QDataStream &in, QList<Term> &terms)
 
 void writeCache(const QString &path, const QFileInfo &file, const Glossary &glossary)
 {
-    if (path.isEmpty() || !QDir().mkpath(QFileInfo(path).absolutePath()))
+    if (path.isEmpty() || file.size() < CachedFromSize || !QDir().mkpath(QFileInfo(path).absolutePath()))
         return;
     QSaveFile cache(path);
     if (!cache.open(QIODevice::WriteOnly))
@@ -256,7 +258,7 @@ bool loadProductGlossary(const QString &productDirectory, Glossary &glossary, QS
         return false;
     }
     const QFileInfo info(file);
-    const QString cache = cachePathFor(info);
+    const QString cache = info.size() >= CachedFromSize ? cachePathFor(info) : QString();
     if (readCache(cache, info, glossary))
         return true;
     QString why;

@@ -437,10 +437,21 @@ void TestTerms::productGlossaryCache()
     QTemporaryDir product, cacheHome;
     qputenv("XDG_CACHE_HOME", cacheHome.path().toUtf8());
     QString error;
+    // A small glossary reads fast, and gets no cache.
     QVERIFY(saveProductGlossary(product.path(), sampleGlossary(), error));
     Glossary first, again;
     QVERIFY(loadProductGlossary(product.path(), first, error));
-    QCOMPARE(first.concepts.size(), size_t(3));
+    QVERIFY(!QDir(cacheHome.path() + QStringLiteral("/glossa")).exists());
+    // A large one: a thousand entries in five languages.
+    Glossary large;
+    for (int c = 0; c < 1000; ++c) {
+        large.concepts.push_back(entryOf(QStringLiteral("term %1|de=Begriff %1|fr=terme %1|it=termine %1|es=término %1|nl=term %1!").arg(c)));
+        large.concepts.back().id = QStringLiteral("c%1").arg(c);
+    }
+    QVERIFY(saveProductGlossary(product.path(), large, error));
+    QVERIFY(QFileInfo(productGlossaryPath(product.path())).size() > 512 * 1024);
+    QVERIFY(loadProductGlossary(product.path(), first, error));
+    QCOMPARE(first.concepts.size(), size_t(1000));
     const QStringList cached = QDir(cacheHome.path() + QStringLiteral("/glossa/glossaries")).entryList(QDir::Files);
     QCOMPARE(cached.size(), 1);
     const QString cache = cacheHome.path() + QStringLiteral("/glossa/glossaries/") + cached.front();
@@ -458,16 +469,15 @@ void TestTerms::productGlossaryCache()
     QCOMPARE(QFileInfo(cache).size(), size);
 
     // A changed file is read, not the cache.
-    Glossary changed = sampleGlossary();
-    changed.concepts.pop_back();
-    QVERIFY(saveProductGlossary(product.path(), changed, error));
+    large.concepts.pop_back();
+    QVERIFY(saveProductGlossary(product.path(), large, error));
     QVERIFY(loadProductGlossary(product.path(), again, error));
-    QCOMPARE(again.concepts.size(), size_t(2));
+    QCOMPARE(again.concepts.size(), size_t(999));
 
     // Without a cache to write to, the file is read all the same.
     qputenv("XDG_CACHE_HOME", cache.toUtf8()); // a file, where a folder would be
     QVERIFY(loadProductGlossary(product.path(), again, error));
-    QCOMPARE(again.concepts.size(), size_t(2));
+    QCOMPARE(again.concepts.size(), size_t(999));
     qunsetenv("XDG_CACHE_HOME");
 }
 
