@@ -28,11 +28,11 @@ struct PlaceholderFault
     bool percentWordMayStand = false;
 };
 
-// text and counts are the value's (without enclosing quotes), referenceText and
-// referenceCounts the reference's; the counts differ.
 // True when the counts hold a numbered placeholder ("%1", "%2$s").
 bool holdsNumberedPlaceholder(const PlaceholderCounts &counts);
 
+// text and counts are the value's (without enclosing quotes), referenceText and
+// referenceCounts the reference's; the counts differ.
 PlaceholderFault placeholderFault(QStringView text, const PlaceholderCounts &counts, QStringView referenceText,
                                   const PlaceholderCounts &referenceCounts, PlaceholderRule rule);
 

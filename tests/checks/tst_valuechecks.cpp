@@ -335,6 +335,8 @@ void TestValueChecks::urlsEndAtMarkup_data()
              u"Siehe <a href=\"https://support.x.com\">x</a>."_s, German);
     addCause("the maker's site for the language", u, u"On the <a href=\"http://support.epson.com\">Epson site</a>."_s,
              u"Na <a href=\"http://www.epson.sk/sk/support\">stránke Epson</a>."_s, u"Slovak (Slovakia)"_s);
+    addCause("... under a country's second level", u, u"See http://support.epson.com now"_s,
+             u"See http://www.epson.co.uk/support now"_s, u"English (United Kingdom)"_s);
     addCause("... and its <a> is no tags finding", u"tags"_s, u"On the <a href=\"http://support.epson.com\">site</a>."_s,
              u"Na <a href=\"http://www.epson.sk/sk/support\">stránke</a>."_s, u"Slovak (Slovakia)"_s);
     addCause("... and not another maker's", u, u"On http://support.epson.com now"_s,
@@ -639,6 +641,9 @@ void TestValueChecks::spansOfTime_data()
                                                     << false;
     QTest::newRow("eight days are no week") << u"de-DE"_s << u"Eine Woche"_s << qint64(8) << Unit::Day << false;
     QTest::newRow("a dual is no singular") << u"he-IL"_s << u"שעתיים"_s << qint64(1) << Unit::Hour << false;
+    QTest::newRow("Korean's own word for one day") << u"ko-KR"_s << u"하루"_s << qint64(1) << Unit::Day << true;
+    QTest::newRow("... is not two days") << u"ko-KR"_s << u"하루"_s << qint64(2) << Unit::Day << false;
+    QTest::newRow("... nor one hour") << u"ko-KR"_s << u"하루"_s << qint64(1) << Unit::Hour << false;
     QTest::newRow("a year for twelve weeks") << u"de-DE"_s << u"Ein Jahr"_s << qint64(12) << Unit::Week << false;
 }
 
