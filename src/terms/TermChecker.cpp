@@ -12,6 +12,13 @@ namespace {
 using Terms::PhraseAutomaton;
 using Terms::wordText;
 
+// The filter of forbidden terms' first words: 4,096 bits, a bit per hash.
+constexpr size_t ForbiddenFilterWords = 64;
+size_t filterBit(std::uint64_t hash)
+{
+    return size_t(hash >> 40) % (ForbiddenFilterWords * 64);
+}
+
 // The matches of both automata in a text, the ones inside a longer match dropped,
 // counted per value (the automata's values), into counts (sorted by value). The
 // buffers are the thread's own, so that a value's check allocates nothing.
@@ -228,6 +235,7 @@ TermChecker::TermChecker(std::shared_ptr<const EnglishTerms> english, const QStr
     const auto &concepts = m_english->glossary().concepts;
     m_approved.resize(concepts.size());
     m_approvedStems.resize(concepts.size());
+    m_stemmed.resize(concepts.size());
     m_forbidden.resize(concepts.size());
     const auto pattern = [this](const QString &text, bool folded) {
         const QString words = wordText(text, folded);
@@ -243,35 +251,124 @@ TermChecker::TermChecker(std::shared_ptr<const EnglishTerms> english, const QStr
                     return &it->second;
         return nullptr;
     };
+    if (!m_substring)
+        m_entryPhrases.resize(concepts.size());
+    // A term once per entry and kind, as an automaton reports a phrase added twice once.
+    const auto addPhrase = [](std::vector<CountedPhrase> &to, const QString &words, bool folded, int code) {
+        Terms::WordPhrase phrase(words, folded);
+        if (phrase.isEmpty())
+            return;
+        for (const CountedPhrase &have : to)
+            if (have.code == code && have.phrase.folded == folded && have.phrase.hashes == phrase.hashes
+                && have.phrase.words == phrase.words)
+                return;
+        to.push_back({std::move(phrase), code});
+    };
+    const auto add = [&](int c, const QString &text, bool folded, Kind kind) {
+        const QString words = pattern(text, folded);
+        const int code = c * 3 + kind;
+        if (m_substring) {
+            PhraseAutomaton &automaton = folded ? m_folded : m_exact;
+            automaton.add(words, code);
+            if (kind == Forbidden)
+                (folded ? m_forbiddenFolded : m_forbiddenExact).add(words, code);
+        } else {
+            addPhrase(kind == Forbidden ? m_forbiddenPhrases : m_entryPhrases[size_t(c)], words, folded, code);
+        }
+    };
     for (int c = 0; c < int(concepts.size()); ++c) {
         const TermConcept &entry = concepts[size_t(c)];
-        PhraseAutomaton &automaton = entry.caseSensitive ? m_exact : m_folded;
         const bool folded = !entry.caseSensitive;
         if (entry.doNotTranslate)
             for (const Term &term : entry.english)
                 if (term.status != TermStatus::Forbidden)
-                    m_exact.add(pattern(term.text, false), c * 3 + Unchanged);
+                    add(c, term.text, false, Unchanged);
         if (const QList<Term> *terms = termsOf(entry)) {
             for (const Term &term : *terms) {
                 if (term.status == TermStatus::Forbidden) {
                     m_forbidden[size_t(c)].append(term.text);
                     m_exactForbidden = m_exactForbidden || entry.caseSensitive;
                     m_hasForbidden = true;
-                    automaton.add(pattern(term.text, folded), c * 3 + Forbidden);
-                    (entry.caseSensitive ? m_forbiddenExact : m_forbiddenFolded).add(pattern(term.text, folded), c * 3 + Forbidden);
+                    add(c, term.text, folded, Forbidden);
                 } else {
                     m_approved[size_t(c)].append(term.text);
-                    if (m_stemmer.isValid())
-                        m_approvedStems[size_t(c)].append(m_stemmer.stemWords(wordText(term.text, true)));
-                    automaton.add(pattern(term.text, folded), c * 3 + Approved);
+                    add(c, term.text, folded, Approved);
                 }
             }
         }
     }
-    m_folded.build();
-    m_exact.build();
-    m_forbiddenFolded.build();
-    m_forbiddenExact.build();
+    if (m_substring) {
+        m_folded.build();
+        m_exact.build();
+        m_forbiddenFolded.build();
+        m_forbiddenExact.build();
+        return;
+    }
+    m_forbiddenFilter.assign(ForbiddenFilterWords, 0);
+    for (int i = 0; i < int(m_forbiddenPhrases.size()); ++i) {
+        const std::uint64_t first = m_forbiddenPhrases[size_t(i)].phrase.hashes.front();
+        m_forbiddenStarts.emplace_back(first, i);
+        m_forbiddenFilter[filterBit(first) / 64] |= std::uint64_t(1) << (filterBit(first) % 64);
+    }
+    std::sort(m_forbiddenStarts.begin(), m_forbiddenStarts.end());
+}
+
+const QStringList &TermChecker::approvedStems(int entry) const
+{
+    if (!m_stemmed[size_t(entry)]) {
+        m_stemmed[size_t(entry)] = true;
+        if (m_stemmer.isValid())
+            for (const QString &term : m_approved[size_t(entry)])
+                m_approvedStems[size_t(entry)].append(m_stemmer.stemWords(wordText(term, true)));
+    }
+    return m_approvedStems[size_t(entry)];
+}
+
+void TermChecker::countTerms(std::span<const TermHit> hits, QStringView text, bool withExact,
+                             std::vector<std::pair<int, int>> &counts) const
+{
+    if (m_substring) {
+        // Every match counts (none is dropped for a longer one), so the forbidden terms'
+        // own automata count them as the whole ones do.
+        if (hits.empty())
+            countMatches(m_forbiddenFolded, m_forbiddenExact, text, false, withExact, counts);
+        else
+            countMatches(m_folded, m_exact, text, false, withExact, counts);
+        return;
+    }
+    thread_local Terms::TextWords words;
+    words.read(text);
+    counts.clear();
+    for (const TermHit &hit : hits)
+        for (const CountedPhrase &counted : m_entryPhrases[size_t(hit.entry)])
+            if (const int n = words.count(counted.phrase))
+                counts.emplace_back(counted.code, n);
+    if (!m_forbiddenPhrases.empty()) {
+        for (qsizetype i = 0; i < words.size(); ++i)
+            for (const bool folded : {true, false}) {
+                if (!folded && !m_exactForbidden)
+                    continue;
+                const std::uint64_t hash = words.hashAt(i, folded);
+                if (!(m_forbiddenFilter[filterBit(hash) / 64] >> (filterBit(hash) % 64) & 1))
+                    continue;
+                for (auto it = std::lower_bound(m_forbiddenStarts.begin(), m_forbiddenStarts.end(), std::pair(hash, 0));
+                     it != m_forbiddenStarts.end() && it->first == hash; ++it) {
+                    const CountedPhrase &counted = m_forbiddenPhrases[size_t(it->second)];
+                    if (counted.phrase.folded == folded && words.standsAt(counted.phrase, i))
+                        counts.emplace_back(counted.code, 1);
+                }
+            }
+    }
+    // In order of their codes, each code once.
+    std::sort(counts.begin(), counts.end());
+    size_t kept = 0;
+    for (size_t i = 0; i < counts.size(); ++i) {
+        if (kept > 0 && counts[kept - 1].first == counts[i].first)
+            counts[kept - 1].second += counts[i].second;
+        else
+            counts[kept++] = counts[i];
+    }
+    counts.resize(kept);
 }
 
 std::vector<TermFinding> TermChecker::findings(const QString &key, std::span<const TermHit> hits, QStringView value) const
@@ -292,12 +389,7 @@ std::vector<TermFinding> TermChecker::findings(const QString &key, std::span<con
                                return concepts[size_t(hit.entry)].doNotTranslate || concepts[size_t(hit.entry)].caseSensitive;
                            });
     thread_local std::vector<std::pair<int, int>> counts;
-    // Every match counts (none is dropped for a longer one), so the forbidden terms'
-    // own automata count them as the whole ones do.
-    if (hits.empty())
-        countMatches(m_forbiddenFolded, m_forbiddenExact, text, false, withExact, counts);
-    else
-        countMatches(m_folded, m_exact, text, false, withExact, counts);
+    countTerms(hits, text, withExact, counts);
     const auto countOf = [](int entry, Kind kind) {
         const auto it = std::lower_bound(counts.begin(), counts.end(), std::pair(entry * 3 + kind, 0));
         return it != counts.end() && it->first == entry * 3 + kind ? it->second : 0;
@@ -338,7 +430,7 @@ std::vector<TermFinding> TermChecker::findings(const QString &key, std::span<con
             if (stemmed.isEmpty())
                 stemmed = m_stemmer.stemWords(wordText(text, true));
             int stems = 0;
-            for (const QString &stem : m_approvedStems[size_t(hit.entry)])
+            for (const QString &stem : approvedStems(hit.entry))
                 stems += Terms::countOccurrences(stemmed, stem, false);
             if (stems >= hit.count)
                 continue;
@@ -348,7 +440,7 @@ std::vector<TermFinding> TermChecker::findings(const QString &key, std::span<con
                 looseWords = wordsOf(wordText(text, true));
             int loose = 0;
             for (qsizetype t = 0; t < approved.size(); ++t)
-                loose += looseCount(looseWords, wordText(approved[t], true), m_approvedStems[size_t(hit.entry)].value(t),
+                loose += looseCount(looseWords, wordText(approved[t], true), approvedStems(hit.entry).value(t),
                                     m_compounds);
             if (loose >= hit.count)
                 continue;
@@ -415,7 +507,9 @@ std::vector<TermChecker::Entry> TermChecker::forbiddenEntriesIn(QStringView valu
 {
     std::vector<Entry> entries;
     const auto &concepts = m_english->glossary().concepts;
-    for (const auto &[found, count] : countMatches(m_folded, m_exact, textOf(value), false, m_exactForbidden)) {
+    std::vector<std::pair<int, int>> counts;
+    countTerms({}, textOf(value), m_exactForbidden, counts);
+    for (const auto &[found, count] : counts) {
         if (found % 3 != Forbidden)
             continue;
         const TermConcept &entry = concepts[size_t(found / 3)];

@@ -118,14 +118,36 @@ private:
     QString m_language;
     bool m_substring = false;
     bool m_compounds = false; // the language writes compound nouns as one word
+    // The counts of a value's terms, (entry * 3 + kind, count) sorted: of the approved
+    // and kept terms of the entries hits names, and of every forbidden term.
+    void countTerms(std::span<const TermHit> hits, QStringView text, bool withExact,
+                    std::vector<std::pair<int, int>> &counts) const;
+    // Scripts written without spaces: the terms found by automata, anywhere in a value.
     Terms::PhraseAutomaton m_folded;
     Terms::PhraseAutomaton m_exact;
     // The forbidden terms alone: all a value whose English holds no entry is read for.
     Terms::PhraseAutomaton m_forbiddenFolded;
     Terms::PhraseAutomaton m_forbiddenExact;
+    // Scripts written with spaces: the terms as sequences of words, counted in a value's
+    // words. Per entry, its approved terms and, for a name not to translate, its English;
+    // the forbidden terms found through their first word's hash (m_forbiddenStarts
+    // sorted, m_forbiddenFilter a bit per hash to pass most words at once).
+    struct CountedPhrase
+    {
+        Terms::WordPhrase phrase;
+        int code = 0; // entry * 3 + kind
+    };
+    std::vector<std::vector<CountedPhrase>> m_entryPhrases;
+    std::vector<CountedPhrase> m_forbiddenPhrases;
+    std::vector<std::pair<std::uint64_t, int>> m_forbiddenStarts;
+    std::vector<std::uint64_t> m_forbiddenFilter;
     // Per entry: its approved terms' texts, and their stemmed word texts.
     std::vector<QStringList> m_approved;
-    std::vector<QStringList> m_approvedStems;
+    // An entry's approved terms' stems, made when a finding may be cleared by them:
+    // most values hold the term itself. The checker is one thread's, as its stemmer is.
+    const QStringList &approvedStems(int entry) const;
+    mutable std::vector<QStringList> m_approvedStems;
+    mutable std::vector<bool> m_stemmed;
     std::vector<QStringList> m_forbidden;
     bool m_exactForbidden = false; // a case-sensitive entry forbids a term
     bool m_hasForbidden = false;   // the language has a forbidden term

@@ -138,6 +138,83 @@ std::vector<PhraseAutomaton::Match> PhraseAutomaton::matches(QStringView text) c
     return found;
 }
 
+WordPhrase::WordPhrase(const QString &wordText, bool folded)
+    : words(wordText.split(u' ', Qt::SkipEmptyParts)), folded(folded)
+{
+    hashes.reserve(size_t(words.size()));
+    for (const QString &word : words)
+        hashes.push_back(TextWords::hashOf(word));
+}
+
+std::uint64_t TextWords::hashOf(QStringView word)
+{
+    std::uint64_t hash = 0xcbf29ce484222325ull; // FNV-1a
+    for (const QChar c : word)
+        hash = (hash ^ c.unicode()) * 0x100000001b3ull;
+    return hash;
+}
+
+void TextWords::read(QStringView text)
+{
+    // A word text has no more characters than the text (a placeholder or tag of two
+    // or more stands as one), and its spaces are not kept.
+    if (qsizetype(m_kept.size()) < text.size()) {
+        m_kept.resize(size_t(text.size()));
+        m_folded.resize(size_t(text.size()));
+    }
+    m_words.clear();
+    char16_t *kept = m_kept.data();
+    char16_t *folded = m_folded.data();
+    constexpr std::uint64_t Basis = 0xcbf29ce484222325ull; // FNV-1a
+    constexpr std::uint64_t Prime = 0x100000001b3ull;
+    qsizetype length = 0;
+    qsizetype start = 0;
+    std::uint64_t keptHash = Basis;
+    std::uint64_t foldedHash = Basis;
+    forEachWordTextChar(text, false, [&](QChar c) {
+        if (c == u' ') {
+            if (length > start)
+                m_words.push_back({start, length - start, foldedHash, keptHash});
+            start = length;
+            keptHash = foldedHash = Basis;
+            return;
+        }
+        const char16_t f = detail::foldedChar(c).unicode();
+        kept[length] = c.unicode();
+        folded[length] = f;
+        ++length;
+        keptHash = (keptHash ^ c.unicode()) * Prime;
+        foldedHash = (foldedHash ^ f) * Prime;
+    });
+}
+
+bool TextWords::standsAt(const WordPhrase &phrase, qsizetype i) const
+{
+    const qsizetype n = phrase.words.size();
+    if (n == 0 || i + n > size())
+        return false;
+    const std::u16string &chars = phrase.folded ? m_folded : m_kept;
+    for (qsizetype j = 0; j < n; ++j) {
+        const Word &word = m_words[size_t(i + j)];
+        if ((phrase.folded ? word.folded : word.kept) != phrase.hashes[size_t(j)]
+            || QStringView(chars.data() + word.start, word.length) != phrase.words[j])
+            return false;
+    }
+    return true;
+}
+
+int TextWords::count(const WordPhrase &phrase) const
+{
+    if (phrase.isEmpty())
+        return 0;
+    int found = 0;
+    const std::uint64_t first = phrase.hashes.front();
+    for (qsizetype i = 0; i + phrase.words.size() <= size(); ++i)
+        if ((phrase.folded ? m_words[size_t(i)].folded : m_words[size_t(i)].kept) == first && standsAt(phrase, i))
+            ++found;
+    return found;
+}
+
 Stemmer::Stemmer(const QString &languageTag)
 {
     const QByteArray base = languageTag.section(u'-', 0, 0).section(u'_', 0, 0).toLower().toLatin1();

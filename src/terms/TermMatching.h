@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 struct sb_stemmer;
@@ -216,6 +218,47 @@ private:
     size_t m_edgeCount = 0;
     std::vector<std::uint32_t> m_rootEdges; // filled by build()
     std::vector<std::vector<std::pair<qsizetype, int>>> m_outputs; // (phrase length, value)
+};
+
+// A phrase of whole words (a term's word text, see wordText), to be counted in a
+// text's words: for scripts written with spaces, a term is a sequence of words, and
+// comparing a few words' hashes is cheaper than stepping an automaton through every
+// character.
+struct WordPhrase
+{
+    WordPhrase() = default;
+    // wordText: as wordText(term, folded) gives it.
+    WordPhrase(const QString &wordText, bool folded);
+    std::vector<std::uint64_t> hashes; // one per word
+    QStringList words;
+    bool folded = true; // compared with the text's folded words, else with them as written
+    bool isEmpty() const { return words.isEmpty(); }
+};
+
+// A text's words as wordText gives them, folded and as written, read in one pass.
+class TextWords
+{
+public:
+    void read(QStringView text);
+    qsizetype size() const { return qsizetype(m_words.size()); }
+    std::uint64_t hashAt(qsizetype i, bool folded) const { return folded ? m_words[size_t(i)].folded : m_words[size_t(i)].kept; }
+    // Whether phrase stands at word i; how often it stands in the text (overlaps count).
+    bool standsAt(const WordPhrase &phrase, qsizetype i) const;
+    int count(const WordPhrase &phrase) const;
+
+    static std::uint64_t hashOf(QStringView word);
+
+private:
+    struct Word
+    {
+        qsizetype start = 0;
+        qsizetype length = 0;
+        std::uint64_t folded = 0;
+        std::uint64_t kept = 0;
+    };
+    std::u16string m_folded; // the words' characters back to back
+    std::u16string m_kept;
+    std::vector<Word> m_words;
 };
 
 // A Snowball stemmer for one language; none for a language Snowball does not know.

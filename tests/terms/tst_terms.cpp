@@ -134,6 +134,7 @@ private Q_SLOTS:
     void englishMatching();
     void valueChecks_data();
     void valueChecks();
+    void wordsCountAsTheAutomaton();
     void demoGermanShowsOneOfEach();
     void importMerges();
     void productGlossaryCache();
@@ -341,6 +342,13 @@ void TestTerms::valueChecks_data()
     QTest::newRow("Thai by substring") << device << QStringLiteral("th-TH") << QStringLiteral("Add device") << QStringLiteral("เพิ่มอุปกรณ์") << QStringLiteral("");
     QTest::newRow("stem clears an inflected form") << device << QStringLiteral("de-DE") << QStringLiteral("Delete device") << QStringLiteral("Geräte löschen") << QStringLiteral("");
     QTest::newRow("no stemmer: the form stays a finding") << device << QStringLiteral("ko-KR") << QStringLiteral("Delete device") << QStringLiteral("장치들 삭제") << QStringLiteral("term");
+    const QStringList sharing{QStringLiteral("file list|de=Dateiliste;Datei Liste!"), QStringLiteral("file name|de=Dateiname;Datei Name!"),
+                              QStringLiteral("Box|de=Box;BOX!#case")};
+    QTest::newRow("forbidden terms with one first word") << sharing << QStringLiteral("de-DE") << QStringLiteral("Name")
+                                                         << QStringLiteral("Datei Name, Datei Liste") << QStringLiteral("term-forbidden,term-forbidden");
+    QTest::newRow("a case-sensitive forbidden term") << sharing << QStringLiteral("de-DE") << QStringLiteral("Name") << QStringLiteral("BOX")
+                                                     << QStringLiteral("term-forbidden");
+    QTest::newRow("... in another case") << sharing << QStringLiteral("de-DE") << QStringLiteral("Name") << QStringLiteral("Box") << QStringLiteral("");
     QTest::newRow("stem never raises a forbidden term") << device << QStringLiteral("de-DE") << QStringLiteral("Add device") << QStringLiteral("Gerät, keine Apparate") << QStringLiteral("");
     QTest::newRow("placeholder is no term") << QStringList{QStringLiteral("s|de=s")} << QStringLiteral("de-DE") << QStringLiteral("Size s") << QStringLiteral("Größe %s")
                                             << QStringLiteral("term");
@@ -370,6 +378,37 @@ void TestTerms::valueChecks()
         QCOMPARE(finding.severity, finding.check == u"term-forbidden" ? FindingSeverity::Error : FindingSeverity::Warning);
     }
     QCOMPARE(checkIds(checker.check(QStringLiteral("KEY"), english, value)), expected);
+}
+
+// A value's words compared with a term's count what the automaton over the word text
+// finds: the term checks of spaced scripts read the words, the others the automaton.
+void TestTerms::wordsCountAsTheAutomaton()
+{
+    const QStringList texts{QStringLiteral("Open the Fi&le: file, FILE and files"),
+                            QStringLiteral("a a a a"),
+                            QStringLiteral("Device %d device {0} device \\n device"),
+                            QStringLiteral("<b>Device</b> list&amp;device list, device-list"),
+                            QStringLiteral("ÄPFEL und Äpfel, l'instantané"),
+                            QStringLiteral("  spaces   between  words  "),
+                            QString()};
+    const QStringList phrases{QStringLiteral("file"), QStringLiteral("a a"), QStringLiteral("device"), QStringLiteral("device list"),
+                              QStringLiteral("äpfel"), QStringLiteral("Äpfel"), QStringLiteral("instantané"), QStringLiteral("between words"),
+                              QStringLiteral("device %d device")};
+    for (const bool folded : {true, false})
+        for (const QString &phrase : phrases) {
+            const QString words = Terms::wordText(phrase, folded);
+            Terms::PhraseAutomaton automaton;
+            automaton.add(words, 0);
+            automaton.build();
+            const Terms::WordPhrase wordPhrase(words, folded);
+            for (const QString &text : texts) {
+                Terms::TextWords read;
+                read.read(text);
+                const int expected = int(automaton.matches(Terms::wordText(text, folded)).size());
+                QVERIFY2(read.count(wordPhrase) == expected,
+                         qPrintable(QStringLiteral("\"%1\" in \"%2\", folded %3").arg(phrase, text).arg(folded)));
+            }
+        }
 }
 
 void TestTerms::demoGermanShowsOneOfEach()
