@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
 #include <QSet>
 #include <QStandardPaths>
@@ -144,9 +145,19 @@ namespace {
 // more than reading this back. Keyed by the file's path; good while the file's size
 // and time of change are those it was read with (what make and rsync go by).
 constexpr quint32 CacheMagic = 0x474C4743; // "GLGC"
-constexpr quint32 CacheVersion = 1;
+constexpr quint32 CacheVersion = 2; // 2: the language tags in a table, named by their index
 // A smaller file reads in a few milliseconds: it gets no cache, and leaves nothing behind.
 constexpr qint64 CachedFromSize = 512 * 1024;
+// The caches of glossaries not read for a while go: the folder keeps the most recently
+// used ones (a cache is touched when it is read).
+constexpr qsizetype CachesKept = 16;
+
+void pruneCaches(const QString &folder)
+{
+    const QFileInfoList caches = QDir(folder).entryInfoList({QStringLiteral("*.bin")}, QDir::Files, QDir::Time);
+    for (qsizetype i = CachesKept; i < caches.size(); ++i)
+        QFile::remove(caches[i].absoluteFilePath());
+}
 
 QString cachePathFor(const QFileInfo &file)
 {
@@ -189,19 +200,28 @@ void writeCache(const QString &path, const QFileInfo &file, const Glossary &glos
         return;
     QDataStream out(&cache);
     out.setVersion(QDataStream::Qt_6_0);
-    out << CacheMagic << CacheVersion << qint64(file.size()) << file.lastModified().toMSecsSinceEpoch()
-        << quint32(glossary.concepts.size());
+    out << CacheMagic << CacheVersion << qint64(file.size()) << file.lastModified().toMSecsSinceEpoch();
+    // Every language tag once, then each entry's languages by their place in that table.
+    QStringList tags;
+    QHash<QString, quint32> indexOf;
+    for (const TermConcept &entry : glossary.concepts)
+        for (const auto &[tag, terms] : entry.translations)
+            if (!indexOf.contains(tag)) {
+                indexOf.insert(tag, quint32(tags.size()));
+                tags.append(tag);
+            }
+    out << tags << quint32(glossary.concepts.size());
     for (const TermConcept &entry : glossary.concepts) {
         out << entry.id << entry.note << entry.doNotTranslate << entry.caseSensitive;
         writeTerms(out, entry.english);
         out << quint32(entry.translations.size());
         for (const auto &[tag, terms] : entry.translations) {
-            out << tag;
+            out << indexOf.value(tag);
             writeTerms(out, terms);
         }
     }
-    if (out.status() == QDataStream::Ok)
-        cache.commit(); // a cache that cannot be written is only slower
+    if (out.status() == QDataStream::Ok && cache.commit()) // a cache that cannot be written is only slower
+        pruneCaches(QFileInfo(path).absolutePath());
 }
 
 // The cached glossary of file, when the cache is there and still good.
@@ -210,17 +230,34 @@ bool readCache(const QString &path, const QFileInfo &file, Glossary &glossary)
     QFile cache(path);
     if (path.isEmpty() || !cache.open(QIODevice::ReadOnly))
         return false;
-    QDataStream in(&cache);
+    // Read whole: a stream over memory reads its many short strings faster than over a file.
+    const QByteArray bytes = cache.readAll();
+    QDataStream in(bytes);
     in.setVersion(QDataStream::Qt_6_0);
     quint32 magic = 0, version = 0, count = 0;
     qint64 size = -1, modified = -1;
-    in >> magic >> version >> size >> modified >> count;
+    in >> magic >> version >> size >> modified;
     if (in.status() != QDataStream::Ok || magic != CacheMagic || version != CacheVersion || size != file.size()
-        || modified != file.lastModified().toMSecsSinceEpoch() || count > quint32(size))
+        || modified != file.lastModified().toMSecsSinceEpoch())
+        return false;
+    // Each tag's text shared by every entry, as the TBX reader shares it. Counts are
+    // checked against the bytes left: a damaged count must not ask for a huge list.
+    quint32 tagCount = 0;
+    in >> tagCount;
+    if (in.status() != QDataStream::Ok || tagCount > quint32(bytes.size() / 4))
+        return false;
+    QStringList tags;
+    tags.reserve(qsizetype(tagCount));
+    for (quint32 t = 0; t < tagCount && in.status() == QDataStream::Ok; ++t) {
+        QString tag;
+        in >> tag;
+        tags.append(tag);
+    }
+    in >> count;
+    if (in.status() != QDataStream::Ok || count > quint32(bytes.size()))
         return false;
     Glossary read;
     read.concepts.reserve(count);
-    QSet<QString> tags; // each tag's text shared by every entry, as the TBX reader shares it
     for (quint32 c = 0; c < count; ++c) {
         TermConcept entry;
         in >> entry.id >> entry.note >> entry.doNotTranslate >> entry.caseSensitive;
@@ -229,10 +266,13 @@ bool readCache(const QString &path, const QFileInfo &file, Glossary &glossary)
             return false;
         in >> languages;
         for (quint32 l = 0; l < languages && in.status() == QDataStream::Ok; ++l) {
-            QString tag;
+            quint32 tag = 0;
             in >> tag;
-            tag = *tags.insert(tag);
-            if (!readTerms(in, entry.translations[tag]))
+            if (tag >= quint32(tags.size()))
+                return false;
+            // Written in the map's order: each goes in at the end.
+            const auto at = entry.translations.emplace_hint(entry.translations.end(), tags[tag], QList<Term>());
+            if (!readTerms(in, at->second))
                 return false;
         }
         if (in.status() != QDataStream::Ok)
@@ -242,6 +282,7 @@ bool readCache(const QString &path, const QFileInfo &file, Glossary &glossary)
     if (!in.atEnd())
         return false;
     glossary = std::move(read);
+    cache.setFileTime(QDateTime::currentDateTime(), QFileDevice::FileModificationTime); // used: kept longest
     return true;
 }
 

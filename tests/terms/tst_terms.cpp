@@ -7,6 +7,7 @@
 
 #include "TestSupport.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -497,6 +498,13 @@ void TestTerms::productGlossaryCache()
     QVERIFY(loadProductGlossary(product.path(), again, error));
     QCOMPARE(again, first);
 
+    // The caches of other glossaries, less recently used, make way: the folder keeps 16.
+    for (int other = 0; other < 20; ++other) {
+        QFile old(cacheHome.path() + QStringLiteral("/glossa/glossaries/other%1.bin").arg(other));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        QVERIFY(old.setFileTime(QDateTime::currentDateTime().addDays(-1 - other), QFileDevice::FileModificationTime));
+    }
+
     // A damaged cache is read past, and made again.
     QFile damaged(cache);
     QVERIFY(damaged.open(QIODevice::ReadWrite));
@@ -506,6 +514,9 @@ void TestTerms::productGlossaryCache()
     QVERIFY(loadProductGlossary(product.path(), again, error));
     QCOMPARE(again, first);
     QCOMPARE(QFileInfo(cache).size(), size);
+    const QStringList kept = QDir(cacheHome.path() + QStringLiteral("/glossa/glossaries")).entryList(QDir::Files);
+    QCOMPARE(kept.size(), 16);
+    QVERIFY(kept.contains(cached.front()) && kept.contains(QStringLiteral("other0.bin")) && !kept.contains(QStringLiteral("other19.bin")));
 
     // A changed file is read, not the cache.
     large.concepts.pop_back();
