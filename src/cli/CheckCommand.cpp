@@ -14,6 +14,7 @@
 
 #include <cstdio>
 
+#include <future>
 #include <optional>
 
 namespace Glossa::Cli {
@@ -118,6 +119,39 @@ void setUpStats(QCommandLineParser &parser)
     parser.addOption(languageOption());
 }
 
+// The product directory the command names: its one argument, else the working directory.
+QString productArgument(const QCommandLineParser &parser)
+{
+    const QStringList positional = parser.positionalArguments();
+    return positional.isEmpty() ? QDir::currentPath() : positional.first();
+}
+
+bool wantsTermChecks(const CheckOptions &options)
+{
+    return options.wants(Check::Term) || options.wants(Check::TermForbidden) || options.wants(Check::TermUntranslated);
+}
+
+// The product's glossary, read on a thread of its own while the product opens (for a
+// large glossary, most of the command's start). Nothing when no term check is wanted.
+struct ReadGlossary
+{
+    std::shared_ptr<const Glossary> glossary;
+    QString error;
+};
+std::future<ReadGlossary> readGlossaryAhead(const QCommandLineParser &parser, const CheckOptions &options)
+{
+    const QFileInfo info(productArgument(parser));
+    if (!wantsTermChecks(options) || parser.positionalArguments().size() > 1 || !info.isDir())
+        return {};
+    return std::async(std::launch::async, [directory = info.absoluteFilePath()] {
+        auto glossary = std::make_shared<Glossary>();
+        ReadGlossary read;
+        if (loadProductGlossary(directory, *glossary, read.error))
+            read.glossary = std::move(glossary);
+        return read;
+    });
+}
+
 // What check and stats share: the product opened and the languages resolved.
 // Returns an exit status when the command cannot go on.
 std::optional<int> openProduct(const QString &command, const QCommandLineParser &parser, CheckEngine &engine,
@@ -126,7 +160,7 @@ std::optional<int> openProduct(const QString &command, const QCommandLineParser 
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1)
         return usageError(QStringLiteral("%1: one product directory at most, %2 given").arg(command).arg(positional.size()));
-    const QString product = positional.isEmpty() ? QDir::currentPath() : positional.first();
+    const QString product = productArgument(parser);
     const QFileInfo info(product);
     if (!info.exists()) {
         printError(QStringLiteral("%1: no such directory").arg(product));
@@ -151,18 +185,23 @@ std::optional<int> openProduct(const QString &command, const QCommandLineParser 
     return std::nullopt;
 }
 
-// The product's glossary, when it has one and a term check is wanted: the term
-// checks run with the others. A glossary that cannot be read stops the command.
-std::optional<int> addGlossaryChecks(const CheckEngine &engine, CheckOptions &options)
+// The product's glossary (as readGlossaryAhead reads it), when it has one and a term
+// check is wanted: the term checks run with the others. A glossary that cannot be
+// read stops the command.
+std::optional<int> addGlossaryChecks(const CheckEngine &engine, CheckOptions &options, std::future<ReadGlossary> &ahead)
 {
-    if (!options.wants(Check::Term) && !options.wants(Check::TermForbidden) && !options.wants(Check::TermUntranslated))
+    if (!wantsTermChecks(options))
         return std::nullopt;
-    QString error;
-    options.valueChecks = productGlossaryChecks(engine, error);
-    if (!error.isEmpty()) {
-        printError(error);
+    ReadGlossary read;
+    if (ahead.valid())
+        read = ahead.get();
+    else if (auto glossary = std::make_shared<Glossary>(); loadProductGlossary(engine.productDirectory(), *glossary, read.error))
+        read.glossary = std::move(glossary);
+    if (!read.error.isEmpty()) {
+        printError(read.error);
         return ExitUsage;
     }
+    options.valueChecks = glossaryChecks(engine, read.glossary);
     return std::nullopt;
 }
 
@@ -216,10 +255,11 @@ int runCheck(const QCommandLineParser &parser)
     if (parser.isSet(outputOption()) && output.isEmpty())
         return usageError(QStringLiteral("check: -o needs a file name"));
 
+    std::future<ReadGlossary> glossary = readGlossaryAhead(parser, options);
     CheckEngine engine;
     if (const auto status = openProduct(QStringLiteral("check"), parser, engine, options))
         return *status;
-    if (const auto status = addGlossaryChecks(engine, options))
+    if (const auto status = addGlossaryChecks(engine, options, glossary))
         return *status;
     if (parser.isSet(sinceOption())) {
         QString error;
@@ -290,10 +330,11 @@ int runStats(const QCommandLineParser &parser)
         return usageError(QStringLiteral("stats: unknown format '%1' (one of %2)")
                               .arg(parser.value(formatOption(false)), statsFormatNames().join(QStringLiteral(", "))));
     CheckOptions options;
+    std::future<ReadGlossary> glossary = readGlossaryAhead(parser, options);
     CheckEngine engine;
     if (const auto status = openProduct(QStringLiteral("stats"), parser, engine, options))
         return *status;
-    if (const auto status = addGlossaryChecks(engine, options))
+    if (const auto status = addGlossaryChecks(engine, options, glossary))
         return *status;
     const ProductReport report = engine.run(options);
     return writeOutput(QString(), formatStats(report, *format)) ? ExitOk : ExitUsage;

@@ -530,6 +530,14 @@ ValueCheckSource::Checker GlossaryChecks::forLanguage(const QString &displayName
     };
 }
 
+std::shared_ptr<const GlossaryChecks> glossaryChecks(const CheckEngine &engine, std::shared_ptr<const Glossary> glossary)
+{
+    if (!glossary || glossary->isEmpty())
+        return {};
+    return std::make_shared<const GlossaryChecks>(
+        std::make_shared<const EnglishTerms>(std::move(glossary), engine.attributeNames(), engine.masterValues()));
+}
+
 std::shared_ptr<const GlossaryChecks> productGlossaryChecks(const CheckEngine &engine, QString &error)
 {
     std::shared_ptr<const EnglishTerms> terms =

@@ -170,5 +170,7 @@ private:
 // The glossary checks of the product an engine has open: null with an empty error
 // when the product has no glossary, null with the error when it cannot be read.
 std::shared_ptr<const GlossaryChecks> productGlossaryChecks(const CheckEngine &engine, QString &error);
+// The same with the product's glossary already read (loadProductGlossary): null when it is empty.
+std::shared_ptr<const GlossaryChecks> glossaryChecks(const CheckEngine &engine, std::shared_ptr<const Glossary> glossary);
 
 } // namespace Glossa
