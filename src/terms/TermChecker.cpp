@@ -177,12 +177,12 @@ EnglishTerms::EnglishTerms(std::shared_ptr<const Glossary> glossary, const QStri
     const auto &concepts = m_glossary->concepts;
     for (int c = 0; c < int(concepts.size()); ++c)
         for (const Term &term : concepts[size_t(c)].english) {
-            if (term.status == TermStatus::Forbidden)
+            const bool folded = !concepts[size_t(c)].caseSensitive;
+            const QString words = wordText(term.text, folded);
+            // A term of no words ("...") would stand at every space: it is never found.
+            if (term.status == TermStatus::Forbidden || QStringView(words).trimmed().isEmpty())
                 continue;
-            if (concepts[size_t(c)].caseSensitive)
-                m_exact.add(wordText(term.text, false), c);
-            else
-                m_folded.add(wordText(term.text, true), c);
+            (folded ? m_folded : m_exact).add(words, c);
         }
     m_folded.build();
     m_exact.build();

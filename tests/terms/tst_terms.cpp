@@ -350,6 +350,8 @@ void TestTerms::valueChecks_data()
     QTest::newRow("a case-sensitive forbidden term") << sharing << QStringLiteral("de-DE") << QStringLiteral("Name") << QStringLiteral("BOX")
                                                      << QStringLiteral("term-forbidden");
     QTest::newRow("... in another case") << sharing << QStringLiteral("de-DE") << QStringLiteral("Name") << QStringLiteral("Box") << QStringLiteral("");
+    QTest::newRow("terms of no words are never found") << QStringList{QStringLiteral("...|de=…;-!")} << QStringLiteral("de-DE")
+                                                       << QStringLiteral("Wait ... please") << QStringLiteral("Bitte - warten") << QStringLiteral("");
     QTest::newRow("stem never raises a forbidden term") << device << QStringLiteral("de-DE") << QStringLiteral("Add device") << QStringLiteral("Gerät, keine Apparate") << QStringLiteral("");
     QTest::newRow("placeholder is no term") << QStringList{QStringLiteral("s|de=s")} << QStringLiteral("de-DE") << QStringLiteral("Size s") << QStringLiteral("Größe %s")
                                             << QStringLiteral("term");
