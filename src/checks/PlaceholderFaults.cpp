@@ -272,7 +272,7 @@ PlaceholderFault placeholderFault(QStringView text, const PlaceholderCounts &cou
                                                                  "writes its own way (\"100 %\", \"%100\", \"٪\")")};
                 return {FindingSeverity::Info,
                         plain + QStringLiteral(": the reference's percent sign is not in the value, where a word may "
-                                               "say it (\"százalék\")"),
+                                               "say it (as \"százalék\" does in Hungarian)"),
                         true};
             }
         }
