@@ -172,9 +172,18 @@ int startsOfWords(const QString &valueWords, const QString &nameWords)
 } // namespace
 
 EnglishTerms::EnglishTerms(std::shared_ptr<const Glossary> glossary, const QStringList &keys, const QStringList &english)
-    : m_glossary(std::move(glossary)), m_keys(keys), m_tags(m_glossary->languages())
+    : m_glossary(std::move(glossary)), m_keys(keys)
 {
     const auto &concepts = m_glossary->concepts;
+    for (size_t c = 0; c < concepts.size(); ++c)
+        for (const auto &[tag, terms] : concepts[c].translations) {
+            TermsColumn &column = m_columns[tag];
+            if (column.empty())
+                column.resize(concepts.size());
+            column[c] = &terms;
+        }
+    m_tags = m_columns.keys();
+    m_tags.sort();
     for (int c = 0; c < int(concepts.size()); ++c)
         for (const Term &term : concepts[size_t(c)].english) {
             const bool folded = !concepts[size_t(c)].caseSensitive;
@@ -244,11 +253,15 @@ TermChecker::TermChecker(std::shared_ptr<const EnglishTerms> english, const QStr
     // The language's terms in each entry, looked up by the tags the glossary spells it
     // with: what TermConcept::termsFor finds, without comparing every tag of every entry.
     const EnglishTerms::LanguageKeys keys = m_english->keysFor(normalisedLanguageTag(languageTag));
-    const auto termsOf = [&keys](const TermConcept &entry) -> const QList<Term> * {
-        for (const QStringList *spellings : {&keys.own, &keys.base})
-            for (const QString &tag : *spellings)
-                if (const auto it = entry.translations.find(tag); it != entry.translations.end())
-                    return &it->second;
+    std::vector<const EnglishTerms::TermsColumn *> columns; // the tag's spellings, then its base's
+    for (const QStringList *spellings : {&keys.own, &keys.base})
+        for (const QString &tag : *spellings)
+            if (const EnglishTerms::TermsColumn *column = m_english->termsOf(tag))
+                columns.push_back(column);
+    const auto termsOf = [&columns](int c) -> const QList<Term> * {
+        for (const EnglishTerms::TermsColumn *column : columns)
+            if (const QList<Term> *terms = (*column)[size_t(c)])
+                return terms;
         return nullptr;
     };
     if (!m_substring)
@@ -283,7 +296,7 @@ TermChecker::TermChecker(std::shared_ptr<const EnglishTerms> english, const QStr
             for (const Term &term : entry.english)
                 if (term.status != TermStatus::Forbidden)
                     add(c, term.text, false, Unchanged);
-        if (const QList<Term> *terms = termsOf(entry)) {
+        if (const QList<Term> *terms = termsOf(c)) {
             for (const Term &term : *terms) {
                 if (term.status == TermStatus::Forbidden) {
                     m_forbidden[size_t(c)].append(term.text);

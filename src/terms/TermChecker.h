@@ -5,6 +5,7 @@
 #include "terms/Glossary.h"
 #include "terms/TermMatching.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -61,6 +62,15 @@ public:
         QStringList base; // spellings of its base language
     };
     LanguageKeys keysFor(const QString &normalisedTag) const;
+    // A language tag's terms per entry, null where an entry has none; null for a tag the
+    // glossary does not name. Gathered in one pass over the entries, so that a language's
+    // checker need not search every entry's languages.
+    using TermsColumn = std::vector<const QList<Term> *>;
+    const TermsColumn *termsOf(const QString &tag) const
+    {
+        const auto it = m_columns.constFind(tag);
+        return it == m_columns.cend() ? nullptr : &*it;
+    }
 
 private:
     std::shared_ptr<const Glossary> m_glossary;
@@ -68,6 +78,7 @@ private:
     Terms::PhraseAutomaton m_folded; // concepts whose case does not count
     Terms::PhraseAutomaton m_exact;  // those whose case counts
     QStringList m_tags; // every language tag the glossary names
+    QHash<QString, TermsColumn> m_columns;
     std::vector<std::uint32_t> m_rowStart;
     std::vector<TermHit> m_hits;
 };
