@@ -62,7 +62,8 @@ const std::vector<CheckInfo> &allChecks()
                         "attribute), are broken or are not well nested")},
         {Check::Unchanged, QStringLiteral("unchanged"), FindingSeverity::Info, QStringLiteral("the value equals the reference")},
         {Check::Inconsistent, QStringLiteral("inconsistent"), FindingSeverity::Info,
-         QStringLiteral("one reference text translated in two or more ways, both named; not two forms of one word")},
+         QStringLiteral("one reference text translated in two or more ways, both named; not two forms of one word, "
+                        "nor one wording with its accelerator on another letter")},
         {Check::Spelling, QStringLiteral("spelling"), FindingSeverity::Info,
          QStringLiteral("words the language's Hunspell dictionary does not know (not run unless named)"), false},
         {Check::Term, QStringLiteral("term"), FindingSeverity::Warning,

@@ -706,8 +706,45 @@ QString digitRuns(const QStringList &numbers)
     return runs;
 }
 
+namespace {
+
+// A text without its accelerator marks ("&" or "_" before a letter or digit, and one in
+// parentheses at the end, "設定(&S)"), and how many it had.
+QString withoutAccelerators(QStringView text, int &marks)
+{
+    marks = 0;
+    const qsizetype n = text.size();
+    if (n >= 4 && text[n - 1] == u')' && text[n - 4] == u'(' && (text[n - 3] == u'&' || text[n - 3] == u'_')
+        && text[n - 2].isLetterOrNumber()) {
+        text = text.first(n - 4);
+        ++marks;
+    }
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if ((c == u'&' || c == u'_') && i + 1 < text.size() && text[i + 1].isLetterOrNumber()
+            && (i == 0 || text[i - 1] != c)) {
+            ++marks;
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
+} // namespace
+
 bool formsOfOneWording(QStringView a, QStringView b)
 {
+    // One wording with its accelerator on another letter ("_Pretraga", "P_retraga"): a
+    // menu's letters must differ, so each place may need its own.
+    {
+        int marksA = 0;
+        int marksB = 0;
+        if (withoutAccelerators(a, marksA) == withoutAccelerators(b, marksB) && marksA == marksB && marksA > 0)
+            return a != b;
+    }
     // Korean writes an ending into the last syllable of its stem ("내보내기", "내보냅니다"):
     // read letter by letter, the stem and its endings stand apart.
     auto isSyllable = [](QChar c) { return c >= u'\uAC00' && c <= u'\uD7A3'; };

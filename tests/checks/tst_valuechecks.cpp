@@ -620,6 +620,12 @@ void TestValueChecks::formsOfOneWording_data()
     QTest::newRow("an article put inside") << u"Cerca contactes"_s << u"Cerca els contactes"_s << false;
     QTest::newRow("a word put beside another") << u"Seite einscannen"_s << u"Seite nicht scannen"_s << false;
     QTest::newRow("another digit") << u"%d bit1"_s << u"%d bit2"_s << false;
+    QTest::newRow("the accelerator on another letter") << u"_Pretraga otvorenih datoteka"_s
+                                                       << u"P_retraga otvorenih datoteka"_s << true;
+    QTest::newRow("... with an ampersand") << u"&Datei öffnen"_s << u"Datei ö&ffnen"_s << true;
+    QTest::newRow("... in parentheses at the end") << u"設定(&S)"_s << u"設定(&T)"_s << true;
+    QTest::newRow("an accelerator left out") << u"_Pretraga"_s << u"Pretraga"_s << false;
+    QTest::newRow("an ampersand of the text") << u"Tom && Jerry"_s << u"Tom &Jerry"_s << false;
 }
 
 void TestValueChecks::spansOfTime_data()
