@@ -516,6 +516,13 @@ void TestTerms::productGlossaryCache()
     QVERIFY(loadProductGlossary(product.path(), again, error));
     QCOMPARE(again, first);
     QCOMPARE(QFileInfo(cache).size(), size);
+    // So is one whose count of languages asks for billions: it is refused, not allocated.
+    QVERIFY(damaged.open(QIODevice::ReadWrite));
+    QVERIFY(damaged.seek(24)); // after the magic, the version, the file's size and time
+    QVERIFY(damaged.write(QByteArray(4, '\xff')) == 4);
+    damaged.close();
+    QVERIFY(loadProductGlossary(product.path(), again, error));
+    QCOMPARE(again, first);
     const QStringList kept = QDir(cacheHome.path() + QStringLiteral("/glossa/glossaries")).entryList(QDir::Files);
     QCOMPARE(kept.size(), 16);
     QVERIFY(kept.contains(cached.front()) && kept.contains(QStringLiteral("other0.bin")) && !kept.contains(QStringLiteral("other19.bin")));
