@@ -739,7 +739,8 @@ bool formsOfOneWording(QStringView a, QStringView b)
 {
     // One wording with its accelerator on another letter ("_Pretraga", "P_retraga"): a
     // menu's letters must differ, so each place may need its own.
-    {
+    const auto marked = [](QStringView text) { return text.contains(u'&') || text.contains(u'_'); };
+    if (marked(a) && marked(b)) {
         int marksA = 0;
         int marksB = 0;
         if (withoutAccelerators(a, marksA) == withoutAccelerators(b, marksB) && marksA == marksB && marksA > 0)

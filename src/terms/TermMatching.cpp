@@ -146,11 +146,17 @@ WordPhrase::WordPhrase(const QString &wordText, bool folded)
         hashes.push_back(TextWords::hashOf(word));
 }
 
+namespace {
+// A word's hash: FNV-1a over its characters, as TextWords::read makes it while reading.
+constexpr std::uint64_t HashBasis = 0xcbf29ce484222325ull;
+constexpr std::uint64_t HashPrime = 0x100000001b3ull;
+} // namespace
+
 std::uint64_t TextWords::hashOf(QStringView word)
 {
-    std::uint64_t hash = 0xcbf29ce484222325ull; // FNV-1a
+    std::uint64_t hash = HashBasis;
     for (const QChar c : word)
-        hash = (hash ^ c.unicode()) * 0x100000001b3ull;
+        hash = (hash ^ c.unicode()) * HashPrime;
     return hash;
 }
 
@@ -165,26 +171,24 @@ void TextWords::read(QStringView text)
     m_words.clear();
     char16_t *kept = m_kept.data();
     char16_t *folded = m_folded.data();
-    constexpr std::uint64_t Basis = 0xcbf29ce484222325ull; // FNV-1a
-    constexpr std::uint64_t Prime = 0x100000001b3ull;
     qsizetype length = 0;
     qsizetype start = 0;
-    std::uint64_t keptHash = Basis;
-    std::uint64_t foldedHash = Basis;
+    std::uint64_t keptHash = HashBasis;
+    std::uint64_t foldedHash = HashBasis;
     forEachWordTextChar(text, false, [&](QChar c) {
         if (c == u' ') {
             if (length > start)
                 m_words.push_back({start, length - start, foldedHash, keptHash});
             start = length;
-            keptHash = foldedHash = Basis;
+            keptHash = foldedHash = HashBasis;
             return;
         }
         const char16_t f = detail::foldedChar(c).unicode();
         kept[length] = c.unicode();
         folded[length] = f;
         ++length;
-        keptHash = (keptHash ^ c.unicode()) * Prime;
-        foldedHash = (foldedHash ^ f) * Prime;
+        keptHash = (keptHash ^ c.unicode()) * HashPrime;
+        foldedHash = (foldedHash ^ f) * HashPrime;
     });
 }
 
