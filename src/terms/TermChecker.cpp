@@ -156,6 +156,44 @@ int looseCount(const QStringList &valueWords, const QString &termWords, const QS
     return least;
 }
 
+// The English term kept in the value inside a run of three or more words copied from
+// the English: keywords or a command's options that stay English ("(basic, advanced,
+// financial)"), not a term left untranslated. Words folded.
+bool keptAsLiteral(const QStringList &englishWords, const QStringList &valueWords, const TermConcept &entry)
+{
+    const auto standsAt = [](const QStringList &words, qsizetype at, const QStringList &run) {
+        if (at < 0 || at + run.size() > words.size())
+            return false;
+        for (qsizetype k = 0; k < run.size(); ++k)
+            if (words[at + k] != run[k])
+                return false;
+        return true;
+    };
+    const auto inValue = [&](const QStringList &run) {
+        for (qsizetype at = 0; at + run.size() <= valueWords.size(); ++at)
+            if (standsAt(valueWords, at, run))
+                return true;
+        return false;
+    };
+    for (const Term &term : entry.english) {
+        const QStringList words = wordsOf(wordText(term.text, true));
+        if (words.isEmpty() || term.status == TermStatus::Forbidden)
+            continue;
+        const qsizetype around = std::max<qsizetype>(0, 3 - words.size());
+        for (qsizetype at = 0; at + words.size() <= englishWords.size(); ++at) {
+            if (!standsAt(englishWords, at, words))
+                continue;
+            for (qsizetype before = 0; before <= around; ++before) {
+                const qsizetype start = at - before;
+                const qsizetype length = words.size() + around;
+                if (start >= 0 && start + length <= englishWords.size() && inValue(englishWords.mid(start, length)))
+                    return true;
+            }
+        }
+    }
+    return false;
+}
+
 // How often a name stands in a value's words (not folded) at the start of a word, an
 // ending of the language's own after it ("GNOMEssa").
 int startsOfWords(const QString &valueWords, const QString &nameWords)
@@ -172,7 +210,7 @@ int startsOfWords(const QString &valueWords, const QString &nameWords)
 } // namespace
 
 EnglishTerms::EnglishTerms(std::shared_ptr<const Glossary> glossary, const QStringList &keys, const QStringList &english)
-    : m_glossary(std::move(glossary)), m_keys(keys)
+    : m_glossary(std::move(glossary)), m_keys(keys), m_english(english)
 {
     const auto &concepts = m_glossary->concepts;
     for (size_t c = 0; c < concepts.size(); ++c)
@@ -384,7 +422,8 @@ void TermChecker::countTerms(std::span<const TermHit> hits, QStringView text, bo
     counts.resize(kept);
 }
 
-std::vector<TermFinding> TermChecker::findings(const QString &key, std::span<const TermHit> hits, QStringView value) const
+std::vector<TermFinding> TermChecker::findings(const QString &key, std::span<const TermHit> hits, QStringView english,
+                                              QStringView value) const
 {
     std::vector<TermFinding> found;
     // A value whose English holds no entry can only use a forbidden term.
@@ -439,32 +478,38 @@ std::vector<TermFinding> TermChecker::findings(const QString &key, std::span<con
         if (have >= hit.count)
             continue;
         // An inflected form ("Geräte" for "Gerät") may only clear the finding.
+        int said = have; // the approved terms, or forms of them, as often as the value says them
         if (m_stemmer.isValid()) {
             if (stemmed.isEmpty())
                 stemmed = m_stemmer.stemWords(wordText(text, true));
             int stems = 0;
             for (const QString &stem : approvedStems(hit.entry))
                 stems += Terms::countOccurrences(stemmed, stem, false);
-            if (stems >= hit.count)
-                continue;
+            said = std::max(said, stems);
         }
-        if (!m_substring) {
-            if (looseWords.isEmpty())
-                looseWords = wordsOf(wordText(text, true));
+        if (looseWords.isEmpty())
+            looseWords = wordsOf(wordText(text, true));
+        if (!m_substring && said < hit.count) {
             int loose = 0;
             for (qsizetype t = 0; t < approved.size(); ++t)
                 loose += looseCount(looseWords, wordText(approved[t], true), approvedStems(hit.entry).value(t),
                                     m_compounds);
-            if (loose >= hit.count)
-                continue;
+            said = std::max(said, loose);
         }
+        if (said >= hit.count || keptAsLiteral(wordsOf(wordText(english, true)), looseWords, entry))
+            continue;
         const QString message = hit.count == 1
             ? QStringLiteral("the English has \"%1\"; the value has none of its approved translations: %2")
                   .arg(entry.name(), quotedList(approved))
             : QStringLiteral("the English has \"%1\" %2; the value has its approved translations (%3) %4")
                   .arg(entry.name(), times(hit.count), quotedList(approved),
-                       have == 0 ? QStringLiteral("not at all") : times(have));
-        found.push_back(termFinding(Check::Term, key, message));
+                       said == 0 ? QStringLiteral("not at all") : times(said));
+        TermFinding finding = termFinding(Check::Term, key, message);
+        // Said fewer times than the English says it: a pronoun or a word left out for
+        // style does the rest more often than not ("the currency code, the name").
+        if (said > 0)
+            finding.severity = FindingSeverity::Info;
+        found.push_back(std::move(finding));
     }
     for (const auto &[value, count] : counts) {
         if (value % 3 != Forbidden)
@@ -482,13 +527,13 @@ std::vector<TermFinding> TermChecker::findings(const QString &key, std::span<con
 
 std::vector<TermFinding> TermChecker::checkRow(int row, QStringView value) const
 {
-    return findings(m_english->key(row), m_english->hitsAt(row), value);
+    return findings(m_english->key(row), m_english->hitsAt(row), m_english->text(row), value);
 }
 
 std::vector<TermFinding> TermChecker::check(const QString &key, QStringView english, QStringView value) const
 {
     const std::vector<TermHit> hits = m_english->match(english);
-    return findings(key, hits, value);
+    return findings(key, hits, english, value);
 }
 
 std::vector<TermFinding> TermChecker::checkAll(const QStringList &values) const

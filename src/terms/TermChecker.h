@@ -47,6 +47,7 @@ public:
     const Glossary &glossary() const { return *m_glossary; }
     int rowCount() const { return int(m_keys.size()); }
     const QString &key(int row) const { return m_keys[row]; }
+    const QString &text(int row) const { return m_english[row]; }
     std::span<const TermHit> hitsAt(int row) const
     {
         return std::span<const TermHit>(m_hits).subspan(m_rowStart[size_t(row)], m_rowStart[size_t(row) + 1] - m_rowStart[size_t(row)]);
@@ -75,6 +76,7 @@ public:
 private:
     std::shared_ptr<const Glossary> m_glossary;
     QStringList m_keys;
+    QStringList m_english;
     Terms::PhraseAutomaton m_folded; // concepts whose case does not count
     Terms::PhraseAutomaton m_exact;  // those whose case counts
     QStringList m_tags; // every language tag the glossary names
@@ -123,7 +125,8 @@ public:
 
 private:
     enum Kind { Approved = 0, Forbidden = 1, Unchanged = 2 };
-    std::vector<TermFinding> findings(const QString &key, std::span<const TermHit> hits, QStringView value) const;
+    std::vector<TermFinding> findings(const QString &key, std::span<const TermHit> hits, QStringView english,
+                                      QStringView value) const;
 
     std::shared_ptr<const EnglishTerms> m_english;
     QString m_language;

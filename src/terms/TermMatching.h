@@ -19,7 +19,8 @@ namespace Glossa::Terms {
 
 // A text as the matcher reads it: its words joined by single spaces, with a space
 // before the first and after the last. Placeholders (%d, %ls, \n, {0}), markup
-// (<b>, </a>, &amp;) and an accelerator's & are no words: a placeholder or a tag
+// (<b>, </a>, &amp;) and an accelerator's & are no words, nor the one underscore of a
+// text that stands between two letters ("Mi_nuteur": an accelerator): a placeholder or a tag
 // stands as "\x01", which no phrase holds, so that no phrase runs across it. A word
 // is a run of letters, marks and digits: an apostrophe or a hyphen parts words, so
 // that "l'instantané" holds "instantané" and "IP-Adresse" holds "IP" (a term
@@ -55,6 +56,12 @@ void forEachWordTextChar(QStringView text, bool folded, Emit put)
 {
     using namespace detail;
     put(QChar(u' '));
+    // A text's only underscore, between two letters, marks an accelerator inside a word.
+    qsizetype accelerator = text.indexOf(u'_');
+    if (accelerator >= 0
+        && (accelerator == 0 || accelerator + 1 == text.size() || !text[accelerator - 1].isLetter()
+            || !text[accelerator + 1].isLetter() || text.indexOf(u'_', accelerator + 1) >= 0))
+        accelerator = -1;
     bool atSpace = true;
     bool afterBreaker = false;
     const auto separate = [&] {
@@ -95,6 +102,10 @@ void forEachWordTextChar(QStringView text, bool folded, Emit put)
                 i += length;
                 continue;
             }
+        }
+        if (i == accelerator) {
+            ++i;
+            continue;
         }
         if (c == u'&') {
             if (const qsizetype length = entityLength(text, i)) {

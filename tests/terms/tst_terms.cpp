@@ -57,11 +57,12 @@ std::shared_ptr<const Glossary> glossaryOf(const QStringList &lines)
 }
 
 // The checks' ids, sorted and joined: "term,term-forbidden".
+// The findings' checks, sorted; an info's with " (info)" after it.
 QString checkIds(const std::vector<TermFinding> &findings)
 {
     QStringList ids;
     for (const TermFinding &finding : findings)
-        ids.append(finding.check);
+        ids.append(finding.check + (finding.severity == FindingSeverity::Info ? QStringLiteral(" (info)") : QString()));
     ids.sort();
     return ids.join(u',');
 }
@@ -327,8 +328,21 @@ void TestTerms::valueChecks_data()
     QTest::newRow("words of a term in another order") << QStringList{QStringLiteral("device name|es=nombre del dispositivo")} << QStringLiteral("es-ES")
                                                       << QStringLiteral("Device name") << QStringLiteral("Dispositivo: nombre") << QStringLiteral("");
     QTest::newRow("twice in English, once in value") << device << QStringLiteral("de-DE") << QStringLiteral("Device %d: connect device")
-                                                     << QStringLiteral("Gerät %d: verbinden") << QStringLiteral("term");
+                                                     << QStringLiteral("Gerät %d: verbinden") << QStringLiteral("term (info)");
     QTest::newRow("twice in both") << device << QStringLiteral("de-DE") << QStringLiteral("Device %d: connect device") << QStringLiteral("Gerät %d: Gerät verbinden") << QStringLiteral("");
+    QTest::newRow("twice in English, once in another form") << device << QStringLiteral("de-DE") << QStringLiteral("Device %d: connect device")
+                                                            << QStringLiteral("Geräte %d: verbinden") << QStringLiteral("term (info)");
+    const QStringList timer{QStringLiteral("timer|fr=Minuteur")};
+    QTest::newRow("an accelerator inside a word") << timer << QStringLiteral("fr-FR") << QStringLiteral("_Timer") << QStringLiteral("Mi_nuteur") << QStringLiteral("");
+    QTest::newRow("two underscores mark no accelerator") << timer << QStringLiteral("fr-FR") << QStringLiteral("_Timer") << QStringLiteral("Mi_nu_teur")
+                                                         << QStringLiteral("term");
+    const QStringList financial{QStringLiteral("financial|de=Finanztechnisch|zh=财务")};
+    QTest::newRow("kept English in a run of three words") << financial << QStringLiteral("de-DE") << QStringLiteral("Start in a mode (basic, financial, keyboard)")
+                                                          << QStringLiteral("In einem Modus starten (basic, financial, keyboard)") << QStringLiteral("");
+    QTest::newRow("kept English in a keyword list") << financial << QStringLiteral("zh-CN") << QStringLiteral("money;financial;bank;")
+                                                    << QStringLiteral("money;financial;bank;钱;银行;") << QStringLiteral("");
+    QTest::newRow("a term left in English alone") << financial << QStringLiteral("de-DE") << QStringLiteral("Show the financial mode")
+                                                  << QStringLiteral("Den financial Modus zeigen") << QStringLiteral("term");
     QTest::newRow("base language's terms") << device << QStringLiteral("de-AT") << QStringLiteral("Add device") << QStringLiteral("Einheit") << QStringLiteral("term");
     const QStringList regional{QStringLiteral("device|de=Gerät|DE-at=Apparat")};
     QTest::newRow("the region's terms before the base's") << regional << QStringLiteral("de-AT") << QStringLiteral("Add device")
@@ -378,7 +392,8 @@ void TestTerms::valueChecks()
     QCOMPARE(checkIds(found), expected);
     for (const TermFinding &finding : found) {
         QCOMPARE(finding.key, QStringLiteral("KEY"));
-        QCOMPARE(finding.severity, finding.check == u"term-forbidden" ? FindingSeverity::Error : FindingSeverity::Warning);
+        if (finding.severity != FindingSeverity::Info)
+            QCOMPARE(finding.severity, finding.check == u"term-forbidden" ? FindingSeverity::Error : FindingSeverity::Warning);
     }
     QCOMPARE(checkIds(checker.check(QStringLiteral("KEY"), english, value)), expected);
 }
