@@ -184,7 +184,7 @@ def score(out, planted_report, clean_report, before_report=None):
             print(f"{name}: {hits} of {total} found ({100.0 * hits / total:.1f}%)")
     touched = {(p["language"], p["key"]) for p in planted}
     value_checks = {"placeholders", "braces", "odd-quotes", "whitespace", "end-punctuation", "numbers",
-                    "repeated-word", "double-space", "urls", "tags"}
+                    "repeated-word", "double-space", "urls", "tags", "accelerators"}
 
     def untouched(report):
         return sum(len(checks & value_checks) for where, checks in findings(report).items() if where not in touched)

@@ -20,7 +20,7 @@ import re
 import sys
 
 VALUE_CHECKS = {"placeholders", "braces", "odd-quotes", "whitespace", "end-punctuation", "numbers",
-                "repeated-word", "double-space", "urls", "tags", "inconsistent", "source-placeholders",
+                "repeated-word", "double-space", "urls", "tags", "accelerators", "inconsistent", "source-placeholders",
                 "source-widespread"}
 MASTER = "English (United States)"
 

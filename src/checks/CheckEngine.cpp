@@ -696,6 +696,9 @@ ReferenceFacts::ReferenceFacts(QStringView reference, int attributeIndex)
     , doubleSpace(hasInnerDoubleSpace(text))
     , doubledLetters(holdsDoubledLetters(text))
 {
+    for (const QChar sign : {QChar(u'&'), QChar(u'_')})
+        if (acceleratorSign.isNull() && text.contains(sign) && acceleratorMarks(text, sign) == 1)
+            acceleratorSign = sign;
 }
 
 std::vector<Finding> checkValue(QStringView value, QStringView reference, int attributeIndex,
@@ -925,6 +928,15 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
             const QString why = tagsMessage(text, reference.tags, reference.tagsNested, rules);
             if (!why.isEmpty())
                 add(Check::Tags, why);
+        }
+        if (!reference.acceleratorSign.isNull() && options.wants(Check::Accelerators)) {
+            // A second mark ("S_am _uvlačenje") shows as an underscore or takes a letter
+            // another item of the menu may need.
+            if (const int marks = acceleratorMarks(text, reference.acceleratorSign); marks >= 2)
+                add(Check::Accelerators, QStringLiteral("the value marks %1 letters with \"%2\" as accelerators, the "
+                                                        "reference one: a label takes one")
+                                             .arg(marks)
+                                             .arg(reference.acceleratorSign));
         }
     }
     if (text == reference.text && holdsLetters(text))
@@ -1497,7 +1509,7 @@ void CheckEngine::countErrors(const LanguageReport &language, ErrorTally &tally)
         QHash<QString, Check> checks;
         for (Check check : {Check::Placeholders, Check::Braces, Check::OddQuotes, Check::Whitespace,
                             Check::EndPunctuation, Check::Numbers, Check::RepeatedWord, Check::DoubleSpace, Check::Urls,
-                            Check::Tags})
+                            Check::Tags, Check::Accelerators})
             checks.insert(checkInfo(check).id, check);
         return checks;
     }();

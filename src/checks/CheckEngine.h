@@ -137,6 +137,7 @@ struct ReferenceFacts
     bool repeats;      // the reference holds a word twice in a row
     bool doubleSpace;  // two spaces in a row inside the reference
     bool doubledLetters; // a letter twice in a capitalised name ("QQ", "WWW"), which a value may spell out
+    QChar acceleratorSign; // "&" or "_" where the reference marks one accelerator with it, else none
 };
 std::vector<Finding> checkValue(QStringView value, const ReferenceFacts &reference, const QString &languageName,
                                 bool isMaster, const CheckOptions &options = {});

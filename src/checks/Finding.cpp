@@ -60,6 +60,9 @@ const std::vector<CheckInfo> &allChecks()
         {Check::Tags, QStringLiteral("tags"), FindingSeverity::Error,
          QStringLiteral("the value's HTML/XML tags differ from the reference's (however the value quotes an "
                         "attribute), are broken or are not well nested")},
+        {Check::Accelerators, QStringLiteral("accelerators"), FindingSeverity::Warning,
+         QStringLiteral("the reference marks one accelerator (\"&\" or \"_\" before a letter) and the value two or "
+                        "more with the same sign")},
         {Check::Unchanged, QStringLiteral("unchanged"), FindingSeverity::Info, QStringLiteral("the value equals the reference")},
         {Check::Inconsistent, QStringLiteral("inconsistent"), FindingSeverity::Info,
          QStringLiteral("one reference text translated in two or more ways, both named; not two forms of one word, "

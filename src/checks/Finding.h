@@ -44,6 +44,7 @@ enum class Check {
     DoubleSpace,
     Urls,
     Tags,
+    Accelerators,
     Unchanged,
     Inconsistent,
     Spelling,

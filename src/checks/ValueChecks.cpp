@@ -735,6 +735,30 @@ QString withoutAccelerators(QStringView text, int &marks)
 
 } // namespace
 
+int acceleratorMarks(QStringView text, QChar sign)
+{
+    int marks = 0;
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != sign)
+            continue;
+        if (text[i + 1] == sign) {
+            ++i;
+            continue;
+        }
+        if (!text[i + 1].isLetterOrNumber())
+            continue;
+        if (sign == u'&') {
+            qsizetype j = i + 1;
+            while (j < text.size() && j < i + 12 && (text[j].isLetterOrNumber() || text[j] == u'#'))
+                ++j;
+            if (j < text.size() && text[j] == u';')
+                continue;
+        }
+        ++marks;
+    }
+    return marks;
+}
+
 bool formsOfOneWording(QStringView a, QStringView b)
 {
     // One wording with its accelerator on another letter ("_Pretraga", "P_retraga"): a

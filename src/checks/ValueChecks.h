@@ -119,6 +119,10 @@ bool formsOfOneWording(QStringView a, QStringView b);
 // root: the noun and the verb of a word the English uses as both ("Search").
 bool wordsOfOneRoot(QStringView a, QStringView b);
 
+// How many letters a text marks as accelerators with sign ("&" or "_" before a letter
+// or digit): a doubled sign ("&&") writes the sign itself, and "&amp;" is an entity.
+int acceleratorMarks(QStringView text, QChar sign);
+
 // Unnumbered printf placeholders (%s, %d, %ld, ...) of a text, in order.
 QStringList unnumberedPlaceholders(QStringView text);
 

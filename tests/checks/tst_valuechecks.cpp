@@ -225,6 +225,15 @@ void TestValueChecks::checks_data()
     QTest::newRow("tags: attributes") << u"tags"_s << u"<a href=\"https://x.org\">link</a>"_s
                                       << u"<a href=\"https://x.org\">Verweis</a>"_s << German << QString();
     QTest::newRow("tags: a word in brackets") << u"tags"_s << u"<none>"_s << u"<keine>"_s << German << QString();
+    QTest::newRow("accelerators: a second mark") << u"accelerators"_s << u"A_uto Indentation"_s << u"S_am _uvlačenje"_s
+                                                 << German << u"marks 2 letters with \"_\""_s;
+    QTest::newRow("accelerators: on another letter") << u"accelerators"_s << u"&Open"_s << u"Ö&ffnen"_s << German << QString();
+    QTest::newRow("accelerators: after the text") << u"accelerators"_s << u"_Open"_s << u"打开(_O)"_s << German << QString();
+    QTest::newRow("accelerators: && and an entity") << u"accelerators"_s << u"&Save"_s << u"&Sichern &amp; Meier && Co"_s
+                                                    << German << QString();
+    QTest::newRow("accelerators: the reference marks two") << u"accelerators"_s << u"&Save &As"_s << u"&Speichern &unter"_s
+                                                           << German << QString();
+    QTest::newRow("accelerators: left out") << u"accelerators"_s << u"&Open"_s << u"Öffnen"_s << German << QString();
     QTest::newRow("tags: a link added") << u"tags"_s << u"Help"_s << u"<a href=\"x\">Hilfe</a>"_s << German
                                         << u"<a href=\"x\">"_s;
 }
