@@ -56,12 +56,7 @@ void forEachWordTextChar(QStringView text, bool folded, Emit put)
 {
     using namespace detail;
     put(QChar(u' '));
-    // A text's only underscore, between two letters, marks an accelerator inside a word.
-    qsizetype accelerator = text.indexOf(u'_');
-    if (accelerator >= 0
-        && (accelerator == 0 || accelerator + 1 == text.size() || !text[accelerator - 1].isLetter()
-            || !text[accelerator + 1].isLetter() || text.indexOf(u'_', accelerator + 1) >= 0))
-        accelerator = -1;
+    bool underscoreSeen = false;
     bool atSpace = true;
     bool afterBreaker = false;
     const auto separate = [&] {
@@ -103,9 +98,14 @@ void forEachWordTextChar(QStringView text, bool folded, Emit put)
                 continue;
             }
         }
-        if (i == accelerator) {
-            ++i;
-            continue;
+        if (c == u'_' && !underscoreSeen) {
+            // A text's only underscore, between two letters, marks an accelerator inside a word.
+            underscoreSeen = true;
+            if (i > 0 && i + 1 < text.size() && text[i - 1].isLetter() && text[i + 1].isLetter()
+                && text.indexOf(u'_', i + 1) < 0) {
+                ++i;
+                continue;
+            }
         }
         if (c == u'&') {
             if (const qsizetype length = entityLength(text, i)) {
