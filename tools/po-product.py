@@ -9,7 +9,8 @@ one KEY="value" line per message, and the English (the msgids) becomes the maste
 with Translate Toolkit's po reader (Debian's translate-toolkit, which the setup
 installs): their units carry source locations, not INI keys, so po2ini has no
 template to fill. Fuzzy and untranslated messages are written blank; gettext's
-"translator-credits" is no UI text and is left out. A plural's forms are checked
+"translator-credits" is no UI text and is left out, and so is a msgid that is a key the
+program looks up ("duration-months-to-year"), whose English is in an English catalogue. A plural's forms are checked
 as the singular (msgstr[0] against msgid) and the plural (msgstr[1] against
 msgid_plural) in languages of two forms; with one form, that form against
 msgid_plural; with more, the forms do not pair with the English's and the
@@ -68,8 +69,14 @@ def placeholders(text):
     return sorted(re.findall(r"%[^a-zA-Z%]*[a-zA-Z]", text.replace("%%", "")))
 
 
+# A msgid that is a key the program looks up, not English ("duration-months-to-year",
+# "translator_credits", "calendar:week_start:0"): its English is in an English catalogue.
+KEY_LIKE = re.compile(r"[a-z0-9]+(?:[-_:][a-z0-9]+)+")
+
+
 def wanted(unit):
-    return not (unit.isheader() or unit.isobsolete() or unit.source == "translator-credits")
+    return not (unit.isheader() or unit.isobsolete() or unit.source == "translator-credits"
+                or KEY_LIKE.fullmatch(unit.source or ""))
 
 
 def main():

@@ -563,6 +563,7 @@ bool holdsDoubledLetters(QStringView text)
 
 // True when each unnumbered placeholder stands in a part of its own with a label
 // ("(migrated %d, missing: %d, failed: %d)"), in a sentence or on a line of its own,
+// is an item of a list ("%s, %s and %s"),
 // or is a measure ("%s h %s min"), a time or a host and its port ("%s:%s", "%s:%d"),
 // or names the program before a colon as a command line's messages do ("%s: invalid
 // mode [%s]"): a translation keeps each where it is and has nothing to reorder.
@@ -598,7 +599,13 @@ bool placeholdersLabelled(QStringView original)
                     || gap.trimmed() == u"x" || gap.contains(u"  ");
                 const bool nameAndNumber = gap.trimmed().isEmpty() && !gap.isEmpty()
                     && QStringView(u"diufgeEG").contains(stripped[m.capturedEnd() - 1]);
-                record = punctuated || nameAndNumber;
+                // The items of a list ("%s and %s", "%s, %s or %s"): no language needs them
+                // in another order.
+                QStringView joined = gap.trimmed();
+                if (joined.startsWith(u','))
+                    joined = joined.sliced(1).trimmed();
+                const bool listItems = joined == u"and" || joined == u"or";
+                record = punctuated || nameAndNumber || listItems;
             }
             previousEnd = m.capturedEnd();
             ++fields;

@@ -66,7 +66,7 @@ const std::vector<CheckInfo> &allChecks()
         {Check::Unchanged, QStringLiteral("unchanged"), FindingSeverity::Info, QStringLiteral("the value equals the reference")},
         {Check::Inconsistent, QStringLiteral("inconsistent"), FindingSeverity::Info,
          QStringLiteral("one reference text translated in two or more ways, both named; not two forms of one word, "
-                        "nor one wording with its accelerator on another letter")},
+                        "nor one wording with its accelerator on another letter or other marks of text direction")},
         {Check::Spelling, QStringLiteral("spelling"), FindingSeverity::Info,
          QStringLiteral("words the language's Hunspell dictionary does not know (not run unless named)"), false},
         {Check::Term, QStringLiteral("term"), FindingSeverity::Warning,
@@ -79,7 +79,7 @@ const std::vector<CheckInfo> &allChecks()
         {Check::SourcePlaceholders, QStringLiteral("source-placeholders"), FindingSeverity::Info,
          QStringLiteral("an English text with two or more unnumbered printf placeholders, which translators cannot "
                         "reorder, unless each has a label, a sentence or a line of its own, or they are a measure or the "
-                        "fields of a record set apart by punctuation")},
+                        "fields of a record set apart by punctuation or the items of a list")},
         {Check::SourceWidespread, QStringLiteral("source-widespread"), FindingSeverity::Info,
          QStringLiteral("an English text whose translations fail one check in about a quarter of the languages "
                         "(three at least)")},

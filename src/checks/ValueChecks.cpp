@@ -735,6 +735,22 @@ QString withoutAccelerators(QStringView text, int &marks)
 
 } // namespace
 
+namespace {
+
+// A text without the characters left out says.
+template<typename LeftOut>
+QString withoutChars(QStringView text, LeftOut leftOut)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text)
+        if (!leftOut(c))
+            out += c;
+    return out;
+}
+
+} // namespace
+
 int acceleratorMarks(QStringView text, QChar sign)
 {
     int marks = 0;
@@ -761,6 +777,16 @@ int acceleratorMarks(QStringView text, QChar sign)
 
 bool formsOfOneWording(QStringView a, QStringView b)
 {
+    // Marks that only set the direction of bidirectional text (U+200F RIGHT-TO-LEFT MARK
+    // before a placeholder) are not seen: with or without them, one wording.
+    const auto isDirectionMark = [](QChar c) {
+        const char16_t u = c.unicode();
+        return u == 0x200E || u == 0x200F || u == 0x061C || (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069);
+    };
+    if (std::any_of(a.begin(), a.end(), isDirectionMark) || std::any_of(b.begin(), b.end(), isDirectionMark)) {
+        if (withoutChars(a, isDirectionMark) == withoutChars(b, isDirectionMark))
+            return a != b;
+    }
     // One wording with its accelerator on another letter ("_Pretraga", "P_retraga"): a
     // menu's letters must differ, so each place may need its own.
     const auto marked = [](QStringView text) { return text.contains(u'&') || text.contains(u'_'); };
@@ -779,14 +805,7 @@ bool formsOfOneWording(QStringView a, QStringView b)
     // Vowel signs that Arabic and Hebrew write or leave out ("مُؤقِّت", "مؤقِّت") are one spelling.
     auto isVowelSign = [](QChar c) { return (c >= u'\u064B' && c <= u'\u0652') || (c >= u'\u05B0' && c <= u'\u05C7'); };
     if (std::any_of(a.begin(), a.end(), isVowelSign) || std::any_of(b.begin(), b.end(), isVowelSign)) {
-        auto plain = [&](QStringView text) {
-            QString out;
-            for (QChar c : text)
-                if (!isVowelSign(c))
-                    out += c;
-            return out;
-        };
-        if (plain(a) == plain(b))
+        if (withoutChars(a, isVowelSign) == withoutChars(b, isVowelSign))
             return a != b;
     }
     // One wording made longer for its place: "重設" and "重設計時器", "Cerca" and "Ricerca";

@@ -571,6 +571,9 @@ void TestValueChecks::labelledSourcePlaceholders_data()
     QTest::newRow("labels on lines") << u"Files: %d\\nFolders: %d"_s << false;
     QTest::newRow("one clause") << u"Copy %s to %s"_s << true;
     QTest::newRow("a bare part") << u"%d of %d"_s << true;
+    QTest::newRow("the items of a list") << u"%s, %s and %s"_s << false;
+    QTest::newRow("a verb before a list") << u"Keep %s or %s"_s << false;
+    QTest::newRow("a list's items alone") << u"%s or %s"_s << false;
     QTest::newRow("a record's fields by a comma") << u"Size: %d, %d"_s << false;
     QTest::newRow("punctuation alone between") << u"%s–%s"_s << false;
     QTest::newRow("the program's name first") << u"%s: invalid mode [%s]\\n"_s << false;
@@ -609,6 +612,8 @@ void TestValueChecks::formsOfOneWording_data()
     QTest::newRow("singular and plural") << u"Sveglia"_s << u"Sveglie"_s << true;
     QTest::newRow("each word inflected") << u"Modyfikuj położenie"_s << u"Modyfikacja położenia"_s << true;
     QTest::newRow("beside a placeholder") << u"%s mins"_s << u"%s min"_s << true;
+    QTest::newRow("a mark of text direction") << u"%s ו־%s"_s << u"\u200f%s ו־%s"_s << true;
+    QTest::newRow("a mark of direction and another word") << u"%s ו־%s"_s << u"\u200f%s או %s"_s << false;
     QTest::newRow("a verbal noun and a verb") << u"Skanowanie pojedynczej strony"_s << u"Skanuje pojedynczą stronę"_s
                                               << true;
     QTest::newRow("two words") << u"Počisti"_s << u"Ponastavi"_s << false;
