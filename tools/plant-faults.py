@@ -8,7 +8,7 @@ Usage:
 "plant" takes every seventh translated value of every language (the master left alone) and plants
 one fault the value checks exist for, the classes taken in turn (a class that cannot be planted in
 a value passes to the next): a placeholder dropped or added, a digit changed, a tag dropped or
-broken, a URL changed, a word doubled, a double space, the end mark changed. OUT_DIR/planted.json
+broken, a URL changed, a word doubled, a double space, the end mark changed, a second accelerator. OUT_DIR/planted.json
 lists each planted fault and the check that names it.
 
 "score" reads glossa check's JSON report of the planted product and of the untouched one: the share
@@ -116,6 +116,17 @@ def change_end_mark(english, value):
     return value.rstrip() + "!"
 
 
+def add_accelerator(english, value):
+    for sign in "&_":
+        mark = re.compile(re.escape(sign) + r"\w")
+        if len(mark.findall(english)) != 1 or len(mark.findall(value)) != 1:
+            continue
+        for at in range(len(value) - 1, 0, -1):
+            if value[at].isalpha() and value[at - 1] != sign:
+                return value[:at] + sign + value[at:]
+    return None
+
+
 CLASSES = [("placeholder dropped", "placeholders", drop_placeholder),
            ("placeholder added", "placeholders", add_placeholder),
            ("digit changed", "numbers", change_digit),
@@ -124,7 +135,8 @@ CLASSES = [("placeholder dropped", "placeholders", drop_placeholder),
            ("URL changed", "urls", change_url),
            ("word doubled", "repeated-word", double_word),
            ("double space", "double-space", double_space),
-           ("end mark changed", "end-punctuation", change_end_mark)]
+           ("end mark changed", "end-punctuation", change_end_mark),
+           ("accelerator added", "accelerators", add_accelerator)]
 
 
 def plant(product, out):

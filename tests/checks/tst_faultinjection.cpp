@@ -134,6 +134,20 @@ QString doubleSpace(const Pair &pair)
     return at <= 0 ? QString() : QString(pair.translation).insert(at, u' ');
 }
 
+// A second accelerator in a label whose English marks one: on the value's last letter
+// that carries none.
+QString addAccelerator(const Pair &pair)
+{
+    for (const QChar sign : {u'&', u'_'}) {
+        if (!pair.english.contains(sign) || !pair.translation.contains(sign))
+            continue;
+        for (qsizetype at = pair.translation.size() - 1; at > 0; --at)
+            if (pair.translation[at].isLetter() && pair.translation[at - 1] != sign)
+                return QString(pair.translation).insert(at, sign);
+    }
+    return QString();
+}
+
 QString changeEndMark(const Pair &pair)
 {
     QString value = pair.translation;
@@ -185,6 +199,7 @@ void TestFaultInjection::plantedFaultsAreFound_data()
     QTest::newRow("word doubled") << u"repeated-word"_s << Plant(doubleWord);
     QTest::newRow("double space") << u"double-space"_s << Plant(doubleSpace);
     QTest::newRow("end mark changed") << u"end-punctuation"_s << Plant(changeEndMark);
+    QTest::newRow("accelerator added") << u"accelerators"_s << Plant(addAccelerator);
 }
 
 void TestFaultInjection::plantedFaultsAreFound()
