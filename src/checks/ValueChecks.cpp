@@ -733,10 +733,6 @@ QString withoutAccelerators(QStringView text, int &marks)
     return out;
 }
 
-} // namespace
-
-namespace {
-
 // A text without the characters left out says.
 template<typename LeftOut>
 QString withoutChars(QStringView text, LeftOut leftOut)
