@@ -66,7 +66,7 @@ const std::vector<CheckInfo> &allChecks()
         {Check::Unchanged, QStringLiteral("unchanged"), FindingSeverity::Info, QStringLiteral("the value equals the reference")},
         {Check::Inconsistent, QStringLiteral("inconsistent"), FindingSeverity::Info,
          QStringLiteral("one reference text translated in two or more ways, both named; not two forms of one word, "
-                        "nor one wording with its accelerator on another letter or other marks of text direction")},
+                        "nor one wording with its accelerator on another letter or with other marks of text direction")},
         {Check::Spelling, QStringLiteral("spelling"), FindingSeverity::Info,
          QStringLiteral("words the language's Hunspell dictionary does not know (not run unless named)"), false},
         {Check::Term, QStringLiteral("term"), FindingSeverity::Warning,
