@@ -71,7 +71,8 @@ const std::vector<CheckInfo> &allChecks()
          QStringLiteral("words the language's Hunspell dictionary does not know (not run unless named)"), false},
         {Check::Term, QStringLiteral("term"), FindingSeverity::Warning,
          QStringLiteral("the English has a term of the product's glossary and the value none of its approved "
-                        "translations (with a glossa-glossary.tbx); fewer of them than the English has the term, an info")},
+                        "translations (with a glossa-glossary.tbx); fewer of them than the English has the term, or "
+                        "none where the English makes it one phrase with the next word (\"Timer countdown\"), an info")},
         {Check::TermForbidden, QStringLiteral("term-forbidden"), FindingSeverity::Error,
          QStringLiteral("the value uses a term the glossary forbids for its language")},
         {Check::TermUntranslated, QStringLiteral("term-untranslated"), FindingSeverity::Warning,

@@ -2,6 +2,8 @@
 
 #include "model/LocaleCatalogue.h"
 
+#include <QSet>
+
 #include <algorithm>
 #include <climits>
 
@@ -129,10 +131,21 @@ QStringList wordsOf(const QString &wordText)
 // How often a term stands in a value's words (both folded) when a word may carry an
 // ending the stemmer does not know (the term's word less its last two letters, four
 // at least, begins a word of the value), a compounding language may put it inside a
-// longer word (the word or its stem, four letters at least), and the words of a term
+// longer word (the word or its stem, four letters at least, or a word of three at its
+// end), and the words of a term
 // of several words may stand in any order. Only ever clears a finding.
 int looseCount(const QStringList &valueWords, const QString &termWords, const QString &termStems, bool compound)
 {
+    // A vowel that changes with the ending ("obrót", "obrotu"; "Zug", "Züge"): the
+    // Latin, Greek and Cyrillic letters' accents are left out when a form is compared.
+    const auto withoutAccents = [](const QString &text) {
+        QString plain = text.normalized(QString::NormalizationForm_D);
+        plain.removeIf([](QChar c) { return c.unicode() >= 0x0300 && c.unicode() <= 0x036F; });
+        return plain;
+    };
+    QStringList plainValues;
+    for (const QString &value : valueWords)
+        plainValues.append(withoutAccents(value));
     const QStringList words = wordsOf(termWords);
     const QStringList stems = wordsOf(termStems);
     // The short words of a term of several ("del", "of") may change with the order.
@@ -144,10 +157,13 @@ int looseCount(const QStringList &valueWords, const QString &termWords, const QS
             continue;
         const QStringView core = word.size() >= 6 ? QStringView(word).left(word.size() - 2) : QStringView(word);
         const QString stem = stems.size() == words.size() ? stems[i] : QString();
+        const QString plainCore = withoutAccents(core.toString());
         int n = 0;
-        for (const QString &value : valueWords) {
-            if (word.size() < 4 ? value == word
-                                : value.startsWith(core)
+        for (qsizetype v = 0; v < valueWords.size(); ++v) {
+            const QString &value = valueWords[v];
+            // A short word may end a compound ("Quadratfuß"): its last word is its head.
+            if (word.size() < 4 ? value == word || (compound && word.size() == 3 && value.endsWith(word))
+                                : value.startsWith(core) || plainValues[v].startsWith(plainCore)
                                       || (compound && (value.contains(word) || (stem.size() >= 4 && value.contains(stem)))))
                 ++n;
         }
@@ -192,6 +208,89 @@ bool keptAsLiteral(const QStringList &englishWords, const QStringList &valueWord
         }
     }
     return false;
+}
+
+// The English term's uses that make one phrase with the word after them: a qualifier
+// ("Timer countdown", "Alarm Sound", "currency exchange rates") or a verb with its
+// particle ("Zoom Out"). A translation often says the two in one word or leaves the
+// qualifier implied, so a term missing there is no more than an info.
+// example: one such pair as the English writes it.
+int qualifyingUses(QStringView english, const TermConcept &entry, QString &example)
+{
+    // Words after which the term ends its phrase ("Timer is done", "Text Editor will
+    // check", "Search in files").
+    static const QSet<QString> phraseEnds = [] {
+        QSet<QString> words;
+        for (const char *word : {"a", "an", "the", "and", "or", "nor", "but", "to", "of", "for", "in", "on", "at", "by",
+                                 "with", "from", "as", "than", "that", "which", "who", "whose", "into", "onto", "over",
+                                 "under", "about", "after", "before", "per", "via", "not", "no", "is", "are", "was",
+                                 "were", "be", "been", "being", "will", "would", "can", "could", "may", "might", "must",
+                                 "shall", "should", "has", "have", "had", "does", "do", "did", "this", "these", "those",
+                                 "it", "its", "if", "when", "while", "so", "only", "now", "here", "there", "again",
+                                 "too", "also", "all", "each"})
+            words.insert(QString::fromLatin1(word));
+        return words;
+    }();
+    // The English's words, accelerators' marks left out, each with whether only blanks
+    // part it from the next.
+    struct Word
+    {
+        QString text, folded;
+        bool blanksAfter = false;
+    };
+    std::vector<Word> englishWords;
+    for (qsizetype i = 0; i < english.size();) {
+        if (!english[i].isLetterOrNumber()) {
+            ++i;
+            continue;
+        }
+        Word word;
+        while (i < english.size()) {
+            const QChar c = english[i];
+            if (c.isLetterOrNumber() || c.isMark())
+                word.text += c;
+            else if (!(c == u'_' || c == u'&') || i + 1 == english.size() || !english[i + 1].isLetterOrNumber())
+                break;
+            ++i;
+        }
+        qsizetype after = i;
+        while (after < english.size() && (english[after] == u' ' || english[after] == u'\t'))
+            ++after;
+        word.blanksAfter = after > i && after < english.size() && english[after].isLetterOrNumber();
+        word.folded = word.text.toCaseFolded();
+        englishWords.push_back(std::move(word));
+        i = after;
+    }
+    int uses = 0;
+    for (const Term &term : entry.english) {
+        if (term.status == TermStatus::Forbidden)
+            continue;
+        const QStringList words = wordsOf(wordText(term.text, !entry.caseSensitive));
+        if (words.isEmpty() || (words.size() == 1 && phraseEnds.contains(words.front().toCaseFolded())))
+            continue;
+        for (size_t at = 0; at + size_t(words.size()) < englishWords.size(); ++at) {
+            const auto same = [&](size_t k) {
+                const Word &word = englishWords[at + k];
+                return (entry.caseSensitive ? word.text : word.folded) == words[qsizetype(k)];
+            };
+            size_t k = 0;
+            while (k < size_t(words.size()) && same(k))
+                ++k;
+            if (k < size_t(words.size()))
+                continue;
+            const Word &last = englishWords[at + k - 1];
+            const Word &next = englishWords[at + k];
+            if (!last.blanksAfter || phraseEnds.contains(next.folded)
+                || std::all_of(next.text.begin(), next.text.end(), [](QChar c) { return c.isDigit(); }))
+                continue;
+            ++uses;
+            if (example.isEmpty()) {
+                for (size_t w = at; w <= at + k; ++w)
+                    example += (w == at ? QString() : QStringLiteral(" ")) + englishWords[w].text;
+            }
+        }
+    }
+    return uses;
 }
 
 // How often a name stands in a value's words (not folded) at the start of a word, an
@@ -504,10 +603,18 @@ std::vector<TermFinding> TermChecker::findings(const QString &key, std::span<con
             : QStringLiteral("the English has \"%1\" %2; the value has its approved translations (%3) %4")
                   .arg(entry.name(), times(hit.count), quotedList(approved),
                        said == 0 ? QStringLiteral("not at all") : times(said));
-        TermFinding finding = termFinding(Check::Term, key, message);
+        QString example;
+        const int qualifying = qualifyingUses(english, entry, example);
+        TermFinding finding = termFinding(Check::Term, key,
+                                          said + qualifying >= hit.count
+                                              ? message + QStringLiteral(" (the English makes it one phrase with the next "
+                                                                         "word, \"%1\": a translation may say the two "
+                                                                         "in one word)")
+                                                              .arg(example)
+                                              : message);
         // Said fewer times than the English says it: a pronoun or a word left out for
         // style does the rest more often than not ("the currency code, the name").
-        if (said > 0)
+        if (said > 0 || said + qualifying >= hit.count)
             finding.severity = FindingSeverity::Info;
         found.push_back(std::move(finding));
     }

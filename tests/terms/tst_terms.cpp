@@ -324,6 +324,8 @@ void TestTerms::valueChecks_data()
     QTest::newRow("not inside a word") << device << QStringLiteral("it-IT") << QStringLiteral("Add device") << QStringLiteral("Aggiungi multidispositivo") << QStringLiteral("term");
     QTest::newRow("inside a compound") << device << QStringLiteral("de-DE") << QStringLiteral("Open the device list") << QStringLiteral("Geräteliste öffnen") << QStringLiteral("");
     QTest::newRow("an ending, no stemmer") << device << QStringLiteral("cs-CZ") << QStringLiteral("Connect to the device") << QStringLiteral("Připojit se k zařízením") << QStringLiteral("");
+    QTest::newRow("a vowel that changes with the ending") << QStringList{QStringLiteral("rotation|pl=obrót")} << QStringLiteral("pl-PL") << QStringLiteral("Reset rotation")
+                                                          << QStringLiteral("Przywrócenie obrotu") << QStringLiteral("");
     QTest::newRow("another word, no stemmer") << device << QStringLiteral("cs-CZ") << QStringLiteral("Connect to the device") << QStringLiteral("Připojit se k přístroji") << QStringLiteral("term");
     QTest::newRow("words of a term in another order") << QStringList{QStringLiteral("device name|es=nombre del dispositivo")} << QStringLiteral("es-ES")
                                                       << QStringLiteral("Device name") << QStringLiteral("Dispositivo: nombre") << QStringLiteral("");
@@ -336,13 +338,21 @@ void TestTerms::valueChecks_data()
     QTest::newRow("an accelerator inside a word") << timer << QStringLiteral("fr-FR") << QStringLiteral("_Timer") << QStringLiteral("Mi_nuteur") << QStringLiteral("");
     QTest::newRow("two underscores mark no accelerator") << timer << QStringLiteral("fr-FR") << QStringLiteral("_Timer") << QStringLiteral("Mi_nu_teur")
                                                          << QStringLiteral("term");
+    QTest::newRow("a term qualifying the next word: an info") << timer << QStringLiteral("fr-FR") << QStringLiteral("_Timer countdown finished")
+                                                              << QStringLiteral("Le décompte est fini") << QStringLiteral("term (info)");
+    QTest::newRow("... or a verb with its particle") << QStringList{QStringLiteral("zoom|hu=Nagyítás")} << QStringLiteral("hu-HU") << QStringLiteral("Zoom Out")
+                                                     << QStringLiteral("Kicsinyítés") << QStringLiteral("term (info)");
+    QTest::newRow("... not where the term ends its phrase") << timer << QStringLiteral("fr-FR") << QStringLiteral("The timer is done, countdown over")
+                                                            << QStringLiteral("Le décompte est fini") << QStringLiteral("term");
+    QTest::newRow("a short word ending a compound") << QStringList{QStringLiteral("feet|de=Fuß")} << QStringLiteral("de-DE") << QStringLiteral("Square Feet")
+                                                    << QStringLiteral("Quadratfuß") << QStringLiteral("");
     const QStringList financial{QStringLiteral("financial|de=Finanztechnisch|zh=财务")};
     QTest::newRow("kept English in a run of three words") << financial << QStringLiteral("de-DE") << QStringLiteral("Start in a mode (basic, financial, keyboard)")
                                                           << QStringLiteral("In einem Modus starten (basic, financial, keyboard)") << QStringLiteral("");
     QTest::newRow("kept English in a keyword list") << financial << QStringLiteral("zh-CN") << QStringLiteral("money;financial;bank;")
                                                     << QStringLiteral("money;financial;bank;钱;银行;") << QStringLiteral("");
-    QTest::newRow("a term left in English alone") << financial << QStringLiteral("de-DE") << QStringLiteral("Show the financial mode")
-                                                  << QStringLiteral("Den financial Modus zeigen") << QStringLiteral("term");
+    QTest::newRow("a term left in English alone") << financial << QStringLiteral("de-DE") << QStringLiteral("Switch to financial")
+                                                  << QStringLiteral("Zu financial wechseln") << QStringLiteral("term");
     QTest::newRow("base language's terms") << device << QStringLiteral("de-AT") << QStringLiteral("Add device") << QStringLiteral("Einheit") << QStringLiteral("term");
     const QStringList regional{QStringLiteral("device|de=Gerät|DE-at=Apparat")};
     QTest::newRow("the region's terms before the base's") << regional << QStringLiteral("de-AT") << QStringLiteral("Add device")
