@@ -821,8 +821,11 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
             && !(reference.endMark.isEmpty() && (markOfAName() || (valueMark == u"?" && unmarkedQuestion(reference.text))
                                                   || (valueMark == u":" && runsIntoItsField(reference.text))))) {
             // A full stop on a short label, or a question or exclamation mark a
-            // language that ends its UI text with none leaves out, may well be right.
-            const bool mayBeRight = stopAdded || (!traits.finalStop && valueMark.isEmpty());
+            // language that ends its UI text with none leaves out, may well be right;
+            // so may an exclamation said calmly with no mark at all ("Unknown key
+            // type!" as "Tipo de clave desconocido"), as with a full stop.
+            const bool mayBeRight = stopAdded || (!traits.finalStop && valueMark.isEmpty())
+                || (reference.endMark == u"!" && valueMark.isEmpty());
             const FindingSeverity severity = mayBeRight ? FindingSeverity::Info : FindingSeverity::Warning;
             if (reference.endMark.isEmpty())
                 addAs(Check::EndPunctuation, severity,

@@ -43,8 +43,8 @@ const std::vector<CheckInfo> &allChecks()
                         "together may drop the English's")},
         {Check::EndPunctuation, QStringLiteral("end-punctuation"), FindingSeverity::Warning,
          QStringLiteral("the value's closing punctuation differs from the reference's, by the language's own marks; a "
-                        "full stop added to a label of one or two words, or a mark left out where the language ends with none, an "
-                        "info")},
+                        "full stop added to a label of one or two words, a mark left out where the language ends with none, or an "
+                        "exclamation mark left out, an info")},
         {Check::Numbers, QStringLiteral("numbers"), FindingSeverity::Warning,
          QStringLiteral("a number of the reference is not in the value, in digits (native ones count) or as a word of "
                         "the language (or a word made from one), or a span of time said by the unit's own form (\"a week\" for "

@@ -427,8 +427,8 @@ void TestValueChecks::endMarksOfEachLanguage_data()
     addCause("a name's own mark", e, u"Yahoo! Messenger"_s, u"Messenger von Yahoo!"_s, German);
     addCause("an emoji after the mark", e, u"Their birthday is today! \U0001F389"_s, u"Bursdagen er i dag!"_s,
              u"Norwegian (Bokmal, Norway)"_s);
-    addCause("an emoji after a mark lost", e, u"Today! \U0001F389"_s, u"I dag \U0001F389"_s,
-             u"Norwegian (Bokmal, Norway)"_s, u"warning"_s, u"\"!\""_s);
+    addCause("an emoji after a mark lost", e, u"Today? \U0001F389"_s, u"I dag \U0001F389"_s,
+             u"Norwegian (Bokmal, Norway)"_s, u"warning"_s, u"\"?\""_s);
     addCause("a Chinese phrase without the stop", e, u"Current clock panel."_s, u"目前的時鐘面板"_s,
              u"Chinese (Taiwan)"_s);
     addCause("a Chinese phrase with an aside in brackets", e, u"The width of the paper (or 0 for automatic)."_s,
@@ -445,7 +445,9 @@ void TestValueChecks::endMarksOfEachLanguage_data()
     addCause("... and on a short label", e, u"New Timer"_s, u"新增計時器。"_s, u"Chinese (Taiwan)"_s, u"info"_s);
     addCause("a calm full stop for an exclamation", e, u"Drivers installed successfully!"_s,
              u"Zainstalowano sterowniki."_s, u"Polish (Poland)"_s);
-    addCause("an exclamation lost", e, u"Drivers installed successfully!"_s, u"Zainstalowano sterowniki"_s,
+    addCause("an exclamation said with no mark", e, u"Drivers installed successfully!"_s, u"Zainstalowano sterowniki"_s,
+             u"Polish (Poland)"_s, u"info"_s);
+    addCause("... but not with a question mark", e, u"Drivers installed successfully!"_s, u"Zainstalowano sterowniki?"_s,
              u"Polish (Poland)"_s, u"warning"_s);
     addCause("a Chinese sentence without the stop", e, u"Saved, and sent."_s, u"已保存，并已发送"_s, u"Chinese (PRC)"_s,
              u"warning"_s);
