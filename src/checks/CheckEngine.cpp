@@ -935,8 +935,12 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
             TagRules rules;
             rules.emphasisAlike = !traits.italics;
             rules.linkReported = linksJudged;
-            const QString why = tagsMessage(text, reference.tags, reference.tagsNested, rules);
-            if (!why.isEmpty())
+            bool emphasisLeftOut = false;
+            const QString why = tagsMessage(text, reference.tags, reference.tagsNested, rules, &emphasisLeftOut);
+            if (emphasisLeftOut)
+                addAs(Check::Tags, FindingSeverity::Info,
+                      why + QStringLiteral(" (the script has no italics: the translation may emphasise otherwise)"));
+            else if (!why.isEmpty())
                 add(Check::Tags, why);
         }
         if (!reference.acceleratorSign.isNull() && options.wants(Check::Accelerators)) {

@@ -59,7 +59,7 @@ const std::vector<CheckInfo> &allChecks()
                         "the maker's site or an example address of the language's country")},
         {Check::Tags, QStringLiteral("tags"), FindingSeverity::Error,
          QStringLiteral("the value's HTML/XML tags differ from the reference's (however the value quotes an "
-                        "attribute), are broken or are not well nested")},
+                        "attribute), are broken or are not well nested; italics left out in a script without them, an info")},
         {Check::Accelerators, QStringLiteral("accelerators"), FindingSeverity::Warning,
          QStringLiteral("the reference marks one accelerator (\"&\" or \"_\" before a letter) and the value two or "
                         "more with the same sign")},

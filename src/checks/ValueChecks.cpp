@@ -640,8 +640,10 @@ QStringList brokenTags(QStringView value, const std::vector<TagAt> &referenceTag
 }
 
 QString tagsMessage(QStringView value, const std::vector<TagAt> &referenceTags, bool referenceNested,
-                    const TagRules &rules)
+                    const TagRules &rules, bool *emphasisLeftOut)
 {
+    if (emphasisLeftOut)
+        *emphasisLeftOut = false;
     const std::vector<TagAt> tags = tagsOf(value);
     if (tags.empty() && referenceTags.empty())
         return {};
@@ -656,12 +658,15 @@ QString tagsMessage(QStringView value, const std::vector<TagAt> &referenceTags, 
         int value = 0;
         bool emphasis = false;
         bool link = false;
+        bool italic = true; // every tag of the reference's under this key is <i> or <em>
     };
     std::map<QString, Count> counts;
     for (const TagAt &tag : referenceTags) {
         Count &count = counts[tagKey(tag, rules.emphasisAlike)];
         if (count.text.isEmpty())
             count.text = tag.text.toString();
+        count.italic = count.italic
+            && (tag.name.compare(u"i", Qt::CaseInsensitive) == 0 || tag.name.compare(u"em", Qt::CaseInsensitive) == 0);
         ++count.reference;
     }
     for (const TagAt &tag : tags) {
@@ -674,6 +679,7 @@ QString tagsMessage(QStringView value, const std::vector<TagAt> &referenceTags, 
     }
     QString why;
     const bool nested = tagsNested(tags, &why);
+    bool onlyEmphasisLeftOut = rules.emphasisAlike && !anyBroken && nested;
     for (const auto &[key, count] : counts) {
         if (count.reference == count.value)
             continue;
@@ -685,7 +691,10 @@ QString tagsMessage(QStringView value, const std::vector<TagAt> &referenceTags, 
             continue;
         parts.append(QStringLiteral("%1: the reference has it %2, the value %3")
                          .arg(count.text, timesText(count.reference), timesText(count.value)));
+        onlyEmphasisLeftOut = onlyEmphasisLeftOut && count.value == 0 && count.italic && (key == u"<em>" || key == u"</em>");
     }
+    if (emphasisLeftOut)
+        *emphasisLeftOut = onlyEmphasisLeftOut && !parts.isEmpty();
     if (parts.isEmpty() && referenceNested && !nested)
         parts.append(QStringLiteral("the tags are not well nested: ") + why);
     return parts.join(QStringLiteral("; "));

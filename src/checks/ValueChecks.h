@@ -99,8 +99,10 @@ struct TagRules
 // Why the value's tags do not match the reference's (a multiset, "<br/>" and
 // "<br />" one tag) or are not well nested; empty when they are fine. Emphasis
 // the value adds, well nested, is no fault; a broken tag is.
+// emphasisLeftOut: set when, with emphasisAlike, all that differs is italics (<i>, <em>)
+// the value leaves out altogether: a script without italics may say it by other means.
 QString tagsMessage(QStringView value, const std::vector<TagAt> &referenceTags, bool referenceNested,
-                    const TagRules &rules = {});
+                    const TagRules &rules = {}, bool *emphasisLeftOut = nullptr);
 // The value's starts of the reference's tags that never close with ">"
 // ("<emSi" of "<emSi</em>"), as the value writes them.
 QStringList brokenTags(QStringView value, const std::vector<TagAt> &referenceTags);

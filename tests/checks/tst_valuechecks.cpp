@@ -366,6 +366,14 @@ void TestValueChecks::tagsAlike_data()
     addCause("Japanese has no italics", t, u"<em>Note</em>"_s, u"<u>注意</u>"_s, u"Japanese (Japan)"_s);
     addCause("Chinese strong for em", t, u"<em>Note</em>"_s, u"<strong>注意</strong>"_s, u"Chinese (PRC)"_s);
     addCause("German has italics", t, u"<i>Note</i>"_s, u"<b>Hinweis</b>"_s, German, u"error"_s, u"<i>"_s);
+    addCause("Hebrew leaves its emphasis out", t, u"<i>Very Carefully:</i> Select this only if sure"_s,
+             u"בזהירות רבה: יש לבחור זאת רק אם בטוח"_s, u"Hebrew (Israel)"_s, u"info"_s, u"no italics"_s);
+    addCause("... but not one of two tags", t, u"<i>Very Carefully:</i> Select this"_s, u"<i>בזהירות רבה: יש לבחור זאת"_s,
+             u"Hebrew (Israel)"_s, u"error"_s, u"</i>"_s);
+    addCause("... nor bold left out", t, u"<b>Tip</b>: Erase it"_s, u"消去してください"_s, u"Japanese (Japan)"_s,
+             u"error"_s, u"<b>"_s);
+    addCause("German leaves its emphasis out", t, u"<i>Note:</i> Select this"_s, u"Hinweis: Das wählen"_s, German,
+             u"error"_s, u"<i>"_s);
     addCause("swapped emphasis still nests", t, u"<i>Note</i>"_s, u"<b>注意</u>"_s, u"Chinese (PRC)"_s, u"error"_s,
              u"not well nested"_s);
     addCause("<br/> and <br />", t, u"Line<br/>two"_s, u"Zeile<br />zwei"_s, German);
