@@ -396,13 +396,14 @@ bool isSeparator(QStringView english)
     return std::none_of(english.begin(), english.end(), [](QChar c) { return c.isLetterOrNumber(); });
 }
 
-// An English label that runs on into the field after it ("Leave By", "Convert to"):
+// An English label that runs on into the field after it ("Leave By", "Convert to"), or
+// into what the program appends ("IM account password for "):
 // a translation may end it with a colon to say the same. Particles that end a verb
 // ("Log in", "Turn on", "Save As") are left out: a button takes no colon.
 bool runsIntoItsField(QStringView english)
 {
     static const QRegularExpression preposition(
-        QStringLiteral("\\b(?:to|by|from|at|with|of|for|into|via|until)$"),
+        QStringLiteral("\\b(?:to|by|from|at|with|of|for|into|via|until)\\s*$"),
         QRegularExpression::CaseInsensitiveOption);
     return preposition.match(english).hasMatch();
 }

@@ -425,6 +425,8 @@ void TestValueChecks::endMarksOfEachLanguage_data()
              u"warning"_s);
     addCause("a colon lost", e, u"Name:"_s, u"Name"_s, German, u"warning"_s);
     addCause("a colon on a label that runs into its field", e, u"Leave By"_s, u"Irten:"_s, u"Basque (Basque)"_s);
+    addCause("... or into what the program appends", e, u"IM account password for "_s,
+             u"Kiirsuhtluskonto parool: "_s, u"Estonian (Estonia)"_s);
     addCause("a colon on a label that does not", e, u"Leave"_s, u"Irten:"_s, u"Basque (Basque)"_s, u"warning"_s);
     addCause("an exclamation added", e, u"Done"_s, u"Fertig!"_s, German, u"warning"_s);
     addCause("a list's last item abbreviated", e, u"week,weeks"_s, u"tydzień,tygodnie,tydz."_s, u"Polish (Poland)"_s);
