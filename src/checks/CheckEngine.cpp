@@ -86,6 +86,7 @@ struct LanguageTraits
     bool finalStop = true;  // false: its UI text takes no final full stop (Thai, Lao, Khmer)
     bool reduplicates = false; // it says words twice on purpose ("luôn luôn", "orang orang", "yavaş yavaş")
     bool wordsTogether = false; // no spaces between its words (Chinese, Japanese, Thai, Lao, Khmer, Myanmar)
+    bool spacedMarks = false;   // a blank before ":", ";", "!" and "?" (French)
     int yearsAhead = 0;     // how far its calendar's years run ahead of ours (Thai's Buddhist era: 543)
 };
 
@@ -105,6 +106,7 @@ LanguageTraits traitsOf(const QString &languageName)
     if (traits.bcp47.isEmpty())
         return traits;
     const QLocale locale(traits.bcp47);
+    traits.spacedMarks = locale.language() == QLocale::French;
     switch (locale.script()) {
     case QLocale::SimplifiedHanScript:
     case QLocale::TraditionalHanScript:
@@ -797,8 +799,11 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
 
     const QStringView text = valueText(value);
     if (!reference.blank) {
-        // A language without spaces between its words needs none where the English joins its words to others.
-        const bool leading = leadingBlanks(text) != reference.leading && !(traits.wordsTogether && leadingBlanks(text).isEmpty());
+        // A language without spaces between its words needs none where the English joins its words to others;
+        // French puts one before a high mark the English starts with (" :").
+        const bool leading = leadingBlanks(text) != reference.leading && !(traits.wordsTogether && leadingBlanks(text).isEmpty())
+            && !(traits.spacedMarks && reference.leading.isEmpty() && !reference.text.isEmpty()
+                 && QStringView(u":;!?").contains(reference.text.front()) && text.trimmed().startsWith(reference.text.front()));
         const bool trailing = trailingBlanks(text) != reference.trailing && !(traits.wordsTogether && trailingBlanks(text).isEmpty());
         if (leading || trailing)
             add(Check::Whitespace,

@@ -203,6 +203,10 @@ void TestValueChecks::checks_data()
                                                   << u"the blanks at the end"_s;
     QTest::newRow("whitespace: German drops them") << u"whitespace"_s << u" in "_s << u"in"_s << German
                                                    << u"the blanks at the start and at the end"_s;
+    QTest::newRow("whitespace: French's blank before a colon") << u"whitespace"_s << u": %s"_s << u" : %s"_s
+                                                                << u"French (France)"_s << QString();
+    QTest::newRow("whitespace: ... not in German") << u"whitespace"_s << u": %s"_s << u" : %s"_s << German
+                                                  << u"the blanks at the start"_s;
 
     QTest::newRow("urls: changed") << u"urls"_s << u"See https://example.com/help."_s
                                    << u"Siehe https://example.com/hilfe."_s << German << u"https://example.com/help"_s;
