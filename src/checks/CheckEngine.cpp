@@ -499,6 +499,13 @@ bool endsAlike(QStringView referenceMark, QStringView referenceText, QStringView
     // The very character the English ends with, which is no end mark in English
     // ("Maps;" as "Χάρτες;").
     const QStringView end = endOfText(text);
+    // The sentence's mark before an aside in brackets that closes the value ("... on
+    // the HP website. (HP acquired ...)"): the aside is set after the sentence.
+    if (!referenceMark.isEmpty() && valueMark.isEmpty() && !end.isEmpty() && (end.back() == u')' || end.back() == u'）')) {
+        const qsizetype open = std::max(end.lastIndexOf(u'('), end.lastIndexOf(u'（'));
+        if (open > 0 && endMark(end.first(open), traits.script) == referenceMark)
+            return true;
+    }
     const QStringView referenceEnd = endOfText(referenceText);
     if (referenceMark.isEmpty() && !end.isEmpty() && !referenceEnd.isEmpty() && end.back() == referenceEnd.back())
         return true;

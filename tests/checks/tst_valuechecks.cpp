@@ -451,6 +451,10 @@ void TestValueChecks::endMarksOfEachLanguage_data()
              u"Chinese (PRC)"_s, u"warning"_s);
     addCause("an ellipsis the translation adds", e, u"Add to Playlist"_s, u"Gehitu erreprodukzio-zerrendari…"_s,
              u"Basque (Basque)"_s);
+    addCause("the mark before an aside that closes the value", e, u"Drivers are on the website (HP bought it)."_s,
+             u"I driver sono sul sito web. (HP l'ha acquisito)"_s, u"Italian (Italy)"_s);
+    addCause("... not when the aside is the sentence's own", e, u"Drivers are on the website (HP bought it)."_s,
+             u"I driver sono sul sito web (HP l'ha acquisito)"_s, u"Italian (Italy)"_s, u"warning"_s);
     addCause("an ellipsis lost", e, u"Import Files…"_s, u"Import plików"_s, u"Polish (Poland)"_s, u"warning"_s);
     addCause("a separator written the language's way", e, u":"_s, u"∶"_s, u"Czech (Czech Republic)"_s);
     addCause("... or as a full stop", e, u":"_s, u"."_s, u"Latvian (Latvia)"_s);
