@@ -917,7 +917,10 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
             // A word the English holds too may be one of its symbols beside the language's
             // own word ("vrednosti i i -i" for "values i and -i").
             const bool symbol = !word.isEmpty() && holdsWholeWord(reference.text, word);
-            if (!word.isEmpty() && !reference.doubledLetters)
+            // A letter's name is short ("كيو" for the Q of "QQ"); "Servidors Servidors" for
+            // "HTTP Key Server" is a word said twice.
+            const bool spelledLetter = reference.doubledLetters && word.size() <= 4 && !symbol;
+            if (!word.isEmpty() && !spelledLetter)
                 addAs(Check::RepeatedWord, traits.reduplicates || symbol ? FindingSeverity::Info : FindingSeverity::Warning,
                     traits.reduplicates ? QStringLiteral("\"%1\" stands twice in a row, which the language may mean").arg(word.toString())
                     : symbol ? QStringLiteral("\"%1\" stands twice in a row, and the reference has it as a word of its own: "

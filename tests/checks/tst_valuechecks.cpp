@@ -484,6 +484,10 @@ void TestValueChecks::wordsSaidTwice_data()
     addCause("Persian onomatopoeia", r, u"Tingling"_s, u"سوزن سوزن"_s, u"Persian (Iran)"_s, u"info"_s);
     addCause("letters spelled out", r, u"QQ account"_s, u"حساب كيو كيو"_s, u"Arabic (Egypt)"_s);
     addCause("letters of a longer name", r, u"Use SSL"_s, u"استخدم إس إس إل"_s, u"Arabic (Egypt)"_s);
+    addCause("... beside a word said twice", r, u"HTTP Key Server"_s, u"Servidors Servidors de claus HTTP"_s,
+             u"Catalan (Catalan)"_s, u"warning"_s, u"\"Servidors\""_s);
+    addCause("... or the name said twice", r, u"The SSH command failed."_s, u"SSH SSH 指令失敗。"_s,
+             u"Chinese (Taiwan)"_s, u"info"_s);
     addCause("German die die", r, u"The ones that"_s, u"die die"_s, German);
     addCause("German Sie sie", r, u"Choose how you open them"_s, u"Wählen Sie, wie Sie sie öffnen"_s, German);
     addCause("the English joins its repeat", r, u"Beep-Beep"_s, u"Piep piep"_s, German);
