@@ -136,6 +136,7 @@ private Q_SLOTS:
     void englishMatching();
     void valueChecks_data();
     void valueChecks();
+    void phraseNamedInTheMessage();
     void wordsCountAsTheAutomaton();
     void demoGermanShowsOneOfEach();
     void importMerges();
@@ -406,6 +407,23 @@ void TestTerms::valueChecks()
             QCOMPARE(finding.severity, finding.check == u"term-forbidden" ? FindingSeverity::Error : FindingSeverity::Warning);
     }
     QCOMPARE(checkIds(checker.check(QStringLiteral("KEY"), english, value)), expected);
+}
+
+// The info of a term that makes one phrase with the next word names the pair as the
+// English writes it, accelerators left out, and stays a warning where any use ends its phrase.
+void TestTerms::phraseNamedInTheMessage()
+{
+    auto terms = std::make_shared<const EnglishTerms>(glossaryOf({QStringLiteral("timer|fr=Minuteur")}),
+                                                      QStringList{QStringLiteral("A"), QStringLiteral("B")},
+                                                      QStringList{QStringLiteral("_Timer Countdown"),
+                                                                  QStringLiteral("Timer countdown, then the timer")});
+    const TermChecker checker(terms, QStringLiteral("fr-FR"));
+    const std::vector<TermFinding> pair = checker.checkRow(0, QStringLiteral("Décompte"));
+    QCOMPARE(pair.size(), size_t(1));
+    QCOMPARE(pair.front().severity, FindingSeverity::Info);
+    QVERIFY2(pair.front().message.contains(QStringLiteral("\"Timer Countdown\"")), qPrintable(pair.front().message));
+    const std::vector<TermFinding> twice = checker.checkRow(1, QStringLiteral("Décompte, puis le décompte"));
+    QCOMPARE(checkIds(twice), QStringLiteral("term"));
 }
 
 // A value's words compared with a term's count what the automaton over the word text
