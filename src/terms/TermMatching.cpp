@@ -175,6 +175,32 @@ void TextWords::read(QStringView text)
     qsizetype start = 0;
     std::uint64_t keptHash = HashBasis;
     std::uint64_t foldedHash = HashBasis;
+    // Most UI text is ASCII without placeholders, markup, entities or accelerators: its
+    // words are its runs of letters and digits, read in one tight loop.
+    const bool plain = std::all_of(text.begin(), text.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return u < 0x80 && u != u'%' && u != u'\\' && u != u'{' && u != u'<' && u != u'_' && u != u'&';
+    });
+    if (plain) {
+        for (const QChar c : text) {
+            const char16_t u = c.unicode();
+            if ((u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z')) {
+                const char16_t f = u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u;
+                kept[length] = u;
+                folded[length] = f;
+                ++length;
+                keptHash = (keptHash ^ u) * HashPrime;
+                foldedHash = (foldedHash ^ f) * HashPrime;
+            } else if (length > start) {
+                m_words.push_back({start, length - start, foldedHash, keptHash});
+                start = length;
+                keptHash = foldedHash = HashBasis;
+            }
+        }
+        if (length > start)
+            m_words.push_back({start, length - start, foldedHash, keptHash});
+        return;
+    }
     forEachWordTextChar(text, false, [&](QChar c) {
         if (c == u' ') {
             if (length > start)

@@ -436,6 +436,7 @@ void TestTerms::wordsCountAsTheAutomaton()
                             QStringLiteral("<b>Device</b> list&amp;device list, device-list"),
                             QStringLiteral("ÄPFEL und Äpfel, l'instantané"),
                             QStringLiteral("  spaces   between  words  "),
+                            QStringLiteral("Device: the DEVICE-list, device list. File 2 files"),
                             QString()};
     const QStringList phrases{QStringLiteral("file"), QStringLiteral("a a"), QStringLiteral("device"), QStringLiteral("device list"),
                               QStringLiteral("äpfel"), QStringLiteral("Äpfel"), QStringLiteral("instantané"), QStringLiteral("between words"),
