@@ -231,6 +231,25 @@ int qualifyingUses(QStringView english, const TermConcept &entry, QString &examp
             words.insert(QString::fromLatin1(word));
         return words;
     }();
+    // A command's verb before its object ("Reboot Device", "Save Changes") is no
+    // qualifier; before its particle ("Zoom Out", "Log off") it makes one phrase.
+    static const QSet<QString> verbs = [] {
+        QSet<QString> words;
+        for (const char *word : {"add", "apply", "browse", "cancel", "change", "check", "choose", "clear", "close",
+                                 "configure", "connect", "continue", "copy", "create", "delete", "disable",
+                                 "disconnect", "download", "edit", "eject", "enable", "enter", "erase", "export",
+                                 "find", "format", "get", "hide", "import", "insert", "install", "keep", "load", "lock",
+                                 "log", "mark", "merge", "mount", "move", "open", "paste", "pause", "play", "print",
+                                 "quit", "reboot", "redo", "refresh", "reload", "remove", "rename", "replace", "reset",
+                                 "restart", "restore", "resume", "retry", "revert", "rotate", "run", "save", "scan",
+                                 "search", "select", "send", "set", "share", "show", "sign", "skip", "sort", "start",
+                                 "stop", "switch", "sync", "turn", "undo", "uninstall", "unlock", "unmount", "update",
+                                 "upload", "use", "view", "zoom"})
+            words.insert(QString::fromLatin1(word));
+        return words;
+    }();
+    static const QSet<QString> particles{QStringLiteral("out"), QStringLiteral("up"), QStringLiteral("down"),
+                                         QStringLiteral("off"), QStringLiteral("back"), QStringLiteral("away")};
     // The English's words, accelerators' marks left out, each with whether only blanks
     // part it from the next.
     struct Word
@@ -281,7 +300,8 @@ int qualifyingUses(QStringView english, const TermConcept &entry, QString &examp
             const Word &last = englishWords[at + k - 1];
             const Word &next = englishWords[at + k];
             if (!last.blanksAfter || phraseEnds.contains(next.folded)
-                || std::all_of(next.text.begin(), next.text.end(), [](QChar c) { return c.isDigit(); }))
+                || std::all_of(next.text.begin(), next.text.end(), [](QChar c) { return c.isDigit(); })
+                || (verbs.contains(last.folded) && !particles.contains(next.folded)))
                 continue;
             ++uses;
             if (example.isEmpty()) {
