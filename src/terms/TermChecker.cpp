@@ -134,18 +134,19 @@ QStringList wordsOf(const QString &wordText)
 // longer word (the word or its stem, four letters at least, or a word of three at its
 // end), and the words of a term
 // of several words may stand in any order. Only ever clears a finding.
-int looseCount(const QStringList &valueWords, const QString &termWords, const QString &termStems, bool compound)
+// A vowel that changes with the ending ("obrót", "obrotu"; "Zug", "Züge"): the Latin,
+// Greek and Cyrillic letters' accents are left out when a form is compared.
+QString withoutAccents(const QString &text)
 {
-    // A vowel that changes with the ending ("obrót", "obrotu"; "Zug", "Züge"): the
-    // Latin, Greek and Cyrillic letters' accents are left out when a form is compared.
-    const auto withoutAccents = [](const QString &text) {
-        QString plain = text.normalized(QString::NormalizationForm_D);
-        plain.removeIf([](QChar c) { return c.unicode() >= 0x0300 && c.unicode() <= 0x036F; });
-        return plain;
-    };
-    QStringList plainValues;
-    for (const QString &value : valueWords)
-        plainValues.append(withoutAccents(value));
+    QString plain = text.normalized(QString::NormalizationForm_D);
+    plain.removeIf([](QChar c) { return c.unicode() >= 0x0300 && c.unicode() <= 0x036F; });
+    return plain;
+}
+
+// plainValues: valueWords without their accents.
+int looseCount(const QStringList &valueWords, const QStringList &plainValues, const QString &termWords,
+               const QString &termStems, bool compound)
+{
     const QStringList words = wordsOf(termWords);
     const QStringList stems = wordsOf(termStems);
     // The short words of a term of several ("del", "of") may change with the order.
@@ -567,6 +568,7 @@ std::vector<TermFinding> TermChecker::findings(const QString &key, std::span<con
     };
     QString stemmed; // the value's stems, made once when a finding may be cleared
     QStringList looseWords; // the value's folded words, made once when a finding may be cleared
+    QStringList plainWords; // and without their accents
     QString keptWords;      // the value's words as they are, for the names not to translate
     for (const TermHit &hit : hits) {
         const TermConcept &entry = concepts[size_t(hit.entry)];
@@ -609,10 +611,13 @@ std::vector<TermFinding> TermChecker::findings(const QString &key, std::span<con
         if (looseWords.isEmpty())
             looseWords = wordsOf(wordText(text, true));
         if (!m_substring && said < hit.count) {
+            if (plainWords.isEmpty())
+                for (const QString &word : looseWords)
+                    plainWords.append(withoutAccents(word));
             int loose = 0;
             for (qsizetype t = 0; t < approved.size(); ++t)
-                loose += looseCount(looseWords, wordText(approved[t], true), approvedStems(hit.entry).value(t),
-                                    m_compounds);
+                loose += looseCount(looseWords, plainWords, wordText(approved[t], true),
+                                    approvedStems(hit.entry).value(t), m_compounds);
             said = std::max(said, loose);
         }
         if (said >= hit.count || keptAsLiteral(wordsOf(wordText(english, true)), looseWords, entry))

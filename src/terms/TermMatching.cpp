@@ -175,6 +175,20 @@ void TextWords::read(QStringView text)
     qsizetype start = 0;
     std::uint64_t keptHash = HashBasis;
     std::uint64_t foldedHash = HashBasis;
+    const auto put = [&](QChar c) {
+        const char16_t f = detail::foldedChar(c).unicode();
+        kept[length] = c.unicode();
+        folded[length] = f;
+        ++length;
+        keptHash = (keptHash ^ c.unicode()) * HashPrime;
+        foldedHash = (foldedHash ^ f) * HashPrime;
+    };
+    const auto endWord = [&] {
+        if (length > start)
+            m_words.push_back({start, length - start, foldedHash, keptHash});
+        start = length;
+        keptHash = foldedHash = HashBasis;
+    };
     // Most UI text is ASCII without placeholders, markup, entities or accelerators: its
     // words are its runs of letters and digits, read in one tight loop.
     const bool plain = std::all_of(text.begin(), text.end(), [](QChar c) {
@@ -183,38 +197,19 @@ void TextWords::read(QStringView text)
     });
     if (plain) {
         for (const QChar c : text) {
-            const char16_t u = c.unicode();
-            if ((u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z')) {
-                const char16_t f = u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u;
-                kept[length] = u;
-                folded[length] = f;
-                ++length;
-                keptHash = (keptHash ^ u) * HashPrime;
-                foldedHash = (foldedHash ^ f) * HashPrime;
-            } else if (length > start) {
-                m_words.push_back({start, length - start, foldedHash, keptHash});
-                start = length;
-                keptHash = foldedHash = HashBasis;
-            }
+            if (detail::isWordChar(c))
+                put(c);
+            else
+                endWord();
         }
-        if (length > start)
-            m_words.push_back({start, length - start, foldedHash, keptHash});
+        endWord();
         return;
     }
     forEachWordTextChar(text, false, [&](QChar c) {
-        if (c == u' ') {
-            if (length > start)
-                m_words.push_back({start, length - start, foldedHash, keptHash});
-            start = length;
-            keptHash = foldedHash = HashBasis;
-            return;
-        }
-        const char16_t f = detail::foldedChar(c).unicode();
-        kept[length] = c.unicode();
-        folded[length] = f;
-        ++length;
-        keptHash = (keptHash ^ c.unicode()) * HashPrime;
-        foldedHash = (foldedHash ^ f) * HashPrime;
+        if (c == u' ')
+            endWord();
+        else
+            put(c);
     });
 }
 
