@@ -180,10 +180,22 @@ QStringView endOfText(QStringView text)
     const qsizetype n = t.size();
     if (n >= 4 && t[n - 1] == u')' && t[n - 4] == u'(' && (t[n - 3] == u'&' || t[n - 3] == u'_'))
         t = trimProfileSpace(t.first(n - 4));
-    // Emoji after the sentence's mark ("today! 🎉"), with their joiners and variation selectors.
+    // Emoji after the sentence's mark ("today! 🎉"), with their joiners and variation selectors,
+    // and the files' escapes of line breaks and tabs ("Done.\n"), which the placeholder
+    // check compares: the mark before them ends the text.
     for (;;) {
         if (t.isEmpty())
             return t;
+        if (const qsizetype size = t.size();
+            size >= 2 && t[size - 2] == u'\\' && QStringView(u"ntr").contains(t[size - 1])) {
+            qsizetype backslashes = 1;
+            while (backslashes < size - 1 && t[size - 2 - backslashes] == u'\\')
+                ++backslashes;
+            if (backslashes % 2 == 1) {
+                t = trimProfileSpace(t.first(size - 2));
+                continue;
+            }
+        }
         const bool pair = t.size() >= 2 && t.back().isLowSurrogate() && t[t.size() - 2].isHighSurrogate();
         const char32_t last = pair ? QChar::surrogateToUcs4(t[t.size() - 2], t.back()) : t.back().unicode();
         if (QChar::category(last) != QChar::Symbol_Other && last != 0x200D && last != 0xFE0F)
@@ -615,7 +627,9 @@ bool placeholdersLabelled(QStringView original)
                 if (joined.startsWith(u','))
                     joined = joined.sliced(1).trimmed();
                 const bool listItems = joined == u"and" || joined == u"or";
-                record = punctuated || nameAndNumber || listItems;
+                // The two ends of a range ("%u-%u", "%d ~ %d") keep their order in any language.
+                const bool range = joined == u"-" || joined == u"~";
+                record = punctuated || nameAndNumber || listItems || range;
             }
             previousEnd = m.capturedEnd();
             ++fields;
@@ -627,6 +641,7 @@ bool placeholdersLabelled(QStringView original)
     qsizetype start = 0;
     bool lineStart = true;
     bool labelBefore = false; // the part before is words that an opening bracket ends ("mode [%s]")
+    bool sentenceBefore = false; // the part before ended a sentence ("… interface. %s")
     for (qsizetype i = 0; i <= text.size(); ++i) {
         const bool newline = i + 1 < text.size() && text[i] == u'\\' && text[i + 1] == u'n';
         const bool sentenceEnd = i + 1 < text.size() && text[i] == u'.' && text[i + 1] == u' ';
@@ -634,9 +649,12 @@ bool placeholdersLabelled(QStringView original)
             continue;
         const QStringView part = text.sliced(start, i - start);
         const qsizetype placeholders = unnumberedPlaceholders(part).size();
-        const bool line = lineStart && (newline || i == text.size());
+        // A placeholder alone on a line, or alone as the last sentence (what the program appends,
+        // such as an error's own message), keeps its place.
+        const bool line = (lineStart || sentenceBefore) && (newline || i == text.size());
         if (placeholders > 1 || (placeholders == 1 && !holdsLetters(part) && !line && !labelBefore))
             return false;
+        sentenceBefore = sentenceEnd;
         labelBefore = placeholders == 0 && holdsLetters(part) && i < text.size() && (text[i] == u'(' || text[i] == u'[');
         lineStart = newline;
         start = i + (newline ? 2 : 1);
@@ -893,10 +911,22 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
             const QString list = missing.join(QStringLiteral(" and "));
             if (missing.isEmpty()) {
             } else if (!difference.added.isEmpty()) {
-                add(Check::Numbers,
-                    QStringLiteral("the reference's %1 %2 changed to %3 in the value")
+                // A text that is a number and nothing else ("7") is a setting each language
+                // makes its own (a label's width in letters), not a number the text says.
+                const auto numberAlone = [](QStringView t) {
+                    t = trimProfileSpace(t);
+                    return !t.isEmpty() && std::all_of(t.begin(), t.end(), [](QChar c) {
+                        return (c >= u'0' && c <= u'9') || c == u'.' || c == u',';
+                    });
+                };
+                const bool setting = numberAlone(reference.text) && numberAlone(text);
+                addAs(Check::Numbers, setting ? FindingSeverity::Info : checkInfo(Check::Numbers).severity,
+                    QStringLiteral("the reference's %1 %2 changed to %3 in the value%4")
                         .arg(list, missing.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"),
-                             difference.added.join(QStringLiteral(" and "))));
+                             difference.added.join(QStringLiteral(" and ")),
+                             setting ? QStringLiteral(": a text that is a number alone may be a setting each "
+                                                      "language makes its own")
+                                     : QString()));
             } else {
                 // "1 year" as a singular noun, "2 weeks" as a dual: the form may say the number;
                 // "Base-10" as "decimal", "7 days" as "a week": a word may.

@@ -48,7 +48,8 @@ const std::vector<CheckInfo> &allChecks()
         {Check::Numbers, QStringLiteral("numbers"), FindingSeverity::Warning,
          QStringLiteral("a number of the reference is not in the value, in digits (native ones count) or as a word of "
                         "the language (or a word made from one), or a span of time said by the unit's own form (\"a week\" for "
-                        "\"7 days\"), or is changed; a lost 1 or 2, or a \"Base-10\" that a word may say, an info")},
+                        "\"7 days\"), or is changed; a lost 1 or 2, or a \"Base-10\" that a word may say, or a text that is a "
+                        "number alone (a setting each language makes its own) changed, an info")},
         {Check::RepeatedWord, QStringLiteral("repeated-word"), FindingSeverity::Warning,
          QStringLiteral("the same word twice in a row, where the reference repeats none; an info in languages that "
                         "repeat words on purpose, or where the reference has the word too")},
@@ -66,7 +67,8 @@ const std::vector<CheckInfo> &allChecks()
         {Check::Unchanged, QStringLiteral("unchanged"), FindingSeverity::Info, QStringLiteral("the value equals the reference")},
         {Check::Inconsistent, QStringLiteral("inconsistent"), FindingSeverity::Info,
          QStringLiteral("one reference text translated in two or more ways, both named; not two forms of one word, "
-                        "nor one wording with its accelerator on another letter or with other marks of text direction")},
+                        "nor one wording with its accelerator on another letter, with other marks of text direction or with its "
+                        "first letter in the other case")},
         {Check::Spelling, QStringLiteral("spelling"), FindingSeverity::Info,
          QStringLiteral("words the language's Hunspell dictionary does not know (not run unless named)"), false},
         {Check::Term, QStringLiteral("term"), FindingSeverity::Warning,
@@ -80,7 +82,7 @@ const std::vector<CheckInfo> &allChecks()
         {Check::SourcePlaceholders, QStringLiteral("source-placeholders"), FindingSeverity::Info,
          QStringLiteral("an English text with two or more unnumbered printf placeholders, which translators cannot "
                         "reorder, unless each has a label, a sentence or a line of its own, or they are a measure or the "
-                        "fields of a record set apart by punctuation or the items of a list")},
+                        "fields of a record set apart by punctuation, the items of a list or the ends of a range")},
         {Check::SourceWidespread, QStringLiteral("source-widespread"), FindingSeverity::Info,
          QStringLiteral("an English text whose translations fail one check in about a quarter of the languages "
                         "(three at least)")},

@@ -782,6 +782,12 @@ int acceleratorMarks(QStringView text, QChar sign)
 
 bool formsOfOneWording(QStringView a, QStringView b)
 {
+    // The first letter's case alone: one stands inside a sentence, the other starts one or
+    // is a label ("ścieżka do obiektu", "Ścieżka do obiektu"), as the places the English
+    // serves ask. A title's capitals on other words ("Novo Temporizador") are a wording.
+    if (!a.isEmpty() && a.size() == b.size() && a[0] != b[0] && a[0].toCaseFolded() == b[0].toCaseFolded()
+        && a.sliced(1) == b.sliced(1))
+        return true;
     // Marks that only set the direction of bidirectional text (U+200F RIGHT-TO-LEFT MARK
     // before a placeholder) are not seen: with or without them, one wording.
     const auto isDirectionMark = [](QChar c) {

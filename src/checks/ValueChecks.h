@@ -115,8 +115,8 @@ bool tagsNested(const std::vector<TagAt> &tags, QString *why = nullptr);
 // plural), not two wordings. Also one that holds the other at its start or end
 // ("重設" and "重設計時器", "Cerca" and "Ricerca"), and two that differ only in the
 // vowel signs Arabic and Hebrew may leave out, or only in the letter their accelerator
-// marks ("_Pretraga", "P_retraga"), or only in marks of text direction (U+200F). Letter
-// case counts.
+// marks ("_Pretraga", "P_retraga"), or only in marks of text direction (U+200F), or only
+// in the first letter's case ("ścieżka", "Ścieżka": a text inside a sentence and a label).
 bool formsOfOneWording(QStringView a, QStringView b);
 // True when two translations of one English word are each one word made from one
 // root: the noun and the verb of a word the English uses as both ("Search").

@@ -328,6 +328,10 @@ void TestValueChecks::numbersInWords_data()
     addCause("another day", n, u"Since 1/22/2016"_s, u"Seit 23.1.2016"_s, German, u"warning"_s, u"changed"_s);
     addCause("digits grouped into another number", n, u"Pages 1, 2"_s, u"Seiten 1,3"_s, German, u"warning"_s,
              u"changed"_s);
+    addCause("a number alone is the language's setting", n, u"7"_s, u"8"_s, u"Icelandic (Iceland)"_s, u"info"_s,
+             u"a setting"_s);
+    addCause("... but not inside a text", n, u"Width: 7"_s, u"Breidd: 8"_s, u"Icelandic (Iceland)"_s, u"warning"_s,
+             u"changed to 8 in the value"_s);
 }
 
 void TestValueChecks::urlsEndAtMarkup_data()
@@ -472,6 +476,9 @@ void TestValueChecks::endMarksOfEachLanguage_data()
     addCause("a Korean phrase without the stop", e, u"Current clock panel."_s, u"현재 시계 패널"_s,
              u"Korean (Korea)"_s, u"warning"_s);
     addCause("a danda outside Devanagari", e, u"Saved."_s, u"Gespeichert।"_s, German, u"warning"_s);
+    addCause("the mark before a tab the placeholders check reports", e, u"Save it."_s, u"Speichern.\\t"_s, German);
+    addCause("a mark lost before a line break", e, u"Only one window.\\n"_s, u"Nur ein Fenster\\n"_s, German,
+             u"warning"_s, u"\".\""_s);
 }
 
 void TestValueChecks::wordsSaidTwice_data()
@@ -615,6 +622,10 @@ void TestValueChecks::labelledSourcePlaceholders_data()
     QTest::newRow("a width and its height") << u"%s x %s pixel"_s << false;
     QTest::newRow("... with their zoom") << u"%i × %i pixel  %s    %i%%"_s << false;
     QTest::newRow("a field joined by words") << u"Saving page %d out of %d"_s << true;
+    QTest::newRow("the ends of a range") << u"Copyright © %u-%u – A. Name"_s << false;
+    QTest::newRow("a range and its total") << u"Showing %i - %i of %i matches"_s << true;
+    QTest::newRow("the program's message as the last sentence") << u"Couldn’t load the “%s” interface. %s"_s
+                                                                << false;
 }
 
 void TestValueChecks::labelledSourcePlaceholders()
@@ -642,7 +653,7 @@ void TestValueChecks::formsOfOneWording_data()
                                               << true;
     QTest::newRow("two words") << u"Počisti"_s << u"Ponastavi"_s << false;
     QTest::newRow("two prepositions") << u"Dodaj u OpenStreetMap"_s << u"Dodaj na OpenStreetMap"_s << false;
-    QTest::newRow("letter case") << u"Hledat kontakty"_s << u"hledat kontakty"_s << false;
+    QTest::newRow("the first letter's case") << u"Hledat kontakty"_s << u"hledat kontakty"_s << true;
     QTest::newRow("one made longer") << u"重設"_s << u"重設計時器"_s << true;
     QTest::newRow("one made longer in front") << u"Cerca"_s << u"Ricerca"_s << true;
     QTest::newRow("vowel signs left out") << u"مُؤقِّت جديد"_s << u"مؤقِّت جديد"_s << true;
@@ -663,6 +674,8 @@ void TestValueChecks::formsOfOneWording_data()
     QTest::newRow("... with an ampersand") << u"&Datei öffnen"_s << u"Datei ö&ffnen"_s << true;
     QTest::newRow("... in parentheses at the end") << u"設定(&S)"_s << u"設定(&T)"_s << true;
     QTest::newRow("an accelerator left out") << u"_Pretraga"_s << u"Pretraga"_s << false;
+    QTest::newRow("... in Polish") << u"ścieżka do obiektu"_s << u"Ścieżka do obiektu"_s << true;
+    QTest::newRow("a title's capitals") << u"Novo Temporizador"_s << u"Novo temporizador"_s << false;
     QTest::newRow("an ampersand of the text") << u"Tom && Jerry"_s << u"Tom &Jerry"_s << false;
 }
 
