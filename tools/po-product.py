@@ -16,7 +16,9 @@ msgid_plural) in languages of two forms; with one form, that form against
 msgid_plural; with more, the forms do not pair with the English's and the
 message is left out. A singular whose English is the plural's, or lacks the
 plural's placeholders ("One result found"), is left out in every language: it is
-gettext's form for a count, which a product of INI files does not have. Line breaks become the files' \\n escape.
+gettext's form for a count, which a product of INI files does not have; so is, in one language, a
+singular that says its number in words ("שעה אחת" for "%d hour") where that language's singular
+serves the number one alone. Line breaks become the files' \\n escape.
 
 The product's own text stays in OUT_DIR, outside the project: only figures from
 checking it are kept (bench/README.md).
@@ -112,6 +114,8 @@ def main():
             forms = int(store.getheaderplural()[0] or 2)
         except ValueError:
             forms = 2
+        # Whether the singular form serves the number one alone ("n != 1"), not 21 or 0 too.
+        one_alone = re.sub(r"[\s()]", "", store.getheaderplural()[1] or "") == "n!=1"
         for unit in store.units:
             if not wanted(unit):
                 continue
@@ -130,6 +134,10 @@ def main():
                                                     or placeholders(str(sources[0])) != placeholders(str(sources[1]))):
                     continue
                 target = targets[min(i, len(targets) - 1) if forms == 2 else -1] if translated else ""
+                # Where the singular serves one alone, it may say "one hour" for "%d hour": gettext's
+                # form for that count, which an INI file's text for any count cannot be.
+                if unit.hasplural() and i == 0 and one_alone and placeholders(target) != placeholders(str(source)):
+                    target = ""
                 lines.append((key, escaped(target or "")))
         write_ini(os.path.join(out, "language", display + ".ini"), lines)
     index = "[languages]\r\n0x0409=" + MASTER + "\r\n" + "".join(
