@@ -24,7 +24,18 @@ import shutil
 import sys
 
 MASTER = "English (United States)"
-TAG = re.compile(r"</?[A-Za-z][A-Za-z0-9]*(\s[^<>]*)?/?>")
+TAG = re.compile(r"</?([A-Za-z][A-Za-z0-9]*)(\s[^<>]*)?/?>")
+# What the tags check reads as markup: a tag closed, empty or with attributes, or HTML's;
+# "<channel>" in "/JOIN <channel>" is a word in brackets, which a language translates.
+HTML_NAMES = {"a", "b", "i", "u", "s", "br", "p", "span", "strong", "em", "font", "div", "img", "hr", "li", "ul", "ol",
+              "sup", "sub", "small", "big", "code", "tt", "pre", "h1", "h2", "h3", "h4", "table", "tr", "td", "th",
+              "center", "strike", "nobr", "kbd", "mark", "q", "link", "html", "body", "head", "title", "wbr"}
+
+
+def markup(text):
+    return [m for m in TAG.finditer(text)
+            if m.group().startswith("</") or m.group().endswith("/>") or m.group(2)
+            or m.group(1).lower() in HTML_NAMES]
 LINK = re.compile(r"(https?://|www\.)")
 NUMBER = re.compile(r"(?<![%\\\d])\d")
 
@@ -62,16 +73,16 @@ def change_digit(english, value):
 
 
 def drop_tag(english, value):
-    tags = list(TAG.finditer(value))
-    if not tags or not TAG.search(english):
+    tags = markup(value)
+    if not tags or not markup(english):
         return None
     last = tags[-1]
     return value[:last.start()] + value[last.end():]
 
 
 def break_tag(english, value):
-    tags = list(TAG.finditer(value))
-    if not tags or not TAG.search(english):
+    tags = markup(value)
+    if not tags or not markup(english):
         return None
     first = tags[0]
     return value[:first.end() - 1] + value[first.end():]

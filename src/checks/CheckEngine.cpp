@@ -417,7 +417,7 @@ bool isSeparator(QStringView english)
 bool runsIntoItsField(QStringView english)
 {
     static const QRegularExpression preposition(
-        QStringLiteral("\\b(?:to|by|from|at|with|of|for|into|via|until)\\s*$"),
+        QStringLiteral("\\b(?:to|by|from|at|with|of|for|into|via|until|as)\\s*$"),
         QRegularExpression::CaseInsensitiveOption);
     return preposition.match(english).hasMatch();
 }
@@ -627,8 +627,11 @@ bool placeholdersLabelled(QStringView original)
                 if (joined.startsWith(u','))
                     joined = joined.sliced(1).trimmed();
                 const bool listItems = joined == u"and" || joined == u"or";
-                // The two ends of a range ("%u-%u", "%d ~ %d") keep their order in any language.
-                const bool range = joined == u"-" || joined == u"~";
+                // The two ends of a range ("%u-%u", "%d ~ %d", "0x%lX - 0x%lX") keep their order
+                // in any language.
+                if (joined.endsWith(u"0x"))
+                    joined.chop(2);
+                const bool range = joined.trimmed() == u"-" || joined.trimmed() == u"~";
                 record = punctuated || nameAndNumber || listItems || range;
             }
             previousEnd = m.capturedEnd();
@@ -695,7 +698,7 @@ bool isBlankValue(QStringView value)
 QString placeholderMessage(QStringView value, QStringView reference, int attributeIndex)
 {
     const PlaceholderRule rule = placeholderRuleFor(idOfIndex(attributeIndex));
-    return countsMessage(countPlaceholders(value, rule), countPlaceholders(reference, rule));
+    return countsMessage(countPlaceholders(value, rule), countPlaceholders(reference, rule), value, reference);
 }
 
 QString markedErrorText(int untranslatedWithPlaceholders, int checkErrors)

@@ -114,8 +114,25 @@ int takeOutPercentSigns(QString &text, bool numberedPlaceholders)
 
 } // namespace
 
-QString countsMessage(const PlaceholderCounts &value, const PlaceholderCounts &reference)
+QString countsMessage(const PlaceholderCounts &value, const PlaceholderCounts &reference, QStringView valueText,
+                      QStringView referenceText)
 {
+    // The rule reads a percent sign and the character after it; printf's flags, width and
+    // precision ("%0.2f", "%-10s", "%.1f") make that a piece of a longer conversion. A blank
+    // after the sign is left alone: "% s" is more often a "%s" broken than printf's flag.
+    static const QRegularExpression conversion(
+        QStringLiteral("%[-+#0]*[0-9]*(?:\\.[0-9]+)?(?:hh|h|ll|l|L|z|j|t)?[diouxXeEfFgGaAcsp]"));
+    const auto named = [&](const QString &name) {
+        if (name.size() != 2 || name[0] != u'%' || !QStringView(u"-+#0123456789.").contains(name[1]))
+            return name;
+        for (const QStringView text : {referenceText, valueText})
+            for (QRegularExpressionMatchIterator it = conversion.globalMatch(text); it.hasNext();) {
+                const QRegularExpressionMatch m = it.next();
+                if (m.capturedView().startsWith(name) && m.capturedLength() > 2)
+                    return QStringLiteral("%1 (of \"%2\")").arg(name, m.capturedView());
+            }
+        return name;
+    };
     std::set<QString> names;
     for (const auto &[name, count] : value)
         names.insert(name);
@@ -127,7 +144,7 @@ QString countsMessage(const PlaceholderCounts &value, const PlaceholderCounts &r
         const int inReference = countOf(reference, name);
         if (inValue != inReference)
             parts.append(QStringLiteral("%1: the reference has it %2, the value %3")
-                             .arg(name, timesText(inReference), timesText(inValue)));
+                             .arg(named(name), timesText(inReference), timesText(inValue)));
     }
     return parts.join(QStringLiteral("; "));
 }
@@ -158,21 +175,31 @@ QString dateFormatFields(QStringView text)
         default: return u"?";
         }
     };
-    QString fields;
-    bool strftimeOnly = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] != u'%')
-            continue;
+    // Where each conversion starts, after its flags and modifier.
+    const auto conversionAt = [text](qsizetype i) {
         qsizetype at = i + 1;
         while (at < text.size() && QStringView(u"-_0^#").contains(text[at]))
             ++at;
         if (at < text.size() && (text[at] == u'E' || text[at] == u'O'))
             ++at;
+        return at;
+    };
+    // A text with a month's name, a minute or a year is a date or a time, whose "%lu" is
+    // the hour and a letter ("%lu%M", Dutch "3u45"); elsewhere "%ld" is printf's long.
+    bool clock = false;
+    for (qsizetype i = text.indexOf(u'%'); i >= 0 && !clock; i = text.indexOf(u'%', i + 1))
+        if (const qsizetype at = conversionAt(i); at < text.size())
+            clock = QStringView(u"BHMSYjkZ").contains(text[at]);
+    QString fields;
+    bool strftimeOnly = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'%')
+            continue;
+        const qsizetype at = conversionAt(i);
         if (at >= text.size())
             return {};
         const QChar conversion = text[at];
-        // "%ld" is printf's long, not an hour followed by a letter.
-        if (conversion == u'l' && at + 1 < text.size() && text[at + 1].isLetter())
+        if (conversion == u'l' && at + 1 < text.size() && text[at + 1].isLetter() && !clock)
             return {};
         const QStringView shown = fieldsOf(conversion);
         if (shown == u"?")
@@ -245,7 +272,7 @@ bool holdsNumberedPlaceholder(const PlaceholderCounts &counts)
 PlaceholderFault placeholderFault(QStringView text, const PlaceholderCounts &counts, QStringView referenceText,
                                   const PlaceholderCounts &referenceCounts, PlaceholderRule rule)
 {
-    const QString plain = countsMessage(counts, referenceCounts);
+    const QString plain = countsMessage(counts, referenceCounts, text, referenceText);
     if (rule != PlaceholderRule::Percent)
         return {FindingSeverity::Error, plain};
     if (const auto read = text.contains(u"%I") || text.contains(u'$') || text.contains(u"%-") || text.contains(u"%0")

@@ -13,8 +13,10 @@
 // comparison whatever this says.
 namespace Glossa {
 
-// "%d: the reference has it once, the value never" for each placeholder whose counts differ.
-QString countsMessage(const PlaceholderCounts &value, const PlaceholderCounts &reference);
+// "%d: the reference has it once, the value never" for each placeholder whose counts differ;
+// given the texts, a name that begins a longer printf conversion says which ("%0 (of \"%0.2f\")").
+QString countsMessage(const PlaceholderCounts &value, const PlaceholderCounts &reference,
+                      QStringView valueText = {}, QStringView referenceText = {});
 
 struct PlaceholderFault
 {

@@ -150,6 +150,8 @@ bool isGrammaticalRepeat(QStringView word, QStringView languageName)
         {u"French", {u"vous", u"nous"}},
         {u"German", {u"die", u"der", u"das", u"sie"}},
         {u"Dutch", {u"dat", u"die"}},
+        // The linking article before a noun that has its own ("të të dhënave").
+        {u"Albanian", {u"të"}},
         {u"English", {u"that", u"had"}},
     };
     for (const Exception &e : exceptions) {
@@ -562,6 +564,12 @@ bool isEmphasis(QStringView name)
     return false;
 }
 
+// Markup that sets the size of the text it holds (Pango's <big> and <small>).
+bool isSize(QStringView name)
+{
+    return name.compare(u"big", Qt::CaseInsensitive) == 0 || name.compare(u"small", Qt::CaseInsensitive) == 0;
+}
+
 // What makes two tags the same tag: the name in any letter case, blanks in
 // the attributes collapsed, and an empty element with or without its slash
 // ("<br>", "<br/>" and "<br />" are one). With emphasisAlike, every emphasis
@@ -656,7 +664,7 @@ QString tagsMessage(QStringView value, const std::vector<TagAt> &referenceTags, 
         QString text; // as the reference writes it, or else the value
         int reference = 0;
         int value = 0;
-        bool emphasis = false;
+        bool addedMayStand = false; // emphasis or a size, which a translation may add
         bool link = false;
         bool italic = true; // every tag of the reference's under this key is <i> or <em>
     };
@@ -673,7 +681,7 @@ QString tagsMessage(QStringView value, const std::vector<TagAt> &referenceTags, 
         Count &count = counts[tagKey(tag, rules.emphasisAlike)];
         if (count.text.isEmpty())
             count.text = tag.text.toString();
-        count.emphasis = isEmphasis(tag.name);
+        count.addedMayStand = isEmphasis(tag.name) || isSize(tag.name);
         count.link = tag.name.compare(u"a", Qt::CaseInsensitive) == 0;
         ++count.value;
     }
@@ -683,8 +691,8 @@ QString tagsMessage(QStringView value, const std::vector<TagAt> &referenceTags, 
     for (const auto &[key, count] : counts) {
         if (count.reference == count.value)
             continue;
-        // Emphasis the translation adds, well formed, is its own choice.
-        if (count.emphasis && count.value > count.reference && nested && !anyBroken)
+        // Emphasis or a size the translation adds, well formed, is its own choice.
+        if (count.addedMayStand && count.value > count.reference && nested && !anyBroken)
             continue;
         // A link the urls check reports is one fault, not two.
         if (rules.linkReported && (key == u"</a>" || key == u"<a>" || key.startsWith(u"<a ")))

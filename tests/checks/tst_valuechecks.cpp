@@ -387,6 +387,8 @@ void TestValueChecks::tagsAlike_data()
     addCause("<br/> and <br />", t, u"Line<br/>two"_s, u"Zeile<br />zwei"_s, German);
     addCause("<br> and <BR/>", t, u"Line<br>two"_s, u"Zeile<BR/>zwei"_s, German);
     addCause("emphasis added", t, u"Save the file now"_s, u"Datei <b>jetzt</b> speichern"_s, German);
+    addCause("a size added", t, u"<b>Edited.</b>"_s, u"<big><b>Bearbeitet.</b></big>"_s, German);
+    addCause("... left open", t, u"<b>Edited.</b>"_s, u"<big><b>Bearbeitet.</b>"_s, German, u"error"_s);
     addCause("emphasis added, left open", t, u"Save <i>now</i>"_s, u"<b>Jetzt <i>speichern</i>"_s, German,
              u"error"_s, u"<b>"_s);
     addCause("a broken tag", t, u"<em>Yes</em>"_s, u"<emSi</em>"_s, u"Italian (Italy)"_s, u"error"_s,
@@ -433,6 +435,7 @@ void TestValueChecks::endMarksOfEachLanguage_data()
              u"warning"_s);
     addCause("a colon lost", e, u"Name:"_s, u"Name"_s, German, u"warning"_s);
     addCause("a colon on a label that runs into its field", e, u"Leave By"_s, u"Irten:"_s, u"Basque (Basque)"_s);
+    addCause("... or into a choice", e, u"Group data as"_s, u"Elkartu datuak honela:"_s, u"Basque (Basque)"_s);
     addCause("... or into what the program appends", e, u"IM account password for "_s,
              u"Kiirsuhtluskonto parool: "_s, u"Estonian (Estonia)"_s);
     addCause("a colon on a label that does not", e, u"Leave"_s, u"Irten:"_s, u"Basque (Basque)"_s, u"warning"_s);
@@ -496,6 +499,8 @@ void TestValueChecks::wordsSaidTwice_data()
     addCause("... or the name said twice", r, u"The SSH command failed."_s, u"SSH SSH 指令失敗。"_s,
              u"Chinese (Taiwan)"_s, u"info"_s);
     addCause("German die die", r, u"The ones that"_s, u"die die"_s, German);
+    addCause("Albanian's linking article", r, u"for the data type"_s, u"për llojin e të të dhënave"_s,
+             u"Albanian (Albania)"_s);
     addCause("German Sie sie", r, u"Choose how you open them"_s, u"Wählen Sie, wie Sie sie öffnen"_s, German);
     addCause("the English joins its repeat", r, u"Beep-Beep"_s, u"Piep piep"_s, German);
     addCause("German sie sie", r, u"Open it"_s, u"Öffnen Sie sie sie"_s, German, u"warning"_s, u"\"sie\""_s);
@@ -547,6 +552,12 @@ void TestValueChecks::placeholderFaultsNamed_data()
     addCause("a date in the language's numerals", p, u"%b %e"_s, u"%Oe %B"_s, u"Persian (Iran)"_s);
     addCause("a clock of twenty-four hours", p, u"%l:%M %p"_s, u"%H:%M"_s, German);
     addCause("... with its seconds", p, u"%b %e %Y %l:%M %p"_s, u"%e. %b, %Y., %H.%M.%S"_s, u"Latvian (Latvia)"_s);
+    addCause("a printf precision named whole", p, u"%0.2f frames per second"_s, u"תמונית אחת לשנייה"_s,
+             u"Hebrew (Israel)"_s, u"error"_s, u"%0 (of \"%0.2f\"): the reference has it once"_s);
+    addCause("an hour with a letter after it", p, u"%l∶%M %p"_s, u"%lu%M %p"_s, u"Dutch (Netherlands)"_s);
+    addCause("... but printf's long in a count", p, u"%ld files"_s, u"%lu Dateien"_s, German, u"error"_s, u"%lu"_s);
+    addCause("the hour of twelve in the day's place", p, u"%B %d, %l∶%M %p"_s, u"%Id %B, %Ol∶%OM %p"_s,
+             u"Persian (Iran)"_s, u"error"_s);
     addCause("a date that loses its day", p, u"%b %e"_s, u"%B"_s, German, u"error"_s, u"%e"_s);
     addCause("a time that loses its minutes", p, u"%M:%S"_s, u"%S s"_s, German, u"error"_s, u"%M"_s);
     addCause("twelve hours without their half of the day", p, u"%l:%M %p"_s, u"%l:%M"_s, u"Icelandic (Iceland)"_s,
@@ -624,6 +635,7 @@ void TestValueChecks::labelledSourcePlaceholders_data()
     QTest::newRow("a field joined by words") << u"Saving page %d out of %d"_s << true;
     QTest::newRow("the ends of a range") << u"Copyright © %u-%u – A. Name"_s << false;
     QTest::newRow("a range and its total") << u"Showing %i - %i of %i matches"_s << true;
+    QTest::newRow("a range of hexadecimal numbers") << u"0x%lX - 0x%lX"_s << false;
     QTest::newRow("the program's message as the last sentence") << u"Couldn’t load the “%s” interface. %s"_s
                                                                 << false;
 }
@@ -753,7 +765,7 @@ void TestValueChecks::marksExplainedForTheEditor()
     QVERIFY(placeholderFindings(u"%-d. %B"_s, u"%b %e"_s, {}).isEmpty());
     const QStringList explained = placeholderFindings(u"%-d. %B"_s, u"%b %e"_s, explain);
     QCOMPARE(explained.size(), 1);
-    QVERIFY2(explained[0].startsWith(u"info: %-: the reference has it never"_s)
+    QVERIFY2(explained[0].startsWith(u"info: %- (of \"%-d\"): the reference has it never"_s)
                  && explained[0].contains(u"the language's own order"_s),
              qPrintable(explained[0]));
     QCOMPARE(placeholderFindings(u"%B"_s, u"%b %e"_s, explain), placeholderFindings(u"%B"_s, u"%b %e"_s, {}));
