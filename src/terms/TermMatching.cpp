@@ -5,6 +5,7 @@
 #include <libstemmer.h>
 
 #include <algorithm>
+#include <array>
 #include <deque>
 
 namespace Glossa::Terms {
@@ -190,21 +191,45 @@ void TextWords::read(QStringView text)
         keptHash = foldedHash = HashBasis;
     };
     // Most UI text is ASCII without placeholders, markup, entities or accelerators: its
-    // words are its runs of letters and digits, read in one tight loop.
-    const bool plain = std::all_of(text.begin(), text.end(), [](QChar c) {
+    // words are its runs of letters and digits, read in one tight loop. A character
+    // that needs more (a "%", a "<", a letter beyond ASCII) sends the text to the
+    // general reading from its start.
+    static constexpr char16_t NotPlain = 0xFFFF;
+    // Each ASCII character's folded form, 0 where it ends a word, NotPlain where it needs more.
+    static constexpr auto foldedAscii = [] {
+        std::array<char16_t, 128> table{};
+        for (char16_t u = 0; u < 128; ++u)
+            table[u] = (u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9') ? u
+                     : u >= u'A' && u <= u'Z'                                ? char16_t(u + 32)
+                     : u == u'%' || u == u'\\' || u == u'{' || u == u'<' || u == u'_' || u == u'&' ? NotPlain
+                                                                             : u'\0';
+        return table;
+    }();
+    bool plain = true;
+    for (const QChar c : text) {
         const char16_t u = c.unicode();
-        return u < 0x80 && u != u'%' && u != u'\\' && u != u'{' && u != u'<' && u != u'_' && u != u'&';
-    });
-    if (plain) {
-        for (const QChar c : text) {
-            if (detail::isWordChar(c))
-                put(c);
-            else
-                endWord();
+        const char16_t f = u < 0x80 ? foldedAscii[u] : NotPlain;
+        if (f == NotPlain) {
+            plain = false;
+            break;
         }
+        if (f) {
+            kept[length] = u;
+            folded[length] = f;
+            ++length;
+            keptHash = (keptHash ^ u) * HashPrime;
+            foldedHash = (foldedHash ^ f) * HashPrime;
+        } else {
+            endWord();
+        }
+    }
+    if (plain) {
         endWord();
         return;
     }
+    m_words.clear();
+    length = start = 0;
+    keptHash = foldedHash = HashBasis;
     forEachWordTextChar(text, false, [&](QChar c) {
         if (c == u' ')
             endWord();
