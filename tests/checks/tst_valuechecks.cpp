@@ -554,6 +554,10 @@ void TestValueChecks::placeholderFaultsNamed_data()
     addCause("... with its seconds", p, u"%b %e %Y %l:%M %p"_s, u"%e. %b, %Y., %H.%M.%S"_s, u"Latvian (Latvia)"_s);
     addCause("a printf precision named whole", p, u"%0.2f frames per second"_s, u"תמונית אחת לשנייה"_s,
              u"Hebrew (Israel)"_s, u"error"_s, u"%0 (of \"%0.2f\"): the reference has it once"_s);
+    addCause("... a width too", p, u"%-10s %d"_s, u"%d"_s, German, u"error"_s,
+             u"%- (of \"%-10s\"): the reference has it once"_s);
+    addCause("... but not a blank after the sign", p, u"Save %s now"_s, u"Jetzt % s speichern"_s, German, u"error"_s,
+             u"% : the reference has it never"_s);
     addCause("an hour with a letter after it", p, u"%l∶%M %p"_s, u"%lu%M %p"_s, u"Dutch (Netherlands)"_s);
     addCause("... but printf's long in a count", p, u"%ld files"_s, u"%lu Dateien"_s, German, u"error"_s, u"%lu"_s);
     addCause("the hour of twelve in the day's place", p, u"%B %d, %l∶%M %p"_s, u"%Id %B, %Ol∶%OM %p"_s,
