@@ -176,12 +176,12 @@ void TextWords::read(QStringView text)
     qsizetype start = 0;
     std::uint64_t keptHash = HashBasis;
     std::uint64_t foldedHash = HashBasis;
-    const auto put = [&](QChar c) {
-        const char16_t f = detail::foldedChar(c).unicode();
-        kept[length] = c.unicode();
+    // A word character as written and folded.
+    const auto put = [&](char16_t u, char16_t f) {
+        kept[length] = u;
         folded[length] = f;
         ++length;
-        keptHash = (keptHash ^ c.unicode()) * HashPrime;
+        keptHash = (keptHash ^ u) * HashPrime;
         foldedHash = (foldedHash ^ f) * HashPrime;
     };
     const auto endWord = [&] {
@@ -213,15 +213,10 @@ void TextWords::read(QStringView text)
             plain = false;
             break;
         }
-        if (f) {
-            kept[length] = u;
-            folded[length] = f;
-            ++length;
-            keptHash = (keptHash ^ u) * HashPrime;
-            foldedHash = (foldedHash ^ f) * HashPrime;
-        } else {
+        if (f)
+            put(u, f);
+        else
             endWord();
-        }
     }
     if (plain) {
         endWord();
@@ -234,7 +229,7 @@ void TextWords::read(QStringView text)
         if (c == u' ')
             endWord();
         else
-            put(c);
+            put(c.unicode(), detail::foldedChar(c).unicode());
     });
 }
 
