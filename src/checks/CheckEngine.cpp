@@ -629,9 +629,8 @@ bool placeholdersLabelled(QStringView original)
                 const bool listItems = joined == u"and" || joined == u"or";
                 // The two ends of a range ("%u-%u", "%d ~ %d", "0x%lX - 0x%lX") keep their order
                 // in any language.
-                if (joined.endsWith(u"0x"))
-                    joined.chop(2);
-                const bool range = joined.trimmed() == u"-" || joined.trimmed() == u"~";
+                const QStringView between = (joined.endsWith(u"0x") ? joined.chopped(2) : joined).trimmed();
+                const bool range = between == u"-" || between == u"~";
                 record = punctuated || nameAndNumber || listItems || range;
             }
             previousEnd = m.capturedEnd();
