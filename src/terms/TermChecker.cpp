@@ -130,7 +130,10 @@ QStringList wordsOf(const QString &wordText)
 
 // How often a term stands in a value's words (both folded) when a word may carry an
 // ending the stemmer does not know (the term's word less its last two letters, four
-// at least, begins a word of the value), a compounding language may put it inside a
+// at least, or a word of five less its last letter, begins a word of the value: "flag"
+// for "flagi"; a word of three with one letter more: "vitt" for "vit"; Finnish's
+// "-nen" written "-s-" before an ending: "valkoisen" for "valkoinen"), a compounding
+// language may put it inside a
 // longer word (the word or its stem, four letters at least, or a word of three at its
 // end), and the words of a term
 // of several words may stand in any order. Only ever clears a finding.
@@ -145,7 +148,7 @@ QString withoutAccents(const QString &text)
 
 // plainValues: valueWords without their accents.
 int looseCount(const QStringList &valueWords, const QStringList &plainValues, const QString &termWords,
-               const QString &termStems, bool compound)
+               const QString &termStems, bool compound, bool finnish)
 {
     const QStringList words = wordsOf(termWords);
     const QStringList stems = wordsOf(termStems);
@@ -156,15 +159,21 @@ int looseCount(const QStringList &valueWords, const QStringList &plainValues, co
         const QString &word = words[i];
         if (longWords && words.size() > 1 && word.size() < 4)
             continue;
-        const QStringView core = word.size() >= 6 ? QStringView(word).left(word.size() - 2) : QStringView(word);
+        const QStringView core = word.size() >= 6 ? QStringView(word).chopped(2)
+                                 : word.size() == 5 ? QStringView(word).chopped(1)
+                                                    : QStringView(word);
         const QString stem = stems.size() == words.size() ? stems[i] : QString();
         const QString plainCore = withoutAccents(core.toString());
+        const QString nenStem = finnish && word.size() >= 6 && word.endsWith(QLatin1String("nen"))
+            ? word.chopped(3) + u's' : QString();
         int n = 0;
         for (qsizetype v = 0; v < valueWords.size(); ++v) {
             const QString &value = valueWords[v];
             // A short word may end a compound ("Quadratfuß"): its last word is its head.
-            if (word.size() < 4 ? value == word || (compound && word.size() == 3 && value.endsWith(word))
+            if (word.size() < 4 ? value == word || (word.size() == 3 && value.size() == 4 && value.startsWith(word))
+                                      || (compound && word.size() == 3 && value.endsWith(word))
                                 : value.startsWith(core) || plainValues[v].startsWith(plainCore)
+                                      || (!nenStem.isEmpty() && value.startsWith(nenStem))
                                       || (compound && (value.contains(word) || (stem.size() >= 4 && value.contains(stem)))))
                 ++n;
         }
@@ -209,6 +218,67 @@ bool keptAsLiteral(const QStringList &englishWords, const QStringList &valueWord
         }
     }
     return false;
+}
+
+// The English term kept as the English spells it where it is a literal, not a word of
+// the sentence: a setting's value the English writes in lower case and the value puts
+// in quotation marks ('human', “bookmarks”, « black », the word it stands in when the
+// English quotes one: “string-nullable”), or an abbreviation in capitals
+// ("<sub>HEX</sub>"). A label kept in English ("Click „Save“") stays a finding.
+int literalUses(QStringView english, QStringView value, const TermConcept &entry)
+{
+    // Letters and digits of the English's script join a word; another script's do not.
+    const auto joins = [](QStringView text, qsizetype at) {
+        if (at < 0 || at >= text.size())
+            return false;
+        const QChar c = text[at];
+        return c.isDigit() || c == u'_' || (c.isLetter() && c.script() == QChar::Script_Latin);
+    };
+    const auto alone = [&](QStringView text, qsizetype at, qsizetype length) {
+        return !joins(text, at - 1) && !joins(text, at + length);
+    };
+    static const QString quotes = QStringLiteral("\"'\u201C\u201D\u201E\u201F\u2018\u2019\u201A\u201B\u00AB\u00BB"
+                                                 "\u2039\u203A\u300C\u300D\u300E\u300F");
+    const auto quoteAt = [&](QStringView text, qsizetype at, int step) {
+        if (at >= 0 && at < text.size() && (text[at] == u' ' || text[at] == QChar(0x00A0) || text[at] == QChar(0x202F)))
+            at += step;
+        return at >= 0 && at < text.size() && quotes.contains(text[at]);
+    };
+    // The word quoted with the term in it ("the “string-nullable” key"), or the term alone.
+    const auto quotedWord = [&](qsizetype at, qsizetype length) {
+        qsizetype from = at;
+        qsizetype to = at + length;
+        while (from > 0 && !english[from - 1].isSpace() && !quotes.contains(english[from - 1]))
+            --from;
+        while (to < english.size() && !english[to].isSpace() && !quotes.contains(english[to]))
+            ++to;
+        const bool quoted = from > 0 && to < english.size() && quotes.contains(english[from - 1]) && quotes.contains(english[to]);
+        return quoted ? english.sliced(from, to - from) : english.sliced(at, length);
+    };
+    QStringList forms;
+    for (const Term &term : entry.english) {
+        if (term.status == TermStatus::Forbidden || term.text.isEmpty())
+            continue;
+        for (qsizetype at = 0; (at = english.indexOf(term.text, at, Qt::CaseInsensitive)) >= 0; at += term.text.size()) {
+            if (!alone(english, at, term.text.size()))
+                continue;
+            const QString form = quotedWord(at, term.text.size()).toString();
+            const bool capitals = form == form.toUpper() && std::count_if(form.begin(), form.end(), [](QChar c) {
+                                      return c.isLetter();
+                                  }) >= 2;
+            if ((capitals || form == form.toLower()) && !forms.contains(form))
+                forms.append(form);
+        }
+    }
+    int uses = 0;
+    for (const QString &form : forms) {
+        const bool capitals = form != form.toLower();
+        for (qsizetype at = 0; (at = value.indexOf(form, at)) >= 0; at += form.size())
+            if (alone(value, at, form.size())
+                && (capitals || (quoteAt(value, at - 1, -1) && quoteAt(value, at + form.size(), 1))))
+                ++uses;
+    }
+    return uses;
 }
 
 // The English term's uses that make one phrase with the word after them: a qualifier
@@ -396,7 +466,7 @@ std::vector<TermHit> EnglishTerms::match(QStringView english) const
 
 TermChecker::TermChecker(std::shared_ptr<const EnglishTerms> english, const QString &languageTag)
     : m_english(std::move(english)), m_language(languageTag), m_substring(Terms::writesWithoutSpaces(languageTag)),
-      m_compounds(compounds(languageTag)),
+      m_compounds(compounds(languageTag)), m_finnish(languageTag.section(u'-', 0, 0).toLower() == u"fi"),
       m_stemmer(m_substring ? QString() : languageTag)
 {
     const auto &concepts = m_english->glossary().concepts;
@@ -617,9 +687,11 @@ std::vector<TermFinding> TermChecker::findings(const QString &key, std::span<con
             int loose = 0;
             for (qsizetype t = 0; t < approved.size(); ++t)
                 loose += looseCount(looseWords, plainWords, wordText(approved[t], true),
-                                    approvedStems(hit.entry).value(t), m_compounds);
+                                    approvedStems(hit.entry).value(t), m_compounds, m_finnish);
             said = std::max(said, loose);
         }
+        if (said < hit.count)
+            said += literalUses(english, text, entry);
         if (said >= hit.count || keptAsLiteral(wordsOf(wordText(english, true)), looseWords, entry))
             continue;
         const QString message = hit.count == 1

@@ -132,6 +132,7 @@ private:
     QString m_language;
     bool m_substring = false;
     bool m_compounds = false; // the language writes compound nouns as one word
+    bool m_finnish = false;
     // The counts of a value's terms, (entry * 3 + kind, count) sorted: of the approved
     // and kept terms of the entries hits names, and of every forbidden term.
     void countTerms(std::span<const TermHit> hits, QStringView text, bool withExact,

@@ -356,6 +356,24 @@ void TestTerms::valueChecks_data()
                                                     << QStringLiteral("money;financial;bank;钱;银行;") << QStringLiteral("");
     QTest::newRow("a term left in English alone") << financial << QStringLiteral("de-DE") << QStringLiteral("Switch to financial")
                                                   << QStringLiteral("Zu financial wechseln") << QStringLiteral("term");
+    const QStringList colours{QStringLiteral("white|fr=Blanc|fi=Valkoinen|sv=Vit"), QStringLiteral("hex|zh=十六进制"),
+                              QStringLiteral("save|de=Speichern"), QStringLiteral("flags|pl=Flagi")};
+    QTest::newRow("a setting's value kept in quotation marks") << colours << QStringLiteral("fr-FR") << QStringLiteral("Set it to black or white.")
+                                                               << QStringLiteral("Les valeurs sont « black » ou « white ».") << QStringLiteral("");
+    QTest::newRow("... not a label the English capitalises") << colours << QStringLiteral("de-DE") << QStringLiteral("Click “Save” to keep it")
+                                                             << QStringLiteral("Klicken Sie auf „Save“") << QStringLiteral("term");
+    QTest::newRow("... nor an English word in the sentence") << colours << QStringLiteral("fr-FR") << QStringLiteral("Set it to white.")
+                                                             << QStringLiteral("Mettre en white.") << QStringLiteral("term");
+    QTest::newRow("... or the quoted word it stands in") << colours << QStringLiteral("fr-FR") << QStringLiteral("White, see the “white-list” key")
+                                                       << QStringLiteral("Blanc, voir la clé « white-list »") << QStringLiteral("");
+    QTest::newRow("an abbreviation in capitals kept") << colours << QStringLiteral("zh-CN") << QStringLiteral("<sub>HEX</sub> Offset")
+                                                      << QStringLiteral("<sub>HEX</sub> 偏移值") << QStringLiteral("");
+    QTest::newRow("Finnish -nen before an ending") << colours << QStringLiteral("fi-FI") << QStringLiteral("White has run out of time.")
+                                                   << QStringLiteral("Valkoiselta loppui aika.") << QStringLiteral("");
+    QTest::newRow("a word of three with its ending") << colours << QStringLiteral("sv-SE") << QStringLiteral("White moves")
+                                                     << QStringLiteral("Vitt flyttar") << QStringLiteral("");
+    QTest::newRow("a word of five without its last letter") << colours << QStringLiteral("pl-PL") << QStringLiteral("enums and flags")
+                                                            << QStringLiteral("wyliczeń i flag") << QStringLiteral("");
     QTest::newRow("base language's terms") << device << QStringLiteral("de-AT") << QStringLiteral("Add device") << QStringLiteral("Einheit") << QStringLiteral("term");
     const QStringList regional{QStringLiteral("device|de=Gerät|DE-at=Apparat")};
     QTest::newRow("the region's terms before the base's") << regional << QStringLiteral("de-AT") << QStringLiteral("Add device")
