@@ -272,16 +272,20 @@ bool holdsNumberedPlaceholder(const PlaceholderCounts &counts)
 PlaceholderFault placeholderFault(QStringView text, const PlaceholderCounts &counts, QStringView referenceText,
                                   const PlaceholderCounts &referenceCounts, PlaceholderRule rule)
 {
-    const QString plain = countsMessage(counts, referenceCounts, text, referenceText);
     if (rule != PlaceholderRule::Percent)
-        return {FindingSeverity::Error, plain};
-    if (const auto read = text.contains(u"%I") || text.contains(u'$') || text.contains(u"%-") || text.contains(u"%0")
-                              ? printfReading(text, referenceText)
-                              : std::nullopt;
-        read && *read == referenceCounts)
-        return {std::nullopt, plain + QStringLiteral(": printf reads the same placeholders, written with positions "
+        return {FindingSeverity::Error, countsMessage(counts, referenceCounts, text, referenceText)};
+    const auto read = text.contains(u"%I") || text.contains(u'$') || text.contains(u"%-") || text.contains(u"%0")
+        ? printfReading(text, referenceText)
+        : std::nullopt;
+    if (read && *read == referenceCounts)
+        return {std::nullopt, countsMessage(counts, referenceCounts, text, referenceText)
+                                  + QStringLiteral(": printf reads the same placeholders, written with positions "
                                                      "(\"%2$s\"), the flag for the language's digits (\"%Id\") or a "
                                                      "flag that changes nothing without a width (\"%-d\")")};
+    // What differs as printf reads the value: its "%Id" is none, a "\\" beside it is. A date
+    // format is strftime's, whose "%-d" and "%Id" are no printf's.
+    const QString fields = dateFormatFields(referenceText);
+    const QString plain = countsMessage(read && fields.isEmpty() ? *read : counts, referenceCounts, text, referenceText);
     // "100%" for "100% ", "%100", "%d٪" for "%d%%": a percent sign of a number, which the
     // language writes on its side, with a blank or as its own sign, is no placeholder.
     if (text.contains(u'%') || referenceText.contains(u'%')) {
@@ -305,7 +309,7 @@ PlaceholderFault placeholderFault(QStringView text, const PlaceholderCounts &cou
         }
     }
     // "%-d. %B" for "%b %e": a date in the language's order and forms, showing the same fields.
-    if (const QString fields = dateFormatFields(referenceText); !fields.isEmpty()) {
+    if (!fields.isEmpty()) {
         QString valueFields = dateFormatFields(text);
         if (valueFields == fields)
             return {std::nullopt, plain + QStringLiteral(": a date or time format that shows the same fields in the "

@@ -152,6 +152,9 @@ bool isGrammaticalRepeat(QStringView word, QStringView languageName)
         {u"Dutch", {u"dat", u"die"}},
         // The linking article before a noun that has its own ("të të dhënave").
         {u"Albanian", {u"të"}},
+        // "if" before the reflexive pronoun ("Indica se se deu utilizar").
+        {u"Occitan", {u"se"}},
+        {u"Portuguese", {u"se"}},
         {u"English", {u"that", u"had"}},
     };
     for (const Exception &e : exceptions) {

@@ -501,6 +501,8 @@ void TestValueChecks::wordsSaidTwice_data()
     addCause("German die die", r, u"The ones that"_s, u"die die"_s, German);
     addCause("Albanian's linking article", r, u"for the data type"_s, u"për llojin e të të dhënave"_s,
              u"Albanian (Albania)"_s);
+    addCause("\"if\" before the reflexive pronoun", r, u"Whether the wheel should be used"_s,
+             u"Indica se se deu utilizar la rodeta"_s, u"Occitan (France)"_s);
     addCause("German Sie sie", r, u"Choose how you open them"_s, u"Wählen Sie, wie Sie sie öffnen"_s, German);
     addCause("the English joins its repeat", r, u"Beep-Beep"_s, u"Piep piep"_s, German);
     addCause("German sie sie", r, u"Open it"_s, u"Öffnen Sie sie sie"_s, German, u"warning"_s, u"\"sie\""_s);
@@ -607,6 +609,8 @@ void TestValueChecks::placeholderFaultsNamed_data()
              u"error"_s, u"%-"_s);
     addCause("the flag for the language's digits", p, u"Deleting %d contacts"_s, u"حذف کردن %Id آشنا"_s,
              u"Persian (Iran)"_s);
+    addCause("... named no more beside a fault", p, u"%d / %d"_s, u"%Id \\ %Id"_s, u"Arabic (Egypt)"_s, u"error"_s,
+             u"error: \\ : the reference has it never, the value once"_s);
 }
 
 void TestValueChecks::labelledSourcePlaceholders_data()
