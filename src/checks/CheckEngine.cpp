@@ -607,6 +607,7 @@ bool placeholdersLabelled(QStringView original)
     // name and its number may stand apart by a blank alone.
     {
         static const QRegularExpression any(placeholder);
+        qsizetype previousStart = -1;
         qsizetype previousEnd = -1;
         bool record = true;
         int fields = 0;
@@ -627,12 +628,16 @@ bool placeholdersLabelled(QStringView original)
                 if (joined.startsWith(u','))
                     joined = joined.sliced(1).trimmed();
                 const bool listItems = joined == u"and" || joined == u"or";
-                // The two ends of a range ("%u-%u", "%d ~ %d", "0x%lX - 0x%lX") keep their order
-                // in any language.
+                // The two ends of a range ("%u-%u", "%d ~ %d", "0x%lX - 0x%lX", "from %s to %s")
+                // keep their order in any language.
                 const QStringView between = (joined.endsWith(u"0x") ? joined.chopped(2) : joined).trimmed();
-                const bool range = between == u"-" || between == u"~";
+                const QStringView before = QStringView(stripped).first(previousStart).trimmed();
+                const bool range = between == u"-" || between == u"~"
+                    || (between == u"to" && before.endsWith(u"from", Qt::CaseInsensitive)
+                        && (before.size() == 4 || !before[before.size() - 5].isLetter()));
                 record = punctuated || nameAndNumber || listItems || range;
             }
+            previousStart = m.capturedStart();
             previousEnd = m.capturedEnd();
             ++fields;
         }

@@ -632,7 +632,7 @@ void TestValueChecks::labelledSourcePlaceholders_data()
     QTest::newRow("a host and its port") << u"Cannot connect to %s:%d."_s << false;
     QTest::newRow("one to a sentence") << u"Set to %d places. Currently %d places."_s << false;
     QTest::newRow("one to a line") << u"%s\\nPosition accuracy: %s"_s << false;
-    QTest::newRow("short words that are no units") << u"From %s to %s"_s << true;
+    QTest::newRow("short words that are no units") << u"Copy %s to %s"_s << true;
     QTest::newRow("a bare part in a line") << u"%s version %s"_s << true;
     QTest::newRow("the fields of a record") << u"U+%s, %s: %s"_s << false;
     QTest::newRow("a name and its numbers") << u"%s %g — %g, default %g"_s << false;
@@ -644,6 +644,8 @@ void TestValueChecks::labelledSourcePlaceholders_data()
     QTest::newRow("the ends of a range") << u"Copyright © %u-%u – A. Name"_s << false;
     QTest::newRow("a range and its total") << u"Showing %i - %i of %i matches"_s << true;
     QTest::newRow("a range of hexadecimal numbers") << u"0x%lX - 0x%lX"_s << false;
+    QTest::newRow("a range in words") << u"New Event from %s to %s"_s << false;
+    QTest::newRow("... at the start") << u"From %s to %s"_s << false;
     QTest::newRow("the program's message as the last sentence") << u"Couldn’t load the “%s” interface. %s"_s
                                                                 << false;
 }
