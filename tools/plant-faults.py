@@ -107,9 +107,11 @@ def double_word(english, value):
 
 
 def double_space(english, value):
-    at = value.find(" ")
-    if at <= 0 or "  " in english:
+    # Between two words: two blanks at an end are the whitespace check's.
+    inner = re.search(r"\S( )(?=\S)", value)
+    if not inner or "  " in english:
         return None
+    at = inner.start(1)
     return value[:at] + " " + value[at:]
 
 
