@@ -598,8 +598,10 @@ bool placeholdersLabelled(QStringView original)
     static const QRegularExpression measure(QStringLiteral("^\\s*(?:") + placeholder
                                                 + QStringLiteral(" ?[^\\W\\d_]{1,3}\\.?[\\s,]*)+$"),
                                             QRegularExpression::UseUnicodePropertiesOption);
+    // A placeholder that is an attribute's value (<a href="%s">%s</a>) stays with its attribute.
+    static const QRegularExpression attributeValue(QStringLiteral("=\\s*([\"'])") + placeholder + QStringLiteral("\\1"));
     QString stripped = original.toString();
-    stripped.remove(programName).remove(time);
+    stripped.remove(programName).remove(time).remove(attributeValue);
     if (measure.match(stripped).hasMatch())
         return true;
     // The fields of a record, set apart by punctuation rather than joined by words

@@ -27,6 +27,30 @@ int bareQuotes(QStringView text, QChar quote)
     return n;
 }
 
+// The text without the percent-encoded bytes of its links ("wiki/Propriet%C3%A4r"), which
+// are letters of the address, not placeholders.
+QString withoutLinkEncoding(QStringView text)
+{
+    const auto hex = [](QChar c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+    };
+    QString plain;
+    qsizetype from = 0;
+    for (const auto &[start, end] : linkSpans(text)) {
+        plain += text.sliced(from, start - from);
+        for (qsizetype i = start; i < end; ++i) {
+            if (text[i] == u'%' && i + 2 < end && hex(text[i + 1]) && hex(text[i + 2])) {
+                i += 2;
+                continue;
+            }
+            plain += text[i];
+        }
+        from = end;
+    }
+    plain += text.sliced(from);
+    return plain;
+}
+
 // Prose this long is wrapped by its translator, who may break its lines elsewhere.
 constexpr qsizetype LongProse = 100;
 
@@ -282,6 +306,15 @@ PlaceholderFault placeholderFault(QStringView text, const PlaceholderCounts &cou
                                   + QStringLiteral(": printf reads the same placeholders, written with positions "
                                                      "(\"%2$s\"), the flag for the language's digits (\"%Id\") or a "
                                                      "flag that changes nothing without a width (\"%-d\")")};
+    if (text.contains(u"://") || referenceText.contains(u"://")) {
+        const QString value = withoutLinkEncoding(text);
+        const QString reference = withoutLinkEncoding(referenceText);
+        if ((value.size() != text.size() || reference.size() != referenceText.size())
+            && countPlaceholders(value, rule) == countPlaceholders(reference, rule))
+            return {std::nullopt, countsMessage(counts, referenceCounts, text, referenceText)
+                                      + QStringLiteral(": the percent-encoded letters of a link (\"%C3%A4\"), no "
+                                                       "placeholders")};
+    }
     // What differs as printf reads the value: its "%Id" is none, a "\\" beside it is. A date
     // format is strftime's, whose "%-d" and "%Id" are no printf's.
     const QString fields = dateFormatFields(referenceText);

@@ -198,11 +198,12 @@ bool isVoidElement(QStringView name)
     return names.contains(name.toString().toLower());
 }
 
-// A URL ends where markup begins: at white space, quotes, an angle bracket or
-// a square bracket ("[url=http://example.com/]text[/url]").
+// A URL ends where markup begins: at white space, quotes (a backtick of Markdown's code
+// too: "`nautilus admin:///`"), an angle bracket or a square bracket
+// ("[url=http://example.com/]text[/url]").
 bool isLinkChar(QChar c)
 {
-    return !(c.isSpace() || c == u'"' || c == u'<' || c == u'>' || c == u'\'' || c == u'[' || c == u']'
+    return !(c.isSpace() || c == u'"' || c == u'<' || c == u'>' || c == u'\'' || c == u'`' || c == u'[' || c == u']'
              || c == QChar(0x3000));
 }
 
@@ -429,13 +430,12 @@ bool hasInnerDoubleSpace(QStringView text)
     return false;
 }
 
-QStringList linksOf(QStringView text)
+std::vector<std::pair<qsizetype, qsizetype>> linkSpans(QStringView text)
 {
-    QStringList links;
-    if (!text.contains(u"://") && !text.contains(u"www.") && !text.contains(u'@'))
-        return links;
-    const qsizetype n = text.size();
     std::vector<std::pair<qsizetype, qsizetype>> spans;
+    if (!text.contains(u"://") && !text.contains(u"www.") && !text.contains(u'@'))
+        return spans;
+    const qsizetype n = text.size();
     auto taken = [&spans](qsizetype at) {
         return std::any_of(spans.begin(), spans.end(), [at](const auto &s) { return at >= s.first && at < s.second; });
     };
@@ -488,7 +488,13 @@ QStringList linksOf(QStringView text)
             spans.emplace_back(start, end);
     }
     std::sort(spans.begin(), spans.end());
-    for (const auto &[start, end] : spans)
+    return spans;
+}
+
+QStringList linksOf(QStringView text)
+{
+    QStringList links;
+    for (const auto &[start, end] : linkSpans(text))
         links.append(text.sliced(start, end - start).toString());
     return links;
 }
@@ -593,7 +599,12 @@ QString attributesKey(QStringView tagRest)
         if (!between.isEmpty())
             key += between + u' ';
         const int quoted = m.capturedStart(2) >= 0 ? 2 : m.capturedStart(3) >= 0 ? 3 : 4;
-        key += m.captured(1) + QStringLiteral("=\"") + m.captured(quoted) + QStringLiteral("\" ");
+        // Text a reader is shown (a link's title, an image's alt text) is translated with the rest.
+        static const QStringList shown{QStringLiteral("title"), QStringLiteral("alt"), QStringLiteral("aria-label"),
+                                       QStringLiteral("placeholder")};
+        const bool translated = shown.contains(m.captured(1).toLower());
+        key += m.captured(1) + QStringLiteral("=\"") + (translated ? QStringLiteral("…") : m.captured(quoted))
+            + QStringLiteral("\" ");
         at = m.capturedEnd();
     }
     key += rest.sliced(at).simplified();
@@ -770,8 +781,12 @@ QString withoutChars(QStringView text, LeftOut leftOut)
 int acceleratorMarks(QStringView text, QChar sign)
 {
     int marks = 0;
+    // An underscore or "&" inside a link ("wiki/Proprietary_software", "?a=1&b=2") marks no letter.
+    const auto spans = linkSpans(text);
     for (qsizetype i = 0; i + 1 < text.size(); ++i) {
         if (text[i] != sign)
+            continue;
+        if (std::any_of(spans.begin(), spans.end(), [i](const auto &s) { return i >= s.first && i < s.second; }))
             continue;
         if (text[i + 1] == sign) {
             ++i;
@@ -995,6 +1010,23 @@ bool linkGivenOtherwise(QStringView link, const QStringList &valueLinks, const Q
         // An example in the language's country ("http://dæmi.is" for "http://example.com").
         if (isExampleHost(host) && otherHost != host && (topLevel.size() == 2 || isExampleHost(otherHost)))
             return true;
+        // The same page in the language's own folder ("/en-US/quick-docs/" as "/nl/quick-docs/").
+        if (otherHost == host) {
+            static const QRegularExpression english(QStringLiteral("^en(?:[-_][A-Za-z]{2})?$"));
+            static const QRegularExpression language(QStringLiteral("^[a-z]{2,3}(?:[-_][A-Za-z]{2,4})?$"));
+            const QStringList ours = link.toString().split(u'/');
+            const QStringList theirs = other.split(u'/');
+            qsizetype differing = 0;
+            bool languageSwapped = ours.size() == theirs.size();
+            for (qsizetype i = 0; languageSwapped && i < ours.size(); ++i) {
+                if (ours[i] == theirs[i])
+                    continue;
+                ++differing;
+                languageSwapped = english.match(ours[i]).hasMatch() && language.match(theirs[i]).hasMatch();
+            }
+            if (languageSwapped && differing == 1)
+                return true;
+        }
         // The same maker's site elsewhere under its own domain, or under a country's.
         if (!name.isEmpty() && otherHost != host && registeredName(otherHost) == name
             && (topLevel.size() == 2 || host.endsWith(QString(u'.' + topLevel.toString()))))

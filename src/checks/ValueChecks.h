@@ -72,6 +72,8 @@ QString timesText(int count);
 
 // URLs (scheme://..., www....) and e-mail addresses, in text order.
 QStringList linksOf(QStringView text);
+// Where each link of linksOf stands: [start, end) in text.
+std::vector<std::pair<qsizetype, qsizetype>> linkSpans(QStringView text);
 
 // Whether one of the value's links stands for the reference's link in the
 // language's way: the same address over https, an example address of the

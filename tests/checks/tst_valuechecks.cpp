@@ -238,6 +238,9 @@ void TestValueChecks::checks_data()
     QTest::newRow("accelerators: the reference marks two") << u"accelerators"_s << u"&Save &As"_s << u"&Speichern &unter"_s
                                                            << German << QString();
     QTest::newRow("accelerators: left out") << u"accelerators"_s << u"&Open"_s << u"Öffnen"_s << German << QString();
+    QTest::newRow("accelerators: underscores of a link") << u"accelerators"_s << u"'https://en.wikipedia.org/wiki/Proprietary_software'"_s
+                                                         << u"'https://ru.wikipedia.org/wiki/Проприетарное_программное_обеспечение'"_s
+                                                         << German << QString();
     QTest::newRow("tags: a link added") << u"tags"_s << u"Help"_s << u"<a href=\"x\">Hilfe</a>"_s << German
                                         << u"<a href=\"x\">"_s;
 }
@@ -362,6 +365,12 @@ void TestValueChecks::urlsEndAtMarkup_data()
              u"Notaðu http://vefur.is, ekki http://dæmi.is/index.html"_s, u"Icelandic (Iceland)"_s);
     addCause("the same site, another page", u, u"See http://x.org/help now"_s, u"Siehe http://x.org/hilfe"_s, German,
              u"warning"_s, u"http://x.org/help is"_s);
+    addCause("the page in the language's folder", u, u"See https://docs.x.org/en-US/quick-docs/mok/ now"_s,
+             u"Zie https://docs.x.org/nl/quick-docs/mok/"_s, u"Dutch (Netherlands)"_s);
+    addCause("... not another page there", u, u"See https://docs.x.org/en-US/quick-docs/mok/ now"_s,
+             u"Zie https://docs.x.org/nl/quick-docs/other/"_s, u"Dutch (Netherlands)"_s, u"warning"_s, u"/en-US/"_s);
+    addCause("a backtick ends a link", u, u"Consider running `nautilus admin:///` instead."_s,
+             u"Vurder å kjøre «nautilus admin:///» i stedet"_s, u"Norwegian (Bokmal, Norway)"_s);
     addCause("a link dropped with a <b>", u"tags"_s, u"<b>Read</b> <a href=\"https://x.org\">this</a>"_s,
              u"Lesen Sie dies"_s, German, u"error"_s, u"<b>: the reference has it once"_s);
 }
@@ -401,6 +410,10 @@ void TestValueChecks::tagsAlike_data()
              u"<span size='small'>y</span>"_s, u"Bulgarian (Bulgaria)"_s, u"error"_s, u"<span size=\"large\">"_s);
     addCause("attributes with other blanks", t, u"<font color=\"red\">x</font>"_s, u"<font  color=\"red\">y</font>"_s,
              German);
+    addCause("a link's title translated", t, u"<a href=\"help:x\" title=\"Help for templates\">More…</a>"_s,
+             u"<a href=\"help:x\" title=\"Pomoć za predloške\">Više…</a>"_s, u"Croatian (Croatia)"_s);
+    addCause("... or left out", t, u"<a href=\"help:x\" title=\"Help for templates\">More…</a>"_s,
+             u"<a href=\"help:x\">Više…</a>"_s, u"Croatian (Croatia)"_s, u"error"_s, u"title="_s);
 }
 
 void TestValueChecks::endMarksOfEachLanguage_data()
@@ -611,6 +624,10 @@ void TestValueChecks::placeholderFaultsNamed_data()
              u"Persian (Iran)"_s);
     addCause("... named no more beside a fault", p, u"%d / %d"_s, u"%Id \\ %Id"_s, u"Arabic (Egypt)"_s, u"error"_s,
              u"error: \\ : the reference has it never, the value once"_s);
+    addCause("a link's percent-encoded letters", p, u"'https://en.wikipedia.org/wiki/Proprietary_software'"_s,
+             u"'https://sv.wikipedia.org/wiki/Propriet%C3%A4r_programvara'"_s, u"Swedish (Sweden)"_s);
+    addCause("... not a placeholder of a link", p, u"See https://x.org/?q=%s"_s, u"Siehe https://x.org/?q=%C3%A4"_s,
+             German, u"error"_s, u"%s"_s);
 }
 
 void TestValueChecks::labelledSourcePlaceholders_data()
@@ -645,6 +662,7 @@ void TestValueChecks::labelledSourcePlaceholders_data()
     QTest::newRow("a range and its total") << u"Showing %i - %i of %i matches"_s << true;
     QTest::newRow("a range of hexadecimal numbers") << u"0x%lX - 0x%lX"_s << false;
     QTest::newRow("a range in words") << u"New Event from %s to %s"_s << false;
+    QTest::newRow("a link's address and its text") << u"Under the license <a href=\"%s\">%s</a>."_s << false;
     QTest::newRow("... at the start") << u"From %s to %s"_s << false;
     QTest::newRow("the program's message as the last sentence") << u"Couldn’t load the “%s” interface. %s"_s
                                                                 << false;
