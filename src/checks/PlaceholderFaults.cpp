@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <algorithm>
 #include <set>
 #include <vector>
 
@@ -255,7 +256,16 @@ std::optional<PlaceholderCounts> printfReading(QStringView text, QStringView ref
     // Flags that change nothing without a width: "%-d" (left-justified in no width)
     // and "%0d" (zeros to no width) print what "%d" does.
     static const QRegularExpression noWidth(QStringLiteral("%[-0]+(?=l{0,2}[diouxXsc])"));
-    static const QRegularExpression positional(QStringLiteral("%([1-9])\\$(l{0,2}[diouxXscfeEgG])"));
+    static const QRegularExpression positional(QStringLiteral("%([1-9])\\$(['\\-+ #0]*(?:h{1,2}|l{0,2})[diouxXscfeEgG])"));
+    // printf's conversions without positions, with their flags ("%'d"), in order.
+    const auto conversions = [](const QString &of) {
+        static const QRegularExpression conversion(QStringLiteral("%%|%['\\-+ #0]*(?:h{1,2}|l{0,2})[diouxXscfeEgG]"));
+        QStringList found;
+        for (auto it = conversion.globalMatch(of); it.hasNext();)
+            if (const QString c = it.next().captured(); c != u"%%")
+                found.append(c);
+        return found;
+    };
     QString plain = text.toString();
     bool read = false;
     if (plain.contains(flagged)) {
@@ -267,7 +277,7 @@ std::optional<PlaceholderCounts> printfReading(QStringView text, QStringView ref
         read = true;
     }
     if (plain.contains(positional)) {
-        const QStringList inReference = unnumberedPlaceholders(referenceText);
+        const QStringList inReference = conversions(referenceText.toString());
         std::vector<bool> used(size_t(inReference.size()), false);
         for (auto it = positional.globalMatch(plain); it.hasNext();) {
             const QRegularExpressionMatch match = it.next();
@@ -277,7 +287,7 @@ std::optional<PlaceholderCounts> printfReading(QStringView text, QStringView ref
                 return std::nullopt;
             used[size_t(place)] = true;
         }
-        if (!unnumberedPlaceholders(QString(plain).remove(positional)).isEmpty())
+        if (!conversions(QString(plain).remove(positional)).isEmpty())
             return std::nullopt; // printf takes positions for all or for none
         plain.replace(positional, QStringLiteral("%\\2"));
         read = true;
@@ -306,7 +316,15 @@ PlaceholderFault placeholderFault(QStringView text, const PlaceholderCounts &cou
                                   + QStringLiteral(": printf reads the same placeholders, written with positions "
                                                      "(\"%2$s\"), the flag for the language's digits (\"%Id\") or a "
                                                      "flag that changes nothing without a width (\"%-d\")")};
-    if (text.contains(u"://") || referenceText.contains(u"://")) {
+    // Read only where a "%" before a digit or a capital A to F was counted, as "%C3" is.
+    const auto encodedByte = [](const PlaceholderCounts &of) {
+        return std::any_of(of.begin(), of.end(), [](const auto &p) {
+            const QChar c = p.first.size() > 1 ? p.first[1] : QChar();
+            return p.first[0] == u'%' && ((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F'));
+        });
+    };
+    if ((encodedByte(counts) || encodedByte(referenceCounts))
+        && (text.contains(u"://") || referenceText.contains(u"://"))) {
         const QString value = withoutLinkEncoding(text);
         const QString reference = withoutLinkEncoding(referenceText);
         if ((value.size() != text.size() || reference.size() != referenceText.size())

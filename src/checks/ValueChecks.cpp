@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
 namespace Glossa {
 
@@ -585,6 +586,8 @@ bool isSize(QStringView name)
 // tag without attributes is one emphasis.
 // A tag's attributes as one spelling: each name="value", however the text quotes
 // the value (<a href='x'> is <a href="x">) and whatever blanks stand around "=".
+constexpr const char16_t *ShownAttributes[] = {u"title", u"alt", u"aria-label", u"placeholder"};
+
 QString attributesKey(QStringView tagRest)
 {
     static const QRegularExpression attribute(
@@ -600,9 +603,10 @@ QString attributesKey(QStringView tagRest)
             key += between + u' ';
         const int quoted = m.capturedStart(2) >= 0 ? 2 : m.capturedStart(3) >= 0 ? 3 : 4;
         // Text a reader is shown (a link's title, an image's alt text) is translated with the rest.
-        static const QStringList shown{QStringLiteral("title"), QStringLiteral("alt"), QStringLiteral("aria-label"),
-                                       QStringLiteral("placeholder")};
-        const bool translated = shown.contains(m.captured(1).toLower());
+        const QStringView name = m.capturedView(1);
+        const bool translated = std::any_of(std::begin(ShownAttributes), std::end(ShownAttributes), [name](const char16_t *shown) {
+            return name.compare(QStringView(shown), Qt::CaseInsensitive) == 0;
+        });
         key += m.captured(1) + QStringLiteral("=\"") + (translated ? QStringLiteral("…") : m.captured(quoted))
             + QStringLiteral("\" ");
         at = m.capturedEnd();
@@ -782,17 +786,20 @@ int acceleratorMarks(QStringView text, QChar sign)
 {
     int marks = 0;
     // An underscore or "&" inside a link ("wiki/Proprietary_software", "?a=1&b=2") marks no letter.
-    const auto spans = linkSpans(text);
+    std::optional<std::vector<std::pair<qsizetype, qsizetype>>> spans;
+    const auto inLink = [&](qsizetype i) {
+        if (!spans)
+            spans = linkSpans(text);
+        return std::any_of(spans->begin(), spans->end(), [i](const auto &s) { return i >= s.first && i < s.second; });
+    };
     for (qsizetype i = 0; i + 1 < text.size(); ++i) {
         if (text[i] != sign)
-            continue;
-        if (std::any_of(spans.begin(), spans.end(), [i](const auto &s) { return i >= s.first && i < s.second; }))
             continue;
         if (text[i + 1] == sign) {
             ++i;
             continue;
         }
-        if (!text[i + 1].isLetterOrNumber())
+        if (!text[i + 1].isLetterOrNumber() || inLink(i))
             continue;
         if (sign == u'&') {
             qsizetype j = i + 1;

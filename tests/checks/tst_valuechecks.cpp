@@ -624,6 +624,10 @@ void TestValueChecks::placeholderFaultsNamed_data()
              u"Persian (Iran)"_s);
     addCause("... named no more beside a fault", p, u"%d / %d"_s, u"%Id \\ %Id"_s, u"Arabic (Egypt)"_s, u"error"_s,
              u"error: \\ : the reference has it never, the value once"_s);
+    addCause("positions with the grouping flag", p, u"Duplicated %'d files in “%s”"_s, u"已为“%2$s”中的 %1$'d 个文件做好副本"_s,
+             u"Chinese (PRC)"_s);
+    addCause("... and without it", p, u"Duplicated %'d files in “%s”"_s, u"已为“%2$s”中的 %1$d 个文件做好副本"_s,
+             u"Chinese (PRC)"_s, u"error"_s);
     addCause("a link's percent-encoded letters", p, u"'https://en.wikipedia.org/wiki/Proprietary_software'"_s,
              u"'https://sv.wikipedia.org/wiki/Propriet%C3%A4r_programvara'"_s, u"Swedish (Sweden)"_s);
     addCause("... not a placeholder of a link", p, u"See https://x.org/?q=%s"_s, u"Siehe https://x.org/?q=%C3%A4"_s,
