@@ -259,6 +259,51 @@ void readYearsOfTheCalendar(NumberDifference &difference, int yearsAhead)
     }
 }
 
+// The English's times ("00:00 PM", "3:45") that the value writes with its language's
+// separator ("0.00", "3.45", "3h45") are there: the hour and minutes leave the missing,
+// the value's time the added. Another hour or minute stays a change.
+void readTimesOfTheLanguage(NumberDifference &difference, QStringView english)
+{
+    static const QRegularExpression time(QStringLiteral("(?<![\\d.:])(\\d{1,2}):(\\d{2})(?![\\d.:])"));
+    static const QRegularExpression written(QStringLiteral("^(\\d{1,2})[.:h](\\d{2})$"));
+    std::vector<std::pair<QString, QString>> times; // the hour and the minutes as the English writes them
+    for (auto it = time.globalMatch(english.toString()); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        times.emplace_back(m.captured(1), m.captured(2));
+    }
+    for (qsizetype a = 0; a < difference.added.size() && !times.empty();) {
+        const QRegularExpressionMatch m = written.match(difference.added[a]);
+        const auto same = !m.hasMatch() ? times.end() : std::find_if(times.begin(), times.end(), [&m](const auto &t) {
+            return t.first.toInt() == m.captured(1).toInt() && t.second == m.captured(2);
+        });
+        if (same == times.end()) {
+            ++a;
+            continue;
+        }
+        QStringList missing = difference.missing;
+        bool all = true;
+        for (const QString &number : {same->first, same->second}) {
+            // The number as the English writes it ("00"), before another of the same value ("0000").
+            auto at = std::find(missing.begin(), missing.end(), number);
+            if (at == missing.end())
+                at = std::find_if(missing.begin(), missing.end(),
+                                  [&](const QString &n) { return integerOf(n) == integerOf(number); });
+            if (at == missing.end()) {
+                all = false;
+                break;
+            }
+            missing.erase(at);
+        }
+        if (!all) {
+            ++a;
+            continue;
+        }
+        difference.missing = missing;
+        difference.added.removeAt(a);
+        times.erase(same);
+    }
+}
+
 // The English's dates written month first ("1/22/2016") that the value writes in its
 // language's order ("22.1.2016", "2016-01-22") are there: such a date leaves the
 // difference, its three numbers from the missing and the value's date from the added.
@@ -889,6 +934,8 @@ std::vector<Finding> checkValueIn(QStringView value, const ReferenceFacts &refer
                 readYearsOfTheCalendar(difference, traits.yearsAhead);
             if (!difference.added.isEmpty() && reference.text.contains(u'/'))
                 readDatesOfTheLanguage(difference, reference.text);
+            if (!difference.added.isEmpty() && reference.text.contains(u':'))
+                readTimesOfTheLanguage(difference, reference.text);
             // A number the value writes as a word of its language is there.
             QStringList missing;
             bool onlyOneOrTwo = true;

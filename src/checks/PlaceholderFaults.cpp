@@ -266,8 +266,15 @@ std::optional<PlaceholderCounts> printfReading(QStringView text, QStringView ref
                 found.append(c);
         return found;
     };
+    // The grouping flag ("%'d", "%'Id") where the English groups no number: the value
+    // groups the thousands as its language does.
+    static const QRegularExpression grouping(QStringLiteral("%([1-9]\\$)?([-+ #0I]*)'+(?=[-+ #0I]*[0-9.]*l{0,2}[diufFgGeE])"));
     QString plain = text.toString();
     bool read = false;
+    if (!referenceText.contains(u"%'") && plain.contains(grouping)) {
+        plain.replace(grouping, QStringLiteral("%\\1\\2"));
+        read = true;
+    }
     if (plain.contains(flagged)) {
         plain.replace(flagged, QStringLiteral("%"));
         read = true;
@@ -309,13 +316,15 @@ PlaceholderFault placeholderFault(QStringView text, const PlaceholderCounts &cou
     if (rule != PlaceholderRule::Percent)
         return {FindingSeverity::Error, countsMessage(counts, referenceCounts, text, referenceText)};
     const auto read = text.contains(u"%I") || text.contains(u'$') || text.contains(u"%-") || text.contains(u"%0")
+            || text.contains(u"%'")
         ? printfReading(text, referenceText)
         : std::nullopt;
     if (read && *read == referenceCounts)
         return {std::nullopt, countsMessage(counts, referenceCounts, text, referenceText)
                                   + QStringLiteral(": printf reads the same placeholders, written with positions "
-                                                     "(\"%2$s\"), the flag for the language's digits (\"%Id\") or a "
-                                                     "flag that changes nothing without a width (\"%-d\")")};
+                                                     "(\"%2$s\"), the flag for the language's digits (\"%Id\"), a "
+                                                     "flag that changes nothing without a width (\"%-d\") or one that "
+                                                     "groups the thousands where the English does not (\"%'d\")")};
     // Read only where a "%" before a digit or a capital A to F was counted, as "%C3" is.
     const auto encodedByte = [](const PlaceholderCounts &of) {
         return std::any_of(of.begin(), of.end(), [](const auto &p) {

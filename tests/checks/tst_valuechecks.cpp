@@ -324,6 +324,9 @@ void TestValueChecks::numbersInWords_data()
     addCause("... year first", n, u"Since 1/22/2016"_s, u"自 2016-01-22"_s, u"Chinese (PRC)"_s);
     addCause("a date that reads as none", n, u"22 January 2016 or 1/22/2016"_s, u"22 января 2016 или 01.22.2016"_s,
              u"Russian (Russia)"_s, u"warning"_s, u"changed to 01.22.2016"_s);
+    addCause("a time with the language's separator", n, u"today at 00:00 PM"_s, u"sot në 0.00"_s, u"Albanian (Albania)"_s);
+    addCause("... another minute", n, u"today at 00:00 PM"_s, u"sot në 0.30"_s, u"Albanian (Albania)"_s, u"warning"_s,
+             u"changed to 0.30"_s);
     addCause("years of the Buddhist era", n, u"22 January 2016 or 1/22/2016"_s, u"22 มกราคม 2559 หรือ 22/1/2559"_s,
              u"Thai (Thailand)"_s);
     addCause("... a year later", n, u"Since 2016"_s, u"ตั้งแต่ 2560"_s, u"Thai (Thailand)"_s, u"warning"_s, u"changed"_s);
@@ -624,6 +627,10 @@ void TestValueChecks::placeholderFaultsNamed_data()
              u"Persian (Iran)"_s);
     addCause("... named no more beside a fault", p, u"%d / %d"_s, u"%Id \\ %Id"_s, u"Arabic (Egypt)"_s, u"error"_s,
              u"error: \\ : the reference has it never, the value once"_s);
+    addCause("thousands grouped where the English does not", p, u"Move %d items to “%s”"_s,
+             u"جابه‌جایی %'Id مورد به «%s»"_s, u"Persian (Iran)"_s);
+    addCause("... not left ungrouped where it does", p, u"Compressing %'d file"_s, u"A compressar %d fichièr"_s,
+             u"Occitan (France)"_s, u"error"_s);
     addCause("positions with the grouping flag", p, u"Duplicated %'d files in “%s”"_s, u"已为“%2$s”中的 %1$'d 个文件做好副本"_s,
              u"Chinese (PRC)"_s);
     addCause("... and without it", p, u"Duplicated %'d files in “%s”"_s, u"已为“%2$s”中的 %1$d 个文件做好副本"_s,
