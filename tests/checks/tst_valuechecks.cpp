@@ -238,6 +238,9 @@ void TestValueChecks::checks_data()
     QTest::newRow("accelerators: the reference marks two") << u"accelerators"_s << u"&Save &As"_s << u"&Speichern &unter"_s
                                                            << German << QString();
     QTest::newRow("accelerators: left out") << u"accelerators"_s << u"&Open"_s << u"Öffnen"_s << German << QString();
+    QTest::newRow("accelerators: \"&\" in a link's query") << u"accelerators"_s << u"&Open http://x.org/?a=1&b=2"_s
+                                                         << u"Ö&ffnen &jetzt http://x.org/?a=1&b=2"_s << German
+                                                         << u"marks 2 letters with \"&\""_s;
     QTest::newRow("accelerators: underscores of a link") << u"accelerators"_s << u"'https://en.wikipedia.org/wiki/Proprietary_software'"_s
                                                          << u"'https://ru.wikipedia.org/wiki/Проприетарное_программное_обеспечение'"_s
                                                          << German << QString();
@@ -325,6 +328,7 @@ void TestValueChecks::numbersInWords_data()
     addCause("a date that reads as none", n, u"22 January 2016 or 1/22/2016"_s, u"22 января 2016 или 01.22.2016"_s,
              u"Russian (Russia)"_s, u"warning"_s, u"changed to 01.22.2016"_s);
     addCause("a time with the language's separator", n, u"today at 00:00 PM"_s, u"sot në 0.00"_s, u"Albanian (Albania)"_s);
+    addCause("... or an \"h\"", n, u"Starts at 3:45"_s, u"Commence à 3h45"_s, French);
     addCause("... another minute", n, u"today at 00:00 PM"_s, u"sot në 0.30"_s, u"Albanian (Albania)"_s, u"warning"_s,
              u"changed to 0.30"_s);
     addCause("years of the Buddhist era", n, u"22 January 2016 or 1/22/2016"_s, u"22 มกราคม 2559 หรือ 22/1/2559"_s,
