@@ -266,6 +266,9 @@ void readTimesOfTheLanguage(NumberDifference &difference, QStringView english)
 {
     static const QRegularExpression time(QStringLiteral("(?<![\\d.:])(\\d{1,2}):(\\d{2})(?![\\d.:])"));
     static const QRegularExpression written(QStringLiteral("^(\\d{1,2})[.:h](\\d{2})$"));
+    if (std::none_of(difference.added.begin(), difference.added.end(),
+                     [](const QString &added) { return written.match(added).hasMatch(); }))
+        return;
     std::vector<std::pair<QString, QString>> times; // the hour and the minutes as the English writes them
     for (auto it = time.globalMatch(english.toString()); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();

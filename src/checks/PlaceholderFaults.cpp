@@ -315,10 +315,14 @@ PlaceholderFault placeholderFault(QStringView text, const PlaceholderCounts &cou
 {
     if (rule != PlaceholderRule::Percent)
         return {FindingSeverity::Error, countsMessage(counts, referenceCounts, text, referenceText)};
-    const auto read = text.contains(u"%I") || text.contains(u'$') || text.contains(u"%-") || text.contains(u"%0")
-            || text.contains(u"%'")
-        ? printfReading(text, referenceText)
-        : std::nullopt;
+    // One pass for what printfReading reads otherwise: a position's "$", a flag after "%".
+    const auto readOtherwise = [](QStringView of) {
+        for (qsizetype i = 0; i < of.size(); ++i)
+            if (of[i] == u'$' || (of[i] == u'%' && i + 1 < of.size() && QStringView(u"I-0'").contains(of[i + 1])))
+                return true;
+        return false;
+    };
+    const auto read = readOtherwise(text) ? printfReading(text, referenceText) : std::nullopt;
     if (read && *read == referenceCounts)
         return {std::nullopt, countsMessage(counts, referenceCounts, text, referenceText)
                                   + QStringLiteral(": printf reads the same placeholders, written with positions "
