@@ -259,6 +259,26 @@ void readYearsOfTheCalendar(NumberDifference &difference, int yearsAhead)
     }
 }
 
+// Takes the English's numbers out of the missing (each as the English writes it, "00"
+// before "0000", where a text is given, else by its value) and the value's number at
+// `added` out of the added; false, and nothing taken, where one of them is not missing.
+bool takenAsTheEnglish(NumberDifference &difference, qsizetype added,
+                   std::initializer_list<std::pair<QString, qint64>> numbers)
+{
+    QStringList missing = difference.missing;
+    for (const auto &[text, value] : numbers) {
+        auto at = text.isEmpty() ? missing.end() : std::find(missing.begin(), missing.end(), text);
+        if (at == missing.end())
+            at = std::find_if(missing.begin(), missing.end(), [value](const QString &m) { return integerOf(m) == value; });
+        if (at == missing.end())
+            return false;
+        missing.erase(at);
+    }
+    difference.missing = missing;
+    difference.added.removeAt(added);
+    return true;
+}
+
 // The English's times ("00:00 PM", "3:45") that the value writes with its language's
 // separator ("0.00", "3.45", "3h45") are there: the hour and minutes leave the missing,
 // the value's time the added. Another hour or minute stays a change.
@@ -279,30 +299,11 @@ void readTimesOfTheLanguage(NumberDifference &difference, QStringView english)
         const auto same = !m.hasMatch() ? times.end() : std::find_if(times.begin(), times.end(), [&m](const auto &t) {
             return t.first.toInt() == m.captured(1).toInt() && t.second == m.captured(2);
         });
-        if (same == times.end()) {
+        if (same == times.end()
+            || !takenAsTheEnglish(difference, a, {{same->first, same->first.toInt()}, {same->second, same->second.toInt()}})) {
             ++a;
             continue;
         }
-        QStringList missing = difference.missing;
-        bool all = true;
-        for (const QString &number : {same->first, same->second}) {
-            // The number as the English writes it ("00"), before another of the same value ("0000").
-            auto at = std::find(missing.begin(), missing.end(), number);
-            if (at == missing.end())
-                at = std::find_if(missing.begin(), missing.end(),
-                                  [&](const QString &n) { return integerOf(n) == integerOf(number); });
-            if (at == missing.end()) {
-                all = false;
-                break;
-            }
-            missing.erase(at);
-        }
-        if (!all) {
-            ++a;
-            continue;
-        }
-        difference.missing = missing;
-        difference.added.removeAt(a);
         times.erase(same);
     }
 }
@@ -358,28 +359,12 @@ void readDatesOfTheLanguage(NumberDifference &difference, QStringView english)
         else if (n.size() == 3 && n[2] >= 1000)
             date = Date{n[2], n[1], n[0]}; // day first
         const auto same = date && valid(*date) ? std::find(englishDates.begin(), englishDates.end(), *date) : englishDates.end();
-        if (same == englishDates.end()) {
-            ++a;
-            continue;
-        }
         // The date's three numbers, once each, out of the missing ones.
-        QStringList missing = difference.missing;
-        bool all = true;
-        for (const int number : {same->month, same->day, same->year}) {
-            const auto at = std::find_if(missing.begin(), missing.end(),
-                                         [&](const QString &m) { return integerOf(m) == qint64(number); });
-            if (at == missing.end()) {
-                all = false;
-                break;
-            }
-            missing.erase(at);
-        }
-        if (!all) {
+        if (same == englishDates.end()
+            || !takenAsTheEnglish(difference, a, {{QString(), same->month}, {QString(), same->day}, {QString(), same->year}})) {
             ++a;
             continue;
         }
-        difference.missing = missing;
-        difference.added.removeAt(a);
         englishDates.erase(same);
     }
 }
