@@ -266,8 +266,9 @@ bool takenAsTheEnglish(NumberDifference &difference, qsizetype added,
                    std::initializer_list<std::pair<QString, qint64>> numbers)
 {
     QStringList missing = difference.missing;
-    for (const auto &[text, value] : numbers) {
-        auto at = text.isEmpty() ? missing.end() : std::find(missing.begin(), missing.end(), text);
+    for (const auto &number : numbers) {
+        auto at = number.first.isEmpty() ? missing.end() : std::find(missing.begin(), missing.end(), number.first);
+        const qint64 value = number.second;
         if (at == missing.end())
             at = std::find_if(missing.begin(), missing.end(), [value](const QString &m) { return integerOf(m) == value; });
         if (at == missing.end())
